@@ -1,0 +1,134 @@
+#pragma once
+// The main window: the board of sixteen fields, the move counter panel, the
+// position panel, the preview, the progress bar and the menus. It holds the
+// game (a Board) and mirrors it into its field boxes; the other windows read
+// and change the game through its public members.
+#include "game/Board.h"
+#include "game/Shuffle.h"
+
+#include <QImage>
+#include <QMainWindow>
+#include <QPointer>
+#include <QVector>
+#include <array>
+
+class FieldBox;
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QRubberBand;
+
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The load handler: geometry, picture reference, fields, first game.
+    // Shows the window.
+    void Form_Load();
+
+    // --- the shared state -----------------------------------------------------
+    Board &board() { return m_board; }
+    const Board &board() const { return m_board; }
+    qint16 zuege() const { return m_board.zuege(); }
+    void setZuege(qint16 z);                 // also refreshes Label(1)
+    bool fertig() const { return m_board.fertig(); }
+    void setFertig(bool f) { m_board.setFertig(f); }
+
+    bool PosAnz = false;                     // position display shown
+    bool imgvis = false;                     // preview shown
+    QString Bild_org;                        // picture reference (p.cxa, saved games)
+    qint16 Window_Left = 0;                  // where secondary windows open (twips)
+    qint16 Window_Top = 0;
+    const QString &Bild_aktuell() const { return m_bildAktuell; }
+
+    // --- operations other windows call -------------------------------------
+    void Bild_Teilen(int unused);
+    void Bilder_Laden(int X, int y);
+    void ZArray_setzen(const QVector<qint16> &za);
+    void Settings(QString &l_bild, bool &ivis, bool &pos);
+
+    // Outer geometry (frame included) in twips, for placing other windows.
+    QRect geometryTwips() const;
+
+    // --- controls (tests and the other windows look at them) ---------------
+    FieldBox *picBox(int i) const { return m_picBox[i]; }
+    QLabel *Label(int i) const { return m_label[i]; }
+    QGroupBox *Frame1() const { return m_frame1; }
+    QGroupBox *Frame3() const { return m_frame3; }
+    QGroupBox *Frame4() const { return m_frame4; }
+    QLabel *imgTemp() const { return m_imgTemp; }
+    QProgressBar *pBar() const { return m_pBar; }
+    QAction *mnuNew = nullptr, *mnuChangePic = nullptr, *mnuSave = nullptr, *mnuLoad = nullptr,
+            *mnuExit = nullptr, *mnuPreviewOn = nullptr, *mnuPosOn = nullptr,
+            *mnuTopTen = nullptr, *mnuAbout = nullptr, *mnuDescr = nullptr;
+
+    // Highest progress value reached during the last cut and placement.
+    int progressPeak() const { return m_progressPeak; }
+
+    // Replaces the clock-seeded generator (tests).
+    void setRandomDraw(RandomDraw draw) { m_draw = std::move(draw); }
+
+public slots:
+    void mnuNew_Click();
+    void mnuChangePic_Click();
+    void mnuSave_Click();
+    void mnuLoad_Click();
+    void mnuPreviewOn_Click();
+    void mnuPosOn_Click();
+    void mnuTopTen_Click();
+    void mnuAbout_Click();
+    void mnuDescr_Click();
+
+    // Brings the window to the front (a second start asks for this).
+    void activateFromOutside();
+
+signals:
+    // Emitted after a drop that solved the board, before the top ten is asked.
+    void gameWon();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    friend class FieldBox;
+    void buildControls();
+    void buildMenus();
+    void Fenster_Zentrieren();
+    void Felder_Anlegen();
+    void Bildpfad_Lesen();
+    void Steine_Mischen();
+    void Vorschau_Setzen();
+    void addProgress(int amount);
+    void setBorders(bool single);
+    void showField(int p);                   // mirror one field of the board
+    void showAllFields();
+    void picBox_DragOver(int index, int source, int state);
+    void picBox_DragDrop(int index, int source);
+    int fieldAt(const QPoint &globalPos) const;
+    void endDrag();
+
+    Board m_board;
+    RandomSource m_random;
+    RandomDraw m_draw;
+    QString m_bildAktuell;
+    std::array<QImage, 17> m_bilder;         // Bilder: tile pictures by tile number
+    QImage m_scaled;                         // the picture scaled to the board
+    std::array<FieldBox *, 17> m_picBox{};
+    QVector<QLabel *> m_label;
+    QGroupBox *m_frame1 = nullptr, *m_frame3 = nullptr, *m_frame4 = nullptr;
+    QLabel *m_imgTemp = nullptr;
+    QProgressBar *m_pBar = nullptr;
+    int m_progressPeak = 0;
+
+    // the drag in progress
+    int m_dragSource = -1;
+    int m_dragOver = -1;
+    QRubberBand *m_dragOutline = nullptr;
+    QPoint m_dragGrabOffset;
+};

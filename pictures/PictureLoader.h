@@ -1,0 +1,20 @@
+#pragma once
+// Loads a picture file of any of the game's formats (JPEG, Windows bitmap,
+// GIF, Windows metafile), the format decided from the content, not the name.
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace PictureLoader {
+
+// Loads the picture at path. A picture larger than needed may be decoded at a
+// reduced size, but never smaller than `needed` in either direction (JPEG
+// scales in the decoder). Qt's allocation limit stays in force, so a picture
+// too large to decode is refused. On failure returns a null image and, when
+// error is given, a German reason.
+QImage load(const QString &path, const QSize &needed, QString *error = nullptr);
+
+// The same for a picture held in memory (fuzzing, tests).
+QImage loadData(const QByteArray &data, const QSize &needed, QString *error = nullptr);
+
+} // namespace PictureLoader
