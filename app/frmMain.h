@@ -112,6 +112,8 @@ private:
     void picBox_DragDrop(int index, int source);
     int fieldAt(const QPoint &globalPos) const;
     void endDrag();
+    // Hands a won game over to the top-ten list (name box, placing).
+    void handOverWin();
 
     Board m_board;
     RandomSource m_random;
