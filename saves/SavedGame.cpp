@@ -1,0 +1,241 @@
+#include "saves/SavedGame.h"
+
+#include "app/Ansi.h"
+#include "app/PictureReference.h"
+#include "app/ProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// A saved game is a few hundred bytes; line 20 is a path. Reading stops after
+// this many bytes so that a huge file named *.sav is never loaded whole.
+constexpr qint64 MaxBytes = 1024 * 1024;
+
+QString lineText(int k)
+{
+    return QString::number(k);
+}
+
+} // namespace
+
+QVector<qint16> SavedGame::zArray() const
+{
+    QVector<qint16> za(FieldCount + 1, 0);
+    for (int i = 0; i < FieldCount && i < fields.size(); ++i)
+        za[i] = fields[i];
+    return za;
+}
+
+QByteArray SavedGame::toBytes() const
+{
+    QStringList lines;
+    for (int i = 0; i < FieldCount; ++i)
+        lines.append(QString::number(i < fields.size() ? fields[i] : qint16(0)));
+    lines.append(QString::number(zuege));
+    lines.append(imgvis ? QStringLiteral("1") : QStringLiteral("0"));
+    lines.append(posAnz ? QStringLiteral("1") : QStringLiteral("0"));
+    // Line 20 the way p.cxa holds a path: Windows-1252, or UTF-8 for a path
+    // that Windows-1252 cannot hold.
+    return Ansi::writeLines(lines) + PictureReference::encode(bild);
+}
+
+bool SavedGame::parseNumber(const QString &line, qint16 *value)
+{
+    const QString t = line.trimmed();
+    int i = 0;
+    bool negative = false;
+    if (i < t.size() && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-'))) {
+        negative = t.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    if (i == t.size())
+        return false;
+    qint64 v = 0;
+    for (; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+        v = v * 10 + (c.unicode() - '0');
+        if (v > 32768)
+            return false;
+    }
+    if (negative)
+        v = -v;
+    if (v < -32768 || v > 32767)
+        return false;
+    *value = static_cast<qint16>(v);
+    return true;
+}
+
+bool SavedGame::isBoard(const QVector<qint16> &f)
+{
+    if (f.size() != FieldCount)
+        return false;
+    std::array<int, 15> seen{};
+    int empty = 0;
+    for (qint16 v : f) {
+        if (v == Leer || v == UncutEmpty)
+            ++empty;
+        else if (v >= 0 && v <= 14)
+            ++seen[v];
+        else
+            return false;
+    }
+    return empty == 1 && std::all_of(seen.begin(), seen.end(), [](int n) { return n == 1; });
+}
+
+bool SavedGame::fromBytes(const QByteArray &content, SavedGame *game, QString *error)
+{
+    auto fail = [error](const QString &reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    const QList<QByteArray> raw = Ansi::splitLines(content);
+    if (raw.size() < LineCount)
+        return fail(QStringLiteral("Die Datei hat weniger als %1 Zeilen.").arg(LineCount));
+
+    std::array<qint16, LineCount - 1> n{};
+    for (int k = 1; k < LineCount; ++k) {
+        if (!parseNumber(Ansi::decode(raw.at(k - 1)), &n[k - 1]))
+            return fail(QStringLiteral("Zeile %1 ist keine ganze Zahl zwischen -32768 und 32767.")
+                            .arg(lineText(k)));
+    }
+    QVector<qint16> f(n.begin(), n.begin() + FieldCount);
+    if (!isBoard(f))
+        return fail(QStringLiteral("Die Zeilen 1 bis 16 ergeben kein Spielfeld: jeder Stein von 0 "
+                                   "bis 14 muss genau einmal vorkommen und das leere Feld "
+                                   "(100 oder 15) genau einmal."));
+
+    game->fields = f;
+    game->zuege = n[16];
+    game->imgvis = n[17] == 1;
+    game->posAnz = n[18] == 1;
+    game->bild = PictureReference::decodeLine(raw.at(LineCount - 1));
+    if (game->bild.isNull())
+        game->bild = QLatin1String("");
+    return true;
+}
+
+QString SavedGame::folder()
+{
+    return ProgramFolder::file(QLatin1String(FolderName));
+}
+
+bool SavedGame::ensureFolder()
+{
+    const QString f = folder();
+    if (QFileInfo(f).isDir())
+        return true;
+    return QDir().mkpath(f);
+}
+
+QString SavedGame::nameError(const QString &name)
+{
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("Bitte einen Namen für den Spielstand eingeben!");
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("Der Name \"%1\" ist nicht erlaubt!").arg(name);
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return QStringLiteral("Der Name darf die Zeichen \"/\" und \"\\\" nicht enthalten!");
+    for (QChar c : name)
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("Der Name darf keine Steuerzeichen enthalten!");
+    return QString();
+}
+
+QString SavedGame::savePath(const QString &name)
+{
+    QString path = loadPath(name);
+    if (!name.endsWith(QLatin1String(Extension), Qt::CaseSensitive))
+        path += QLatin1String(Extension);
+    return path;
+}
+
+QString SavedGame::loadPath(const QString &name)
+{
+    return folder() + QLatin1Char('/') + name;
+}
+
+bool SavedGame::write(const QString &path, QString *error) const
+{
+    const QString reason = QStringLiteral("Der Spielstand kann nicht gespeichert werden:\n    %1")
+                               .arg(QDir::toNativeSeparators(path));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = reason;
+        return false;
+    }
+    const QByteArray bytes = toBytes();
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        file.cancelWriting();
+        if (error)
+            *error = reason;
+        return false;
+    }
+    return true;
+}
+
+bool SavedGame::read(const QString &path, SavedGame *game, QString *error)
+{
+    const QString unreadable = QStringLiteral("Die Datei kann nicht gelesen werden.");
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = unreadable;
+        return false;
+    }
+    QByteArray content = file.read(MaxBytes + 1);
+    if (content.isNull() && file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = unreadable;
+        return false;
+    }
+    if (content.size() > MaxBytes) {
+        // Only the first 20 lines count; they must end within the bound.
+        content.truncate(MaxBytes);
+        qsizetype end = -1;
+        for (int k = 0; k < LineCount; ++k) {
+            end = content.indexOf('\n', end + 1);
+            if (end < 0) {
+                if (error)
+                    *error = QStringLiteral("Die Datei ist zu groß für einen Spielstand.");
+                return false;
+            }
+        }
+        content.truncate(end + 1);
+    }
+    return fromBytes(content, game, error);
+}
+
+QStringList SavedGame::list()
+{
+    QDir dir(folder());
+    // Hidden files too: a game saved as ".sav" starts with a dot.
+    QStringList names = dir.entryList({QStringLiteral("*.sav")},
+                                      QDir::Files | QDir::Hidden, QDir::NoSort);
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const int c = QString::compare(a, b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+bool SavedGame::remove(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (file.remove())
+        return true;
+    if (error)
+        *error = QStringLiteral("Die Datei\n    %1\nkann nicht gelöscht werden!")
+                     .arg(QFileInfo(path).fileName());
+    return false;
+}

@@ -1,0 +1,100 @@
+#pragma once
+// A saved game: a text file of 20 lines in the folder Saves of the program
+// folder, Windows-1252, CR LF after every line (the last one included).
+//
+//   lines 1..16  field 0..15: the tile number on the field, 100 for the empty
+//                field ("leer"); a game saved before its first drop has 15 there
+//   line 17      the move counter
+//   line 18      preview shown: "1" on, "0" off
+//   line 19      position display shown: "1" on, "0" off
+//   line 20      the picture reference, verbatim
+//
+// Numbers are plain decimal text. Line 20 is written in Windows-1252; a path
+// that Windows-1252 cannot hold is written in UTF-8 instead so it is never
+// corrupted. On reading, line 20 is taken as UTF-8 when it is valid UTF-8 and
+// holds non-ASCII bytes, otherwise as Windows-1252 (the rule of p.cxa). A path
+// the game wrote in Windows-1252 therefore reads back unchanged, unless its
+// non-ASCII characters happen to form valid UTF-8 (such as "Ã¼"), which real
+// file names practically never do.
+//
+// The reader checks the whole file before anything is handed on: a file with
+// fewer than 20 lines, a line 1..19 that is not a whole number in the 16-bit
+// range, or lines 1..16 that are not a board (tiles 0..14 once each and one
+// empty field, 100 or 15) is not a saved game, and nothing of it is used.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class SavedGame
+{
+public:
+    static constexpr int LineCount = 20;
+    static constexpr int FieldCount = 16;
+    static constexpr qint16 Leer = 100;          // the empty field
+    static constexpr qint16 UncutEmpty = 15;     // empty field before the first drop
+    static constexpr const char *Extension = ".sav";
+    static constexpr const char *FolderName = "Saves";
+
+    QVector<qint16> fields;   // 16 values: tile number per field, 100 = empty
+    qint16 zuege = 0;
+    bool imgvis = false;      // preview shown
+    bool posAnz = false;      // position display shown
+    QString bild;             // picture reference (line 20)
+
+    // The layout a load hands to ZArray_setzen: 17 elements, fields 0..15
+    // and 0 for element 16.
+    QVector<qint16> zArray() const;
+
+    // --- file content --------------------------------------------------------
+    // The 20 lines as bytes. fields must hold 16 values.
+    QByteArray toBytes() const;
+
+    // Parses and checks file content. On success fills game and returns true;
+    // otherwise returns false with a German reason in error and leaves game
+    // as it was.
+    static bool fromBytes(const QByteArray &content, SavedGame *game, QString *error);
+
+    // True when the 16 values are a board: tiles 0..14 each exactly once and
+    // one empty field, marked 100 or 15.
+    static bool isBoard(const QVector<qint16> &fields);
+
+    // A line 1..19: a whole number in the 16-bit range (blanks around it and
+    // a sign allowed). Returns false for anything else.
+    static bool parseNumber(const QString &line, qint16 *value);
+
+    // --- names and paths -----------------------------------------------------
+    // Program folder + "/Saves".
+    static QString folder();
+    // Creates the folder when it is missing; false when that fails.
+    static bool ensureFolder();
+
+    // A German message when name must not be used as the name of a saved
+    // game: empty or blank, "." or "..", holding '/' or '\' or a control
+    // character. An empty string when the name is fine. Checked before every
+    // save, load and delete so that no name reaches outside Saves.
+    static QString nameError(const QString &name);
+
+    // Save: folder + "/" + name, with ".sav" appended unless the name already
+    // ends in exactly ".sav" (case-sensitive).
+    static QString savePath(const QString &name);
+    // Load and delete: folder + "/" + name, nothing appended.
+    static QString loadPath(const QString &name);
+
+    // --- files ---------------------------------------------------------------
+    // Replaces the file at path atomically with this game. On failure returns
+    // false with a German reason in error; an old file at path stays whole.
+    bool write(const QString &path, QString *error) const;
+
+    // Reads and checks the file at path (see fromBytes). A missing,
+    // unreadable or oversized file gives false and a German reason.
+    static bool read(const QString &path, SavedGame *game, QString *error);
+
+    // The saved games in folder: the regular files matching "*.sav", sorted by
+    // name without regard to case.
+    static QStringList list();
+
+    // Deletes the file at path. False with a German reason when it cannot be
+    // deleted; the file is then left as it was.
+    static bool remove(const QString &path, QString *error);
+};
