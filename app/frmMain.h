@@ -58,7 +58,7 @@ public:
     // --- controls (tests and the other windows look at them) ---------------
     FieldBox *picBox(int i) const { return m_picBox[i]; }
     QLabel *Label(int i) const { return m_label[i]; }
-    QGroupBox *Frame1() const { return m_frame1; }
+    QFrame *Frame1() const { return m_frame1; }
     QGroupBox *Frame3() const { return m_frame3; }
     QGroupBox *Frame4() const { return m_frame4; }
     QLabel *imgTemp() const { return m_imgTemp; }
@@ -120,10 +120,13 @@ private:
     RandomDraw m_draw;
     QString m_bildAktuell;
     std::array<QImage, 17> m_bilder;         // Bilder: tile pictures by tile number
-    QImage m_scaled;                         // the picture scaled to the board
+    std::array<QImage, 16> m_cut;            // the tiles of the last cut, by tile number
+    QImage m_source;                         // imgTemp's picture: the last picture loaded
+    bool m_cutDone = false;                  // the last cut produced tiles
     std::array<FieldBox *, 17> m_picBox{};
     QVector<QLabel *> m_label;
-    QGroupBox *m_frame1 = nullptr, *m_frame3 = nullptr, *m_frame4 = nullptr;
+    QFrame *m_frame1 = nullptr;
+    QGroupBox *m_frame3 = nullptr, *m_frame4 = nullptr;
     QLabel *m_imgTemp = nullptr;
     QProgressBar *m_pBar = nullptr;
     int m_progressPeak = 0;

@@ -1,0 +1,331 @@
+#include "app/frmMain.h"
+
+#include "app/Meldung.h"
+#include "app/PictureReference.h"
+#include "app/ProgramFolder.h"
+#include "app/Twips.h"
+#include "game/FieldBox.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QRubberBand>
+#include <QScreen>
+#include <QWindow>
+
+using namespace Twips::Main;
+
+namespace {
+// The height of the window's content: board, progress bar and a margin.
+constexpr int ClientHeight = BoardTop + BoardSize + ProgressGap + ProgressHeight + 150;
+constexpr int ClientWidth = Width - 120;
+
+// Blanks (only blanks) removed at both ends, as the picture reference is read.
+QString trimBlanks(const QString &s)
+{
+    int a = 0, b = s.size();
+    while (a < b && s.at(a) == QLatin1Char(' '))
+        ++a;
+    while (b > a && s.at(b - 1) == QLatin1Char(' '))
+        --b;
+    return s.mid(a, b - a);
+}
+
+qint16 toInt16(double twips)
+{
+    const double r = std::round(twips);
+    return static_cast<qint16>(qBound(-32768.0, r, 32767.0));
+}
+} // namespace
+
+frmMain::frmMain(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("    Zandor"));
+    setAttribute(Qt::WA_QuitOnClose);
+    m_draw = m_random.draw();
+    buildControls();
+    buildMenus();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("client"));
+    central->setFixedSize(Twips::size(ClientWidth, ClientHeight));
+    setCentralWidget(central);
+
+    m_frame1 = new QFrame(central);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
+    m_frame1->setFrameShape(QFrame::NoFrame);
+    m_frame1->setGeometry(Twips::rect(BoardLeft, BoardTop, BoardSize, BoardSize));
+
+    for (int i = 0; i <= Board::FeldAnz; ++i) {
+        auto *box = new FieldBox(i, i < Board::FeldAnz ? static_cast<QWidget *>(m_frame1) : central);
+        box->resize(Twips::size(FieldSize, FieldSize));
+        box->hide();
+        box->installEventFilter(this);
+        m_picBox[i] = box;
+    }
+
+    auto makeLabel = [](QWidget *parent, const QString &text, int top, int height, int pointSize, bool bold) {
+        auto *l = new QLabel(text, parent);
+        l->setGeometry(Twips::rect(120, top, PanelWidth - 240, height));
+        l->setAlignment(Qt::AlignCenter);
+        QFont f = l->font();
+        f.setPointSizeF(pointSize);
+        f.setBold(bold);
+        l->setFont(f);
+        return l;
+    };
+    m_frame3 = new QGroupBox(central);
+    m_frame3->setObjectName(QStringLiteral("Frame3"));
+    m_frame4 = new QGroupBox(central);
+    m_frame4->setObjectName(QStringLiteral("Frame4"));
+    m_label.resize(4);
+    m_label[0] = makeLabel(m_frame3, QStringLiteral("Züge"), 150, 420, 12, false);
+    m_label[1] = makeLabel(m_frame3, QStringLiteral("0"), 570, 480, 16, true);
+    m_label[2] = makeLabel(m_frame4, QStringLiteral("Position"), 150, 420, 12, false);
+    m_label[3] = makeLabel(m_frame4, QString(), 570, 480, 16, true);
+    for (int i = 0; i < 4; ++i)
+        m_label[i]->setObjectName(QStringLiteral("Label%1").arg(i));
+
+    m_imgTemp = new QLabel(central);
+    m_imgTemp->setObjectName(QStringLiteral("imgTemp"));
+    m_imgTemp->setScaledContents(true);
+    m_imgTemp->hide();
+
+    m_pBar = new QProgressBar(central);
+    m_pBar->setObjectName(QStringLiteral("pBar"));
+    m_pBar->setRange(0, 1000);
+    m_pBar->setTextVisible(false);
+    m_pBar->hide();
+
+    m_dragOutline = new QRubberBand(QRubberBand::Rectangle, central);
+    m_dragOutline->hide();
+}
+
+void frmMain::buildMenus()
+{
+    auto item = [this](QMenu *menu, const QString &caption, int key, void (frmMain::*slot)()) {
+        QAction *a = menu->addAction(caption);
+        if (key)
+            a->setShortcut(QKeySequence(key));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    QMenu *mnuFile = menuBar()->addMenu(QStringLiteral("&Datei"));
+    mnuNew = item(mnuFile, QStringLiteral("Neu"), Qt::Key_F2, &frmMain::mnuNew_Click);
+    mnuChangePic = item(mnuFile, QStringLiteral("Bild ändern"), Qt::Key_F3, &frmMain::mnuChangePic_Click);
+    mnuFile->addSeparator();
+    mnuSave = item(mnuFile, QStringLiteral("Speichern"), Qt::Key_F5, &frmMain::mnuSave_Click);
+    mnuLoad = item(mnuFile, QStringLiteral("Laden"), Qt::Key_F6, &frmMain::mnuLoad_Click);
+    mnuFile->addSeparator();
+    mnuExit = mnuFile->addAction(QStringLiteral("Beenden"));
+    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *mnuOption = menuBar()->addMenu(QStringLiteral("&Optionen"));
+    mnuPreviewOn = item(mnuOption, QStringLiteral("Vorschau ein"), Qt::Key_F7, &frmMain::mnuPreviewOn_Click);
+    mnuPosOn = item(mnuOption, QStringLiteral("Positionsanzeige ein"), Qt::Key_F8, &frmMain::mnuPosOn_Click);
+    mnuOption->addSeparator();
+    mnuTopTen = item(mnuOption, QStringLiteral("Top Ten"), Qt::Key_F11, &frmMain::mnuTopTen_Click);
+
+    QMenu *mnuHelp = menuBar()->addMenu(QStringLiteral("Hilfe"));
+    mnuAbout = item(mnuHelp, QStringLiteral("Info"), Qt::Key_F1, &frmMain::mnuAbout_Click);
+    mnuDescr = item(mnuHelp, QStringLiteral("Beschreibung"), Qt::Key_F12, &frmMain::mnuDescr_Click);
+}
+
+void frmMain::Form_Load()
+{
+    // The generator was seeded from the clock when the window was made.
+    m_pBar->setStyleSheet(QStringLiteral(
+        "QProgressBar { background-color: rgb(220, 220, 150); border: 1px solid gray; }"
+        "QProgressBar::chunk { background-color: rgb(100, 100, 255); }"));
+    m_board.setFertig(false);
+    Fenster_Zentrieren();
+    m_board.ZArray_setzen(QVector<qint16>(Board::FeldAnz + 1, 0));
+    setZuege(0);
+    const QRect g = geometryTwips();
+    Window_Top = toInt16(g.top() + static_cast<double>(SecondaryOffset));
+    Window_Left = toInt16(g.left() + static_cast<double>(SecondaryOffset));
+    Bildpfad_Lesen();
+
+    m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
+    m_frame3->setGeometry(Twips::rect(BoardLeft + BoardSize + PanelGap, BoardTop, PanelWidth, PanelHeight));
+    m_frame4->setGeometry(Twips::rect(Twips::fromPx(m_frame3->x()),
+                                      Twips::fromPx(m_frame3->y() + m_frame3->height()),
+                                      Twips::fromPx(m_frame3->width()), PanelHeight));
+    m_frame4->hide();
+    m_label[3]->setText(QString());
+    const int clientWidth = Twips::fromPx(centralWidget()->width());
+    m_pBar->setGeometry(Twips::rect(ProgressLeft, BoardTop + BoardSize + ProgressGap,
+                                    clientWidth - ProgressRightMargin, ProgressHeight));
+    m_pBar->setValue(0);
+    m_pBar->hide();
+
+    Felder_Anlegen();
+}
+
+void frmMain::Fenster_Zentrieren()
+{
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect work = screen->availableGeometry();
+    // Before the window is first shown its frame is not known; the size of
+    // the content with the menu bar is the best estimate.
+    const QSize size = isVisible() ? frameGeometry().size() : sizeHint();
+    const float left = float(work.width() - size.width()) / 2.0f + float(work.left());
+    const float top = float(work.height() - size.height()) / 2.0f + float(work.top());
+    move(int(left), int(top));
+}
+
+QRect frmMain::geometryTwips() const
+{
+    const QRect f = frameGeometry();
+    return QRect(Twips::fromPx(f.x()), Twips::fromPx(f.y()), Twips::fromPx(f.width()), Twips::fromPx(f.height()));
+}
+
+void frmMain::Bildpfad_Lesen()
+{
+    const QString line = PictureReference::read(ProgramFolder::path());
+    if (line.isNull())
+        return;
+    m_bildAktuell = line;
+    Bild_org = trimBlanks(line);
+}
+
+void frmMain::Felder_Anlegen()
+{
+    show();
+    for (int i = 0; i < Board::FeldAnz; ++i) {
+        FieldBox *box = m_picBox[i];
+        box->move(Twips::point((i % 4) * FieldSize, (i / 4) * FieldSize));
+        box->show();
+        m_board.setTag(i, Board::LeerTag);
+        box->Tag = Board::LeerTag;
+    }
+    m_picBox[Board::FeldAnz]->hide();
+    Steine_Mischen();
+    Bild_Teilen(2);
+    Bilder_Laden(2, 1);
+}
+
+void frmMain::Steine_Mischen()
+{
+    m_board.ZArray_setzen(::Steine_Mischen(m_draw));
+}
+
+void frmMain::setZuege(qint16 z)
+{
+    m_board.setZuege(z);
+    m_label[1]->setText(QString::number(z));
+}
+
+void frmMain::ZArray_setzen(const QVector<qint16> &za)
+{
+    m_board.ZArray_setzen(za);
+    m_label[1]->setText(QString::number(m_board.zuege()));
+}
+
+void frmMain::Settings(QString &l_bild, bool &ivis, bool &pos)
+{
+    m_board.clearPictures();
+    showAllFields();
+    m_picBox[Board::FeldAnz]->setPicture(QImage());
+    if (!QFileInfo(l_bild).isFile()) {
+        ivis = false;
+        pos = false;
+        Meldung::zeigen(this, QStringLiteral("Das Bild \r\n    ") + l_bild
+                                  + QStringLiteral("\r\nkann im angegebenen Pfad nicht gefunden werden.\r\n\r\n"
+                                                   "Es wird ein neues Spiel gestartet!"));
+    }
+    mnuPosOn->setText(pos ? QStringLiteral("Positionsanzeige ein") : QStringLiteral("Positionsanzeige aus"));
+    mnuPosOn_Click();
+    imgvis = ivis;
+    Vorschau_Setzen();
+    m_bildAktuell = l_bild;
+}
+
+void frmMain::mnuNew_Click()
+{
+    m_board.setFertig(false);
+    if (m_imgTemp->isVisible()) {
+        m_imgTemp->hide();
+        imgvis = true;
+    }
+    setBorders(true);
+    m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
+    setZuege(0);
+    m_label[3]->setText(QString());
+    m_board.clearPictures();
+    showAllFields();
+    Steine_Mischen();
+    Bild_Teilen(2);
+    Bilder_Laden(2, 1);
+    if (imgvis)
+        mnuPreviewOn_Click();
+}
+
+void frmMain::setBorders(bool single)
+{
+    for (FieldBox *box : m_picBox)
+        box->setBorder(single);
+}
+
+void frmMain::showField(int p)
+{
+    FieldBox *box = m_picBox[p];
+    const int t = m_board.picture(p);
+    box->setPicture(t == Board::NoPicture ? QImage() : m_bilder[t]);
+    box->Tag = m_board.tag(p);
+}
+
+void frmMain::showAllFields()
+{
+    for (int p = 0; p < Board::FeldAnz; ++p)
+        showField(p);
+}
+
+void frmMain::addProgress(int amount)
+{
+    const int v = m_pBar->value() + amount;
+    if (v > m_pBar->maximum())
+        return;  // an increment past the end is dropped
+    m_pBar->setValue(v);
+    m_progressPeak = qMax(m_progressPeak, v);
+}
+
+void frmMain::activateFromOutside()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    // A secondary window that is open keeps the game; bring it up as well.
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    // The other windows close with the main window; nothing is written.
+    m_dragSource = -1;
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows)
+        if (w != this && w->isVisible())
+            w->close();
+    event->accept();
+}

@@ -1,0 +1,64 @@
+#include "game/FieldBox.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPalette>
+
+FieldBox::FieldBox(int index, QWidget *parent)
+    : QWidget(parent)
+    , m_index(index)
+    , m_back(buttonFace())
+{
+    setObjectName(QStringLiteral("picBox%1").arg(index));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QColor FieldBox::buttonFace()
+{
+    return QApplication::palette().color(QPalette::Button);
+}
+
+void FieldBox::setPicture(const QImage &picture)
+{
+    m_picture = picture;
+    update();
+}
+
+void FieldBox::setBorder(bool single)
+{
+    if (m_border == single)
+        return;
+    m_border = single;
+    update();
+}
+
+QSize FieldBox::innerSize() const
+{
+    const int b = m_border ? 2 : 0;
+    return QSize(qMax(0, width() - b), qMax(0, height() - b));
+}
+
+void FieldBox::setBackColor(const QColor &color)
+{
+    if (m_back == color)
+        return;
+    m_back = color;
+    update();
+}
+
+void FieldBox::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const int b = m_border ? 1 : 0;
+    const QRect inner(b, b, width() - 2 * b, height() - 2 * b);
+    p.fillRect(rect(), m_back);
+    if (!m_picture.isNull()) {
+        p.setClipRect(inner);
+        p.drawImage(inner.topLeft(), m_picture);
+        p.setClipping(false);
+    }
+    if (m_border) {
+        p.setPen(QPen(QColor(0, 0, 0), 0));
+        p.drawRect(0, 0, width() - 1, height() - 1);
+    }
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Scaling a picture to the board and cutting it into the 4 x 4 tile pictures.
+#include <QImage>
+#include <QSize>
+#include <array>
+
+namespace TileCutter {
+
+// The picture stretched to a square of side pixels (aspect ratio not kept,
+// the board is square), smoothly.
+QImage scaleToBoard(const QImage &picture, int side);
+
+// Cuts the board picture into 16 tiles: tile k is the square of side `inner`
+// at (k mod 4 * inner, k div 4 * inner), stretched to side `outer`. With
+// inner == outer the tiles are exact, unscaled squares of the board picture.
+// All lengths are in the picture's own pixels.
+std::array<QImage, 16> cut(const QImage &board, int inner, int outer);
+
+// A neutral tile face with its number, shown when no picture could be cut so
+// the board stays playable.
+QImage numberedTile(int tile, int side, qreal devicePixelRatio);
+
+} // namespace TileCutter
