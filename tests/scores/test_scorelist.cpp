@@ -2,6 +2,8 @@
 // exact bytes of scr.cxa.
 #include "scores/ScoreList.h"
 
+#include "ReadOnlyPath.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -421,53 +423,64 @@ void TestScoreList::nameCutToWholeCharacters()
 
 void TestScoreList::readOnlyFile()
 {
-    if (runningAsRoot())
-        QSKIP("running as root: permission bits do not stop writes (see pathThatCannotBeWritten)");
-    const QByteArray before = listFile({rec("30", "A"), rec("40", "B")});
+    const QByteArray before = listFile({rec("30", "A"), rec("40", "B")}) + "tail";
     QVERIFY(writeAll(path(), before));
     ScoreList list(path());
     QVERIFY(list.read());
-    QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    QCOMPARE(list.place(20, QStringLiteral("C")), ScoreList::Placing::Failed);
-    QVERIFY(!list.errorString().isEmpty());
-    QCOMPARE(list.value(0), 30);                 // rows as they were
-    QCOMPARE(list.row(0).name, QStringLiteral("A              "));
-    QVERIFY(!list.reset());
-    QCOMPARE(list.value(1), 40);
-    QCOMPARE(readAll(path()), before);           // nothing lost
-    QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+    {
+        ReadOnlyPath locked(path());
+        if (!locked.ok())
+            QSKIP("cannot make a file read-only here (root without chattr)");
+        QCOMPARE(list.place(20, QStringLiteral("C")), ScoreList::Placing::Failed);
+        QVERIFY(list.errorString().contains(QStringLiteral("scr.cxa")));
+        QCOMPARE(list.value(0), 30);                 // rows as they were
+        QCOMPARE(list.row(0).name, QStringLiteral("A              "));
+        QVERIFY(!list.reset());
+        QCOMPARE(list.value(1), 40);
+        QCOMPARE(readAll(path()), before);           // nothing lost
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scr.cxa"});
+    }
+    // Writable again: the same list places as usual, and the replaced file
+    // keeps the permissions the old one had.
+    const QFileDevice::Permissions perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+        | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ReadGroup;
+    QVERIFY(QFile::setPermissions(path(), perms));
+    QCOMPARE(list.place(20, QStringLiteral("C")), ScoreList::Placing::Placed);
+    QCOMPARE(readAll(path()), listFile({rec("20", "C"), rec("30", "A"), rec("40", "B")}) + "tail");
+    QCOMPARE(QFileInfo(path()).permissions(), perms);
     QFile::remove(path());
 }
 
 void TestScoreList::readOnlyFolder()
 {
-    if (runningAsRoot())
-        QSKIP("running as root: permission bits do not stop writes (see pathThatCannotBeWritten)");
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("scr.cxa"));
     const QByteArray before = listFile({rec("30", "A")});
     QVERIFY(writeAll(file, before));
     ScoreList list(file);
     QVERIFY(list.read());
-    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-    QCOMPARE(list.place(20, QStringLiteral("C")), ScoreList::Placing::Failed);
-    QVERIFY(!list.reset());
-    QCOMPARE(list.value(0), 30);
-    QCOMPARE(readAll(file), before);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scr.cxa"});
+    {
+        ReadOnlyPath locked(dir.path());
+        if (!locked.ok())
+            QSKIP("cannot make a folder read-only here (root without chattr)");
+        QCOMPARE(list.place(20, QStringLiteral("C")), ScoreList::Placing::Failed);
+        QVERIFY(!list.reset());
+        QCOMPARE(list.value(0), 30);
+        QCOMPARE(readAll(file), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scr.cxa"});
+    }
 
-    // A missing file in a read-only folder: the default list is shown, the
-    // failure reported.
+    // A missing file in a read-only folder: the default list is shown and
+    // the failure reported.
     QTemporaryDir empty;
     const QString missing = empty.filePath(QStringLiteral("scr.cxa"));
-    QVERIFY(QFile::setPermissions(empty.path(), QFile::ReadOwner | QFile::ExeOwner));
+    ReadOnlyPath locked(empty.path());
+    QVERIFY(locked.ok());
     ScoreList fresh(missing);
     QVERIFY(!fresh.read());
     QVERIFY(!QFile::exists(missing));
     QCOMPARE(fresh.row(9).name, QStringLiteral("Hanno Holzbein "));
-
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile::setPermissions(empty.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(fresh.row(9).score, QStringLiteral("0     "));
 }
 
 void TestScoreList::unreadableFileIsNeverOverwritten()
