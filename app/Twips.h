@@ -71,6 +71,19 @@ constexpr int CancelLeft = 2400, CancelWidth = 975;
 namespace About {
 constexpr int ClientWidth = 4590;
 constexpr int ClientHeight = 4665;
+constexpr int IconLeft = 240, IconTop = 240, IconSize = 480;          // picIcon, 32 x 32
+constexpr int TitleLeft = 960, TitleTop = 200, TitleWidth = 3390, TitleHeight = 420;
+constexpr int VersionLeft = 960, VersionTop = 620, VersionWidth = 3390, VersionHeight = 255;
+constexpr int FrameLeft = 240, FrameTop = 1140, FrameWidth = 4110, FrameHeight = 1200;
+constexpr int CaptionLeft = 120, CaptionWidth = 735;                 // Label3, lblMail, lblURL
+constexpr int ValueLeft = 900, ValueWidth = 3090;                    // Label4, Label1, Label2
+constexpr int RowTop = 300, RowHeight = 255, RowStep = 285;          // rows inside Frame1
+constexpr int YearLeft = 240, YearTop = 2430, YearWidth = 4110, YearHeight = 255;
+constexpr int DisclaimerLeft = 240, DisclaimerTop = 2880, DisclaimerWidth = 4110,
+              DisclaimerHeight = 1140;
+constexpr int OKLeft = 3255, OKTop = 4170, OKWidth = 1095, OKHeight = 375;
+constexpr int LineLeft = 120, LineWidth = 4350;                      // Line1 separators
+constexpr int Line1Top = 1005, Line2Top = 2775, Line3Top = 4080;     // grey; white 15 below
 } // namespace About
 
 // Description window.

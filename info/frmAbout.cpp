@@ -1,0 +1,307 @@
+#include "info/frmAbout.h"
+
+#include "app/ProgramFolder.h"
+#include "app/Twips.h"
+#include "app/frmMain.h"
+#include "info/AppIcon.h"
+#include "info/CursorFile.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFrame>
+#include <QGroupBox>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+
+#ifndef ZANDOR_VERSION_MAJOR
+#error "ZANDOR_VERSION_MAJOR/MINOR/PATCH come from the project version"
+#endif
+
+// --- LinkLabel ---------------------------------------------------------------
+
+void LinkLabel::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_pressed = true;
+        emit mouseDown();
+    }
+    QLabel::mousePressEvent(event);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const bool wasPressed = m_pressed;
+        m_pressed = false;
+        emit mouseUp();
+        if (wasPressed && rect().contains(event->position().toPoint()))
+            emit clicked();
+    }
+    QLabel::mouseReleaseEvent(event);
+}
+
+void LinkLabel::mouseMoveEvent(QMouseEvent *event)
+{
+    emit mouseMove();
+    QLabel::mouseMoveEvent(event);
+}
+
+// --- frmAbout ----------------------------------------------------------------
+
+const QString frmAbout::Caption = QStringLiteral("   About");
+const QString frmAbout::AppTitle = QStringLiteral("Zandor");
+const QString frmAbout::AuthorName = QStringLiteral("Zandor-Team");
+const QString frmAbout::MailAddress = QStringLiteral("zandor@example.org");
+const QString frmAbout::WebAddress = QStringLiteral("www.zandor.example.org");
+const QString frmAbout::YearLine = QStringLiteral("© 2026 Zandor-Team");
+
+QPointer<frmAbout> frmAbout::s_instance;
+
+std::function<bool(const QUrl &)> frmAbout::openUrl = [](const QUrl &url) {
+    return QDesktopServices::openUrl(url);
+};
+
+namespace {
+const QColor LinkBlue(0, 0, 255);
+const QColor PressedColor(0, 160, 160);
+const QColor ReleasedColor(0, 80, 80);
+const QColor EtchGrey(128, 128, 128);
+const QColor EtchWhite(255, 255, 255);
+} // namespace
+
+frmAbout *frmAbout::instance(frmMain *main)
+{
+    if (!s_instance)
+        s_instance = new frmAbout(main);
+    return s_instance;
+}
+
+frmAbout *frmAbout::current()
+{
+    return s_instance;
+}
+
+QString frmAbout::versionLine(int major, int minor, int revision)
+{
+    return QStringLiteral("Version %1.%2.%3").arg(major).arg(minor).arg(revision);
+}
+
+QStringList frmAbout::disclaimerLines()
+{
+    return {
+        QStringLiteral("Dieses Programm ist Freeware,"),
+        QStringLiteral(" ") + QStringLiteral(" wer trotzdem Spenden will, "),
+        QStringLiteral("  bitte vorher E-Mail an mich."),
+        QString(),
+        QStringLiteral(" ") + QStringLiteral("       Vielen Dank. "),
+    };
+}
+
+QUrl frmAbout::mailTarget(const QString &address)
+{
+    // The shell target reads "mailto: " and the address; the blank is not
+    // part of the address, so the mail program gets it without one.
+    return QUrl(QStringLiteral("mailto:") + address.trimmed());
+}
+
+QUrl frmAbout::webTarget(const QString &address)
+{
+    // The address is a host name; a browser needs the scheme.
+    const QString host = address.trimmed();
+    if (host.contains(QStringLiteral("://")))
+        return QUrl(host);
+    return QUrl(QStringLiteral("https://") + host);
+}
+
+std::optional<QCursor> frmAbout::loadCursor(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // A cursor is a few kilobytes; anything far larger is not one.
+    const QByteArray bytes = f.read(1 << 20);
+    QPixmap pixmap;
+    if (!pixmap.loadFromData(bytes) || pixmap.isNull())
+        return std::nullopt;
+    const std::optional<QPoint> hot = CursorFile::hotSpot(bytes);
+    if (hot && pixmap.rect().contains(*hot))
+        return QCursor(pixmap, hot->x(), hot->y());
+    return QCursor(pixmap, 0, 0);
+}
+
+frmAbout::frmAbout(frmMain *main)
+    : QDialog(main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+    , m_main(main)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(Caption);
+    setWindowIcon(Zandor::appIcon());
+    setFixedSize(Twips::size(Twips::About::ClientWidth, Twips::About::ClientHeight));
+    buildControls();
+}
+
+void frmAbout::buildControls()
+{
+    using namespace Twips::About;
+    auto label = [this](QWidget *parent, const char *name, const QString &text, QRect r) {
+        auto *l = new QLabel(text, parent);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(r);
+        return l;
+    };
+    auto link = [](QWidget *parent, const char *name, const QString &text, QRect r) {
+        auto *l = new LinkLabel(text, parent);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(r);
+        l->setMouseTracking(true);
+        return l;
+    };
+
+    m_picIcon = label(this, "picIcon", QString(), Twips::rect(IconLeft, IconTop, IconSize, IconSize));
+    m_picIcon->setPixmap(windowIcon().pixmap(QSize(32, 32)));
+
+    m_lblTitle = label(this, "lblTitle", QStringLiteral("Name"),
+                       Twips::rect(TitleLeft, TitleTop, TitleWidth, TitleHeight));
+    QFont titleFont = m_lblTitle->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
+    m_lblTitle->setFont(titleFont);
+    setTextColor(m_lblTitle, LinkBlue);
+
+    m_lblVersion = label(this, "lblVersion", QStringLiteral("Version"),
+                         Twips::rect(VersionLeft, VersionTop, VersionWidth, VersionHeight));
+
+    m_frame1 = new QGroupBox(this);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
+    m_frame1->setGeometry(Twips::rect(FrameLeft, FrameTop, FrameWidth, FrameHeight));
+    auto row = [](int i, int left, int width) {
+        return Twips::rect(left, RowTop + i * RowStep, width, RowHeight);
+    };
+    m_label3 = label(m_frame1, "Label3", QStringLiteral("Author:"), row(0, CaptionLeft, CaptionWidth));
+    m_label4 = label(m_frame1, "Label4", AuthorName, row(0, ValueLeft, ValueWidth));
+    m_lblMail = label(m_frame1, "lblMail", QStringLiteral("Mail:"), row(1, CaptionLeft, CaptionWidth));
+    m_label1 = link(m_frame1, "Label1", MailAddress, row(1, ValueLeft, ValueWidth));
+    m_lblURL = label(m_frame1, "lblURL", QStringLiteral("URL:"), row(2, CaptionLeft, CaptionWidth));
+    m_label2 = link(m_frame1, "Label2", WebAddress, row(2, ValueLeft, ValueWidth));
+    setTextColor(m_label1, LinkBlue);
+    setTextColor(m_label2, LinkBlue);
+
+    m_label5 = label(this, "Label5", YearLine, Twips::rect(YearLeft, YearTop, YearWidth, YearHeight));
+    m_lblDisclaimer = label(this, "lblDisclaimer", QString(),
+                            Twips::rect(DisclaimerLeft, DisclaimerTop, DisclaimerWidth, DisclaimerHeight));
+    m_lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    m_cmdOK->setGeometry(Twips::rect(OKLeft, OKTop, OKWidth, OKHeight));
+    m_cmdOK->setDefault(true);
+
+    // Etched separators: a grey line with a white one just below it, three
+    // times across the window, and a grey stroke between icon and title.
+    auto line = [this](QRect r, const QColor &c) {
+        auto *f = new QFrame(this);
+        f->setObjectName(QStringLiteral("Line1_%1").arg(m_line1.size()));
+        f->setGeometry(r);
+        f->setFrameShape(QFrame::NoFrame);
+        f->setAutoFillBackground(true);
+        QPalette pal = f->palette();
+        pal.setColor(QPalette::Window, c);
+        f->setPalette(pal);
+        m_line1.append(f);
+    };
+    for (int top : {Line1Top, Line2Top, Line3Top}) {
+        line(QRect(Twips::px(LineLeft), Twips::px(top), Twips::px(LineWidth), 1), EtchGrey);
+        line(QRect(Twips::px(LineLeft), Twips::px(top) + 1, Twips::px(LineWidth), 1), EtchWhite);
+    }
+    line(QRect(Twips::px(TitleLeft) - 6, Twips::px(IconTop), 1, Twips::px(IconSize)), EtchGrey);
+
+    connect(m_cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(m_label1, &LinkLabel::clicked, this, &frmAbout::Label1_Click);
+    connect(m_label2, &LinkLabel::clicked, this, &frmAbout::Label2_Click);
+    connect(m_label1, &LinkLabel::mouseDown, this, &frmAbout::Label1_MouseDown);
+    connect(m_label1, &LinkLabel::mouseUp, this, &frmAbout::Label1_MouseUp);
+    connect(m_label1, &LinkLabel::mouseMove, this, &frmAbout::Label1_MouseMove);
+}
+
+void frmAbout::setTextColor(QLabel *label, const QColor &color)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+}
+
+int frmAbout::outerWidthTwips() const
+{
+    // The frame is known only once the window manager has decorated the
+    // window; until then it is taken to be as wide as the main window's.
+    int frame = frameGeometry().width() - width();
+    if (frame <= 0 && m_main)
+        frame = m_main->frameGeometry().width() - m_main->width();
+    return Twips::fromPx(width() + qMax(0, frame));
+}
+
+void frmAbout::Form_Load()
+{
+    // Top-right corner of the main window, right edges aligned.
+    if (m_main) {
+        const QRect mainTwips = m_main->geometryTwips();
+        const int left = mainTwips.left() + mainTwips.width() - outerWidthTwips();
+        move(Twips::px(left), Twips::px(mainTwips.top()));
+    }
+
+    m_lblTitle->setText(AppTitle);
+    m_lblVersion->setText(versionLine(ZANDOR_VERSION_MAJOR, ZANDOR_VERSION_MINOR, ZANDOR_VERSION_PATCH));
+
+    // Without Hand.cur the links keep the ordinary pointer.
+    if (const std::optional<QCursor> hand = loadCursor(ProgramFolder::file(QStringLiteral("Hand.cur")))) {
+        m_label1->setCursor(*hand);
+        m_label2->setCursor(*hand);
+    }
+
+    for (QLabel *l : {static_cast<QLabel *>(m_label1), static_cast<QLabel *>(m_label2)}) {
+        QFont f = l->font();
+        f.setUnderline(true);
+        l->setFont(f);
+    }
+
+    m_lblDisclaimer->setText(disclaimerLines().join(QStringLiteral("\r\n")));
+}
+
+void frmAbout::cmdOK_Click()
+{
+    close();
+}
+
+void frmAbout::Label1_Click()
+{
+    if (openUrl)
+        openUrl(mailTarget(MailAddress));
+}
+
+void frmAbout::Label2_Click()
+{
+    if (openUrl)
+        openUrl(webTarget(WebAddress));
+}
+
+void frmAbout::Label1_MouseDown()
+{
+    setTextColor(m_label1, PressedColor);
+}
+
+void frmAbout::Label1_MouseUp()
+{
+    setTextColor(m_label1, ReleasedColor);
+}
+
+void frmAbout::Label1_MouseMove()
+{
+    QFont f = m_label1->font();
+    if (!f.underline()) {
+        f.setUnderline(true);
+        m_label1->setFont(f);
+    }
+}

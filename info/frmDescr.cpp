@@ -1,0 +1,72 @@
+#include "info/frmDescr.h"
+
+#include "app/Twips.h"
+#include "app/frmMain.h"
+#include "info/AppIcon.h"
+#include "info/DescriptionText.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+
+const QString frmDescr::Caption = QStringLiteral("   Funktionsbeschreibung");
+
+QPointer<frmDescr> frmDescr::s_instance;
+
+frmDescr *frmDescr::instance(frmMain *main)
+{
+    if (!s_instance)
+        s_instance = new frmDescr(main);
+    return s_instance;
+}
+
+frmDescr *frmDescr::current()
+{
+    return s_instance;
+}
+
+frmDescr::frmDescr(frmMain *main)
+    : QMainWindow(main, Qt::Window)
+    , m_main(main)
+{
+    using namespace Twips::Descr;
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setObjectName(QStringLiteral("frmDescr"));
+    setWindowTitle(Caption);
+    setWindowIcon(Zandor::appIcon());
+
+    menuBar()->setNativeMenuBar(false);
+    mnuClose = menuBar()->addAction(QStringLiteral("Schliessen"));
+    mnuClose->setObjectName(QStringLiteral("mnuClose"));
+    connect(mnuClose, &QAction::triggered, this, &frmDescr::mnuClose_Click);
+
+    auto *client = new QWidget(this);
+    client->setFixedSize(Twips::size(ClientWidth, ClientHeight));
+    setCentralWidget(client);
+
+    m_text1 = new QPlainTextEdit(client);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setGeometry(Twips::rect(TextLeft, TextTop, TextWidth, TextHeight));
+    m_text1->setReadOnly(true);
+    m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+
+    // The client area below the menu bar keeps its designed size.
+    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+}
+
+void frmDescr::Form_Load()
+{
+    if (m_main)
+        move(Twips::px(m_main->Window_Left), Twips::px(m_main->Window_Top));
+
+    // The text box takes each CR LF as a paragraph break: one line, one paragraph.
+    m_text1->setPlainText(DescriptionText::text());
+}
+
+void frmDescr::mnuClose_Click()
+{
+    close();
+}
