@@ -1,0 +1,237 @@
+#include "saves/frmLoad.h"
+
+#include "app/Meldung.h"
+#include "app/Twips.h"
+#include "app/frmMain.h"
+#include "saves/SavedGame.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+const QString frmLoad::NoGamesText = QStringLiteral("Es gibt keine gespeicherten Spiele!");
+const QString frmLoad::NotFoundText = QStringLiteral("Datei nicht gefunden!");
+
+frmLoad::frmLoad(frmMain *main)
+    : QDialog(main, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                        | Qt::WindowCloseButtonHint)
+    , m_main(main)
+{
+    setObjectName(QStringLiteral("frmLoad"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowTitle(QStringLiteral("  "));
+    setFixedSize(Twips::size(Twips::Load::ClientWidth, Twips::Load::ClientHeight));
+    setSizeGripEnabled(false);
+
+    using namespace Twips::Load;
+    File1 = new QListWidget(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setGeometry(Twips::rect(ListLeft, ListTop, ListWidth, ListHeight));
+    File1->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    txtLoad = new QLineEdit(this);
+    txtLoad->setObjectName(QStringLiteral("txtLoad"));
+    txtLoad->setGeometry(Twips::rect(NameLeft, NameTop, NameWidth, NameHeight));
+
+    cmdLoad = new QPushButton(QStringLiteral(" &Speichern"), this);
+    cmdLoad->setObjectName(QStringLiteral("cmdLoad"));
+    cmdLoad->setGeometry(Twips::rect(ConfirmLeft, ButtonTop, ConfirmWidth, ButtonHeight));
+    cmdLoad->setDefault(true);
+
+    cmdDelete = new QPushButton(QStringLiteral("L&öschen"), this);
+    cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
+    cmdDelete->setGeometry(Twips::rect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight));
+
+    cmdCancel = new QPushButton(QStringLiteral("&Abbrechen"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setGeometry(Twips::rect(CancelLeft, ButtonTop, CancelWidth, ButtonHeight));
+
+    setTabOrder(File1, txtLoad);
+    setTabOrder(txtLoad, cmdLoad);
+    setTabOrder(cmdLoad, cmdDelete);
+    setTabOrder(cmdDelete, cmdCancel);
+
+    connect(cmdLoad, &QPushButton::clicked, this, &frmLoad::cmdLoad_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmLoad::cmdDelete_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLoad::cmdCancel_Click);
+    // A click, or choosing an entry with the keys, takes its name; the list
+    // getting the focus alone (which makes an entry current) does not.
+    connect(File1, &QListWidget::itemClicked, this, &frmLoad::File1_Click);
+    connect(File1, &QListWidget::itemSelectionChanged, this, &frmLoad::File1_Click);
+    connect(File1, &QListWidget::itemDoubleClicked, this, &frmLoad::File1_DblClick);
+}
+
+void frmLoad::display(const QString &act)
+{
+    m_mode = act;
+    Form_Load();
+    if (!m_closing)
+        show();
+}
+
+void frmLoad::Form_Load()
+{
+    m_closing = false;
+    move(Twips::point(m_main->Window_Left, m_main->Window_Top));
+    SavedGame::ensureFolder();
+    refreshList();
+
+    if (m_mode == QLatin1String("load")) {
+        cmdLoad->setText(QStringLiteral("&Laden"));
+        setWindowTitle(QStringLiteral("  Laden"));
+        if (File1->count() == 0) {
+            Meldung::zeigen(m_main, NoGamesText);
+            m_closing = true;
+            close();
+            return;
+        }
+    } else if (m_mode == QLatin1String("save")) {
+        cmdLoad->setText(QStringLiteral("&Speichern"));
+        setWindowTitle(QStringLiteral("  Speichern"));
+    }
+    txtLoad->setFocus();
+}
+
+void frmLoad::refreshList()
+{
+    const QSignalBlocker block(File1);
+    File1->clear();
+    File1->addItems(SavedGame::list());
+}
+
+void frmLoad::File1_Click()
+{
+    const QListWidgetItem *item = File1->currentItem();
+    if (item && item->isSelected())
+        txtLoad->setText(item->text());
+}
+
+void frmLoad::File1_DblClick()
+{
+    File1_Click();
+    cmdLoad_Click();
+}
+
+void frmLoad::cmdLoad_Click()
+{
+    if (m_closing)
+        return;
+    if (m_mode == QLatin1String("save"))
+        save();
+    else if (m_mode == QLatin1String("load"))
+        load();
+}
+
+void frmLoad::save()
+{
+    const QString name = txtLoad->text();
+    QString error = SavedGame::nameError(name);
+    if (!error.isEmpty()) {
+        Meldung::zeigen(this, error);
+        return;
+    }
+    if (!SavedGame::ensureFolder()) {
+        Meldung::zeigen(this, QStringLiteral("Der Ordner\n    %1\nkann nicht angelegt werden!")
+                                  .arg(QDir::toNativeSeparators(SavedGame::folder())));
+        return;
+    }
+    SavedGame game;
+    game.fields = m_main->board().layoutFromTags();
+    game.zuege = m_main->zuege();
+    game.imgvis = m_main->imgvis;
+    game.posAnz = m_main->PosAnz;
+    game.bild = m_main->Bild_org;
+    if (!game.write(SavedGame::savePath(name), &error)) {
+        // The old file of that name, if any, is whole; the player may try
+        // another name.
+        Meldung::zeigen(this, error);
+        return;
+    }
+    close();
+}
+
+void frmLoad::load()
+{
+    const QString name = txtLoad->text();
+    QString error = SavedGame::nameError(name);
+    if (!error.isEmpty()) {
+        Meldung::zeigen(this, error);
+        return;
+    }
+    const QString path = SavedGame::loadPath(name);
+    // A name without a file (typed without ".sav", or removed meanwhile):
+    // nothing happens, the dialog stays as it is.
+    if (!QFileInfo::exists(path))
+        return;
+
+    // The whole file is checked before anything of the game changes.
+    SavedGame game;
+    if (!SavedGame::read(path, &game, &error)) {
+        Meldung::zeigen(this, QStringLiteral("Die Datei\n    %1\nist kein gültiger Spielstand.\n\n%2")
+                                  .arg(name, error));
+        return;
+    }
+
+    // From here the load cannot be refused: keep the dialog from taking a
+    // second confirm while the picture is cut (its messages may run an event
+    // loop).
+    setEnabled(false);
+    m_main->setZuege(game.zuege);
+    QString l_bild = game.bild;
+    bool ivis = game.imgvis;
+    bool pos = game.posAnz;
+    m_main->Settings(l_bild, ivis, pos);
+    m_main->ZArray_setzen(game.zArray());   // shows the move counter just set
+    m_main->Bild_Teilen(1);
+    m_main->Bilder_Laden(1, 2);
+    // A game loaded after a won game is played on.
+    m_main->setFertig(false);
+
+    // The main window takes the focus once the dialog has let go of the
+    // application's input.
+    close();
+    m_main->activateWindow();
+    m_main->setFocus();
+}
+
+void frmLoad::cmdDelete_Click()
+{
+    const QString name = txtLoad->text();
+    QString error = SavedGame::nameError(name);
+    if (!error.isEmpty()) {
+        Meldung::zeigen(this, error);
+        return;
+    }
+    const QString path = SavedGame::loadPath(name);
+    if (!QFileInfo(path).isFile()) {
+        Meldung::zeigen(this, NotFoundText);
+        return;
+    }
+    if (!SavedGame::remove(path, &error)) {
+        // Left as it was: list and name stay.
+        Meldung::zeigen(this, error);
+        return;
+    }
+    refreshList();
+    txtLoad->clear();
+}
+
+void frmLoad::cmdCancel_Click()
+{
+    close();
+}
+
+void frmLoad::reject()
+{
+    cmdCancel_Click();
+}
+
+void frmLoad::closeEvent(QCloseEvent *event)
+{
+    m_closing = true;
+    event->accept();
+}

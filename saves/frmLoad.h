@@ -1,0 +1,67 @@
+#pragma once
+// The save/load dialog: lists the saved games in Saves, takes a name, and
+// saves the running game under it, loads a saved game, or deletes one. The
+// mode ("save" or "load") is given through display() before the window shows.
+//
+// The dialog is a top-level window of the main window, modal for the whole
+// application but shown without blocking; it deletes itself when it closes,
+// so every opening starts afresh in its mode.
+#include <QDialog>
+#include <QString>
+
+class frmMain;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+class frmLoad : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmLoad(frmMain *main);
+
+    // Stores the mode, sets the window up (Form_Load) and shows it, unless
+    // Form_Load closed it (load mode without saved games).
+    void display(const QString &act);
+
+    // Places the window at (Window_Left, Window_Top), creates Saves when
+    // missing, fills the list and sets the captions for the mode. In load mode
+    // with no saved game it says so and closes at once.
+    void Form_Load();
+
+    const QString &mode() const { return m_mode; }
+    // True once the dialog has begun to close; a new opening then makes a new one.
+    bool closing() const { return m_closing; }
+
+    QListWidget *File1 = nullptr;
+    QLineEdit *txtLoad = nullptr;
+    QPushButton *cmdLoad = nullptr;
+    QPushButton *cmdDelete = nullptr;
+    QPushButton *cmdCancel = nullptr;
+
+    // Message texts of the dialog.
+    static const QString NoGamesText;       // "Es gibt keine gespeicherten Spiele!"
+    static const QString NotFoundText;      // "Datei nicht gefunden!"
+
+public slots:
+    void cmdLoad_Click();
+    void cmdDelete_Click();
+    void cmdCancel_Click();
+    void File1_Click();
+    void File1_DblClick();
+
+protected:
+    // Form_QueryUnload: whatever closes the window.
+    void closeEvent(QCloseEvent *event) override;
+    // Esc: the cancel button.
+    void reject() override;
+
+private:
+    void refreshList();
+    void save();
+    void load();
+
+    frmMain *m_main;
+    QString m_mode;
+    bool m_closing = false;
+};
