@@ -90,8 +90,9 @@ public:
     // unreadable or oversized file gives false and a German reason.
     static bool read(const QString &path, SavedGame *game, QString *error);
 
-    // The saved games in folder: the regular files matching "*.sav", sorted by
-    // name without regard to case.
+    // The saved games in folder: the regular files matching "*.sav" (the
+    // pattern without regard to case, hidden names included), sorted by name
+    // without regard to case.
     static QStringList list();
 
     // Deletes the file at path. False with a German reason when it cannot be

@@ -378,6 +378,7 @@ private slots:
         QCOMPARE(m_main->mnuPosOn->text(), QStringLiteral("Positionsanzeige ein"));
         QCOMPARE(m_main->Bild_aktuell(), m_picA);
         QCOMPARE(m_main->Bild_org, m_picA);
+        QTRY_COMPARE(QApplication::activeWindow(), m_main.get());
         // A game loaded after a won game is played on: a drop counts.
         QVERIFY(!m_main->fertig());
         const Board::DropResult r = m_main->board().drop(9, 8);
@@ -527,8 +528,9 @@ private slots:
         QCOMPARE(m_main->board().layoutFromTags(), Layout);
     }
 
-    // Typed without ".sav": the file is not found, nothing happens, no message.
-    void loadTypedNameWithoutExtension()
+    // Typed without ".sav": the file is not found, nothing happens, no
+    // message; typed with it, Enter loads.
+    void loadTypedName()
     {
         QVERIFY(SavedGame::ensureFolder());
         QVERIFY(writeBytes(saves() + "/spiel.sav",
@@ -542,6 +544,13 @@ private slots:
         QCOMPARE(dialog(), d);
         QVERIFY(d->isVisible() && d->isEnabled());
         QVERIFY(GameState::of(*m_main) == before);
+
+        d->txtLoad->setText("spiel.sav");
+        QTest::keyClick(d->txtLoad, Qt::Key_Return);
+        QCOMPARE(m_answer->messages, QStringList());
+        QCOMPARE(dialogsAlive(), 0);
+        QCOMPARE(m_main->board().layoutFromTags(), Layout);
+        QCOMPARE(m_main->zuege(), qint16(3));
     }
 
     void doubleClickLoads()

@@ -394,16 +394,18 @@ private slots:
         QVERIFY(error.endsWith('!'));
     }
 
+    // The pattern matches without regard to case, as a file list does on
+    // Windows; a game saved as ".sav" (a hidden name here) is listed too.
     void listSortedWithoutCase()
     {
         QCOMPARE(SavedGame::list(), QStringList());   // no folder yet
         QVERIFY(SavedGame::ensureFolder());
         QVERIFY(QFileInfo(m_dir.path() + "/Saves").isDir());
         const QString s = m_dir.path() + "/Saves/";
-        for (const char *n : {"b.sav", "A.sav", "a2.sav", "C.sav", ".sav", "Notiz.txt", "sav", "x.sav.bak"})
+        for (const char *n : {"b.sav", "A.sav", "a2.sav", "C.sav", ".sav", "D.SAV", "Notiz.txt", "sav", "x.sav.bak"})
             QVERIFY(writeBytes(s + n, "x"));
         QVERIFY(QDir(s).mkdir("ordner.sav"));
-        QCOMPARE(SavedGame::list(), (QStringList{".sav", "A.sav", "a2.sav", "b.sav", "C.sav"}));
+        QCOMPARE(SavedGame::list(), (QStringList{".sav", "A.sav", "a2.sav", "b.sav", "C.sav", "D.SAV"}));
     }
 
     void saveReplacesAtomically()
