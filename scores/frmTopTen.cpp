@@ -1,0 +1,235 @@
+#include "scores/frmTopTen.h"
+
+#include "app/Meldung.h"
+#include "app/ProgramFolder.h"
+#include "app/Twips.h"
+#include "app/frmMain.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenuBar>
+
+#include <cmath>
+
+using namespace Twips::TopTen;
+
+QString frmTopTen::PlayerName;
+
+const QString frmTopTen::Caption = QStringLiteral("    Top Ten");
+const QString frmTopTen::InputTitle = QStringLiteral("High Scores");
+const QString frmTopTen::InputPrompt = QStringLiteral("Glückwunsch, Du hast das Zandor geschaft.")
+    + QStringLiteral("\r\n\r\n\r\n\r\n") + QStringLiteral(" Gib deinen Namen ein: ");
+const QString frmTopTen::WriteFailedText = QStringLiteral("Die Bestenliste konnte nicht gespeichert werden.");
+const QString frmTopTen::ReadFailedText = QStringLiteral("Die Bestenliste konnte nicht gelesen werden.");
+
+namespace {
+
+// A label of a row: plain text (a name is never taken for markup), the
+// window's standard font.
+QLabel *rowLabel(QWidget *parent, const QRect &geometry, Qt::Alignment alignment)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(false);
+    label->setAlignment(alignment);
+    label->setGeometry(geometry);
+    return label;
+}
+
+// A further element of a label array, made like its index-0 label; hidden.
+QLabel *copyOf(const QLabel *first)
+{
+    auto *label = new QLabel(first->parentWidget());
+    label->setTextFormat(first->textFormat());
+    label->setWordWrap(first->wordWrap());
+    label->setAlignment(first->alignment());
+    label->setFont(first->font());
+    label->resize(first->size());
+    label->hide();
+    return label;
+}
+
+} // namespace
+
+frmTopTen::frmTopTen(frmMain *main)
+    : QMainWindow(main, Qt::Window)
+    , m_main(main)
+    , m_list(ProgramFolder::file(QLatin1String(ScoreList::FileName)))
+{
+    setObjectName(QStringLiteral("frmTopTen"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowTitle(Caption);
+
+    auto *client = new QWidget(this);
+    client->setFixedSize(Twips::size(ClientWidth, ClientHeight));
+    setCentralWidget(client);
+
+    Label1 = new QLabel(QStringLiteral("Highscores"), client);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QFont heading(QStringLiteral("MS Sans Serif"));
+    heading.setPointSizeF(13.5);
+    Label1->setFont(heading);
+    Label1->setGeometry(Twips::rect(HeadingLeft, HeadingTop, HeadingWidth, HeadingHeight));
+
+    Frame1 = new QGroupBox(client);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+
+    // Only index 0 of each label array exists until display() builds the rest.
+    lblNr.append(rowLabel(Frame1, Twips::rect(NrLeft, NrTop, NrWidth, RowHeight), Qt::AlignRight | Qt::AlignTop));
+    lblName.append(rowLabel(Frame1, Twips::rect(NameLeft, NrTop, NameWidth, RowHeight), Qt::AlignLeft | Qt::AlignTop));
+    lblScore.append(rowLabel(Frame1, Twips::rect(ScoreLeft, NrTop, ScoreWidth, RowHeight), Qt::AlignRight | Qt::AlignTop));
+
+    mnuDelete = menuBar()->addAction(QStringLiteral("Liste &löschen"));
+    mnuDelete->setObjectName(QStringLiteral("mnuDelete"));
+    connect(mnuDelete, &QAction::triggered, this, &frmTopTen::mnuDelete_Click);
+    mnuClose = menuBar()->addAction(QStringLiteral("Schliessen"));
+    mnuClose->setObjectName(QStringLiteral("mnuClose"));
+    connect(mnuClose, &QAction::triggered, this, &frmTopTen::mnuClose_Click);
+}
+
+frmTopTen *frmTopTen::loaded(frmMain *main)
+{
+    if (!main)
+        return nullptr;
+    const auto windows = main->findChildren<frmTopTen *>(QString(), Qt::FindDirectChildrenOnly);
+    for (frmTopTen *w : windows)
+        if (!w->closing())
+            return w;
+    return nullptr;
+}
+
+frmTopTen *frmTopTen::instance(frmMain *main)
+{
+    if (frmTopTen *w = loaded(main))
+        return w;
+    auto *w = new frmTopTen(main);
+    w->Form_Load();
+    return w;
+}
+
+void frmTopTen::Form_Load()
+{
+    move(Twips::point(m_main->Window_Left, m_main->Window_Top));
+    File_Read();
+    // Frame1 fills the window below the heading, with margins.
+    const int W = Twips::fromPx(centralWidget()->width());
+    const int H = Twips::fromPx(centralWidget()->height());
+    const int labelTop = Twips::fromPx(Label1->y());
+    const int labelHeight = Twips::fromPx(Label1->height());
+    Frame1->setGeometry(Twips::rect(FrameLeft, labelTop + labelHeight + FrameGap, W - FrameMarginWidth,
+                                    H - FrameMarginHeight - labelHeight));
+}
+
+void frmTopTen::display()
+{
+    // Rows 1..9 are copies of row 0, one label height apart; on a window
+    // that has them already they are only placed again.
+    for (int i = 1; i < ScoreList::Rows; ++i) {
+        if (lblNr.size() <= i) {
+            lblNr.append(copyOf(lblNr[0]));
+            lblName.append(copyOf(lblName[0]));
+            lblScore.append(copyOf(lblScore[0]));
+        }
+        const int top = lblNr[0]->y() + i * lblNr[i]->height();
+        lblNr[i]->move(lblNr[0]->x(), top);
+        lblName[i]->move(lblName[0]->x(), top);
+        lblScore[i]->move(lblScore[0]->x(), top);
+    }
+    for (int i = 0; i < ScoreList::Rows; ++i) {
+        lblNr[i]->show();
+        lblName[i]->show();
+        lblScore[i]->show();
+        lblScore[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmTopTen::showRows()
+{
+    for (int k = 0; k < ScoreList::Rows && k < lblNr.size(); ++k) {
+        const ScoreList::Row &row = m_list.row(k);
+        lblNr[k]->setText(row.nr);
+        lblName[k]->setText(row.name);
+        lblScore[k]->setText(row.score);
+    }
+}
+
+void frmTopTen::report(const QString &text)
+{
+    Meldung::zeigen(this, text + QStringLiteral("\n\n") + QDir::toNativeSeparators(m_list.filePath()));
+}
+
+void frmTopTen::File_Read()
+{
+    display();
+    const bool existed = QFileInfo::exists(m_list.filePath());
+    const bool ok = m_list.read();
+    showRows();
+    if (!ok)
+        report(existed ? ReadFailedText : WriteFailedText);
+}
+
+void frmTopTen::mnuDelete_Click()
+{
+    if (m_list.reset())
+        showRows();
+    else
+        report(WriteFailedText);
+}
+
+void frmTopTen::Score_Insert()
+{
+    display();
+    switch (m_list.place(m_main->zuege(), PlayerName)) {
+    case ScoreList::Placing::Placed:
+        showRows();
+        break;
+    case ScoreList::Placing::NotPlaced:
+        break;
+    case ScoreList::Placing::Failed:
+        report(WriteFailedText);
+        break;
+    }
+}
+
+void frmTopTen::mnuClose_Click()
+{
+    close();
+}
+
+void frmTopTen::closeEvent(QCloseEvent *event)
+{
+    m_closing = true;
+    event->accept();
+}
+
+void frmTopTen::Start(frmMain *main)
+{
+    // The box's upper-left corner goes to the centre of the main window.
+    const QRect g = main->geometryTwips();
+    const double left = g.left() + g.width() / 2.0;
+    const double top = g.top() + g.height() / 2.0;
+
+    QInputDialog box(main);
+    box.setObjectName(QStringLiteral("InputBox"));
+    box.setInputMode(QInputDialog::TextInput);
+    box.setWindowTitle(InputTitle);
+    box.setLabelText(InputPrompt);
+    box.setTextValue(QString());
+    box.move(int(std::lround(left / Twips::PerPixel)), int(std::lround(top / Twips::PerPixel)));
+    const QString answer = box.exec() == QDialog::Accepted ? box.textValue() : QString();
+
+    PlayerName = ScoreList::firstCharacters(answer, ScoreList::NameLength);
+    if (PlayerName.isEmpty())
+        return;
+    instance(main)->Score_Insert();
+}
