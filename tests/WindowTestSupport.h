@@ -116,11 +116,12 @@ void onNextModal(std::function<void(T *)> answer, int timeoutMs = 5000)
     timer->start(20);
 }
 
-// Closes every message box and input box that opens while it lives, and
-// remembers the texts of the message boxes.
+// Closes every modal dialog that opens while it lives (message boxes with OK,
+// the others with cancel), and remembers the texts of the message boxes.
 struct DismissDialogs
 {
     QStringList messages;
+    QStringList dialogs;  // object names of the other dialogs closed
     QTimer timer;
     DismissDialogs()
     {
@@ -131,7 +132,8 @@ struct DismissDialogs
                 if (auto *m = qobject_cast<QMessageBox *>(w)) {
                     messages << m->text();
                     m->accept();
-                } else if (auto *d = qobject_cast<QInputDialog *>(w)) {
+                } else if (auto *d = qobject_cast<QDialog *>(w); d && d->isModal()) {
+                    dialogs << d->objectName();
                     d->reject();
                 }
             }

@@ -21,6 +21,8 @@ private slots:
         ProgramDir pd;
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QVERIFY(w.isVisible());
         QCOMPARE(w.windowTitle(), QStringLiteral("    Zandor"));
         QCOMPARE(w.Label(0)->text(), QStringLiteral("Züge"));
@@ -69,6 +71,8 @@ private slots:
         ProgramDir pd;
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         // the progress arithmetic: 448 + 150 + 150 + 160 = 908, then nine
         // border steps fit below 1000 and the rest are dropped
         QCOMPARE(w.progressPeak(), 998);
@@ -91,6 +95,8 @@ private slots:
         ProgramDir pd;
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QVector<qint16> f = solvedLayout();
         std::swap(f[0], f[15]);  // empty at 0, tile 0 at 15
         placeLayout(w, f);
@@ -105,6 +111,8 @@ private slots:
         ProgramDir pd;
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QVector<qint16> f = solvedLayout();
         std::swap(f[10], f[15]);  // empty field at 10, tile 10 at 15
         placeLayout(w, f);
@@ -168,6 +176,8 @@ private slots:
         ProgramDir pd;
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QVector<qint16> f = solvedLayout();
         std::swap(f[14], f[15]);
         placeLayout(w, f);
@@ -189,7 +199,9 @@ private slots:
         QCOMPARE(w.Label(1)->text(), QStringLiteral("42"));
         QCOMPARE(tileShown(w.picBox(14)->picture()), 14);
         QCOMPARE(won.count(), 1);
-        QTest::qWait(50);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
 
         // F2 makes it playable again
         QTest::keyClick(&w, Qt::Key_F2);
@@ -213,6 +225,8 @@ private slots:
         ProgramDir pd;
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QCOMPARE(w.mnuPreviewOn->text(), QStringLiteral("Vorschau ein"));
         QCOMPARE(w.mnuPosOn->text(), QStringLiteral("Positionsanzeige ein"));
 
@@ -259,6 +273,8 @@ private slots:
         ProgramDir pd;
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_F8);
         QTest::keyClick(&w, Qt::Key_F7);
         QString shown;
@@ -286,6 +302,8 @@ private slots:
         ProgramDir pd;
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QString path = pd.picture;
         bool ivis = false, pos = true;
         w.Settings(path, ivis, pos);
@@ -303,9 +321,10 @@ private slots:
         // the picture is looked up under the untrimmed path, so it is missing
         // and the picture dialog would open: cancel whatever opens
         DismissDialogs dismiss;
-        onNextModal<QDialog>([](QDialog *d) { d->reject(); });
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QCOMPARE(w.Bild_org, pd.picture);
         QCOMPARE(w.Bild_aktuell(), QStringLiteral("  ") + pd.picture + QStringLiteral(" "));
     }
@@ -321,6 +340,8 @@ private slots:
         DismissDialogs dismiss;
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QTRY_VERIFY(!dismiss.messages.isEmpty());
         QVERIFY(dismiss.messages.first().contains(text.fileName()));
         // numbered tiles stand in for the picture; the game can be played
@@ -337,6 +358,8 @@ private slots:
         QDir(pd.path("Images")).removeRecursively();
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QVERIFY(!QFileInfo::exists(pd.path("Images")));
         const QVector<qint16> z = w.board().ZArray();
         for (int p = 0; p < 15; ++p)
@@ -348,6 +371,8 @@ private slots:
         ProgramDir pd;
         frmMain w;
         w.Form_Load();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QStringList titles;
         for (QAction *a : w.menuBar()->actions())
             titles << a->text();
