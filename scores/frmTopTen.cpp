@@ -4,6 +4,7 @@
 #include "app/ProgramFolder.h"
 #include "app/Twips.h"
 #include "app/frmMain.h"
+#include "info/AppIcon.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -65,6 +66,7 @@ frmTopTen::frmTopTen(frmMain *main)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
     setWindowTitle(Caption);
+    setWindowIcon(Zandor::appIcon());
 
     auto *client = new QWidget(this);
     client->setFixedSize(Twips::size(ClientWidth, ClientHeight));

@@ -161,6 +161,7 @@ void TestTopTenWindow::f11WithoutFileCreatesTheDefaultList()
     QVERIFY(t);
     QVERIFY(t->isVisible());
     QCOMPARE(t->windowTitle(), QStringLiteral("    Top Ten"));
+    QVERIFY(!t->windowIcon().isNull());
     QCOMPARE(t->windowModality(), Qt::ApplicationModal);
     QCOMPARE(QGuiApplication::modalWindow(), t->windowHandle());  // the main window is blocked
     QVERIFY(t->isWindow());
