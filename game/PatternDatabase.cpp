@@ -1,0 +1,482 @@
+#include "game/PatternDatabase.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+const char *const PatternDatabase::CacheFileName = "solver.pdb";
+
+namespace {
+
+constexpr char Magic[8] = {'Z', 'A', 'N', 'D', 'O', 'R', 'P', 'D'};
+constexpr int MaxGroups = 8;
+constexpr int MaxGroupSize = 7;
+constexpr std::uint8_t Unreached = 0xFF;
+
+// Fields next to each field (row by row, no wrap-around), as a bit mask.
+constexpr std::uint16_t neighbourMask(int f)
+{
+    std::uint16_t m = 0;
+    const int r = f / 4, c = f % 4;
+    if (r > 0) m |= std::uint16_t(1u << (f - 4));
+    if (r < 3) m |= std::uint16_t(1u << (f + 4));
+    if (c > 0) m |= std::uint16_t(1u << (f - 1));
+    if (c < 3) m |= std::uint16_t(1u << (f + 1));
+    return m;
+}
+
+struct NeighbourMasks {
+    std::uint16_t m[16];
+    constexpr NeighbourMasks() : m()
+    {
+        for (int f = 0; f < 16; ++f)
+            m[f] = neighbourMask(f);
+    }
+};
+constexpr NeighbourMasks Neighbours;
+
+// The fields of free reachable from seed through orthogonal steps.
+inline std::uint32_t flood(std::uint32_t seed, std::uint32_t free)
+{
+    constexpr std::uint32_t NotColumn0 = 0xEEEE; // a step right never lands in column 0
+    constexpr std::uint32_t NotColumn3 = 0x7777; // a step left never lands in column 3
+    std::uint32_t r = seed & free, prev;
+    do {
+        prev = r;
+        r |= ((r << 1) & NotColumn0) | ((r >> 1) & NotColumn3) | (r << 4) | (r >> 4);
+        r &= free;
+    } while (r != prev);
+    return r;
+}
+
+std::size_t placements(int k)
+{
+    std::size_t n = 1;
+    for (int i = 0; i < k; ++i)
+        n *= std::size_t(16 - i);
+    return n;
+}
+
+// CRC-32 (the common reflected polynomial 0xEDB88320).
+struct CrcTable {
+    std::uint32_t t[256];
+    constexpr CrcTable() : t()
+    {
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+    }
+};
+constexpr CrcTable Crc;
+
+std::uint32_t crc32(std::uint32_t crc, const char *data, std::size_t n)
+{
+    crc = ~crc;
+    for (std::size_t i = 0; i < n; ++i)
+        crc = Crc.t[(crc ^ std::uint8_t(data[i])) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+void putU32(QByteArray &out, std::uint32_t v)
+{
+    const char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
+                       char((v >> 24) & 0xFF)};
+    out.append(b, 4);
+}
+
+std::uint32_t getU32(const char *p)
+{
+    return std::uint32_t(std::uint8_t(p[0])) | (std::uint32_t(std::uint8_t(p[1])) << 8)
+        | (std::uint32_t(std::uint8_t(p[2])) << 16) | (std::uint32_t(std::uint8_t(p[3])) << 24);
+}
+
+// Breadth-first search for one group: the fewest moves of the group's tiles
+// for every placement of them, the other tiles moving for free.
+std::vector<std::uint8_t> buildTable(const std::vector<int> &tiles)
+{
+    const int k = int(tiles.size());
+    const std::size_t count = placements(k);
+    std::vector<std::uint8_t> table(count, Unreached);
+    // A state is a placement and the lowest field of the blank's region.
+    std::vector<std::uint64_t> seen((count * 16 + 63) / 64, 0);
+    auto visit = [&seen](std::size_t i) {
+        const std::uint64_t bit = std::uint64_t(1) << (i & 63);
+        if (seen[i >> 6] & bit)
+            return false;
+        seen[i >> 6] |= bit;
+        return true;
+    };
+    // Frontier entries pack the tile fields (4 bits each) and the region's
+    // lowest field in the top 4 bits.
+    auto pack = [k](const int *pos, int rep) {
+        std::uint32_t s = std::uint32_t(rep) << (4 * k);
+        for (int i = 0; i < k; ++i)
+            s |= std::uint32_t(pos[i]) << (4 * i);
+        return s;
+    };
+
+    int pos[MaxGroupSize];
+    std::uint32_t occ = 0;
+    for (int i = 0; i < k; ++i) {
+        pos[i] = tiles[i];
+        occ |= 1u << pos[i];
+    }
+    // For every set of free fields with 16 - k members: the lowest field of
+    // the region of each field, 4 bits per field.
+    std::vector<std::uint64_t> labels(std::size_t(1) << 16, 0);
+    for (std::uint32_t free = 0; free < (1u << 16); ++free) {
+        if (__builtin_popcount(free) != 16 - k)
+            continue;
+        std::uint64_t l = 0;
+        std::uint32_t rest = free;
+        while (rest) {
+            const int low = __builtin_ctz(rest);
+            const std::uint32_t region = flood(1u << low, free);
+            rest &= ~region;
+            for (std::uint32_t m = region; m; m &= m - 1)
+                l |= std::uint64_t(low) << (4 * __builtin_ctz(m));
+        }
+        labels[free] = l;
+    }
+    const std::uint32_t region0 = flood(1u << PatternDatabase::Empty, ~occ & 0xFFFF);
+    const int rep0 = __builtin_ctz(region0);
+    const std::uint32_t r0 = PatternDatabase::rank(pos, k);
+    visit(std::size_t(r0) * 16 + std::size_t(rep0));
+    table[r0] = 0;
+
+    // Successors are collected in batches and their visited words fetched
+    // ahead: the search is bound by random memory accesses, and this lets
+    // many of them be under way at once.
+    struct Pending {
+        std::uint32_t rank;
+        std::uint32_t tiles;     // packed tile fields of the successor
+        std::uint16_t free;      // its free fields
+        std::uint16_t blank;     // the field the blank moved to
+    };
+    constexpr std::size_t BatchSize = 1024;
+    std::vector<Pending> batch;
+    batch.reserve(BatchSize + 4 * MaxGroupSize);
+    std::vector<std::uint32_t> current{pack(pos, rep0)}, next;
+    std::uint8_t value = 0;
+    // Weight of digit i of the rank, and the bits of the tile fields.
+    std::int64_t weight[MaxGroupSize];
+    for (int i = 0; i < k; ++i) {
+        weight[i] = 1;
+        for (int j = i + 1; j < k; ++j)
+            weight[i] *= 16 - j;
+    }
+    const std::uint32_t tileBits = std::uint32_t((std::uint64_t(1) << (4 * k)) - 1);
+    auto flush = [&] {
+        for (const Pending &p : batch) {
+            const std::uint32_t rep = std::uint32_t(labels[p.free] >> (4 * p.blank)) & 0xF;
+            if (visit(std::size_t(p.rank) * 16 + rep)) {
+                next.push_back(p.tiles | (rep << (4 * k)));
+                if (table[p.rank] == Unreached)
+                    table[p.rank] = value;
+            }
+        }
+        batch.clear();
+    };
+    for (int depth = 0; !current.empty(); ++depth) {
+        value = std::uint8_t(std::min(depth + 1, 254));
+        next.clear();
+        for (const std::uint32_t s : current) {
+            occ = 0;
+            for (int i = 0; i < k; ++i) {
+                pos[i] = int((s >> (4 * i)) & 0xF);
+                occ |= 1u << pos[i];
+            }
+            const std::uint32_t r = PatternDatabase::rank(pos, k);
+            const int rep = int((s >> (4 * k)) & 0xF);
+            const std::uint32_t region = flood(1u << rep, ~occ & 0xFFFF);
+            const std::uint32_t tilesOnly = s & tileBits;
+            for (int i = 0; i < k; ++i) {
+                const int from = pos[i];
+                std::uint32_t targets = Neighbours.m[from] & region;
+                while (targets) {
+                    const int to = __builtin_ctz(targets);
+                    targets &= targets - 1;
+                    // The tile slides into the blank; the blank takes its field.
+                    const std::uint32_t free2 = ~(occ ^ (1u << from) ^ (1u << to)) & 0xFFFF;
+                    // The rank changes in digit i by the step less the earlier
+                    // tiles passed over, and in the digit of each later tile
+                    // passed over by one the other way (only a vertical step
+                    // passes over fields).
+                    std::int64_t r2 = std::int64_t(r) + std::int64_t(to - from) * weight[i];
+                    if (to - from == 4 || to - from == -4) {
+                        const int lo = std::min(from, to), hi = std::max(from, to);
+                        const std::int64_t sign = to > from ? 1 : -1;
+                        for (int j = 0; j < k; ++j) {
+                            if (pos[j] > lo && pos[j] < hi)
+                                r2 += j < i ? -sign * weight[i] : sign * weight[j];
+                        }
+                    }
+                    const std::uint32_t r2u = std::uint32_t(r2);
+                    __builtin_prefetch(&seen[r2u >> 2], 1);
+                    __builtin_prefetch(&table[r2u], 1);
+                    __builtin_prefetch(&labels[free2], 0);
+                    batch.push_back({r2u,
+                                     (tilesOnly & ~(0xFu << (4 * i))) | (std::uint32_t(to) << (4 * i)),
+                                     std::uint16_t(free2), std::uint16_t(from)});
+                }
+            }
+            if (batch.size() >= BatchSize)
+                flush();
+        }
+        flush();
+        current.swap(next);
+    }
+    return table;
+}
+
+} // namespace
+
+PatternDatabase::Groups PatternDatabase::defaultGroups()
+{
+    // Fields:   0  1  2  3      groups:  C  C  C  A
+    //           4  5  6  7               B  B  A  A
+    //           8  9 10 11               B  B  A  A
+    //          12 13 14  .               B  B  A  .
+    return {{3, 6, 7, 10, 11, 14}, {4, 5, 8, 9, 12, 13}, {0, 1, 2}};
+}
+
+bool PatternDatabase::isPartition(const Groups &groups)
+{
+    if (groups.empty() || groups.size() > std::size_t(MaxGroups))
+        return false;
+    bool used[15] = {};
+    int total = 0;
+    for (const auto &g : groups) {
+        if (g.empty() || g.size() > std::size_t(MaxGroupSize))
+            return false;
+        for (int t : g) {
+            if (t < 0 || t > 14 || used[t])
+                return false;
+            used[t] = true;
+            ++total;
+        }
+    }
+    return total == 15;
+}
+
+void PatternDatabase::setGroups(const Groups &groups)
+{
+    m_groups = groups;
+    std::fill(std::begin(m_groupOf), std::end(m_groupOf), -1);
+    for (int g = 0; g < int(groups.size()); ++g)
+        for (int t : groups[g])
+            m_groupOf[t] = g;
+}
+
+int PatternDatabase::value(int g, const int *tilePos) const
+{
+    const auto &tiles = m_groups[g];
+    int pos[MaxGroupSize];
+    const int k = int(tiles.size());
+    for (int i = 0; i < k; ++i)
+        pos[i] = tilePos[tiles[i]];
+    return m_tables[g][rank(pos, k)];
+}
+
+int PatternDatabase::heuristic(const int *tilePos) const
+{
+    int h = 0;
+    for (int g = 0; g < groupCount(); ++g)
+        h += value(g, tilePos);
+    return h;
+}
+
+std::size_t PatternDatabase::memoryBytes() const
+{
+    std::size_t n = 0;
+    for (const auto &t : m_tables)
+        n += t.size();
+    return n;
+}
+
+bool PatternDatabase::sameTables(const PatternDatabase &other) const
+{
+    return m_groups == other.m_groups && m_tables == other.m_tables;
+}
+
+std::shared_ptr<const PatternDatabase> PatternDatabase::build(const Groups &groups)
+{
+    if (!isPartition(groups))
+        return nullptr;
+    std::shared_ptr<PatternDatabase> db(new PatternDatabase);
+    db->setGroups(groups);
+    for (const auto &g : groups)
+        db->m_tables.push_back(buildTable(g));
+    return db;
+}
+
+// Every placement is reachable, so a table never keeps an unreached entry,
+// and the home placement needs no move.
+bool PatternDatabase::plausible() const
+{
+    for (int g = 0; g < groupCount(); ++g) {
+        const auto &t = m_tables[g];
+        if (t.size() != placements(int(m_groups[g].size())))
+            return false;
+        if (std::memchr(t.data(), Unreached, t.size()) != nullptr)
+            return false;
+        int home[MaxGroupSize];
+        for (std::size_t i = 0; i < m_groups[g].size(); ++i)
+            home[i] = m_groups[g][i];
+        if (t[rank(home, int(m_groups[g].size()))] != 0)
+            return false;
+    }
+    return true;
+}
+
+QByteArray PatternDatabase::serialize() const
+{
+    QByteArray out;
+    out.reserve(int(64 + memoryBytes()));
+    out.append(Magic, sizeof Magic);
+    putU32(out, FormatVersion);
+    putU32(out, std::uint32_t(groupCount()));
+    for (int t = 0; t < Fields; ++t)
+        out.append(char(t < 15 ? m_groupOf[t] : 0xFF));
+    for (const auto &t : m_tables)
+        putU32(out, std::uint32_t(t.size()));
+    std::uint32_t crc = crc32(0, out.constData(), std::size_t(out.size()));
+    for (const auto &t : m_tables)
+        crc = crc32(crc, reinterpret_cast<const char *>(t.data()), t.size());
+    putU32(out, crc);
+    for (const auto &t : m_tables)
+        out.append(reinterpret_cast<const char *>(t.data()), int(t.size()));
+    return out;
+}
+
+bool PatternDatabase::save(const QString &file, QString *why) const
+{
+    QSaveFile f(file);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (why)
+            *why = f.errorString();
+        return false;
+    }
+    const QByteArray bytes = serialize();
+    if (f.write(bytes) != bytes.size() || !f.commit()) {
+        if (why)
+            *why = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+std::shared_ptr<const PatternDatabase> PatternDatabase::load(const QString &file, QString *why,
+                                                             const Groups &groups)
+{
+    auto fail = [why](const QString &reason) {
+        if (why)
+            *why = reason;
+        return std::shared_ptr<const PatternDatabase>();
+    };
+    if (!isPartition(groups))
+        return fail(QStringLiteral("invalid groups"));
+    QFile f(file);
+    if (!f.exists())
+        return fail(QStringLiteral("missing"));
+    if (!f.open(QIODevice::ReadOnly))
+        return fail(f.errorString());
+
+    std::shared_ptr<PatternDatabase> db(new PatternDatabase);
+    db->setGroups(groups);
+    const int G = db->groupCount();
+    const qint64 headerSize = 32 + 4 * G + 4;
+    qint64 payload = 0;
+    for (const auto &g : groups)
+        payload += qint64(placements(int(g.size())));
+    // Read no more than an intact file can hold, plus one byte to see excess.
+    const QByteArray bytes = f.read(headerSize + payload + 1);
+    if (bytes.size() < headerSize)
+        return fail(QStringLiteral("truncated header"));
+    const char *p = bytes.constData();
+    if (std::memcmp(p, Magic, sizeof Magic) != 0)
+        return fail(QStringLiteral("not a pattern database"));
+    if (getU32(p + 8) != FormatVersion)
+        return fail(QStringLiteral("other format version"));
+    if (getU32(p + 12) != std::uint32_t(G))
+        return fail(QStringLiteral("other groups"));
+    for (int t = 0; t < Fields; ++t) {
+        const std::uint8_t expected = t < 15 ? std::uint8_t(db->m_groupOf[t]) : 0xFF;
+        if (std::uint8_t(p[16 + t]) != expected)
+            return fail(QStringLiteral("other groups"));
+    }
+    for (int g = 0; g < G; ++g)
+        if (getU32(p + 32 + 4 * g) != placements(int(groups[g].size())))
+            return fail(QStringLiteral("other table sizes"));
+    if (bytes.size() < headerSize + payload)
+        return fail(QStringLiteral("truncated"));
+    if (bytes.size() > headerSize + payload)
+        return fail(QStringLiteral("trailing bytes"));
+    const std::uint32_t stored = getU32(p + headerSize - 4);
+    std::uint32_t crc = crc32(0, p, std::size_t(headerSize - 4));
+    crc = crc32(crc, p + headerSize, std::size_t(payload));
+    if (crc != stored)
+        return fail(QStringLiteral("checksum mismatch"));
+    const char *q = p + headerSize;
+    for (int g = 0; g < G; ++g) {
+        const std::size_t n = placements(int(groups[g].size()));
+        db->m_tables.emplace_back(reinterpret_cast<const std::uint8_t *>(q),
+                                  reinterpret_cast<const std::uint8_t *>(q) + n);
+        q += n;
+    }
+    if (!db->plausible())
+        return fail(QStringLiteral("impossible values"));
+    if (why)
+        why->clear();
+    return db;
+}
+
+std::shared_ptr<const PatternDatabase> PatternDatabase::loadOrBuild(const QString &file,
+                                                                    Origin *origin,
+                                                                    const Builder &builder)
+{
+    QElapsedTimer timer;
+    timer.start();
+    Origin o;
+    auto db = load(file, &o.cacheProblem);
+    if (db) {
+        o.loaded = true;
+    } else {
+        db = builder ? builder() : build();
+        if (db) {
+            QString why;
+            o.written = db->save(file, &why);
+            if (!o.written)
+                o.writeProblem = why;
+        }
+    }
+    o.seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (origin)
+        *origin = o;
+    return db;
+}
+
+std::shared_ptr<const PatternDatabase> PatternDatabase::shared(const QString &folder,
+                                                               Origin *origin)
+{
+    static std::mutex mutex;
+    static std::map<QString, std::shared_ptr<const PatternDatabase>> instances;
+    const QString file = QDir(folder).filePath(QString::fromLatin1(CacheFileName));
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto it = instances.find(file);
+    if (it != instances.end())
+        return it->second;
+    auto db = loadOrBuild(file, origin);
+    instances.emplace(file, db);
+    return db;
+}
