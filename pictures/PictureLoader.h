@@ -17,4 +17,9 @@ QImage load(const QString &path, const QSize &needed, QString *error = nullptr);
 // The same for a picture held in memory (fuzzing, tests).
 QImage loadData(const QByteArray &data, const QSize &needed, QString *error = nullptr);
 
+// The size a picture of size full is decoded at: full itself unless it is
+// larger than needed in both directions; then full scaled down, aspect ratio
+// kept, as far as it goes while both sides stay at least needed.
+QSize reducedSize(const QSize &full, const QSize &needed);
+
 } // namespace PictureLoader

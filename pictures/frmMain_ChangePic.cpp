@@ -1,6 +1,80 @@
-// Choosing another picture: the picture dialog, the library copy, p.cxa.
+// Choosing another picture: the picture dialog, the library copy, p.cxa, and
+// a new game with the new picture.
 #include "app/frmMain.h"
+
+#include "app/PictureReference.h"
+#include "app/ProgramFolder.h"
+#include "app/Twips.h"
+#include "pictures/PictureLibrary.h"
+
+#include <QFileDialog>
+#include <QLabel>
+
+namespace {
+
+// The choices of the picture dialog, the first one preselected.
+const char *const Filters[] = {
+    " JPEG (*.jpg)",
+    "Windows Bitmap (*.bmp)",
+    "CompuServe Bitmap (*.gif)",
+    "Metafiles (*.wmf)",
+    "Alle Dateien (*.*)",
+};
+
+// Shows the picture dialog in folder; the chosen file's full path, or an
+// empty string when the player cancelled.
+QString choosePicture(QWidget *parent, const QString &folder)
+{
+    QFileDialog dialog(parent, QStringLiteral("Bilderdialog"), folder);
+    dialog.setObjectName(QStringLiteral("Bilderdialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    QStringList filters;
+    for (const char *f : Filters)
+        filters << QString::fromUtf8(f);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.first());
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+} // namespace
 
 void frmMain::mnuChangePic_Click()
 {
+    const QString libraryFolder = PictureLibrary::folder(ProgramFolder::path());
+
+    const QString chosen = choosePicture(this, libraryFolder);
+
+    // The preview is hidden while the tiles are cut; imgvis remembers that it
+    // is to be shown again.
+    if (m_imgTemp->isVisible()) {
+        m_imgTemp->hide();
+        imgvis = true;
+    }
+    m_imgTemp->resize(Twips::size(Twips::Main::BoardSize, Twips::Main::BoardSize));
+    // Borderless fields, so that the cut works on whole field squares.
+    setBorders(false);
+
+    if (!chosen.isEmpty()) {
+        m_bildAktuell = chosen;
+        // A failed copy (no library folder, unreadable file) is no reason to
+        // stop: the picture is played from where it is.
+        PictureLibrary::copyIn(chosen, libraryFolder);
+        setZuege(0);
+        setFertig(false);
+        Bild_org = m_bildAktuell;
+        // The chosen file's own path is recorded, not the library copy's.
+        PictureReference::write(ProgramFolder::path(), Bild_org);
+        Steine_Mischen();
+        Bild_Teilen(2);
+        Bilder_Laden(2, 1);
+    }
+
+    Vorschau_Setzen();
+    setBorders(true);
+    m_label[3]->setText(QString());
 }

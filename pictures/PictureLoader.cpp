@@ -1,0 +1,268 @@
+#include "pictures/PictureLoader.h"
+
+#include "pictures/WmfRenderer.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <cmath>
+#include <cstring>
+
+namespace PictureLoader {
+
+namespace {
+
+const char *const NotReadable = "Die Datei ist kein lesbares Bild.";
+const char *const TooLarge = "Das Bild ist zu groß.";
+const char *const CannotOpen = "Die Datei kann nicht geöffnet werden.";
+
+// A file that cannot be mapped is read into memory up to this size.
+constexpr qint64 MaxReadSize = 512 * 1024 * 1024;
+
+QImage fail(QString *error, const char *reason)
+{
+    if (error)
+        *error = QString::fromUtf8(reason);
+    return QImage();
+}
+
+quint32 le16(const uchar *p) { return quint32(p[0]) | (quint32(p[1]) << 8); }
+quint32 le32(const uchar *p) { return le16(p) | (le16(p + 2) << 16); }
+
+// Qt's decoders fill in what a cut-off JPEG, bitmap or GIF lacks and report
+// success; a file that ends early is refused here instead, before decoding.
+
+// A JPEG is whole when its segments and scans run on to the end-of-image
+// marker.
+bool jpegComplete(const uchar *p, qint64 n)
+{
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return false;
+    qint64 i = 2;
+    for (;;) {
+        // Bytes before a marker are skipped, as the decoder does.
+        if (i >= n)
+            return false;
+        if (p[i] != 0xFF) {
+            const void *ff = std::memchr(p + i, 0xFF, size_t(n - i));
+            if (!ff)
+                return false;
+            i = static_cast<const uchar *>(ff) - p;
+        }
+        while (i < n && p[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            return false;
+        const uchar marker = p[i++];
+        if (marker == 0xD9)
+            return true;
+        if (marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;   // markers without a segment
+        if (i + 2 > n)
+            return false;
+        const qint64 length = (qint64(p[i]) << 8) | p[i + 1];
+        if (length < 2 || i + length > n)
+            return false;
+        i += length;
+        if (marker != 0xDA)
+            continue;
+        // Entropy-coded data of a scan: 0xFF is followed by a stuffed zero
+        // or a restart marker until the next real marker.
+        for (;;) {
+            const void *ff = i < n ? std::memchr(p + i, 0xFF, size_t(n - i)) : nullptr;
+            if (!ff)
+                return false;
+            i = static_cast<const uchar *>(ff) - p;
+            if (i + 1 >= n)
+                return false;
+            const uchar next = p[i + 1];
+            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7))
+                i += 2;
+            else if (next == 0xFF)
+                ++i;
+            else
+                break;
+        }
+    }
+}
+
+// A Windows bitmap is whole when its pixel rows (or, compressed, the size
+// its header gives) are all there.
+bool bmpComplete(const uchar *p, qint64 n)
+{
+    if (n < 18 || p[0] != 'B' || p[1] != 'M')
+        return false;
+    const qint64 offset = le32(p + 10);
+    const quint32 headerSize = le32(p + 14);
+    qint64 width = 0, height = 0, bits = 0, compression = 0, imageSize = 0;
+    if (headerSize == 12) {
+        if (n < 26)
+            return false;
+        width = le16(p + 18);
+        height = le16(p + 20);
+        bits = le16(p + 24);
+    } else if (headerSize >= 40) {
+        if (n < 54)
+            return false;
+        width = qint32(le32(p + 18));
+        height = qint32(le32(p + 22));
+        bits = le16(p + 28);
+        compression = le32(p + 30);
+        imageSize = le32(p + 34);
+    } else {
+        return true;   // an unusual header: left to the decoder
+    }
+    if (width <= 0 || height == 0 || bits <= 0 || bits > 32)
+        return false;
+    height = height < 0 ? -height : height;
+    qint64 needed = 0;
+    if (compression == 0 || compression == 3 || compression == 6) {
+        const qint64 stride = (width * bits + 31) / 32 * 4;
+        needed = offset + stride * height;
+    } else if (compression == 1 || compression == 2) {
+        needed = offset + qMax<qint64>(imageSize, 2);
+    } else {
+        return true;
+    }
+    return n >= needed;
+}
+
+// A GIF's first picture is whole when its data blocks end with their
+// terminator; only the first picture is shown.
+bool gifFirstFrameComplete(const uchar *p, qint64 n)
+{
+    if (n < 13 || std::memcmp(p, "GIF8", 4) != 0)
+        return false;
+    qint64 i = 13;
+    if (p[10] & 0x80)
+        i += 3 * (qint64(1) << ((p[10] & 7) + 1));
+    auto skipBlocks = [&]() {
+        for (;;) {
+            if (i >= n)
+                return false;
+            const int length = p[i++];
+            if (length == 0)
+                return true;
+            i += length;
+        }
+    };
+    for (;;) {
+        if (i >= n)
+            return false;
+        const uchar kind = p[i++];
+        if (kind == 0x21) {          // extension: label and data blocks
+            ++i;
+            if (!skipBlocks())
+                return false;
+        } else if (kind == 0x2C) {   // the first picture
+            if (i + 9 > n)
+                return false;
+            const uchar flags = p[i + 8];
+            i += 9;
+            if (flags & 0x80)
+                i += 3 * (qint64(1) << ((flags & 7) + 1));
+            ++i;                     // LZW code size
+            return skipBlocks();
+        } else {
+            return false;            // trailer or garbage before any picture
+        }
+    }
+}
+
+// Qt refuses to decode a picture whose full size would pass its allocation
+// limit; this tells that case apart from damaged data for the message.
+bool beyondAllocationLimit(const QSize &size)
+{
+    const int limitMb = QImageReader::allocationLimit();
+    if (limitMb <= 0 || !size.isValid())
+        return false;
+    return qint64(size.width()) * size.height() * 4 > qint64(limitMb) * 1024 * 1024;
+}
+
+QImage loadBytes(const QByteArray &data, const QSize &needed, QString *error)
+{
+    if (WmfRenderer::looksLikeMetafile(data)) {
+        if (data.size() > WmfRenderer::MaxFileSize)
+            return fail(error, TooLarge);
+        return WmfRenderer::render(data, needed, error);
+    }
+
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return fail(error, NotReadable);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    if (!reader.canRead())
+        return fail(error, NotReadable);
+
+    const QByteArray format = reader.format();
+    const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
+    const qint64 size = data.size();
+    if ((format == "jpeg" && !jpegComplete(bytes, size)) || (format == "bmp" && !bmpComplete(bytes, size))
+        || (format == "gif" && !gifFirstFrameComplete(bytes, size)))
+        return fail(error, NotReadable);
+
+    const QSize full = reader.size();
+    const QSize target = reducedSize(full, needed);
+    if (target != full && target.isValid())
+        reader.setScaledSize(target);
+
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return fail(error, beyondAllocationLimit(full) ? TooLarge : NotReadable);
+    return image;
+}
+
+} // namespace
+
+QSize reducedSize(const QSize &full, const QSize &needed)
+{
+    if (!full.isValid() || full.isEmpty() || needed.width() <= 0 || needed.height() <= 0)
+        return full;
+    if (full.width() <= needed.width() || full.height() <= needed.height())
+        return full;
+    // The smaller of the two factors would leave one side short of needed;
+    // the larger keeps both sides at or above it.
+    const double scale = qMax(double(needed.width()) / full.width(),
+                              double(needed.height()) / full.height());
+    const int w = qMax(needed.width(), int(std::ceil(full.width() * scale - 1e-9)));
+    const int h = qMax(needed.height(), int(std::ceil(full.height() * scale - 1e-9)));
+    return QSize(qMin(w, full.width()), qMin(h, full.height()));
+}
+
+QImage load(const QString &path, const QSize &needed, QString *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(error, CannotOpen);
+    if (!info.isFile())
+        return fail(error, NotReadable);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(error, CannotOpen);
+
+    // The file is mapped rather than read: a large photo is then held only
+    // once, by the page cache, while it is checked and decoded.
+    const qint64 size = file.size();
+    if (size <= 0)
+        return fail(error, NotReadable);
+    if (uchar *mapped = file.map(0, size)) {
+        const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), size);
+        QImage image = loadBytes(view, needed, error);
+        file.unmap(mapped);
+        return image;
+    }
+    if (size > MaxReadSize)
+        return fail(error, TooLarge);
+    return loadBytes(file.readAll(), needed, error);
+}
+
+QImage loadData(const QByteArray &data, const QSize &needed, QString *error)
+{
+    return loadBytes(data, needed, error);
+}
+
+} // namespace PictureLoader
