@@ -54,7 +54,10 @@ frmMain::frmMain(QWidget *parent)
     buildMenus();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    cancelSolver();
+}
 
 void frmMain::buildControls()
 {
@@ -97,6 +100,8 @@ void frmMain::buildControls()
     m_label[3] = makeLabel(m_frame4, QString(), 570, 480, 16, true);
     for (int i = 0; i < 4; ++i)
         m_label[i]->setObjectName(QStringLiteral("Label%1").arg(i));
+    m_lblBestwert = makeLabel(m_frame3, QString(), 1080, 300, 9, false);
+    m_lblBestwert->setObjectName(QStringLiteral("lblBestwert"));
 
     m_imgTemp = new QLabel(central);
     m_imgTemp->setObjectName(QStringLiteral("imgTemp"));
@@ -135,6 +140,7 @@ void frmMain::buildMenus()
     QMenu *mnuOption = menuBar()->addMenu(QStringLiteral("&Optionen"));
     mnuPreviewOn = item(mnuOption, QStringLiteral("Vorschau ein"), Qt::Key_F7, &frmMain::mnuPreviewOn_Click);
     mnuPosOn = item(mnuOption, QStringLiteral("Positionsanzeige ein"), Qt::Key_F8, &frmMain::mnuPosOn_Click);
+    mnuHint = item(mnuOption, QStringLiteral("Tipp"), Qt::Key_F4, &frmMain::mnuHint_Click);
     mnuOption->addSeparator();
     mnuTopTen = item(mnuOption, QStringLiteral("Top Ten"), Qt::Key_F11, &frmMain::mnuTopTen_Click);
 
@@ -321,6 +327,7 @@ void frmMain::activateFromOutside()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    cancelSolver();
     // The other windows close with the main window; nothing is written.
     m_dragSource = -1;
     const auto windows = QApplication::topLevelWidgets();

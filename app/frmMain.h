@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QVector>
 #include <array>
+#include <atomic>
+#include <memory>
 
 class FieldBox;
 class QAction;
@@ -19,6 +21,7 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QRubberBand;
+class QThreadPool;
 
 class frmMain : public QMainWindow
 {
@@ -65,7 +68,18 @@ public:
     QProgressBar *pBar() const { return m_pBar; }
     QAction *mnuNew = nullptr, *mnuChangePic = nullptr, *mnuSave = nullptr, *mnuLoad = nullptr,
             *mnuExit = nullptr, *mnuPreviewOn = nullptr, *mnuPosOn = nullptr,
-            *mnuTopTen = nullptr, *mnuAbout = nullptr, *mnuDescr = nullptr;
+            *mnuTopTen = nullptr, *mnuAbout = nullptr, *mnuDescr = nullptr,
+            *mnuHint = nullptr;
+
+    // The fewest moves the current game's starting position needs, shown
+    // below the move count ("Bestwert: 52"); computed in the background.
+    QLabel *lblBestwert() const { return m_lblBestwert; }
+    // A hint was shown in this game: it does not enter the top ten.
+    bool hintUsed() const { return m_hintUsed; }
+    // The field the last hint marked (-1 when none is marked).
+    int hintField() const { return m_hintField; }
+    // Waits until the background computations have finished (tests).
+    bool waitForSolver(int msecs);
 
     // Highest progress value reached during the last cut and placement.
     int progressPeak() const { return m_progressPeak; }
@@ -83,6 +97,7 @@ public slots:
     void mnuTopTen_Click();
     void mnuAbout_Click();
     void mnuDescr_Click();
+    void mnuHint_Click();
 
     // Brings the window to the front (a second start asks for this).
     void activateFromOutside();
@@ -90,10 +105,15 @@ public slots:
 signals:
     // Emitted after a drop that solved the board, before the top ten is asked.
     void gameWon();
+    // Emitted when the best value of a new deal is known, and when a hint
+    // has been marked (or found impossible).
+    void bestwertKnown();
+    void hintShown(int field);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     friend class FieldBox;
@@ -114,6 +134,11 @@ private:
     void endDrag();
     // Hands a won game over to the top-ten list (name box, placing).
     void handOverWin();
+    // After the winning drop: the top ten, unless a hint was used.
+    void gameOver();
+    // Starts computing the best value of the position now on the board.
+    void startBestwert();
+    void cancelSolver();
 
     Board m_board;
     RandomSource m_random;
@@ -130,6 +155,15 @@ private:
     QLabel *m_imgTemp = nullptr;
     QProgressBar *m_pBar = nullptr;
     int m_progressPeak = 0;
+
+    // the optimal solver, off the user-interface thread
+    QThreadPool *m_solverPool = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_solverCancel;
+    quint64 m_dealNumber = 0;                // which deal a result belongs to
+    quint64 m_positionNumber = 0;            // which position a hint belongs to
+    QLabel *m_lblBestwert = nullptr;
+    bool m_hintUsed = false;
+    int m_hintField = -1;
 
     // the drag in progress
     int m_dragSource = -1;

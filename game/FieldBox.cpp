@@ -46,6 +46,14 @@ void FieldBox::setBackColor(const QColor &color)
     update();
 }
 
+void FieldBox::setHighlight(bool on)
+{
+    if (m_highlight == on)
+        return;
+    m_highlight = on;
+    update();
+}
+
 void FieldBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -60,5 +68,11 @@ void FieldBox::paintEvent(QPaintEvent *)
     if (m_border) {
         p.setPen(QPen(QColor(0, 0, 0), 0));
         p.drawRect(0, 0, width() - 1, height() - 1);
+    }
+    if (m_highlight) {
+        p.fillRect(rect(), QColor(255, 200, 0, 70));
+        const int w = 5;
+        p.setPen(QPen(QColor(255, 140, 0), w));
+        p.drawRect(QRectF(w / 2.0, w / 2.0, width() - w, height() - w));
     }
 }

@@ -30,6 +30,10 @@ public:
     static QColor buttonFace();              // the normal background
     static QColor dropTarget() { return Qt::white; }
 
+    // A hint marks the field with a bright frame over its picture.
+    bool isHighlighted() const { return m_highlight; }
+    void setHighlight(bool on);
+
     QString Tag;
 
 protected:
@@ -40,4 +44,5 @@ private:
     QImage m_picture;
     bool m_border = true;
     QColor m_back;
+    bool m_highlight = false;
 };

@@ -113,6 +113,13 @@ void frmMain::picBox_DragDrop(int index, int source)
         return;
     if (r.counted)
         m_label[1]->setText(QString::number(m_board.zuege()));
+    if (r.moved) {
+        // a hint shown for the old position no longer applies
+        ++m_positionNumber;
+        if (m_hintField >= 0)
+            m_picBox[m_hintField]->setHighlight(false);
+        m_hintField = -1;
+    }
     if (wasEmpty)
         m_picBox[index]->setBackColor(FieldBox::buttonFace());
     showField(index);
@@ -124,6 +131,6 @@ void frmMain::picBox_DragDrop(int index, int source)
         emit gameWon();
         // The name box opens once this mouse event is over and the seamless
         // picture has been drawn.
-        QMetaObject::invokeMethod(this, [this] { handOverWin(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { gameOver(); }, Qt::QueuedConnection);
     }
 }

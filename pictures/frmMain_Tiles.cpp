@@ -97,6 +97,7 @@ void frmMain::Bilder_Laden(int X, int y)
         for (int i = 0; i <= Board::FeldAnz; ++i)
             addProgress(10);
         setBorders(true);
+        startBestwert();
     }
     m_pBar->hide();
     m_pBar->setValue(0);
