@@ -131,7 +131,9 @@ std::optional<QCursor> frmAbout::loadCursor(const QString &file)
 }
 
 frmAbout::frmAbout(frmMain *main)
-    : QDialog(main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                        | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                        | Qt::MSWindowsFixedSizeDialogHint)
     , m_main(main)
 {
     setAttribute(Qt::WA_DeleteOnClose);

@@ -26,7 +26,8 @@ frmDescr *frmDescr::current()
 }
 
 frmDescr::frmDescr(frmMain *main)
-    : QMainWindow(main, Qt::Window)
+    : QMainWindow(main, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                            | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_main(main)
 {
     using namespace Twips::Descr;

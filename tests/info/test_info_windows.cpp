@@ -25,6 +25,7 @@ class TestInfoWindows : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -58,10 +59,11 @@ private:
     bool m_openResult = true;
 };
 
-void TestInfoWindows::init()
+void TestInfoWindows::initTestCase()
 {
-    // A program folder with a picture named in p.cxa, so the main window
-    // starts up as the player would see it.
+    // One program folder for the whole run, with a picture named in p.cxa, so
+    // the main window starts up as the player would see it (and whatever it
+    // caches in its folder is built once).
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     QDir dir(m_dir->path());
@@ -73,8 +75,12 @@ void TestInfoWindows::init()
     QFile ref(dir.filePath(QStringLiteral("p.cxa")));
     QVERIFY(ref.open(QIODevice::WriteOnly));
     ref.write(Ansi::writeLines({QDir::toNativeSeparators(pic)}));
-    ref.close();
+}
+
+void TestInfoWindows::init()
+{
     ProgramFolder::setPath(m_dir->path());
+    QFile::remove(ProgramFolder::file(QStringLiteral("Hand.cur")));
 
     m_opened.clear();
     m_openResult = true;
@@ -97,7 +103,6 @@ void TestInfoWindows::cleanup()
     QVERIFY(!frmAbout::current());
     QVERIFY(!frmDescr::current());
     ProgramFolder::setPath(QString());
-    m_dir.reset();
 }
 
 void TestInfoWindows::flushDeletes()
@@ -339,6 +344,14 @@ void TestInfoWindows::aboutOkCloses()
     QVERIFY(!frmAbout::current());
     QVERIFY(m_main->isVisible());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+    // Escape closes it the same way, and it is gone, not just hidden.
+    about = static_cast<frmAbout *>(open(QStringLiteral("about")));
+    QVERIFY(about);
+    QTest::keyClick(about, Qt::Key_Escape);
+    flushDeletes();
+    QVERIFY(!about);
+    QVERIFY(!frmAbout::current());
 }
 
 void TestInfoWindows::descrWindow()
