@@ -14,8 +14,10 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QTimer>
 
 #include <cmath>
+#include <memory>
 
 using namespace Twips::TopTen;
 
@@ -53,6 +55,30 @@ QLabel *copyOf(const QLabel *first)
     label->resize(first->size());
     label->hide();
     return label;
+}
+
+// Moves a top-level window so that its frame's upper-left corner is at
+// target. Before a window is shown its frame is unknown, and some window
+// managers then put the client area, not the frame, at the position given
+// (seen with modal dialogs); once the frame is known the window is moved
+// again. The check ends after a second or at the first correct placement.
+void placeFrameAt(QWidget *window, const QPoint &target)
+{
+    window->move(target);
+    auto *check = new QTimer(window);
+    check->setInterval(25);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(check, &QTimer::timeout, window, [window, check, target, tries] {
+        const bool frameKnown = window->frameGeometry() != window->geometry();
+        if (window->isVisible() && frameKnown) {
+            if (window->frameGeometry().topLeft() != target)
+                window->move(target);
+            check->deleteLater();
+        } else if (++*tries >= 40) {
+            check->deleteLater();
+        }
+    });
+    check->start();
 }
 
 } // namespace
@@ -118,7 +144,7 @@ frmTopTen *frmTopTen::instance(frmMain *main)
 
 void frmTopTen::Form_Load()
 {
-    move(Twips::point(m_main->Window_Left, m_main->Window_Top));
+    placeFrameAt(this, Twips::point(m_main->Window_Left, m_main->Window_Top));
     File_Read();
     // Frame1 fills the window below the heading, with margins.
     const int W = Twips::fromPx(centralWidget()->width());
@@ -227,7 +253,7 @@ void frmTopTen::Start(frmMain *main)
     box.setWindowTitle(InputTitle);
     box.setLabelText(InputPrompt);
     box.setTextValue(QString());
-    box.move(int(std::lround(left / Twips::PerPixel)), int(std::lround(top / Twips::PerPixel)));
+    placeFrameAt(&box, QPoint(int(std::lround(left / Twips::PerPixel)), int(std::lround(top / Twips::PerPixel))));
     const QString answer = box.exec() == QDialog::Accepted ? box.textValue() : QString();
 
     PlayerName = ScoreList::firstCharacters(answer, ScoreList::NameLength);
