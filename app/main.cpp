@@ -3,6 +3,7 @@
 #include "app/ProgramFolder.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
+#include "info/AppIcon.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zandor"));
+    QApplication::setWindowIcon(Zandor::appIcon());
 
     SingleInstance instance(ProgramFolder::path());
     if (instance.activateRunningInstance())

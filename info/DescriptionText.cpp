@@ -22,6 +22,7 @@ QStringList lines()
         Indent + QStringLiteral("[F1]...Info"),
         Indent + QStringLiteral("[F2]...Neu starten"),
         Indent + QStringLiteral("[F3]...Bild ändern"),
+        Indent + QStringLiteral("[F4]...Tipp"),
         Indent + QStringLiteral("[F5]...Spielstand speichern"),
         Indent + QStringLiteral("[F6]...Spielstand laden"),
         Indent + QStringLiteral("[F7]...Vorschau ein/ausschalten"),

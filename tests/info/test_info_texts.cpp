@@ -35,6 +35,7 @@ static const char ExpectedText[] =
     "       [F1]...Info\r\n"
     "       [F2]...Neu starten\r\n"
     "       [F3]...Bild \xe4ndern\r\n"
+    "       [F4]...Tipp\r\n"
     "       [F5]...Spielstand speichern\r\n"
     "       [F6]...Spielstand laden\r\n"
     "       [F7]...Vorschau ein/ausschalten\r\n"
@@ -71,9 +72,9 @@ void TestInfoTexts::descriptionLines_data()
     QTest::addColumn<int>("line");          // 1-based
     QTest::addColumn<bool>("indented");     // seven blanks, then text
     QTest::addColumn<bool>("empty");
-    const QSet<int> indented{8, 9, 10, 11, 12, 13, 14, 15, 16, 19, 20, 21, 22, 23, 24, 25};
-    const QSet<int> empty{5, 6, 17, 26, 27, 30};
-    for (int n = 1; n <= 31; ++n)
+    const QSet<int> indented{8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 20, 21, 22, 23, 24, 25, 26};
+    const QSet<int> empty{5, 6, 18, 27, 28, 31};
+    for (int n = 1; n <= 32; ++n)
         QTest::addRow("line %d", n) << n << indented.contains(n) << empty.contains(n);
 }
 
@@ -83,7 +84,7 @@ void TestInfoTexts::descriptionLines()
     QFETCH(bool, indented);
     QFETCH(bool, empty);
     const QStringList lines = DescriptionText::lines();
-    QCOMPARE(lines.size(), 31);
+    QCOMPARE(lines.size(), 32);
     const QString l = lines.at(line - 1);
     QCOMPARE(l.isEmpty(), empty);
     if (empty)
@@ -101,9 +102,9 @@ void TestInfoTexts::descriptionShape()
     const QString text = DescriptionText::text();
     QVERIFY(!text.endsWith(QLatin1Char('\n')));
     QVERIFY(text.endsWith(QStringLiteral("Viel Spa\u00df beim Spielen")));
-    QCOMPARE(text.count(QStringLiteral("\r\n")), 30);
-    QCOMPARE(text.count(QLatin1Char('\n')), 30);                 // no lone LF
-    QCOMPARE(text.count(QLatin1Char('\r')), 30);                 // no lone CR
+    QCOMPARE(text.count(QStringLiteral("\r\n")), 31);
+    QCOMPARE(text.count(QLatin1Char('\n')), 31);                 // no lone LF
+    QCOMPARE(text.count(QLatin1Char('\r')), 31);                 // no lone CR
     QVERIFY(text.contains(QStringLiteral("Bild \u00e4ndern")));
     QVERIFY(text.contains(QStringLiteral("Platzgr\u00fcnden")));
     QCOMPARE(text.count(QStringLiteral("gel\u00f6scht")), 2);
@@ -114,13 +115,14 @@ void TestInfoTexts::descriptionShape()
 void TestInfoTexts::descriptionKeys()
 {
     QList<QKeySequence> expected;
-    for (Qt::Key k : {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F5, Qt::Key_F6, Qt::Key_F7,
+    for (Qt::Key k : {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F5, Qt::Key_F6, Qt::Key_F7,
                       Qt::Key_F8, Qt::Key_F11, Qt::Key_F12})
         expected.append(QKeySequence(k));
     QCOMPARE(DescriptionText::keys(), expected);
-    // Every key line names its key once; no line names F4, F9 or F10.
+    // Every key line names its key once; no line names F9 or F10.
     const QString text = DescriptionText::text();
-    for (const char *absent : {"[F4]", "[F9]", "[F10]"})
+    QCOMPARE(text.count(QStringLiteral("[F4]")), 1);
+    for (const char *absent : {"[F9]", "[F10]"})
         QVERIFY2(!text.contains(QLatin1String(absent)), absent);
 }
 

@@ -371,10 +371,10 @@ void TestInfoWindows::descrWindow()
     // The text is longer than the box: it scrolls.
     QVERIFY(text->verticalScrollBar()->maximum() > 0);
 
-    // The box shows the 31 lines as they are, the key lines indented.
+    // The box shows the 32 lines as they are, the key lines indented.
     const QStringList expected = DescriptionText::lines();
-    QCOMPARE(text->document()->blockCount(), 31);
-    for (int i = 0; i < 31; ++i)
+    QCOMPARE(text->document()->blockCount(), 32);
+    for (int i = 0; i < 32; ++i)
         QCOMPARE(text->document()->findBlockByNumber(i).text(), expected.at(i));
     QVERIFY(text->document()->findBlockByNumber(7).text().startsWith(QStringLiteral("       [F1]...Info")));
     QVERIFY(!text->toPlainText().contains(QLatin1Char('\r')));
@@ -383,7 +383,7 @@ void TestInfoWindows::descrWindow()
     text->setFocus();
     QTest::keyClicks(text, QStringLiteral("xyz"));
     QTest::keyClick(text, Qt::Key_Backspace);
-    QCOMPARE(text->document()->blockCount(), 31);
+    QCOMPARE(text->document()->blockCount(), 32);
     QCOMPARE(text->toPlainText().split(QLatin1Char('\n')), expected);
 }
 
