@@ -206,6 +206,88 @@ wmfMapping fontFiles[] = {
 };
 #undef ZANDOR_FACE
 
+// libwmf's gd device outlines an ellipse but does not fill it (it fills the
+// chord between the arc's ends, which for a whole ellipse is nothing). The
+// metafile is therefore handed over with every ellipse record turned into a
+// polygon along the same ellipse, drawn with the same pen and brush. Records
+// are only rewritten while the file's structure is sound; anything odd leaves
+// the data as it is, for libwmf to judge.
+constexpr int EllipsePoints = 72;
+constexpr quint16 MetaEllipse = 0x0418;
+constexpr quint16 MetaPolygon = 0x0324;
+
+void put16(QByteArray &b, quint16 v)
+{
+    b.append(char(v & 0xFF));
+    b.append(char(v >> 8));
+}
+
+void put32(QByteArray &b, quint32 v)
+{
+    put16(b, quint16(v & 0xFFFF));
+    put16(b, quint16(v >> 16));
+}
+
+quint32 dword(const QByteArray &d, qint64 at)
+{
+    return quint32(word(d, int(at))) | (quint32(word(d, int(at + 2))) << 16);
+}
+
+QByteArray withFilledEllipses(const QByteArray &data)
+{
+    const qint64 start = word(data, 0) == 0xCDD7 && word(data, 2) == 0x9AC6 ? 22 : 0;
+    if (data.size() < start + 18 || word(data, int(start + 2)) != 9)
+        return data;
+    const qint64 n = data.size();
+    const quint32 polygonWords = 3 + 1 + 2 * EllipsePoints;
+
+    QByteArray out = data.left(int(start + 18));
+    qint64 pos = start + 18;
+    quint32 grown = 0;
+    bool changed = false;
+    while (pos + 6 <= n) {
+        const quint32 size = dword(data, pos);
+        const quint16 function = word(data, int(pos + 4));
+        if (size < 3 || qint64(size) * 2 > n - pos)
+            return data;
+        if (function == MetaEllipse && size == 7
+            && out.size() + qint64(polygonWords) * 2 <= MaxFileSize) {
+            const double bottom = qint16(word(data, int(pos + 6)));
+            const double right = qint16(word(data, int(pos + 8)));
+            const double top = qint16(word(data, int(pos + 10)));
+            const double left = qint16(word(data, int(pos + 12)));
+            const double cx = (left + right) / 2, cy = (top + bottom) / 2;
+            const double rx = (right - left) / 2, ry = (bottom - top) / 2;
+            put32(out, polygonWords);
+            put16(out, MetaPolygon);
+            put16(out, EllipsePoints);
+            for (int i = 0; i < EllipsePoints; ++i) {
+                const double a = 2 * M_PI * i / EllipsePoints;
+                put16(out, quint16(qint16(qBound(-32768.0, std::round(cx + rx * std::cos(a)), 32767.0))));
+                put16(out, quint16(qint16(qBound(-32768.0, std::round(cy + ry * std::sin(a)), 32767.0))));
+            }
+            grown += polygonWords - size;
+            changed = true;
+        } else {
+            out.append(data.constData() + pos, int(size) * 2);
+        }
+        pos += qint64(size) * 2;
+        if (function == 0x0000)
+            break;   // end of file; whatever follows is kept as it is
+    }
+    if (!changed)
+        return data;
+    out.append(data.constData() + pos, int(n - pos));
+    // The header's total size and largest record follow the change.
+    QByteArray header;
+    put32(header, dword(data, start + 6) + grown);
+    out.replace(int(start + 6), 4, header);
+    header.clear();
+    put32(header, qMax(dword(data, start + 12), polygonWords));
+    out.replace(int(start + 12), 4, header);
+    return out;
+}
+
 // Where the rendering leaves its result: the outcome, the size and the
 // pixels (0xffRRGGBB, row by row). Lives in memory shared with the process
 // that renders.
@@ -414,8 +496,9 @@ QImage render(const QByteArray &data, const QSize &needed, QString *error)
     if (data.size() > MaxFileSize)
         return fail(TooLarge);
 
-    // libwmf reads from a buffer it may not change; keep a private copy.
-    QByteArray bytes(data.constData(), data.size());
+    // libwmf reads from a buffer it may not change; it gets a private copy.
+    QByteArray bytes = withFilledEllipses(data);
+    bytes.detach();
 
     void *shared = ::mmap(nullptr, ResultBytes, PROT_READ | PROT_WRITE,
                           MAP_SHARED | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);

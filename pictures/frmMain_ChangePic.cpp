@@ -2,11 +2,14 @@
 // a new game with the new picture.
 #include "app/frmMain.h"
 
+#include "app/Meldung.h"
 #include "app/PictureReference.h"
 #include "app/ProgramFolder.h"
 #include "app/Twips.h"
 #include "pictures/PictureLibrary.h"
 
+#include <QDir>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 
@@ -34,7 +37,13 @@ QString choosePicture(QWidget *parent, const QString &folder)
     for (const char *f : Filters)
         filters << QString::fromUtf8(f);
     dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters.first());
+    dialog.selectNameFilter(dialog.nameFilters().first());
+    // QFileDialog trims the texts of its choices; they are shown as written,
+    // the leading blank of the first one included.
+    if (auto *choices = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))) {
+        for (int i = 0; i < filters.size() && i < choices->count(); ++i)
+            choices->setItemText(i, filters[i]);
+    }
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const QStringList files = dialog.selectedFiles();
@@ -68,7 +77,14 @@ void frmMain::mnuChangePic_Click()
         setFertig(false);
         Bild_org = m_bildAktuell;
         // The chosen file's own path is recorded, not the library copy's.
-        PictureReference::write(ProgramFolder::path(), Bild_org);
+        // When p.cxa cannot be replaced it keeps the old path, and the
+        // player is told that the next start will not bring this picture.
+        if (!PictureReference::write(ProgramFolder::path(), Bild_org))
+            Meldung::zeigen(this, QStringLiteral("Das Bild wird beim nächsten Start nicht wieder "
+                                                 "geladen:\r\ndie Datei\r\n    ")
+                                      + QDir::toNativeSeparators(ProgramFolder::file(
+                                          QLatin1String(PictureReference::FileName)))
+                                      + QStringLiteral("\r\nkann nicht geschrieben werden."));
         Steine_Mischen();
         Bild_Teilen(2);
         Bilder_Laden(2, 1);

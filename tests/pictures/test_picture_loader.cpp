@@ -83,6 +83,8 @@ private slots:
     void decodesLargeJpegReduced();
     void metafileCoversNeededSize_data();
     void metafileCoversNeededSize();
+    void metafileShapesAreFilled_data();
+    void metafileShapesAreFilled();
     void metafileGuards_data();
     void metafileGuards();
     void metafileTakingTooLongIsStopped();
@@ -345,6 +347,39 @@ void TestPictureLoader::metafileCoversNeededSize()
     QVERIFY(Samples::near(colorAt(img, 0.9, 0.1), QColor(0, 0, 200), 4));    // polygon
     QVERIFY(Samples::near(colorAt(img, 0.6, 0.9), QColor(255, 255, 255), 4)); // paper
     QCOMPARE(img.pixelColor(0, 0).alpha(), 255);
+}
+
+void TestPictureLoader::metafileShapesAreFilled_data()
+{
+    QTest::addColumn<quint16>("function");
+    QTest::addColumn<QVector<quint16>>("params");
+    // every shape covers the middle of a 400 x 400 metafile
+    QTest::newRow("rectangle") << quint16(0x041B) << QVector<quint16>{300, 300, 100, 100};
+    QTest::newRow("ellipse") << quint16(0x0418) << QVector<quint16>{300, 300, 100, 100};
+    QTest::newRow("flat ellipse") << quint16(0x0418) << QVector<quint16>{220, 390, 180, 10};
+    QTest::newRow("polygon") << quint16(0x0324) << QVector<quint16>{3, 200, 50, 350, 350, 50, 350};
+    QTest::newRow("polypolygon") << quint16(0x0538) << QVector<quint16>{1, 4, 100, 100, 300, 100, 300, 300, 100, 300};
+    QTest::newRow("round rectangle") << quint16(0x061C) << QVector<quint16>{40, 40, 300, 300, 100, 100};
+    QTest::newRow("pie") << quint16(0x081A) << QVector<quint16>{100, 300, 300, 100, 300, 300, 100, 100};
+}
+
+void TestPictureLoader::metafileShapesAreFilled()
+{
+    QFETCH(quint16, function);
+    QFETCH(QVector<quint16>, params);
+    WmfWriter w(QRect(0, 0, 400, 400));
+    w.pen(Qt::black);
+    w.brush(QColor(0, 160, 0));
+    // two dots in opposite corners fix the drawn extent to the whole square
+    w.rectangle(QRect(0, 0, 2, 2));
+    w.rectangle(QRect(398, 398, 2, 2));
+    w.record(function, params);
+    QString error;
+    const QImage img = PictureLoader::loadData(w.data(), QSize(200, 200), &error);
+    QVERIFY2(!img.isNull(), qPrintable(error));
+    QCOMPARE(img.size(), QSize(200, 200));
+    QCOMPARE(img.pixelColor(100, 100), QColor(0, 160, 0));
+    QCOMPARE(img.pixelColor(50, 5), QColor(Qt::white));   // outside every shape
 }
 
 void TestPictureLoader::metafileGuards_data()
