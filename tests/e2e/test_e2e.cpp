@@ -148,12 +148,13 @@ const QRgb SquareColors[16] = {
     qRgb(170, 110, 40), qRgb(128, 0, 0),    qRgb(0, 0, 128),    qRgb(128, 128, 0),
 };
 
-QImage squaresPicture(int side)
+// Square k of the picture has colour colourOf(k).
+QImage squaresPicture(int side, const std::function<int(int)> &colourOf = [](int k) { return k; })
 {
     QImage img(side, side, QImage::Format_RGB32);
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x)
-            img.setPixel(x, y, SquareColors[(y * 4 / side) * 4 + x * 4 / side]);
+            img.setPixel(x, y, SquareColors[colourOf((y * 4 / side) * 4 + x * 4 / side)]);
     return img;
 }
 
@@ -782,6 +783,17 @@ QStringList listing(const QString &folder)
     return out;
 }
 
+// Where the preview stands, from the board's top-left corner: below the
+// position frame (shown or not), which stands below the move counter frame
+// right of the board.
+QPoint previewOrigin()
+{
+    using namespace Twips::Main;
+    const int frame4Top = Twips::px(BoardTop) + Twips::px(PanelHeight);
+    return QPoint(Twips::px(BoardLeft + BoardSize + PanelGap) - Twips::px(BoardLeft),
+                  Twips::px(Twips::fromPx(frame4Top + Twips::px(PanelHeight)) + PreviewGap) - Twips::px(BoardTop));
+}
+
 } // namespace
 
 // Sets up the X session and one game, or fails the test with the reason.
@@ -823,6 +835,7 @@ private slots:
     void closingMainWindowClosesSecondary_data();
     void closingMainWindowClosesSecondary();
     void restartRightAfterClosing();
+    void changePicture();
 };
 
 // Runs first: one game builds the solver's tables in its program folder, and
@@ -1093,12 +1106,8 @@ void E2E::previewToggle()
     START_GAME(game);
     // The preview stands below the position frame, right of the board:
     // 3000 x 3000 twips, showing the whole picture (all sixteen squares).
-    using namespace Twips::Main;
-    const int frame4Top = Twips::px(BoardTop) + Twips::px(PanelHeight);
-    const QPoint origin(Twips::px(BoardLeft + BoardSize + PanelGap) - Twips::px(BoardLeft),
-                        Twips::px(Twips::fromPx(frame4Top + Twips::px(PanelHeight)) + PreviewGap)
-                            - Twips::px(BoardTop));
-    const int cell = Twips::px(PreviewSize) / 4;
+    const QPoint origin = previewOrigin();
+    const int cell = Twips::px(Twips::Main::PreviewSize) / 4;
     auto preview = [&](const QImage &img) {
         QVector<int> out;
         for (int k = 0; k < 16; ++k)
@@ -1243,6 +1252,76 @@ void E2E::restartRightAfterClosing()
     // The closed game has ended by now, with success.
     QVERIFY2(game.process().process().waitForFinished(StepTimeout), "the closed game did not end");
     QCOMPARE(game.process().process().exitCode(), 0);
+}
+
+// "Bild ändern": the picture dialog, cancelled first, then a picture chosen
+// by its typed path. The second picture has the colours in reverse order, so
+// tile t of it shows colour 15 - t.
+void E2E::changePicture()
+{
+    START_GAME(game);
+    const QString second = QFileInfo(game.picture()).path() + QStringLiteral("/Umgekehrt.bmp");
+    QVERIFY(squaresPicture(BoardPx, [](int k) { return 15 - k; }).save(second, "BMP"));
+    const QByteArray reference = readAll(game.file(QStringLiteral("p.cxa")));
+    const QVector<int> before = game.fields();
+    QVERIFY(game.mainKey(QStringLiteral("F7")));    // the preview on
+
+    // Cancelled: board, picture and files stay.
+    QVERIFY(game.mainKey(QStringLiteral("F3")));
+    QVERIFY2(!game.waitForActiveWindow(QStringLiteral("Bilderdialog")).isEmpty(), "no active \"Bilderdialog\"");
+    QVERIFY(x_.key(QStringLiteral("Escape")));
+    QVERIFY(x_.waitForNoWindow(QStringLiteral("Bilderdialog")));
+    QVERIFY(x_.waitForActive(game.window()));
+    QVector<int> seen;
+    QVERIFY2(game.waitForFields(before, &seen), qPrintable(describe(seen)));
+    QCOMPARE(readAll(game.file(QStringLiteral("p.cxa"))), reference);
+    QVERIFY(!QFileInfo::exists(game.file(QStringLiteral("Images/originale/Umgekehrt.bmp"))));
+
+    // Chosen: a new deal of the new picture, the preview shows it, the
+    // library holds a copy and p.cxa names the chosen file.
+    QVERIFY(game.mainKey(QStringLiteral("F3")));
+    const QString dialog = game.waitForActiveWindow(QStringLiteral("Bilderdialog"));
+    QVERIFY2(!dialog.isEmpty(), "no active \"Bilderdialog\"");
+    QVERIFY(x_.type(second));
+    // The file name box may answer the first Return by closing its list of
+    // completions; a second one then opens the file.
+    QVERIFY(x_.key(QStringLiteral("Return")));
+    if (!x_.waitForNoWindow(QStringLiteral("Bilderdialog"), 1500))
+        QVERIFY(x_.key(QStringLiteral("Return")));
+    QVERIFY(x_.waitForNoWindow(QStringLiteral("Bilderdialog")));
+
+    auto reversed = [](const QVector<int> &fields) {
+        QVector<int> out;
+        for (int v : fields)
+            out << (v >= 0 ? 15 - v : v);
+        return out;
+    };
+    QVERIFY2(waitFor([&] {
+                 seen = reversed(game.fields());
+                 return isPlayableBoard(seen) && seen[15] == EmptyField;
+             }),
+             qPrintable(describe(game.fields())));
+    const int cell = Twips::px(Twips::Main::PreviewSize) / 4;
+    const QPoint origin = previewOrigin();
+    QVERIFY2(waitFor([&] {
+                 const QImage img = game.shot();
+                 for (int k = 0; k < 16; ++k)
+                     if (classifyBlock(img, origin + QPoint((k % 4) * cell + cell / 2, (k / 4) * cell + cell / 2), 2)
+                         != 15 - k)
+                         return false;
+                 return true;
+             }),
+             "the preview does not show the new picture");
+    QCOMPARE(readAll(game.file(QStringLiteral("p.cxa"))), second.toLatin1() + "\r\n");
+    QCOMPARE(readAll(game.file(QStringLiteral("Images/originale/Umgekehrt.bmp"))), readAll(second));
+
+    // The new game counts from 0 and records the new picture.
+    QString error;
+    const QByteArray saved = game.saveAs(QStringLiteral("Neues Bild"), QStringLiteral("Neues Bild.sav"), &error);
+    QVERIFY2(!saved.isEmpty(), qPrintable(error));
+    QVector<int> layout = asSaved(seen);
+    layout[15] = 15;
+    QCOMPARE(saved, savedGame(layout, 0, true, false, second));
 }
 
 QTEST_GUILESS_MAIN(E2E)
