@@ -11,6 +11,7 @@
 //                            peak resident memory
 //   --startup FOLDER T0      start-up until the board is first painted; T0 is
 //                            the launcher's CLOCK_MONOTONIC in ns at launch
+//   --bare T0                the same for a bare Qt main window
 #include "app/ProgramFolder.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
@@ -21,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageWriter>
+#include <QMainWindow>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -136,6 +138,21 @@ int startupChild(int argc, char **argv, const QString &folder, qint64 t0)
     return app.exec();
 }
 
+// The same measurement for a bare Qt main window with one child, as the
+// floor that any Qt program pays.
+int bareChild(int argc, char **argv, qint64 t0)
+{
+    QApplication app(argc, argv);
+    QMainWindow w;
+    auto *child = new QWidget(&w);
+    w.setCentralWidget(child);
+    w.resize(680, 493);
+    FirstPaint probe(t0);
+    child->installEventFilter(&probe);
+    w.show();
+    return app.exec();
+}
+
 QString runChild(const QStringList &args)
 {
     QProcess p;
@@ -174,6 +191,8 @@ int main(int argc, char **argv)
         return makeJpeg(args[1], args[2].toInt(), args[3].toInt());
     if (args.size() == 2 && args[0] == "--cut")
         return cutChild(argc, argv, args[1]);
+    if (args.size() == 2 && args[0] == "--bare")
+        return bareChild(argc, argv, args[1].toLongLong());
     if (args.size() == 3 && args[0] == "--startup")
         return startupChild(argc, argv, args[1], args[2].toLongLong());
 
@@ -195,6 +214,9 @@ int main(int argc, char **argv)
     writeReference(dir.path(), big);
     std::printf("cut and place, large JPEG: %s\n", qPrintable(runChild({"--cut", dir.path()})));
 
+    for (int i = 0; i < 3; ++i)
+        std::printf("bare Qt window: %s\n",
+                    qPrintable(runChild({"--bare", QString::number(monotonicNs())}).replace('\n', ' ')));
     writeReference(dir.path(), ordinary);
     for (int i = 0; i < 3; ++i)
         std::printf("start-up, 1600x1200 JPEG: %s\n",
