@@ -6,6 +6,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <memory>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -99,141 +100,226 @@ std::uint32_t getU32(const char *p)
         | (std::uint32_t(std::uint8_t(p[2])) << 16) | (std::uint32_t(std::uint8_t(p[3])) << 24);
 }
 
+// A growing array of level entries. Its memory is not cleared, so pages
+// that are never written do not count against the process.
+struct Entries {
+    std::unique_ptr<std::uint32_t[]> data;
+    std::size_t size = 0;
+    std::size_t capacity = 0;
+
+    void reserve(std::size_t n)
+    {
+        if (n <= capacity)
+            return;
+        const std::size_t c = std::max(n, capacity + capacity / 2 + 4096);
+        std::unique_ptr<std::uint32_t[]> d(new std::uint32_t[c]);
+        if (size)
+            std::memcpy(d.get(), data.get(), size * sizeof(std::uint32_t));
+        data = std::move(d);
+        capacity = c;
+    }
+};
+
+// Copies from into to, ordered by the bits from shift upwards (one counting
+// pass: entries equal in those bits keep their order).
+void orderByHighBits(const Entries &from, Entries &to, int shift, int bits)
+{
+    std::vector<std::size_t> count((std::size_t(1) << bits) + 1, 0);
+    const std::uint32_t mask = (1u << bits) - 1;
+    for (std::size_t i = 0; i < from.size; ++i)
+        ++count[((from.data[i] >> shift) & mask) + 1];
+    for (std::size_t i = 1; i < count.size(); ++i)
+        count[i] += count[i - 1];
+    to.size = 0;
+    to.reserve(from.size);
+    for (std::size_t i = 0; i < from.size; ++i) {
+        const std::uint32_t x = from.data[i];
+        to.data[count[(x >> shift) & mask]++] = x;
+    }
+    to.size = from.size;
+}
+
 // Breadth-first search for one group: the fewest moves of the group's tiles
 // for every placement of them, the other tiles moving for free.
+//
+// A state is a placement and the region of free fields the blank is in: a
+// tile of the group can move only into a field of that region. The regions
+// of a placement are numbered in the order of their lowest fields (there are
+// at most 7, with 7 tiles). The search runs level by level; each level is
+// ordered by the fields of its first tiles, so that the successors of
+// consecutive states lie close together in the tables and memory is read in
+// a few running streams rather than at random.
 std::vector<std::uint8_t> buildTable(const std::vector<int> &tiles)
 {
     const int k = int(tiles.size());
     const std::size_t count = placements(k);
     std::vector<std::uint8_t> table(count, Unreached);
-    // A state is a placement and the lowest field of the blank's region.
-    std::vector<std::uint64_t> seen((count * 16 + 63) / 64, 0);
-    auto visit = [&seen](std::size_t i) {
-        const std::uint64_t bit = std::uint64_t(1) << (i & 63);
-        if (seen[i >> 6] & bit)
-            return false;
-        seen[i >> 6] |= bit;
-        return true;
-    };
-    // Frontier entries pack the tile fields (4 bits each) and the region's
-    // lowest field in the top 4 bits.
-    auto pack = [k](const int *pos, int rep) {
-        std::uint32_t s = std::uint32_t(rep) << (4 * k);
-        for (int i = 0; i < k; ++i)
-            s |= std::uint32_t(pos[i]) << (4 * i);
-        return s;
-    };
+    // seen[rank]: one bit per region reached with that placement.
+    std::vector<std::uint8_t> seen(count, 0);
 
-    int pos[MaxGroupSize];
-    std::uint32_t occ = 0;
-    for (int i = 0; i < k; ++i) {
-        pos[i] = tiles[i];
-        occ |= 1u << pos[i];
-    }
-    // For every set of free fields with 16 - k members: the lowest field of
-    // the region of each field, 4 bits per field.
+    // A level entry holds the fields of the tiles, 4 bits each, the first
+    // tile highest (so the order of entries is the order of ranks), and the
+    // region's number in the lowest 4 bits.
+    const int keyBits = 4 * k + 4;
+    auto shiftOf = [k](int i) { return 4 * (k - i); };
+
+    // For every set of free fields with 16 - k members: the number of the
+    // region of each field, 4 bits per field, and the lowest fields of the
+    // regions.
     std::vector<std::uint64_t> labels(std::size_t(1) << 16, 0);
+    std::vector<std::uint16_t> lowest(std::size_t(1) << 16, 0);
     for (std::uint32_t free = 0; free < (1u << 16); ++free) {
         if (__builtin_popcount(free) != 16 - k)
             continue;
         std::uint64_t l = 0;
         std::uint32_t rest = free;
-        while (rest) {
+        for (std::uint64_t number = 0; rest; ++number) {
             const int low = __builtin_ctz(rest);
             const std::uint32_t region = flood(1u << low, free);
             rest &= ~region;
+            lowest[free] |= std::uint16_t(1u << low);
             for (std::uint32_t m = region; m; m &= m - 1)
-                l |= std::uint64_t(low) << (4 * __builtin_ctz(m));
+                l |= number << (4 * __builtin_ctz(m));
         }
         labels[free] = l;
     }
-    const std::uint32_t region0 = flood(1u << PatternDatabase::Empty, ~occ & 0xFFFF);
-    const int rep0 = __builtin_ctz(region0);
-    const std::uint32_t r0 = PatternDatabase::rank(pos, k);
-    visit(std::size_t(r0) * 16 + std::size_t(rep0));
-    table[r0] = 0;
-
-    // Successors are collected in batches and their visited words fetched
-    // ahead: the search is bound by random memory accesses, and this lets
-    // many of them be under way at once.
-    struct Pending {
-        std::uint32_t rank;
-        std::uint32_t tiles;     // packed tile fields of the successor
-        std::uint16_t free;      // its free fields
-        std::uint16_t blank;     // the field the blank moved to
+    // The lowest field of region number n of a set of free fields.
+    auto lowestField = [&lowest](std::uint32_t free, int n) {
+        std::uint32_t lows = lowest[free];
+        for (int j = 0; j < n; ++j)
+            lows &= lows - 1;
+        return __builtin_ctz(lows);
     };
-    constexpr std::size_t BatchSize = 1024;
-    std::vector<Pending> batch;
-    batch.reserve(BatchSize + 4 * MaxGroupSize);
-    std::vector<std::uint32_t> current{pack(pos, rep0)}, next;
-    std::uint8_t value = 0;
-    // Weight of digit i of the rank, and the bits of the tile fields.
-    std::int64_t weight[MaxGroupSize];
+
+    // Weight of digit i of the rank.
+    std::int32_t weight[MaxGroupSize];
     for (int i = 0; i < k; ++i) {
         weight[i] = 1;
         for (int j = i + 1; j < k; ++j)
             weight[i] *= 16 - j;
     }
-    const std::uint32_t tileBits = std::uint32_t((std::uint64_t(1) << (4 * k)) - 1);
-    auto flush = [&] {
-        for (const Pending &p : batch) {
-            const std::uint32_t rep = std::uint32_t(labels[p.free] >> (4 * p.blank)) & 0xF;
-            if (visit(std::size_t(p.rank) * 16 + rep)) {
-                next.push_back(p.tiles | (rep << (4 * k)));
-                if (table[p.rank] == Unreached)
-                    table[p.rank] = value;
-            }
-        }
-        batch.clear();
+
+    int pos[MaxGroupSize];
+    std::uint32_t occ = 0, start = 0;
+    for (int i = 0; i < k; ++i) {
+        pos[i] = tiles[i];
+        occ |= 1u << pos[i];
+        start |= std::uint32_t(pos[i]) << shiftOf(i);
+    }
+    const std::uint32_t region0 =
+        std::uint32_t(labels[~occ & 0xFFFF] >> (4 * PatternDatabase::Empty)) & 0xF;
+    const std::uint32_t r0 = PatternDatabase::rank(pos, k);
+    seen[r0] = std::uint8_t(1u << region0);
+    table[r0] = 0;
+
+    // Successors are collected in batches and their visited bytes fetched
+    // ahead, so that many memory accesses are under way at once.
+    struct Pending {
+        std::uint32_t rank;
+        std::uint32_t tiles;     // level entry of the successor without the region
+        std::uint16_t free;      // its free fields
+        std::uint16_t blank;     // the field the blank moved to
     };
-    for (int depth = 0; !current.empty(); ++depth) {
+    constexpr std::size_t BatchSize = 1024;
+    // Room for one more state's successors (at most 4 per tile) beyond a batch.
+    std::vector<Pending> batchStore(BatchSize + 4 * MaxGroupSize);
+    Pending *const batch = batchStore.data();
+    std::size_t batched = 0;
+    Entries current, next;
+    current.reserve(1);
+    current.data[0] = start | region0;
+    current.size = 1;
+    std::uint8_t value = 0;
+    // Few branches here: whether a successor is new cannot be predicted.
+    auto flush = [&] {
+        next.reserve(next.size + batched);
+        std::uint32_t *out = next.data.get();
+        std::size_t n = next.size;
+        for (std::size_t b = 0; b < batched; ++b) {
+            const Pending &p = batch[b];
+            const std::uint32_t number = std::uint32_t(labels[p.free] >> (4 * p.blank)) & 0xF;
+            const std::uint32_t bit = 1u << number;
+            const std::uint32_t before = seen[p.rank];
+            seen[p.rank] = std::uint8_t(before | bit);
+            out[n] = p.tiles | number;
+            n += (before & bit) == 0;
+            // The first region reached is reached by the fewest moves.
+            if (before == 0)
+                table[p.rank] = value;
+        }
+        next.size = n;
+        batched = 0;
+    };
+
+    for (int depth = 0; current.size > 0; ++depth) {
         value = std::uint8_t(std::min(depth + 1, 254));
-        next.clear();
-        for (const std::uint32_t s : current) {
+        next.size = 0;
+        for (std::size_t e = 0; e < current.size; ++e) {
+            const std::uint32_t s = current.data[e];
             occ = 0;
+            // Per field holding a tile of the group: the tile's place in the
+            // group and the weight of its digit.
+            std::int8_t slotAt[16];
+            std::int32_t weightAt[16];
             for (int i = 0; i < k; ++i) {
-                pos[i] = int((s >> (4 * i)) & 0xF);
+                pos[i] = int((s >> shiftOf(i)) & 0xF);
                 occ |= 1u << pos[i];
+                slotAt[pos[i]] = std::int8_t(i);
+                weightAt[pos[i]] = weight[i];
             }
-            const std::uint32_t r = PatternDatabase::rank(pos, k);
-            const int rep = int((s >> (4 * k)) & 0xF);
-            const std::uint32_t region = flood(1u << rep, ~occ & 0xFFFF);
-            const std::uint32_t tilesOnly = s & tileBits;
+            const std::int32_t r = std::int32_t(PatternDatabase::rank(pos, k));
+            const std::uint32_t free = ~occ & 0xFFFF;
+            const std::uint32_t region = flood(1u << lowestField(free, int(s & 0xF)), free);
+            const std::uint32_t tilesOnly = s & ~0xFu;
+            // The tile in slot i slides from its field into the blank on a
+            // neighbouring field of the blank's region; the blank takes its
+            // field.
+            auto add = [&](int i, int from, int to, std::int32_t r2) {
+                const std::uint32_t r2u = std::uint32_t(r2);
+                __builtin_prefetch(&seen[r2u], 1);
+                batch[batched++] = {r2u,
+                                    (tilesOnly & ~(0xFu << shiftOf(i)))
+                                        | (std::uint32_t(to) << shiftOf(i)),
+                                    std::uint16_t(~(occ ^ (1u << from) ^ (1u << to)) & 0xFFFF),
+                                    std::uint16_t(from)};
+            };
+            // The rank changes in digit i by the step less the earlier tiles
+            // passed over, and in the digit of each later tile passed over by
+            // one the other way. Only a step along a column passes over
+            // fields: the three between, in the order of the fields.
+            auto passedOver = [&](int i, int lo) {
+                std::int32_t passed = 0;
+                for (std::uint32_t m = (0x7u << (lo + 1)) & occ; m; m &= m - 1) {
+                    const int f = __builtin_ctz(m);
+                    passed += slotAt[f] < i ? -weight[i] : weightAt[f];
+                }
+                return passed;
+            };
             for (int i = 0; i < k; ++i) {
                 const int from = pos[i];
-                std::uint32_t targets = Neighbours.m[from] & region;
-                while (targets) {
-                    const int to = __builtin_ctz(targets);
-                    targets &= targets - 1;
-                    // The tile slides into the blank; the blank takes its field.
-                    const std::uint32_t free2 = ~(occ ^ (1u << from) ^ (1u << to)) & 0xFFFF;
-                    // The rank changes in digit i by the step less the earlier
-                    // tiles passed over, and in the digit of each later tile
-                    // passed over by one the other way (only a vertical step
-                    // passes over fields).
-                    std::int64_t r2 = std::int64_t(r) + std::int64_t(to - from) * weight[i];
-                    if (to - from == 4 || to - from == -4) {
-                        const int lo = std::min(from, to), hi = std::max(from, to);
-                        const std::int64_t sign = to > from ? 1 : -1;
-                        for (int j = 0; j < k; ++j) {
-                            if (pos[j] > lo && pos[j] < hi)
-                                r2 += j < i ? -sign * weight[i] : sign * weight[j];
-                        }
-                    }
-                    const std::uint32_t r2u = std::uint32_t(r2);
-                    __builtin_prefetch(&seen[r2u >> 2], 1);
-                    __builtin_prefetch(&table[r2u], 1);
-                    __builtin_prefetch(&labels[free2], 0);
-                    batch.push_back({r2u,
-                                     (tilesOnly & ~(0xFu << (4 * i))) | (std::uint32_t(to) << (4 * i)),
-                                     std::uint16_t(free2), std::uint16_t(from)});
-                }
+                const std::uint32_t targets = Neighbours.m[from] & region;
+                const std::int32_t w = weight[i];
+                if ((from & 3) != 0 && (targets & (1u << (from - 1))))
+                    add(i, from, from - 1, r - w);
+                if ((from & 3) != 3 && (targets & (1u << (from + 1))))
+                    add(i, from, from + 1, r + w);
+                if (from >= 4 && (targets & (1u << (from - 4))))
+                    add(i, from, from - 4, r - 4 * w - passedOver(i, from - 4));
+                if (from < 12 && (targets & (1u << (from + 4))))
+                    add(i, from, from + 4, r + 4 * w + passedOver(i, from));
             }
-            if (batch.size() >= BatchSize)
+            if (batched >= BatchSize)
                 flush();
         }
         flush();
-        current.swap(next);
+        // The next level becomes the current one, ordered by the fields of
+        // its first four tiles: the entries left unordered among themselves
+        // share all but a few kilobytes of the tables.
+        if (k > 4) {
+            orderByHighBits(next, current, keyBits - 16, 16);
+        } else {
+            std::swap(current, next);
+        }
     }
     return table;
 }
@@ -401,11 +487,11 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::load(const QString &file
         payload += qint64(placements(int(g.size())));
     // Read no more than an intact file can hold, plus one byte to see excess.
     const QByteArray bytes = f.read(headerSize + payload + 1);
+    const char *p = bytes.constData();
+    if (bytes.size() >= qint64(sizeof Magic) && std::memcmp(p, Magic, sizeof Magic) != 0)
+        return fail(QStringLiteral("not a pattern database"));
     if (bytes.size() < headerSize)
         return fail(QStringLiteral("truncated header"));
-    const char *p = bytes.constData();
-    if (std::memcmp(p, Magic, sizeof Magic) != 0)
-        return fail(QStringLiteral("not a pattern database"));
     if (getU32(p + 8) != FormatVersion)
         return fail(QStringLiteral("other format version"));
     if (getU32(p + 12) != std::uint32_t(G))
