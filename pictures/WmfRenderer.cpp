@@ -430,6 +430,10 @@ bool renderIsolated(QByteArray &bytes, const QSize &needed, Result *result)
     }
     if (pid == 0) {
         ::close(fds[0]);
+        // A crash here only means a damaged metafile: no crash handler of the
+        // program (or of a test harness) is to run in this copy of it.
+        for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+            ::signal(sig, SIG_DFL);
         limitMemory();
         result->outcome = renderInto(bytes, needed, result);
         const char done = 1;
@@ -460,13 +464,10 @@ bool renderIsolated(QByteArray &bytes, const QSize &needed, Result *result)
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    const bool clean = finished && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!clean && result->outcome == Done)
-        result->outcome = Damaged;
     if (!finished)
-        result->outcome = Oversized;
-    else if (!clean && result->outcome == Pending)
-        result->outcome = Damaged;
+        result->outcome = Oversized;   // stopped: it took too long
+    else if (!(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+        result->outcome = Damaged;     // crashed or ran out of memory
     return true;
 }
 

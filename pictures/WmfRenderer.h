@@ -1,8 +1,9 @@
 #pragma once
 // Renders Windows metafiles (placeable and standard) into an image with
 // libwmf's gd device, entirely in memory. Damaged metafiles are refused: the
-// renderer bounds the picture size, the memory libwmf may take, the number of
-// records it plays and the time it spends.
+// rendering runs in a child process of its own, so that a crash in libwmf
+// cannot take the game down, and it is bounded in picture size, memory,
+// records played and time (a few seconds).
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
