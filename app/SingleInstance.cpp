@@ -63,3 +63,9 @@ bool SingleInstance::listen()
     });
     return true;
 }
+
+void SingleInstance::stop()
+{
+    if (m_server)
+        m_server->close();
+}

@@ -23,6 +23,9 @@ public:
     // first. False when listening fails (the game runs all the same).
     bool listen();
 
+    // Stops answering: the socket is removed.
+    void stop();
+
 signals:
     void activationRequested();
 

@@ -80,6 +80,8 @@ public:
     int hintField() const { return m_hintField; }
     // Waits until the background computations have finished (tests).
     bool waitForSolver(int msecs);
+    // A background computation is still running.
+    bool solverBusy() const;
 
     // Highest progress value reached during the last cut and placement.
     int progressPeak() const { return m_progressPeak; }

@@ -72,6 +72,11 @@ bool frmMain::waitForSolver(int msecs)
     return true;
 }
 
+bool frmMain::solverBusy() const
+{
+    return m_solverPool && m_solverPool->activeThreadCount() > 0;
+}
+
 void frmMain::startBestwert()
 {
     if (!m_solverPool) {

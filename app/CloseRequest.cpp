@@ -1,0 +1,55 @@
+#include "app/CloseRequest.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+
+#include <xcb/xcb.h>
+
+#include <cstring>
+
+namespace {
+quint32 internAtom(xcb_connection_t *connection, const char *name)
+{
+    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, quint16(std::strlen(name)), name);
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    if (!reply)
+        return 0;
+    const quint32 atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
+} // namespace
+
+CloseRequestFilter::CloseRequestFilter(QWidget *mainWindow)
+    : m_main(mainWindow)
+{
+    if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        if (xcb_connection_t *connection = x11->connection()) {
+            m_protocols = internAtom(connection, "WM_PROTOCOLS");
+            m_deleteWindow = internAtom(connection, "WM_DELETE_WINDOW");
+        }
+    }
+}
+
+bool CloseRequestFilter::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType != "xcb_generic_event_t" || !m_main || !m_deleteWindow)
+        return false;
+    auto *event = static_cast<xcb_generic_event_t *>(message);
+    if ((event->response_type & ~0x80) != XCB_CLIENT_MESSAGE)
+        return false;
+    auto *client = reinterpret_cast<xcb_client_message_event_t *>(event);
+    // Only the close request for the main window; _NET_WM_PING and the
+    // other protocol messages go their usual way.
+    if (client->format != 32 || client->type != m_protocols || client->data.data32[0] != m_deleteWindow
+        || !m_main->isWindow() || client->window != quint32(m_main->winId()))
+        return false;
+    if (!QGuiApplication::modalWindow())
+        return false;  // not blocked: Qt handles it
+    QPointer<QWidget> main = m_main;
+    QTimer::singleShot(0, main, [main] {
+        if (main)
+            main->close();
+    });
+    return true;
+}
