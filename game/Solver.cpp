@@ -89,15 +89,18 @@ public:
         }
         for (int t = 0; t < 16; ++t)
             m_groupOf[t] = t < Empty ? db.groupOf(t) : -1; // the empty field is in no group
+        // Where each tile lies, on the board and on its mirror image.
+        int pos[16], mpos[16];
         for (int p = 0; p < 16; ++p) {
             m_board[p] = board[p];
-            m_pos[board[p]] = p;
-            m_mpos[transpose(board[p])] = transpose(p);
+            pos[board[p]] = p;
+            mpos[transpose(board[p])] = transpose(p);
         }
+        m_blank = pos[Empty];
         m_hSum = m_mSum = 0;
         for (int g = 0; g < m_groupCount; ++g) {
-            m_idx[g] = index(g, m_pos);
-            m_midx[g] = index(g, m_mpos);
+            m_idx[g] = index(g, pos);
+            m_midx[g] = index(g, mpos);
             m_h[g] = m_groups[g].table[m_idx[g]];
             m_m[g] = m_groups[g].table[m_midx[g]];
             m_hSum += m_h[g];
@@ -109,7 +112,7 @@ public:
 
     void run(Solver::Result &result)
     {
-        const int blank = m_pos[Empty];
+        const int blank = m_blank;
         // Every move moves the empty field one step, so the length has the
         // parity of its distance from home.
         const int parity = ((3 - blank / 4) + (3 - blank % 4)) & 1;
@@ -119,6 +122,10 @@ public:
         result.status = Solver::Status::Solved;
         if (bound() == 0) {
             result.length = 0;
+            return;
+        }
+        if (limit > MaxLength) { // bounds are far lower; the path must fit
+            result.status = Solver::Status::Unsolvable;
             return;
         }
         for (;;) {
@@ -132,11 +139,11 @@ public:
                 result.status = Solver::Status::Cancelled;
                 break;
             }
-            if (m_next > MaxLength) { // cannot happen for a solvable board
+            limit = withParity(m_next);
+            if (limit > MaxLength) { // cannot happen for a solvable board
                 result.status = Solver::Status::Unsolvable;
                 break;
             }
-            limit = withParity(m_next);
         }
         result.nodesExpanded = m_nodes;
     }
@@ -264,12 +271,7 @@ private:
                 m_mSum = mSum;
                 m_board[blank] = c.tile;
                 m_board[c.from] = Empty;
-                m_pos[c.tile] = blank;
-                m_mpos[c.mTile] = mBlank;
-                const bool found = dfs(depth + 1, c.from, blank, limit);
-                m_pos[c.tile] = c.from;
-                m_mpos[c.mTile] = transpose(c.from);
-                if (found)
+                if (dfs(depth + 1, c.from, blank, limit))
                     return true;
                 m_board[c.from] = c.tile;
                 m_board[blank] = Empty;
@@ -294,8 +296,7 @@ private:
     int m_groupCount = 0;
     int m_groupOf[16] = {};
     int m_board[16] = {};   // field -> tile, 15 = empty
-    int m_pos[16] = {};     // tile -> field
-    int m_mpos[16] = {};    // tile -> field on the mirror image
+    int m_blank = 15;       // the empty field at the start
     int m_slot[16] = {};    // place of a tile in its group
     std::int32_t m_weight[16] = {};  // weight of the tile's digit in its group's index
     std::uint32_t m_idx[MaxGroups] = {};   // table index of each group
