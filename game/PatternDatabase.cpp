@@ -6,9 +6,9 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <memory>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 
 const char *const PatternDatabase::CacheFileName = "solver.pdb";
@@ -19,28 +19,6 @@ constexpr char Magic[8] = {'Z', 'A', 'N', 'D', 'O', 'R', 'P', 'D'};
 constexpr int MaxGroups = 8;
 constexpr int MaxGroupSize = 7;
 constexpr std::uint8_t Unreached = 0xFF;
-
-// Fields next to each field (row by row, no wrap-around), as a bit mask.
-constexpr std::uint16_t neighbourMask(int f)
-{
-    std::uint16_t m = 0;
-    const int r = f / 4, c = f % 4;
-    if (r > 0) m |= std::uint16_t(1u << (f - 4));
-    if (r < 3) m |= std::uint16_t(1u << (f + 4));
-    if (c > 0) m |= std::uint16_t(1u << (f - 1));
-    if (c < 3) m |= std::uint16_t(1u << (f + 1));
-    return m;
-}
-
-struct NeighbourMasks {
-    std::uint16_t m[16];
-    constexpr NeighbourMasks() : m()
-    {
-        for (int f = 0; f < 16; ++f)
-            m[f] = neighbourMask(f);
-    }
-};
-constexpr NeighbourMasks Neighbours;
 
 // The fields of free reachable from seed through orthogonal steps.
 inline std::uint32_t flood(std::uint32_t seed, std::uint32_t free)

@@ -13,9 +13,9 @@
 // larger of the two bounds is used. Both bounds never overestimate, so the
 // first solution found is a shortest one.
 //
-// Usage: the databases are built (about a second) or read from the cache file
-// solver.pdb in the given folder on first use; construct the Solver off the
-// user-interface thread. solve() may run on any thread, several at once, and
+// Usage: the databases are built (about two seconds) or read from the cache
+// file solver.pdb in the given folder on first use; construct the Solver off
+// the user-interface thread. solve() may run on any thread, several at once, and
 // stops soon after *cancel becomes true.
 #include "game/PatternDatabase.h"
 
