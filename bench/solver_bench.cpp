@@ -186,13 +186,13 @@ int main(int argc, char **argv)
     std::printf("# length nodes seconds\n");
     while (std::getline(*in, line)) {
         ++lineNo;
+        if (line.find_first_not_of(" \t\r") == std::string::npos)
+            continue; // blank line
         std::istringstream ls(line);
         std::vector<long> v;
         long x;
         while (ls >> x)
             v.push_back(x);
-        if (v.empty())
-            continue;
         Solver::Fields f;
         f.fill(-1);
         if (v.size() == 16 && ls.eof())
