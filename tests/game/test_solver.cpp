@@ -7,7 +7,6 @@
 #include "game/PatternDatabase.h"
 #include "game/Solver.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
