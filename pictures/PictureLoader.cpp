@@ -18,8 +18,8 @@ const char *const NotReadable = "Die Datei ist kein lesbares Bild.";
 const char *const TooLarge = "Das Bild ist zu groß.";
 const char *const CannotOpen = "Die Datei kann nicht geöffnet werden.";
 
-// A file that cannot be mapped is read into memory up to this size.
-constexpr qint64 MaxReadSize = 512 * 1024 * 1024;
+// Largest picture file read.
+constexpr qint64 MaxReadSize = 128 * 1024 * 1024;
 
 QImage fail(QString *error, const char *reason)
 {
@@ -206,7 +206,7 @@ QImage loadBytes(const QByteArray &data, const QSize &needed, QString *error)
         return fail(error, NotReadable);
 
     const QSize full = reader.size();
-    const QSize target = reducedSize(full, needed);
+    const QSize target = format == "jpeg" ? jpegDecodeSize(full, needed) : reducedSize(full, needed);
     if (target != full && target.isValid())
         reader.setScaledSize(target);
 
@@ -233,6 +233,19 @@ QSize reducedSize(const QSize &full, const QSize &needed)
     return QSize(qMin(w, full.width()), qMin(h, full.height()));
 }
 
+QSize jpegDecodeSize(const QSize &full, const QSize &needed)
+{
+    const QSize reduced = reducedSize(full, needed);
+    if (reduced == full)
+        return full;
+    for (int d : {8, 4, 2}) {
+        const QSize s((full.width() + d - 1) / d, (full.height() + d - 1) / d);
+        if (s.width() >= reduced.width() && s.height() >= reduced.height())
+            return s;
+    }
+    return reduced;
+}
+
 QImage load(const QString &path, const QSize &needed, QString *error)
 {
     const QFileInfo info(path);
@@ -244,17 +257,12 @@ QImage load(const QString &path, const QSize &needed, QString *error)
     if (!file.open(QIODevice::ReadOnly))
         return fail(error, CannotOpen);
 
-    // The file is mapped rather than read: a large photo is then held only
-    // once, by the page cache, while it is checked and decoded.
+    // The file is read into memory rather than mapped: another program that
+    // shortens the file while it is decoded must not be able to crash the
+    // game (a mapped page past the new end would fault).
     const qint64 size = file.size();
     if (size <= 0)
         return fail(error, NotReadable);
-    if (uchar *mapped = file.map(0, size)) {
-        const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), size);
-        QImage image = loadBytes(view, needed, error);
-        file.unmap(mapped);
-        return image;
-    }
     if (size > MaxReadSize)
         return fail(error, TooLarge);
     return loadBytes(file.readAll(), needed, error);

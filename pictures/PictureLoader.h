@@ -22,4 +22,9 @@ QImage loadData(const QByteArray &data, const QSize &needed, QString *error = nu
 // kept, as far as it goes while both sides stay at least needed.
 QSize reducedSize(const QSize &full, const QSize &needed);
 
+// The size a JPEG is decoded at: the decoder scales by 1/2, 1/4 or 1/8 in
+// the DCT itself, so the smallest of those sizes that still covers
+// reducedSize() is asked for exactly; no second scaling pass is needed.
+QSize jpegDecodeSize(const QSize &full, const QSize &needed);
+
 } // namespace PictureLoader

@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QBuffer>
 #include <QtTest>
 
 namespace {
@@ -80,6 +81,7 @@ private slots:
     void refusesEveryTruncation();
     void reducedSize_data();
     void reducedSize();
+    void jpegDecodeSizeUsesTheDecodersSteps();
     void decodesLargeJpegReduced();
     void metafileCoversNeededSize_data();
     void metafileCoversNeededSize();
@@ -286,6 +288,29 @@ void TestPictureLoader::reducedSize_data()
     QTest::newRow("high dpi") << QSize(6000, 4000) << QSize(832, 832) << QSize(1248, 832);
 }
 
+void TestPictureLoader::jpegDecodeSizeUsesTheDecodersSteps()
+{
+    // 6000 x 4000 for a 416 board: an eighth (750 x 500) still covers 624 x 416
+    QCOMPARE(PictureLoader::jpegDecodeSize(QSize(6000, 4000), QSize(416, 416)), QSize(750, 500));
+    // 1600 x 1200: a half (800 x 600) covers 555 x 416, a quarter does not
+    QCOMPARE(PictureLoader::jpegDecodeSize(QSize(1600, 1200), QSize(416, 416)), QSize(800, 600));
+    // odd sizes round up like the decoder
+    QCOMPARE(PictureLoader::jpegDecodeSize(QSize(4001, 3999), QSize(416, 416)), QSize(501, 500));
+    // no step fits: the plain reduced size
+    QCOMPARE(PictureLoader::jpegDecodeSize(QSize(500, 450), QSize(416, 416)), QSize(463, 416));
+    // small pictures are decoded whole
+    QCOMPARE(PictureLoader::jpegDecodeSize(QSize(300, 200), QSize(416, 416)), QSize(300, 200));
+
+    // and the decoder delivers exactly that size
+    QImage big(1600, 1200, QImage::Format_RGB32);
+    big.fill(Qt::darkGreen);
+    QByteArray jpeg;
+    QBuffer buf(&jpeg);
+    QVERIFY(buf.open(QIODevice::WriteOnly));
+    QVERIFY(big.save(&buf, "JPEG"));
+    QCOMPARE(PictureLoader::loadData(jpeg, QSize(416, 416)).size(), QSize(800, 600));
+}
+
 void TestPictureLoader::reducedSize()
 {
     QFETCH(QSize, full);
@@ -312,7 +337,7 @@ void TestPictureLoader::decodesLargeJpegReduced()
     QVERIFY2(!img.isNull(), qPrintable(error));
     QVERIFY(img.width() >= 416 && img.height() >= 416);
     QVERIFY(img.width() < 4000 && img.height() < 3000);
-    QCOMPARE(img.size(), QSize(555, 416));
+    QCOMPARE(img.size(), QSize(1000, 750));  // a quarter, straight from the decoder
     const QVector<QColor> c = Samples::quadrantColors();
     QVERIFY(Samples::near(colorAt(img, 0.25, 0.25), c[0]));
     QVERIFY(Samples::near(colorAt(img, 0.75, 0.25), c[1]));
