@@ -200,8 +200,13 @@ struct Player
                 if (picture.isEmpty()) {
                     fd->reject();
                 } else {
+                    // selectFile leaves the name box alone while it has the focus.
+                    if (auto *nameBox = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                        nameBox->clearFocus();
                     fd->selectFile(picture);
                     static_cast<QDialog *>(fd)->accept();   // as the Open button does
+                    if (fd->isVisible())
+                        fd->reject();   // not taken: the checks fail instead of waiting for ever
                 }
             } else if (auto *in = qobject_cast<QInputDialog *>(w)) {
                 dialogs << in->objectName();
