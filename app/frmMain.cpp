@@ -1,10 +1,10 @@
 #include "app/frmMain.h"
 
-#include "app/Meldung.h"
-#include "app/PictureReference.h"
-#include "app/ProgramFolder.h"
-#include "app/Twips.h"
-#include "game/FieldBox.h"
+#include "base/Meldung.h"
+#include "pictures/PictureReference.h"
+#include "base/ProgramFolder.h"
+#include "base/Twips.h"
+#include "app/FieldBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,10 +1,10 @@
 // The start-up routine: one game at a time; the main window builds itself
 // and the process ends when it is closed.
 #include "app/CloseRequest.h"
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
-#include "info/AppIcon.h"
+#include "base/AppIcon.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -12,10 +12,10 @@
 //   --startup FOLDER T0      start-up until the board is first painted; T0 is
 //                            the launcher's CLOCK_MONOTONIC in ns at launch
 //   --bare T0                the same for a bare Qt main window
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
-#include "game/FieldBox.h"
+#include "app/FieldBox.h"
 
 #include <QApplication>
 #include <QDir>

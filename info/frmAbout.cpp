@@ -1,9 +1,9 @@
 #include "info/frmAbout.h"
 
-#include "app/ProgramFolder.h"
-#include "app/Twips.h"
+#include "base/ProgramFolder.h"
+#include "base/Twips.h"
 #include "app/frmMain.h"
-#include "info/AppIcon.h"
+#include "base/AppIcon.h"
 #include "info/CursorFile.h"
 
 #include <QDesktopServices>

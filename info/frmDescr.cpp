@@ -1,8 +1,8 @@
 #include "info/frmDescr.h"
 
-#include "app/Twips.h"
+#include "base/Twips.h"
 #include "app/frmMain.h"
-#include "info/AppIcon.h"
+#include "base/AppIcon.h"
 #include "info/DescriptionText.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 // desktop entry that shows the game with its name and icon.
 //   make_icons <program folder>
 #include "info/CursorFile.h"
-#include "info/IconArt.h"
+#include "base/IconArt.h"
 
 #include <QDir>
 #include <QGuiApplication>

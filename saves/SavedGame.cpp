@@ -1,8 +1,8 @@
 #include "saves/SavedGame.h"
 
-#include "app/Ansi.h"
-#include "app/PictureReference.h"
-#include "app/ProgramFolder.h"
+#include "base/Ansi.h"
+#include "pictures/PictureReference.h"
+#include "base/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>

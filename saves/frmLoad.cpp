@@ -1,7 +1,7 @@
 #include "saves/frmLoad.h"
 
-#include "app/Meldung.h"
-#include "app/Twips.h"
+#include "base/Meldung.h"
+#include "base/Twips.h"
 #include "app/frmMain.h"
 #include "saves/SavedGame.h"
 

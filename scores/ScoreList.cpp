@@ -1,6 +1,6 @@
 #include "scores/ScoreList.h"
 
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 
 #include <QDir>
 #include <QFile>

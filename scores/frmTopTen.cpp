@@ -1,10 +1,10 @@
 #include "scores/frmTopTen.h"
 
-#include "app/Meldung.h"
-#include "app/ProgramFolder.h"
-#include "app/Twips.h"
+#include "base/Meldung.h"
+#include "base/ProgramFolder.h"
+#include "base/Twips.h"
 #include "app/frmMain.h"
-#include "info/AppIcon.h"
+#include "base/AppIcon.h"
 
 #include <QAction>
 #include <QCloseEvent>

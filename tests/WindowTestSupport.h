@@ -1,9 +1,9 @@
 #pragma once
 // Helpers for window tests: a temporary program folder with a test picture,
 // answering modal boxes, and dragging tiles with mouse events.
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "app/frmMain.h"
-#include "game/FieldBox.h"
+#include "app/FieldBox.h"
 
 #include <QApplication>
 #include <QDir>

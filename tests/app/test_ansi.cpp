@@ -1,4 +1,4 @@
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 
 #include <QtTest>
 

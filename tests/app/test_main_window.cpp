@@ -2,7 +2,7 @@
 // win, a new game, the preview and the position display, Settings.
 #include "WindowTestSupport.h"
 
-#include "app/Twips.h"
+#include "base/Twips.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 // The picture reference file p.cxa: reading the first line, encodings,
 // atomic replacement.
-#include "app/PictureReference.h"
+#include "pictures/PictureReference.h"
 
 #include <QDir>
 #include <QFile>

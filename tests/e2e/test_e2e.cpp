@@ -7,7 +7,7 @@
 // Every test function starts its own X server, window manager and game, and
 // ends them again by their process ids, also when a check fails; the children
 // are also told to end should this driver die.
-#include "app/Twips.h"
+#include "base/Twips.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -2,8 +2,8 @@
 // as the file. Checked on every input: the path read is the first line only,
 // and writing it back and reading it again gives the same path.
 #include "FuzzSupport.h"
-#include "app/Ansi.h"
-#include "app/PictureReference.h"
+#include "base/Ansi.h"
+#include "pictures/PictureReference.h"
 
 #include <cstdint>
 

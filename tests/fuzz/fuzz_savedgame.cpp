@@ -4,8 +4,8 @@
 // it and reading it back gives the same game. The first line doubles as a
 // typed name: a name the dialog accepts never leads outside the Saves folder.
 #include "FuzzSupport.h"
-#include "app/Ansi.h"
-#include "app/ProgramFolder.h"
+#include "base/Ansi.h"
+#include "base/ProgramFolder.h"
 #include "saves/SavedGame.h"
 
 #include <QFileInfo>

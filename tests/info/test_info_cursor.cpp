@@ -1,9 +1,9 @@
 // The cursor file writer and reader, the generated Hand.cur in the program
 // folder, and the program icon.
-#include "app/ProgramFolder.h"
-#include "info/AppIcon.h"
+#include "base/ProgramFolder.h"
+#include "base/AppIcon.h"
 #include "info/CursorFile.h"
-#include "info/IconArt.h"
+#include "base/IconArt.h"
 #include "info/frmAbout.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 // The texts of the info windows: the description text byte for byte and its
 // key list, the freeware note, the version line and the link targets.
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 #include "info/DescriptionText.h"
 #include "info/frmAbout.h"
 

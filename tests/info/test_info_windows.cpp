@@ -1,12 +1,12 @@
 // The About window and the description window, opened from a real main window
 // on a temporary program folder.
-#include "app/Ansi.h"
-#include "app/ProgramFolder.h"
-#include "app/Twips.h"
+#include "base/Ansi.h"
+#include "base/ProgramFolder.h"
+#include "base/Twips.h"
 #include "app/frmMain.h"
 #include "info/CursorFile.h"
 #include "info/DescriptionText.h"
-#include "info/IconArt.h"
+#include "base/IconArt.h"
 #include "info/frmAbout.h"
 #include "info/frmDescr.h"
 

@@ -4,8 +4,8 @@
 #include "PictureSamples.h"
 #include "WindowTestSupport.h"
 
-#include "app/PictureReference.h"
-#include "app/Twips.h"
+#include "pictures/PictureReference.h"
+#include "base/Twips.h"
 
 #include <QAction>
 #include <QComboBox>

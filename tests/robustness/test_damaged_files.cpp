@@ -9,7 +9,7 @@
 #include "saves/LockedFolder.h"
 #include "scores/ReadOnlyPath.h"
 
-#include "app/PictureReference.h"
+#include "pictures/PictureReference.h"
 #include "saves/SavedGame.h"
 #include "saves/frmLoad.h"
 #include "scores/frmTopTen.h"

@@ -4,12 +4,12 @@
 #include "saves/frmLoad.h"
 
 #include "LockedFolder.h"
-#include "app/Ansi.h"
-#include "app/PictureReference.h"
-#include "app/ProgramFolder.h"
-#include "app/Twips.h"
+#include "base/Ansi.h"
+#include "pictures/PictureReference.h"
+#include "base/ProgramFolder.h"
+#include "base/Twips.h"
 #include "app/frmMain.h"
-#include "game/FieldBox.h"
+#include "app/FieldBox.h"
 #include "saves/SavedGame.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 #include "saves/SavedGame.h"
 
 #include "LockedFolder.h"
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>

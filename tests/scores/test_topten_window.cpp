@@ -4,7 +4,7 @@
 #include "WindowTestSupport.h"
 
 #include "ReadOnlyPath.h"
-#include "app/Twips.h"
+#include "base/Twips.h"
 #include "scores/frmTopTen.h"
 
 #include <QAction>

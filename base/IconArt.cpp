@@ -1,4 +1,4 @@
-#include "info/IconArt.h"
+#include "base/IconArt.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "info/AppIcon.h"
+#include "base/AppIcon.h"
 
-#include "app/ProgramFolder.h"
-#include "info/IconArt.h"
+#include "base/ProgramFolder.h"
+#include "base/IconArt.h"
 
 #include <QFileInfo>
 #include <QPixmap>

@@ -4,10 +4,10 @@
 // written (in the Windows bitmap format) and read back.
 #include "app/frmMain.h"
 
-#include "app/Meldung.h"
-#include "app/ProgramFolder.h"
-#include "app/Twips.h"
-#include "game/FieldBox.h"
+#include "base/Meldung.h"
+#include "base/ProgramFolder.h"
+#include "base/Twips.h"
+#include "app/FieldBox.h"
 #include "pictures/PictureLoader.h"
 #include "pictures/TileCutter.h"
 

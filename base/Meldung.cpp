@@ -1,4 +1,4 @@
-#include "app/Meldung.h"
+#include "base/Meldung.h"
 
 #include <QMessageBox>
 

@@ -4,9 +4,9 @@
 // never waits for it.
 #include "app/frmMain.h"
 
-#include "app/Meldung.h"
-#include "app/ProgramFolder.h"
-#include "game/FieldBox.h"
+#include "base/Meldung.h"
+#include "base/ProgramFolder.h"
+#include "app/FieldBox.h"
 #include "game/Solver.h"
 
 #include <QApplication>

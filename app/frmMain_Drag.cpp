@@ -5,7 +5,7 @@
 // the pointer.
 #include "app/frmMain.h"
 
-#include "game/FieldBox.h"
+#include "app/FieldBox.h"
 
 #include <QFrame>
 #include <QLabel>

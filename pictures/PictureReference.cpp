@@ -1,6 +1,6 @@
-#include "app/PictureReference.h"
+#include "pictures/PictureReference.h"
 
-#include "app/Ansi.h"
+#include "base/Ansi.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -2,10 +2,10 @@
 // a new game with the new picture.
 #include "app/frmMain.h"
 
-#include "app/Meldung.h"
-#include "app/PictureReference.h"
-#include "app/ProgramFolder.h"
-#include "app/Twips.h"
+#include "base/Meldung.h"
+#include "pictures/PictureReference.h"
+#include "base/ProgramFolder.h"
+#include "base/Twips.h"
 #include "pictures/PictureLibrary.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The preview of the whole picture and the position display.
 #include "app/frmMain.h"
 
-#include "app/Twips.h"
+#include "base/Twips.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "game/FieldBox.h"
+#include "app/FieldBox.h"
 
 #include <QApplication>
 #include <QPainter>
