@@ -1,0 +1,36 @@
+#pragma once
+// Reading and writing the game's files safely.
+//
+// Every file the game writes is replaced as a whole: the new content goes to
+// a temporary file beside it, is written unbuffered and flushed to the disk,
+// and only then renamed over the old name. A full disk, a missing right or
+// any other failure leaves the old file untouched and is reported. Renaming
+// replaces a symbolic link standing in the file's place by the new regular
+// file; the link's target is never written.
+//
+// Every file the game reads is opened only when it is a regular file: a FIFO,
+// a device or a folder in its place is refused at once instead of blocking.
+#include <QByteArray>
+#include <QString>
+
+namespace FileAccess {
+
+// Replaces the file at path with bytes. False when anything failed; the old
+// file (or its absence) is then as it was.
+bool writeAtomically(const QString &path, const QByteArray &bytes);
+
+enum class ReadResult {
+    Ok,          // *out holds the content
+    Missing,     // no file of that name
+    NotRegular,  // a folder, FIFO, device or socket stands there
+    TooLarge,    // longer than maxBytes
+    Failed,      // it exists but cannot be opened or read
+};
+
+// Reads the whole regular file at path, at most maxBytes.
+ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out);
+
+// True when path names a regular file (following a symbolic link).
+bool isRegularFile(const QString &path);
+
+} // namespace FileAccess
