@@ -5,7 +5,12 @@
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
 #include "app/FieldBox.h"
+#include "info/frmAbout.h"
+#include "info/frmDescr.h"
+#include "saves/frmLoad.h"
+#include "scores/frmTopTen.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -49,7 +54,6 @@ frmMain::frmMain(QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("    Zandor"));
     setAttribute(Qt::WA_QuitOnClose);
-    m_draw = m_random.draw();
     buildControls();
     buildMenus();
 }
@@ -155,13 +159,13 @@ void frmMain::Form_Load()
     m_pBar->setStyleSheet(QStringLiteral(
         "QProgressBar { background-color: rgb(220, 220, 150); border: 1px solid gray; }"
         "QProgressBar::chunk { background-color: rgb(100, 100, 255); }"));
-    m_board.setFertig(false);
+    m_session.board().setFertig(false);
     Fenster_Zentrieren();
-    m_board.ZArray_setzen(QVector<qint16>(Board::FeldAnz + 1, 0));
+    m_session.board().ZArray_setzen(QVector<qint16>(Board::FeldAnz + 1, 0));
     setZuege(0);
     const QRect g = geometryTwips();
-    Window_Top = toInt16(g.top() + static_cast<double>(SecondaryOffset));
-    Window_Left = toInt16(g.left() + static_cast<double>(SecondaryOffset));
+    m_windowTop = toInt16(g.top() + static_cast<double>(SecondaryOffset));
+    m_windowLeft = toInt16(g.left() + static_cast<double>(SecondaryOffset));
     Bildpfad_Lesen();
 
     m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
@@ -206,8 +210,8 @@ void frmMain::Bildpfad_Lesen()
     const QString line = PictureReference::read(ProgramFolder::path());
     if (line.isNull())
         return;
-    m_bildAktuell = line;
-    Bild_org = trimBlanks(line);
+    m_session.Bild_aktuell = line;
+    m_session.Bild_org = trimBlanks(line);
 }
 
 void frmMain::Felder_Anlegen()
@@ -217,9 +221,9 @@ void frmMain::Felder_Anlegen()
         FieldBox *box = m_picBox[i];
         box->move(Twips::point((i % 4) * FieldSize, (i / 4) * FieldSize));
         box->show();
-        m_board.setTag(i, Board::LeerTag);
-        box->Tag = Board::LeerTag;
     }
+    m_session.board().markAllEmpty();
+    showAllFields();
     m_picBox[Board::FeldAnz]->hide();
     Steine_Mischen();
     Bild_Teilen(2);
@@ -228,24 +232,25 @@ void frmMain::Felder_Anlegen()
 
 void frmMain::Steine_Mischen()
 {
-    m_board.ZArray_setzen(::Steine_Mischen(m_draw));
+    m_session.newDeal();
+    m_label[1]->setText(QString::number(m_session.zuege()));
 }
 
 void frmMain::setZuege(qint16 z)
 {
-    m_board.setZuege(z);
+    m_session.board().setZuege(z);
     m_label[1]->setText(QString::number(z));
 }
 
 void frmMain::ZArray_setzen(const QVector<qint16> &za)
 {
-    m_board.ZArray_setzen(za);
-    m_label[1]->setText(QString::number(m_board.zuege()));
+    m_session.board().ZArray_setzen(za);
+    m_label[1]->setText(QString::number(m_session.board().zuege()));
 }
 
 void frmMain::Settings(QString &l_bild, bool &ivis, bool &pos)
 {
-    m_board.clearPictures();
+    m_session.board().clearPictures();
     showAllFields();
     m_picBox[Board::FeldAnz]->setPicture(QImage());
     if (!QFileInfo(l_bild).isFile()) {
@@ -257,28 +262,28 @@ void frmMain::Settings(QString &l_bild, bool &ivis, bool &pos)
     }
     mnuPosOn->setText(pos ? QStringLiteral("Positionsanzeige ein") : QStringLiteral("Positionsanzeige aus"));
     mnuPosOn_Click();
-    imgvis = ivis;
+    m_session.imgvis = ivis;
     Vorschau_Setzen();
-    m_bildAktuell = l_bild;
+    m_session.Bild_aktuell = l_bild;
 }
 
 void frmMain::mnuNew_Click()
 {
-    m_board.setFertig(false);
+    m_session.board().setFertig(false);
     if (m_imgTemp->isVisible()) {
         m_imgTemp->hide();
-        imgvis = true;
+        m_session.imgvis = true;
     }
     setBorders(true);
     m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
     setZuege(0);
     m_label[3]->setText(QString());
-    m_board.clearPictures();
+    m_session.board().clearPictures();
     showAllFields();
     Steine_Mischen();
     Bild_Teilen(2);
     Bilder_Laden(2, 1);
-    if (imgvis)
+    if (m_session.imgvis)
         mnuPreviewOn_Click();
 }
 
@@ -291,9 +296,9 @@ void frmMain::setBorders(bool single)
 void frmMain::showField(int p)
 {
     FieldBox *box = m_picBox[p];
-    const int t = m_board.picture(p);
+    const int t = m_session.board().picture(p);
     box->setPicture(t == Board::NoPicture ? QImage() : m_bilder[t]);
-    box->Tag = m_board.tag(p);
+    box->Tag = m_session.board().tagText(p);
 }
 
 void frmMain::showAllFields()
@@ -335,4 +340,142 @@ void frmMain::closeEvent(QCloseEvent *event)
         if (w != this && w->isVisible())
             w->close();
     event->accept();
+}
+
+// --- preview and position display ------------------------------------------------
+
+void frmMain::Vorschau_Setzen()
+{
+    if (m_session.imgvis) {
+        // Below the position frame, wherever it stands, shown or not.
+        const int left = Twips::fromPx(m_frame4->x());
+        const int top = Twips::fromPx(m_frame4->y() + m_frame4->height()) + PreviewGap;
+        m_imgTemp->setGeometry(Twips::rect(left, top, PreviewSize, PreviewSize));
+        m_imgTemp->show();
+        m_imgTemp->raise();
+        mnuPreviewOn->setText(QStringLiteral("Vorschau aus"));
+    } else {
+        m_imgTemp->hide();
+        mnuPreviewOn->setText(QStringLiteral("Vorschau ein"));
+    }
+}
+
+void frmMain::mnuPreviewOn_Click()
+{
+    m_session.imgvis = !m_session.imgvis;
+    Vorschau_Setzen();
+}
+
+void frmMain::mnuPosOn_Click()
+{
+    if (mnuPosOn->text() == QLatin1String("Positionsanzeige ein")) {
+        m_session.PosAnz = true;
+        mnuPosOn->setText(QStringLiteral("Positionsanzeige aus"));
+        m_frame4->show();
+    } else {
+        m_session.PosAnz = false;
+        mnuPosOn->setText(QStringLiteral("Positionsanzeige ein"));
+        m_frame4->hide();
+    }
+}
+
+// --- the secondary windows ---------------------------------------------------------
+
+QPoint frmMain::secondaryPosition() const
+{
+    return QPoint(m_windowLeft, m_windowTop);
+}
+
+namespace {
+// The one way a secondary window is kept: the open one is brought to the
+// front, otherwise make() creates a new one (a closed window deletes itself).
+template <typename Window, typename Make>
+Window *openOne(QPointer<Window> &slot, Make make)
+{
+    if (slot && slot->isVisible()) {
+        slot->raise();
+        slot->activateWindow();
+        return slot;
+    }
+    slot = make();
+    return slot;
+}
+} // namespace
+
+frmTopTen *frmMain::topTen()
+{
+    // Loading the window reads the list; a window already open is shown
+    // again and brought to the front, its rows as they are.
+    return openOne(m_topTen, [this] {
+        auto *window = new frmTopTen(this, secondaryPosition());
+        window->Form_Load();
+        return window;
+    });
+}
+
+void frmMain::mnuTopTen_Click()
+{
+    topTen()->display();
+}
+
+void frmMain::gameOver(GameSession::Win win)
+{
+    if (!win.mayEnterTopTen) {
+        Meldung::zeigen(this, QStringLiteral("Geschafft! In diesem Spiel wurde ein Tipp benutzt,\r\n"
+                                             "deshalb kommt es nicht in die Bestenliste."));
+        return;
+    }
+    if (frmTopTen::Start(this, geometryTwips()).isEmpty())
+        return;
+    topTen()->Score_Insert(win.zuege);
+}
+
+void frmMain::mnuSave_Click()
+{
+    openOne(m_load, [this] {
+        auto *dialog = new frmLoad(this, secondaryPosition(), m_session.savedState());
+        dialog->display(QStringLiteral("save"));
+        return dialog;
+    });
+}
+
+void frmMain::mnuLoad_Click()
+{
+    openOne(m_load, [this] {
+        auto *dialog = new frmLoad(this, secondaryPosition(), m_session.savedState());
+        connect(dialog, &frmLoad::gameChosen, this, &frmMain::applyLoadedGame);
+        dialog->display(QStringLiteral("load"));
+        return dialog;
+    });
+}
+
+void frmMain::applyLoadedGame(const GameState &state)
+{
+    m_session.applyLoaded(state);
+    setZuege(state.zuege);
+    QString l_bild = state.bild;
+    bool ivis = state.imgvis;
+    bool pos = state.posAnz;
+    Settings(l_bild, ivis, pos);
+    ZArray_setzen(m_session.board().ZArray());
+    Bild_Teilen(1);
+    Bilder_Laden(1, 2);
+}
+
+void frmMain::mnuAbout_Click()
+{
+    frmAbout *about = openOne(m_about, [this] { return new frmAbout(this, geometryTwips()); });
+    about->Form_Load();
+    about->show();
+    about->raise();
+    about->activateWindow();
+}
+
+void frmMain::mnuDescr_Click()
+{
+    frmDescr *descr = openOne(m_descr, [this] { return new frmDescr(this, secondaryPosition()); });
+    descr->Form_Load();
+    descr->show();
+    descr->raise();
+    descr->activateWindow();
 }

@@ -1,10 +1,10 @@
 #pragma once
 // The main window: the board of sixteen fields, the move counter panel, the
-// position panel, the preview, the progress bar and the menus. It holds the
-// game (a Board) and mirrors it into its field boxes; the other windows read
-// and change the game through its public members.
-#include "game/Board.h"
-#include "game/Shuffle.h"
+// position panel, the preview, the progress bar and the menus. It holds one
+// game session (the rules and the state of play) and shows it in its field
+// boxes; the other windows get what they need as values when they open and
+// answer with signals.
+#include "game/GameSession.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -22,6 +22,10 @@ class QLabel;
 class QProgressBar;
 class QRubberBand;
 class QThreadPool;
+class frmAbout;
+class frmDescr;
+class frmLoad;
+class frmTopTen;
 
 class frmMain : public QMainWindow
 {
@@ -35,30 +39,29 @@ public:
     void Form_Load();
 
     // --- the shared state -----------------------------------------------------
-    Board &board() { return m_board; }
-    const Board &board() const { return m_board; }
-    qint16 zuege() const { return m_board.zuege(); }
-    void setZuege(qint16 z);                 // also refreshes Label(1)
-    bool fertig() const { return m_board.fertig(); }
-    void setFertig(bool f) { m_board.setFertig(f); }
+    const GameSession &session() const { return m_session; }
+    qint16 zuege() const { return m_session.zuege(); }
+    bool fertig() const { return m_session.fertig(); }
+    bool PosAnz() const { return m_session.PosAnz; }
+    bool imgvis() const { return m_session.imgvis; }
+    const QString &Bild_org() const { return m_session.Bild_org; }
+    const QString &Bild_aktuell() const { return m_session.Bild_aktuell; }
+    qint16 Window_Left() const { return m_windowLeft; }   // where secondary windows open (twips)
+    qint16 Window_Top() const { return m_windowTop; }
 
-    bool PosAnz = false;                     // position display shown
-    bool imgvis = false;                     // preview shown
-    QString Bild_org;                        // picture reference (p.cxa, saved games)
-    qint16 Window_Left = 0;                  // where secondary windows open (twips)
-    qint16 Window_Top = 0;
-    const QString &Bild_aktuell() const { return m_bildAktuell; }
-
-    // --- operations other windows call -------------------------------------
+    // --- operations of the main window ------------------------------------
     void Bild_Teilen(int unused);
     void Bilder_Laden(int X, int y);
     void ZArray_setzen(const QVector<qint16> &za);
     void Settings(QString &l_bild, bool &ivis, bool &pos);
+    // A saved game chosen in the save/load dialog: its counter, picture,
+    // switches and layout, then the tiles cut and placed again.
+    void applyLoadedGame(const GameState &state);
 
     // Outer geometry (frame included) in twips, for placing other windows.
     QRect geometryTwips() const;
 
-    // --- controls (tests and the other windows look at them) ---------------
+    // --- controls (tests look at them) --------------------------------------
     FieldBox *picBox(int i) const { return m_picBox[i]; }
     QLabel *Label(int i) const { return m_label[i]; }
     QFrame *Frame1() const { return m_frame1; }
@@ -74,10 +77,6 @@ public:
     // The fewest moves the current game's starting position needs, shown
     // below the move count ("Bestwert: 52"); computed in the background.
     QLabel *lblBestwert() const { return m_lblBestwert; }
-    // A hint was shown in this game: it does not enter the top ten.
-    bool hintUsed() const { return m_hintUsed; }
-    // The field the last hint marked (-1 when none is marked).
-    int hintField() const { return m_hintField; }
     // Waits until the background computations have finished (tests).
     bool waitForSolver(int msecs);
     // A background computation is still running.
@@ -87,7 +86,7 @@ public:
     int progressPeak() const { return m_progressPeak; }
 
     // Replaces the clock-seeded generator (tests).
-    void setRandomDraw(RandomDraw draw) { m_draw = std::move(draw); }
+    void setRandomDraw(RandomDraw draw) { m_session.setRandomDraw(std::move(draw)); }
 
 public slots:
     void mnuNew_Click();
@@ -118,7 +117,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    friend class FieldBox;
     void buildControls();
     void buildMenus();
     void Fenster_Zentrieren();
@@ -126,6 +124,7 @@ private:
     void Bildpfad_Lesen();
     void Steine_Mischen();
     void Vorschau_Setzen();
+    void setZuege(qint16 z);                 // also refreshes Label(1)
     void addProgress(int amount);
     void setBorders(bool single);
     void showField(int p);                   // mirror one field of the board
@@ -134,18 +133,20 @@ private:
     void picBox_DragDrop(int index, int source);
     int fieldAt(const QPoint &globalPos) const;
     void endDrag();
-    // Hands a won game over to the top-ten list (name box, placing).
-    void handOverWin();
-    // After the winning drop: the top ten, unless a hint was used.
-    void gameOver();
+    void setHintMark(int field, bool on);
+    // After the winning drop: the name box and the top ten, unless a hint
+    // was used; the count is the one of the winning drop.
+    void gameOver(GameSession::Win win);
     // Starts computing the best value of the position now on the board.
-    void startBestwert();
+    void startBestwert(quint64 deal);
     void cancelSolver();
+    QThreadPool *solverPool();
+    frmTopTen *topTen();
+    QPoint secondaryPosition() const;
 
-    Board m_board;
-    RandomSource m_random;
-    RandomDraw m_draw;
-    QString m_bildAktuell;
+    GameSession m_session;
+    qint16 m_windowLeft = 0;
+    qint16 m_windowTop = 0;
     std::array<QImage, 17> m_bilder;         // Bilder: tile pictures by tile number
     std::array<QImage, 16> m_cut;            // the tiles of the last cut, by tile number
     QImage m_source;                         // imgTemp's picture: the last picture loaded
@@ -157,15 +158,17 @@ private:
     QLabel *m_imgTemp = nullptr;
     QProgressBar *m_pBar = nullptr;
     int m_progressPeak = 0;
+    QLabel *m_lblBestwert = nullptr;
+
+    // the secondary windows: at most one of each
+    QPointer<frmTopTen> m_topTen;
+    QPointer<frmLoad> m_load;
+    QPointer<frmAbout> m_about;
+    QPointer<frmDescr> m_descr;
 
     // the optimal solver, off the user-interface thread
     QThreadPool *m_solverPool = nullptr;
     std::shared_ptr<std::atomic<bool>> m_solverCancel;
-    quint64 m_dealNumber = 0;                // which deal a result belongs to
-    quint64 m_positionNumber = 0;            // which position a hint belongs to
-    QLabel *m_lblBestwert = nullptr;
-    bool m_hintUsed = false;
-    int m_hintField = -1;
 
     // the drag in progress
     int m_dragSource = -1;

@@ -62,24 +62,22 @@ void frmMain::mnuChangePic_Click()
     // is to be shown again.
     if (m_imgTemp->isVisible()) {
         m_imgTemp->hide();
-        imgvis = true;
+        m_session.imgvis = true;
     }
     m_imgTemp->resize(Twips::size(Twips::Main::BoardSize, Twips::Main::BoardSize));
     // Borderless fields, so that the cut works on whole field squares.
     setBorders(false);
 
     if (!chosen.isEmpty()) {
-        m_bildAktuell = chosen;
+        m_session.Bild_aktuell = chosen;
         // A failed copy (no library folder, unreadable file) is no reason to
         // stop: the picture is played from where it is.
         PictureLibrary::copyIn(chosen, libraryFolder);
-        setZuege(0);
-        setFertig(false);
-        Bild_org = m_bildAktuell;
+        m_session.Bild_org = m_session.Bild_aktuell;
         // The chosen file's own path is recorded, not the library copy's.
         // When p.cxa cannot be replaced it keeps the old path, and the
         // player is told that the next start will not bring this picture.
-        if (!PictureReference::write(ProgramFolder::path(), Bild_org))
+        if (!PictureReference::write(ProgramFolder::path(), m_session.Bild_org))
             Meldung::zeigen(this, QStringLiteral("Das Bild wird beim nächsten Start nicht wieder "
                                                  "geladen:\r\ndie Datei\r\n    ")
                                       + QDir::toNativeSeparators(ProgramFolder::file(

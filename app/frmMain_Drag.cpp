@@ -2,12 +2,13 @@
 // and release on the fields. Press starts the drag of that field, an outline
 // of the field follows the pointer, crossing fields gives the drag-over
 // notifications (enter, leave, over) and the release drops on the field under
-// the pointer.
+// the pointer. The arrow keys move tiles as well.
 #include "app/frmMain.h"
 
 #include "app/FieldBox.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRubberBand>
@@ -93,12 +94,12 @@ void frmMain::endDrag()
 
 void frmMain::picBox_DragOver(int index, int source, int state)
 {
-    // The dragged tile's home field, counted from 1; the empty field ("leer")
+    // The dragged tile's home field, counted from 1; a field marked empty
     // has none and leaves the display as it is.
-    if (const auto text = m_board.positionText(source))
+    if (const auto text = m_session.board().positionText(source))
         m_label[3]->setText(*text);
     if (state == Enter) {
-        if (m_board.lightsUp(source, index))
+        if (m_session.board().lightsUp(source, index))
             m_picBox[index]->setBackColor(FieldBox::dropTarget());
     } else if (state == Leave) {
         m_picBox[index]->setBackColor(FieldBox::buttonFace());
@@ -107,30 +108,46 @@ void frmMain::picBox_DragOver(int index, int source, int state)
 
 void frmMain::picBox_DragDrop(int index, int source)
 {
-    const bool wasEmpty = !m_board.hasPicture(index);
-    const Board::DropResult r = m_board.drop(source, index);
+    const bool wasEmpty = !m_session.board().hasPicture(index);
+    const int markedBefore = m_session.hintField();
+    const Board::DropResult r = m_session.drop(source, index);
     if (r.ignored)
         return;
     if (r.counted)
-        m_label[1]->setText(QString::number(m_board.zuege()));
-    if (r.moved) {
-        // a hint shown for the old position no longer applies
-        ++m_positionNumber;
-        if (m_hintField >= 0)
-            m_picBox[m_hintField]->setHighlight(false);
-        m_hintField = -1;
-    }
+        m_label[1]->setText(QString::number(m_session.zuege()));
+    if (markedBefore >= 0 && m_session.hintField() < 0)
+        m_picBox[markedBefore]->setHighlight(false);
     if (wasEmpty)
         m_picBox[index]->setBackColor(FieldBox::buttonFace());
-    showField(index);
-    showField(source);
-    for (int p = 0; p < Board::FeldAnz; ++p)
-        m_picBox[p]->Tag = m_board.tag(p);
+    showAllFields();
     if (r.won) {
         setBorders(false);
         emit gameWon();
         // The name box opens once this mouse event is over and the seamless
-        // picture has been drawn.
-        QMetaObject::invokeMethod(this, [this] { gameOver(); }, Qt::QueuedConnection);
+        // picture has been drawn; it gets the count of this drop, whatever
+        // happens before it opens.
+        const GameSession::Win win = m_session.win();
+        QMetaObject::invokeMethod(this, [this, win] { gameOver(win); }, Qt::QueuedConnection);
     }
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event)
+{
+    // The arrow gives the direction in which the tile next to the empty
+    // field moves into it; the move counts like a drop of that tile.
+    GameSession::Arrow arrow;
+    switch (event->key()) {
+    case Qt::Key_Left: arrow = GameSession::Arrow::Left; break;
+    case Qt::Key_Right: arrow = GameSession::Arrow::Right; break;
+    case Qt::Key_Up: arrow = GameSession::Arrow::Up; break;
+    case Qt::Key_Down: arrow = GameSession::Arrow::Down; break;
+    default:
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (m_dragSource >= 0)
+        return;
+    if (const auto source = m_session.arrowSource(arrow))
+        picBox_DragDrop(m_session.board().emptyField(), *source);
 }

@@ -1,42 +1,21 @@
-// Player aids on top of the game: the best possible move count of the deal,
-// the hint (the first move of a shortest solution) and moving tiles with the
-// arrow keys. The optimal solver runs on a thread of its own, so the window
-// never waits for it.
+// Player aids on top of the game: the best possible move count of the deal
+// and the hint (the first move of a shortest solution). The optimal solver
+// runs on a thread of its own, so the window never waits for it.
 #include "app/frmMain.h"
 
+#include "app/FieldBox.h"
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
-#include "app/FieldBox.h"
 #include "game/Solver.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QThreadPool>
 #include <QTimer>
 
-#include <mutex>
-
 namespace {
 constexpr int HintMillis = 1200;
-
-// The tables are the same for every program folder: once loaded or built
-// they serve the whole process.
-std::shared_ptr<const PatternDatabase> database(const QString &folder)
-{
-    static std::mutex mutex;
-    static std::shared_ptr<const PatternDatabase> db;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (!db)
-        db = PatternDatabase::shared(folder);
-    return db;
-}
-
-Solver::Fields fieldsOf(const Board &board)
-{
-    return Solver::fromLayout(board.layoutFromTags());
-}
 
 // Runs job on the pool; its result is handed back to the window on the
 // user-interface thread, unless the window is gone by then.
@@ -61,6 +40,15 @@ void frmMain::cancelSolver()
     m_solverCancel = std::make_shared<std::atomic<bool>>(false);
 }
 
+QThreadPool *frmMain::solverPool()
+{
+    if (!m_solverPool) {
+        m_solverPool = new QThreadPool(this);
+        m_solverPool->setMaxThreadCount(1);
+    }
+    return m_solverPool;
+}
+
 bool frmMain::waitForSolver(int msecs)
 {
     if (!m_solverPool)
@@ -77,35 +65,34 @@ bool frmMain::solverBusy() const
     return m_solverPool && m_solverPool->activeThreadCount() > 0;
 }
 
-void frmMain::startBestwert()
+void frmMain::setHintMark(int field, bool on)
 {
-    if (!m_solverPool) {
-        m_solverPool = new QThreadPool(this);
-        m_solverPool->setMaxThreadCount(1);
-    }
+    if (field >= 0 && field < Board::FeldAnz)
+        m_picBox[field]->setHighlight(on);
+}
+
+void frmMain::startBestwert(quint64 deal)
+{
     // A new deal: the old computation is of no use any more.
     cancelSolver();
-    const quint64 deal = ++m_dealNumber;
-    ++m_positionNumber;
-    m_hintUsed = false;
-    if (m_hintField >= 0)
-        m_picBox[m_hintField]->setHighlight(false);
-    m_hintField = -1;
+    for (int p = 0; p < Board::FeldAnz; ++p)
+        setHintMark(p, false);
     m_lblBestwert->setText(QStringLiteral("Bestwert: …"));
 
-    const Solver::Fields start = fieldsOf(m_board);
+    const auto start = Tiles::fromLayout(m_session.board().layout());
     const QString folder = ProgramFolder::path();
     const auto cancel = m_solverCancel;
     runInBackground(
-        m_solverPool, this,
+        solverPool(), this,
         [start, folder, cancel] {
+            if (!start)
+                return Solver::Result{Solver::Status::Invalid};
             if (cancel->load())
                 return Solver::Result{Solver::Status::Cancelled};
-            const Solver solver(database(folder));
-            return solver.solve(start, cancel.get());
+            return Solver(folder).solve(*start, cancel.get());
         },
         [deal](frmMain *w, const Solver::Result &r) {
-            if (deal != w->m_dealNumber)
+            if (deal != w->m_session.dealNumber())
                 return;
             switch (r.status) {
             case Solver::Status::Solved:
@@ -124,84 +111,36 @@ void frmMain::startBestwert()
 
 void frmMain::mnuHint_Click()
 {
-    if (m_board.fertig())
+    if (m_session.fertig())
         return;
-    const Solver::Fields now = fieldsOf(m_board);
-    if (!Solver::isSolvable(now)) {
+    const auto now = Tiles::fromLayout(m_session.board().layout());
+    if (!now || !Tiles::isSolvable(*now)) {
         Meldung::zeigen(this, QStringLiteral("Diese Stellung kann nicht gelöst werden:\r\n"
                                              "kein Zug führt das Bild zusammen."));
         emit hintShown(-1);
         return;
     }
-    if (!m_solverPool) {
-        m_solverPool = new QThreadPool(this);
-        m_solverPool->setMaxThreadCount(1);
-    }
-    const quint64 position = m_positionNumber;
+    const quint64 position = m_session.positionNumber();
     const QString folder = ProgramFolder::path();
     const auto cancel = m_solverCancel;
+    const Tiles::Fields board = *now;
     runInBackground(
-        m_solverPool, this,
-        [now, folder, cancel] {
-            const Solver solver(database(folder));
-            return solver.hint(now, cancel.get());
-        },
+        solverPool(), this,
+        [board, folder, cancel] { return Solver(folder).hint(board, cancel.get()); },
         [position](frmMain *w, std::optional<int> field) {
-            if (position != w->m_positionNumber || !field || w->m_board.fertig())
+            if (position != w->m_session.positionNumber() || !field || w->m_session.fertig())
                 return;
             // The hint counts as used once it has been shown.
-            w->m_hintUsed = true;
-            if (w->m_hintField >= 0)
-                w->m_picBox[w->m_hintField]->setHighlight(false);
-            w->m_hintField = *field;
-            w->m_picBox[*field]->setHighlight(true);
-            const quint64 shownAt = w->m_positionNumber;
+            w->setHintMark(w->m_session.hintField(), false);
+            w->m_session.hintShown(*field);
+            w->setHintMark(*field, true);
             const int marked = *field;
-            QTimer::singleShot(HintMillis, w, [w, shownAt, marked] {
-                if (w->m_positionNumber == shownAt && w->m_hintField == marked) {
-                    w->m_picBox[marked]->setHighlight(false);
-                    w->m_hintField = -1;
+            QTimer::singleShot(HintMillis, w, [w, position, marked] {
+                if (w->m_session.positionNumber() == position && w->m_session.hintField() == marked) {
+                    w->setHintMark(marked, false);
+                    w->m_session.hintHidden();
                 }
             });
             emit w->hintShown(*field);
         });
-}
-
-void frmMain::gameOver()
-{
-    if (m_hintUsed) {
-        Meldung::zeigen(this, QStringLiteral("Geschafft! In diesem Spiel wurde ein Tipp benutzt,\r\n"
-                                             "deshalb kommt es nicht in die Bestenliste."));
-        return;
-    }
-    handOverWin();
-}
-
-void frmMain::keyPressEvent(QKeyEvent *event)
-{
-    // The arrow gives the direction in which the tile next to the empty
-    // field moves into it; the move counts like a drop of that tile.
-    int step = 0;
-    switch (event->key()) {
-    case Qt::Key_Left: step = 1; break;    // the tile right of the gap moves left
-    case Qt::Key_Right: step = -1; break;
-    case Qt::Key_Up: step = 4; break;      // the tile below the gap moves up
-    case Qt::Key_Down: step = -4; break;
-    default:
-        QMainWindow::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    if (m_dragSource >= 0)
-        return;
-    int empty = -1;
-    for (int p = 0; p < Board::FeldAnz; ++p)
-        if (!m_board.hasPicture(p))
-            empty = p;
-    if (empty < 0)
-        return;
-    const int source = empty + step;
-    if (!Board::isMoveAllowed(source, empty))
-        return;
-    picBox_DragDrop(empty, source);
 }

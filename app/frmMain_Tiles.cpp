@@ -26,13 +26,13 @@ void frmMain::Bild_Teilen(int /*unused*/)
     const qreal dpr = devicePixelRatioF();
     const int side = qRound(Twips::px(Twips::Main::BoardSize) * dpr);
 
-    if (QFileInfo(m_bildAktuell).isFile()) {
+    if (QFileInfo(m_session.Bild_aktuell).isFile()) {
         QString error;
-        const QImage picture = PictureLoader::load(m_bildAktuell, QSize(side, side), &error);
+        const QImage picture = PictureLoader::load(m_session.Bild_aktuell, QSize(side, side), &error);
         if (picture.isNull()) {
             // The board keeps the tiles of the last picture (or numbered
             // tiles) so that the game stays playable.
-            Meldung::zeigen(this, QStringLiteral("Das Bild \r\n    ") + m_bildAktuell
+            Meldung::zeigen(this, QStringLiteral("Das Bild \r\n    ") + m_session.Bild_aktuell
                                       + QStringLiteral("\r\nkann nicht gelesen werden.")
                                       + (error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + error));
         } else {
@@ -76,7 +76,7 @@ void frmMain::Bild_Teilen(int /*unused*/)
                 m_cut[k] = TileCutter::numberedTile(k, m_picBox[0]->width(), dpr);
         }
     }
-    m_board.tagAsCut();
+    m_session.board().tagAsCut();
 }
 
 void frmMain::Bilder_Laden(int X, int y)
@@ -88,7 +88,7 @@ void frmMain::Bilder_Laden(int X, int y)
     }
     for (int i = 0; i <= last && i < Board::FeldAnz; ++i)
         addProgress(10);
-    if (m_board.place(X, y)) {
+    if (m_session.board().place(X, y)) {
         if (y == 1)
             m_bilder[Board::FeldAnz - 1] = QImage();
         showAllFields();
@@ -97,7 +97,7 @@ void frmMain::Bilder_Laden(int X, int y)
         for (int i = 0; i <= Board::FeldAnz; ++i)
             addProgress(10);
         setBorders(true);
-        startBestwert();
+        startBestwert(m_session.boardPlaced());
     }
     m_pBar->hide();
     m_pBar->setValue(0);

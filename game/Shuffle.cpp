@@ -1,6 +1,9 @@
 #include "game/Shuffle.h"
 
+#include "game/Tiles.h"
+
 #include <algorithm>
+#include <array>
 #include <chrono>
 
 RandomSource::RandomSource()
@@ -22,12 +25,10 @@ float RandomSource::next()
 namespace {
 bool isEven(const QVector<qint16> &z, int n)
 {
-    int inversions = 0;
-    for (int a = 0; a < n; ++a)
-        for (int b = a + 1; b < n; ++b)
-            if (z[a] > z[b])
-                ++inversions;
-    return inversions % 2 == 0;
+    std::array<int, Tiles::FeldAnz> values{};
+    for (int i = 0; i < n; ++i)
+        values[i] = z[i];
+    return Tiles::isEvenArrangement(values.data(), n);
 }
 
 bool isIdentity(const QVector<qint16> &z, int n)

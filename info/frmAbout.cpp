@@ -2,7 +2,6 @@
 
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
-#include "app/frmMain.h"
 #include "base/AppIcon.h"
 #include "info/CursorFile.h"
 
@@ -56,7 +55,6 @@ const QString frmAbout::MailAddress = QStringLiteral("zandor@example.org");
 const QString frmAbout::WebAddress = QStringLiteral("www.zandor.example.org");
 const QString frmAbout::YearLine = QStringLiteral("© 2026 Zandor-Team");
 
-QPointer<frmAbout> frmAbout::s_instance;
 
 std::function<bool(const QUrl &)> frmAbout::openUrl = [](const QUrl &url) {
     return QDesktopServices::openUrl(url);
@@ -69,18 +67,6 @@ const QColor ReleasedColor(0, 80, 80);
 const QColor EtchGrey(128, 128, 128);
 const QColor EtchWhite(255, 255, 255);
 } // namespace
-
-frmAbout *frmAbout::instance(frmMain *main)
-{
-    if (!s_instance)
-        s_instance = new frmAbout(main);
-    return s_instance;
-}
-
-frmAbout *frmAbout::current()
-{
-    return s_instance;
-}
 
 QString frmAbout::versionLine(int major, int minor, int revision)
 {
@@ -130,11 +116,11 @@ std::optional<QCursor> frmAbout::loadCursor(const QString &file)
     return QCursor(pixmap, 0, 0);
 }
 
-frmAbout::frmAbout(frmMain *main)
-    : QDialog(main, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+frmAbout::frmAbout(QWidget *owner, const QRect &ownerFrame)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                         | Qt::MSWindowsFixedSizeDialogHint)
-    , m_main(main)
+    , m_ownerFrame(ownerFrame)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
@@ -238,21 +224,18 @@ void frmAbout::setTextColor(QLabel *label, const QColor &color)
 int frmAbout::outerWidthTwips() const
 {
     // The frame is known only once the window manager has decorated the
-    // window; until then it is taken to be as wide as the main window's.
+    // window; until then it is taken to be as wide as the owner's.
     int frame = frameGeometry().width() - width();
-    if (frame <= 0 && m_main)
-        frame = m_main->frameGeometry().width() - m_main->width();
+    if (frame <= 0 && parentWidget())
+        frame = parentWidget()->frameGeometry().width() - parentWidget()->width();
     return Twips::fromPx(width() + qMax(0, frame));
 }
 
 void frmAbout::Form_Load()
 {
-    // Top-right corner of the main window, right edges aligned.
-    if (m_main) {
-        const QRect mainTwips = m_main->geometryTwips();
-        const int left = mainTwips.left() + mainTwips.width() - outerWidthTwips();
-        move(Twips::px(left), Twips::px(mainTwips.top()));
-    }
+    // Top-right corner of the owner, right edges aligned.
+    const int left = m_ownerFrame.left() + m_ownerFrame.width() - outerWidthTwips();
+    move(Twips::px(left), Twips::px(m_ownerFrame.top()));
 
     m_lblTitle->setText(AppTitle);
     m_lblVersion->setText(versionLine(ZANDOR_VERSION_MAJOR, ZANDOR_VERSION_MINOR, ZANDOR_VERSION_PATCH));

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -16,7 +17,6 @@
 class QFrame;
 class QGroupBox;
 class QPushButton;
-class frmMain;
 
 // A label that reports presses, releases, moves and clicks, as the link
 // labels of the About window need them.
@@ -50,10 +50,9 @@ public:
     static const QString WebAddress;         // host name only
     static const QString YearLine;
 
-    // The About window of this main window, created on first use.
-    static frmAbout *instance(frmMain *main);
-    // The open About window, or null.
-    static frmAbout *current();
+    // An About window of owner, to be aligned with ownerFrame (the owner's
+    // outer geometry in twips).
+    frmAbout(QWidget *owner, const QRect &ownerFrame);
 
     // "Version " and major.minor.revision.
     static QString versionLine(int major, int minor, int revision);
@@ -98,13 +97,11 @@ public slots:
     void Label1_MouseMove();
 
 private:
-    explicit frmAbout(frmMain *main);
     void buildControls();
     void setTextColor(QLabel *label, const QColor &color);
     int outerWidthTwips() const;
 
-    static QPointer<frmAbout> s_instance;
-    QPointer<frmMain> m_main;
+    QRect m_ownerFrame;
     QLabel *m_picIcon = nullptr, *m_lblTitle = nullptr, *m_lblVersion = nullptr;
     QGroupBox *m_frame1 = nullptr;
     QLabel *m_label3 = nullptr, *m_label4 = nullptr, *m_lblMail = nullptr, *m_lblURL = nullptr;

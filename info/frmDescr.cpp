@@ -1,7 +1,6 @@
 #include "info/frmDescr.h"
 
 #include "base/Twips.h"
-#include "app/frmMain.h"
 #include "base/AppIcon.h"
 #include "info/DescriptionText.h"
 
@@ -11,24 +10,10 @@
 
 const QString frmDescr::Caption = QStringLiteral("   Funktionsbeschreibung");
 
-QPointer<frmDescr> frmDescr::s_instance;
-
-frmDescr *frmDescr::instance(frmMain *main)
-{
-    if (!s_instance)
-        s_instance = new frmDescr(main);
-    return s_instance;
-}
-
-frmDescr *frmDescr::current()
-{
-    return s_instance;
-}
-
-frmDescr::frmDescr(frmMain *main)
-    : QMainWindow(main, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+frmDescr::frmDescr(QWidget *owner, QPoint position)
+    : QMainWindow(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                             | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , m_main(main)
+    , m_position(position)
 {
     using namespace Twips::Descr;
     setAttribute(Qt::WA_DeleteOnClose);
@@ -60,8 +45,7 @@ frmDescr::frmDescr(frmMain *main)
 
 void frmDescr::Form_Load()
 {
-    if (m_main)
-        move(Twips::px(m_main->Window_Left), Twips::px(m_main->Window_Top));
+    move(Twips::px(m_position.x()), Twips::px(m_position.y()));
 
     // The text box takes each CR LF as a paragraph break: one line, one paragraph.
     m_text1->setPlainText(DescriptionText::text());

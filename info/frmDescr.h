@@ -1,14 +1,13 @@
 #pragma once
 // The description window: the fixed German help text with the key list,
-// opened by "Beschreibung" (F12) at the main window's Window_Left/Window_Top;
+// opened by "Beschreibung" (F12) at the position its owner gives;
 // one at a time, closed through its menu item "Schliessen".
 #include <QMainWindow>
-#include <QPointer>
+#include <QPoint>
 #include <QString>
 
 class QAction;
 class QPlainTextEdit;
-class frmMain;
 
 class frmDescr : public QMainWindow
 {
@@ -16,10 +15,8 @@ class frmDescr : public QMainWindow
 public:
     static const QString Caption;            // "   Funktionsbeschreibung"
 
-    // The description window of this main window, created on first use.
-    static frmDescr *instance(frmMain *main);
-    // The open description window, or null.
-    static frmDescr *current();
+    // A description window of owner that opens at position (twips).
+    frmDescr(QWidget *owner, QPoint position);
 
     // Placement and text.
     void Form_Load();
@@ -31,9 +28,6 @@ public slots:
     void mnuClose_Click();
 
 private:
-    explicit frmDescr(frmMain *main);
-
-    static QPointer<frmDescr> s_instance;
-    QPointer<frmMain> m_main;
+    QPoint m_position;
     QPlainTextEdit *m_text1 = nullptr;
 };

@@ -25,14 +25,6 @@ QString lineText(int k)
 
 } // namespace
 
-QVector<qint16> SavedGame::zArray() const
-{
-    QVector<qint16> za(FieldCount + 1, 0);
-    for (int i = 0; i < FieldCount && i < fields.size(); ++i)
-        za[i] = fields[i];
-    return za;
-}
-
 QByteArray SavedGame::toBytes() const
 {
     QStringList lines;
@@ -74,23 +66,6 @@ bool SavedGame::parseNumber(const QString &line, qint16 *value)
     return true;
 }
 
-bool SavedGame::isBoard(const QVector<qint16> &f)
-{
-    if (f.size() != FieldCount)
-        return false;
-    std::array<int, 15> seen{};
-    int empty = 0;
-    for (qint16 v : f) {
-        if (v == Leer || v == UncutEmpty)
-            ++empty;
-        else if (v >= 0 && v <= 14)
-            ++seen[v];
-        else
-            return false;
-    }
-    return empty == 1 && std::all_of(seen.begin(), seen.end(), [](int n) { return n == 1; });
-}
-
 bool SavedGame::fromBytes(const QByteArray &content, SavedGame *game, QString *error)
 {
     auto fail = [error](const QString &reason) {
@@ -109,7 +84,7 @@ bool SavedGame::fromBytes(const QByteArray &content, SavedGame *game, QString *e
                             .arg(lineText(k)));
     }
     QVector<qint16> f(n.begin(), n.begin() + FieldCount);
-    if (!isBoard(f))
+    if (!Tiles::fromLayout(f))
         return fail(QStringLiteral("Die Zeilen 1 bis 16 ergeben kein Spielfeld: jeder Stein von 0 "
                                    "bis 14 muss genau einmal vorkommen und das leere Feld "
                                    "(100 oder 15) genau einmal."));

@@ -21,30 +21,23 @@
 // fewer than 20 lines, a line 1..19 that is not a whole number in the 16-bit
 // range, or lines 1..16 that are not a board (tiles 0..14 once each and one
 // empty field, 100 or 15) is not a saved game, and nothing of it is used.
+#include "game/GameSession.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-class SavedGame
+class SavedGame : public GameState
 {
 public:
     static constexpr int LineCount = 20;
     static constexpr int FieldCount = 16;
-    static constexpr qint16 Leer = 100;          // the empty field
-    static constexpr qint16 UncutEmpty = 15;     // empty field before the first drop
     static constexpr const char *Extension = ".sav";
     static constexpr const char *FolderName = "Saves";
 
-    QVector<qint16> fields;   // 16 values: tile number per field, 100 = empty
-    qint16 zuege = 0;
-    bool imgvis = false;      // preview shown
-    bool posAnz = false;      // position display shown
-    QString bild;             // picture reference (line 20)
-
-    // The layout a load hands to ZArray_setzen: 17 elements, fields 0..15
-    // and 0 for element 16.
-    QVector<qint16> zArray() const;
+    SavedGame() = default;
+    explicit SavedGame(const GameState &state) : GameState(state) {}
 
     // --- file content --------------------------------------------------------
     // The 20 lines as bytes. fields must hold 16 values.
@@ -54,10 +47,6 @@ public:
     // otherwise returns false with a German reason in error and leaves game
     // as it was.
     static bool fromBytes(const QByteArray &content, SavedGame *game, QString *error);
-
-    // True when the 16 values are a board: tiles 0..14 each exactly once and
-    // one empty field, marked 100 or 15.
-    static bool isBoard(const QVector<qint16> &fields);
 
     // A line 1..19: a whole number in the 16-bit range (blanks around it and
     // a sign allowed). Returns false for anything else.

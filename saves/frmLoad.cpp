@@ -2,7 +2,6 @@
 
 #include "base/Meldung.h"
 #include "base/Twips.h"
-#include "app/frmMain.h"
 #include "saves/SavedGame.h"
 
 #include <QCloseEvent>
@@ -15,10 +14,11 @@
 const QString frmLoad::NoGamesText = QStringLiteral("Es gibt keine gespeicherten Spiele!");
 const QString frmLoad::NotFoundText = QStringLiteral("Datei nicht gefunden!");
 
-frmLoad::frmLoad(frmMain *main)
-    : QDialog(main, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                        | Qt::WindowCloseButtonHint)
-    , m_main(main)
+frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                         | Qt::WindowCloseButtonHint)
+    , m_position(position)
+    , m_current(current)
 {
     setObjectName(QStringLiteral("frmLoad"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -76,7 +76,7 @@ void frmLoad::display(const QString &act)
 void frmLoad::Form_Load()
 {
     m_closing = false;
-    move(Twips::point(m_main->Window_Left, m_main->Window_Top));
+    move(Twips::point(m_position.x(), m_position.y()));
     SavedGame::ensureFolder();
     refreshList();
 
@@ -84,7 +84,7 @@ void frmLoad::Form_Load()
         cmdLoad->setText(QStringLiteral("&Laden"));
         setWindowTitle(QStringLiteral("  Laden"));
         if (File1->count() == 0) {
-            Meldung::zeigen(m_main, NoGamesText);
+            Meldung::zeigen(parentWidget(), NoGamesText);
             m_closing = true;
             close();
             return;
@@ -139,12 +139,7 @@ void frmLoad::save()
                                   .arg(QDir::toNativeSeparators(SavedGame::folder())));
         return;
     }
-    SavedGame game;
-    game.fields = m_main->board().layoutFromTags();
-    game.zuege = m_main->zuege();
-    game.imgvis = m_main->imgvis;
-    game.posAnz = m_main->PosAnz;
-    game.bild = m_main->Bild_org;
+    const SavedGame game(m_current);
     if (!game.write(SavedGame::savePath(name), &error)) {
         // The old file of that name, if any, is whole; the player may try
         // another name.
@@ -180,22 +175,15 @@ void frmLoad::load()
     // second confirm while the picture is cut (its messages may run an event
     // loop).
     setEnabled(false);
-    m_main->setZuege(game.zuege);
-    QString l_bild = game.bild;
-    bool ivis = game.imgvis;
-    bool pos = game.posAnz;
-    m_main->Settings(l_bild, ivis, pos);
-    m_main->ZArray_setzen(game.zArray());   // shows the move counter just set
-    m_main->Bild_Teilen(1);
-    m_main->Bilder_Laden(1, 2);
-    // A game loaded after a won game is played on.
-    m_main->setFertig(false);
+    emit gameChosen(game);
 
-    // The main window takes the focus once the dialog has let go of the
+    // The owner takes the focus once the dialog has let go of the
     // application's input.
     close();
-    m_main->activateWindow();
-    m_main->setFocus();
+    if (QWidget *owner = parentWidget()) {
+        owner->activateWindow();
+        owner->setFocus();
+    }
 }
 
 void frmLoad::cmdDelete_Click()

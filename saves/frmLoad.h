@@ -3,13 +3,15 @@
 // saves the running game under it, loads a saved game, or deletes one. The
 // mode ("save" or "load") is given through display() before the window shows.
 //
-// The dialog is a top-level window of the main window, modal for the whole
+// The dialog is a top-level window of its owner, modal for the whole
 // application but shown without blocking; it deletes itself when it closes,
-// so every opening starts afresh in its mode.
-#include <QDialog>
-#include <QString>
+// so every opening starts afresh in its mode. It saves the game it was given
+// when it opened; a game chosen for loading is handed over by gameChosen.
+#include "game/GameSession.h"
 
-class frmMain;
+#include <QDialog>
+#include <QPoint>
+#include <QString>
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -18,13 +20,14 @@ class frmLoad : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmLoad(frmMain *main);
+    // A dialog of owner at position (twips) that saves current.
+    frmLoad(QWidget *owner, QPoint position, const GameState &current);
 
     // Stores the mode, sets the window up (Form_Load) and shows it, unless
     // Form_Load closed it (load mode without saved games).
     void display(const QString &act);
 
-    // Places the window at (Window_Left, Window_Top), creates Saves when
+    // Places the window at its position, creates Saves when
     // missing, fills the list and sets the captions for the mode. In load mode
     // with no saved game it says so and closes at once.
     void Form_Load();
@@ -42,6 +45,11 @@ public:
     // Message texts of the dialog.
     static const QString NoGamesText;       // "Es gibt keine gespeicherten Spiele!"
     static const QString NotFoundText;      // "Datei nicht gefunden!"
+
+signals:
+    // A saved game was read and checked; the owner applies it. The dialog
+    // closes right after.
+    void gameChosen(const GameState &game);
 
 public slots:
     void cmdLoad_Click();
@@ -61,7 +69,8 @@ private:
     void save();
     void load();
 
-    frmMain *m_main;
+    QPoint m_position;
+    GameState m_current;
     QString m_mode;
     bool m_closing = false;
 };

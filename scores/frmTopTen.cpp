@@ -3,7 +3,6 @@
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
-#include "app/frmMain.h"
 #include "base/AppIcon.h"
 
 #include <QAction>
@@ -83,9 +82,9 @@ void placeFrameAt(QWidget *window, const QPoint &target)
 
 } // namespace
 
-frmTopTen::frmTopTen(frmMain *main)
-    : QMainWindow(main, Qt::Window)
-    , m_main(main)
+frmTopTen::frmTopTen(QWidget *owner, QPoint position)
+    : QMainWindow(owner, Qt::Window)
+    , m_position(position)
     , m_list(ProgramFolder::file(QLatin1String(ScoreList::FileName)))
 {
     setObjectName(QStringLiteral("frmTopTen"));
@@ -122,29 +121,9 @@ frmTopTen::frmTopTen(frmMain *main)
     connect(mnuClose, &QAction::triggered, this, &frmTopTen::mnuClose_Click);
 }
 
-frmTopTen *frmTopTen::loaded(frmMain *main)
-{
-    if (!main)
-        return nullptr;
-    const auto windows = main->findChildren<frmTopTen *>(QString(), Qt::FindDirectChildrenOnly);
-    for (frmTopTen *w : windows)
-        if (!w->closing())
-            return w;
-    return nullptr;
-}
-
-frmTopTen *frmTopTen::instance(frmMain *main)
-{
-    if (frmTopTen *w = loaded(main))
-        return w;
-    auto *w = new frmTopTen(main);
-    w->Form_Load();
-    return w;
-}
-
 void frmTopTen::Form_Load()
 {
-    placeFrameAt(this, Twips::point(m_main->Window_Left, m_main->Window_Top));
+    placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
     File_Read();
     // Frame1 fills the window below the heading, with margins.
     const int W = Twips::fromPx(centralWidget()->width());
@@ -214,10 +193,10 @@ void frmTopTen::mnuDelete_Click()
         report(WriteFailedText);
 }
 
-void frmTopTen::Score_Insert()
+void frmTopTen::Score_Insert(qint16 zuege)
 {
     display();
-    switch (m_list.place(m_main->zuege(), PlayerName)) {
+    switch (m_list.place(zuege, PlayerName)) {
     case ScoreList::Placing::Placed:
         showRows();
         break;
@@ -240,14 +219,13 @@ void frmTopTen::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void frmTopTen::Start(frmMain *main)
+QString frmTopTen::Start(QWidget *owner, const QRect &ownerFrame)
 {
-    // The box's upper-left corner goes to the centre of the main window.
-    const QRect g = main->geometryTwips();
-    const double left = g.left() + g.width() / 2.0;
-    const double top = g.top() + g.height() / 2.0;
+    // The box's upper-left corner goes to the centre of the owner.
+    const double left = ownerFrame.left() + ownerFrame.width() / 2.0;
+    const double top = ownerFrame.top() + ownerFrame.height() / 2.0;
 
-    QInputDialog box(main);
+    QInputDialog box(owner);
     box.setObjectName(QStringLiteral("InputBox"));
     box.setInputMode(QInputDialog::TextInput);
     box.setWindowTitle(InputTitle);
@@ -257,7 +235,5 @@ void frmTopTen::Start(frmMain *main)
     const QString answer = box.exec() == QDialog::Accepted ? box.textValue() : QString();
 
     PlayerName = ScoreList::firstCharacters(answer, ScoreList::NameLength);
-    if (PlayerName.isEmpty())
-        return;
-    instance(main)->Score_Insert();
+    return PlayerName;
 }

@@ -4,17 +4,19 @@
 // (reset the list) and "Schliessen". It also asks a winner for a name
 // (Start) and places the result (Score_Insert).
 //
-// There is at most one window per main window. It is created on first use
-// (which reads scr.cxa or creates it), is a top-level window of the main
-// window, modal for the whole application but shown without blocking, and
-// deletes itself when it closes, so the next opening reads the file again.
+// It is created on first use and placed at the position its owner gives;
+// loading it (Form_Load) reads scr.cxa or creates it. It is a top-level
+// window of its owner, modal for the whole application but shown without
+// blocking, and deletes itself when it closes, so the next opening reads
+// the file again.
 #include "scores/ScoreList.h"
 
 #include <QMainWindow>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QVector>
 
-class frmMain;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -23,17 +25,18 @@ class frmTopTen : public QMainWindow
 {
     Q_OBJECT
 public:
-    // The window of main; when it is not loaded it is created and loaded
-    // (placed, the file read or created, the rows shown).
-    static frmTopTen *instance(frmMain *main);
-    // The loaded window of main, or nullptr; never creates one.
-    static frmTopTen *loaded(frmMain *main);
+    // A window of owner that opens at position (twips, the frame's corner).
+    frmTopTen(QWidget *owner, QPoint position);
 
-    // After a won game: asks for the name in the input box at the centre of
-    // the main window; a non-empty answer (blanks count), cut to 15
-    // characters, is placed in the list, which loads and shows the window.
-    // Cancel or an empty name changes nothing and opens nothing.
-    static void Start(frmMain *main);
+    // Placement, then the file read (or created) and the rows shown.
+    void Form_Load();
+
+    // After a won game: asks for the name in the input box, whose corner
+    // goes to the centre of the owner's frame (ownerFrame in twips). The
+    // answer (blanks count) cut to 15 characters becomes PlayerName and is
+    // returned; empty after cancel or an empty name, when nothing is to be
+    // placed.
+    static QString Start(QWidget *owner, const QRect &ownerFrame);
 
     // The name typed in after the last win, at most 15 characters.
     static QString PlayerName;
@@ -52,9 +55,9 @@ public:
     // the file is missing.
     void File_Read();
 
-    // Places the move count of the main window under PlayerName and rewrites
-    // the file; a result that does not qualify leaves list and file alone.
-    void Score_Insert();
+    // Places the move count zuege under PlayerName and rewrites the file; a
+    // result that does not qualify leaves list and file alone.
+    void Score_Insert(qint16 zuege);
 
     const ScoreList &list() const { return m_list; }
     // True once the window has begun to close.
@@ -74,12 +77,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    explicit frmTopTen(frmMain *main);
-    void Form_Load();
     void showRows();
     void report(const QString &text);
 
-    frmMain *m_main;
+    QPoint m_position;
     ScoreList m_list;
     bool m_closing = false;
 };

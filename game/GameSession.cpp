@@ -1,0 +1,85 @@
+#include "game/GameSession.h"
+
+GameSession::GameSession()
+    : m_draw(m_random.draw())
+{
+}
+
+GameSession::GameSession(RandomDraw draw)
+    : m_draw(std::move(draw))
+{
+}
+
+void GameSession::newDeal()
+{
+    m_board.setFertig(false);
+    m_board.setZuege(0);
+    m_hintUsed = false;
+    m_board.ZArray_setzen(Steine_Mischen(m_draw));
+}
+
+quint64 GameSession::boardPlaced()
+{
+    ++m_positionNumber;
+    m_hintField = -1;
+    return ++m_dealNumber;
+}
+
+Board::DropResult GameSession::drop(int source, int index)
+{
+    const Board::DropResult r = m_board.drop(source, index);
+    if (r.moved) {
+        ++m_positionNumber;
+        m_hintField = -1;
+    }
+    return r;
+}
+
+std::optional<int> GameSession::arrowSource(Arrow arrow) const
+{
+    if (m_board.fertig())
+        return std::nullopt;
+    const int empty = m_board.emptyField();
+    if (empty < 0)
+        return std::nullopt;
+    int step = 0;
+    switch (arrow) {
+    case Arrow::Left: step = 1; break;    // the tile right of the gap moves left
+    case Arrow::Right: step = -1; break;
+    case Arrow::Up: step = 4; break;      // the tile below the gap moves up
+    case Arrow::Down: step = -4; break;
+    }
+    const int source = empty + step;
+    if (!Tiles::isMoveAllowed(source, empty))
+        return std::nullopt;
+    return source;
+}
+
+void GameSession::hintShown(int field)
+{
+    m_hintUsed = true;
+    m_hintField = field;
+}
+
+GameState GameSession::savedState() const
+{
+    GameState s;
+    s.fields = m_board.layout();
+    s.zuege = m_board.zuege();
+    s.imgvis = imgvis;
+    s.posAnz = PosAnz;
+    s.bild = Bild_org;
+    s.hintUsed = m_hintUsed;
+    return s;
+}
+
+void GameSession::applyLoaded(const GameState &state)
+{
+    m_board.setZuege(state.zuege);
+    QVector<qint16> za(Board::FeldAnz + 1, 0);
+    for (int i = 0; i < Board::FeldAnz && i < state.fields.size(); ++i)
+        za[i] = state.fields[i];
+    m_board.ZArray_setzen(za);
+    m_board.setFertig(false);
+    m_hintUsed = state.hintUsed;
+}
