@@ -15,7 +15,9 @@ FieldBox::FieldBox(int index, QWidget *parent)
 
 QColor FieldBox::buttonFace()
 {
-    return QApplication::palette().color(QPalette::Button);
+    // A clearly darker shade of the window colour, so that the white of a
+    // lit drop target stands out at a glance.
+    return QApplication::palette().color(QPalette::Window).darker(135);
 }
 
 void FieldBox::setPicture(const QImage &picture)
@@ -75,4 +77,18 @@ void FieldBox::paintEvent(QPaintEvent *)
         p.setPen(QPen(QColor(255, 140, 0), w));
         p.drawRect(QRectF(w / 2.0, w / 2.0, width() - w, height() - w));
     }
+}
+
+DragOutline::DragOutline(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void DragOutline::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setPen(QPen(QColor(40, 40, 40), 2, Qt::DashLine));
+    p.drawRect(QRectF(1, 1, width() - 2, height() - 2));
 }

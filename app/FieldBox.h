@@ -27,7 +27,7 @@ public:
 
     QColor backColor() const { return m_back; }
     void setBackColor(const QColor &color);
-    static QColor buttonFace();              // the normal background
+    static QColor buttonFace();              // the normal background, darker than the window
     static QColor dropTarget() { return Qt::white; }
 
     // A hint marks the field with a bright frame over its picture.
@@ -45,4 +45,16 @@ private:
     bool m_border = true;
     QColor m_back;
     bool m_highlight = false;
+};
+
+// What follows the pointer while a tile is dragged: an unfilled outline of
+// the field, so that the field under it keeps its colour and a lit drop
+// target shows white.
+class DragOutline : public QWidget
+{
+public:
+    explicit DragOutline(QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 };

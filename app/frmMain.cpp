@@ -4,6 +4,7 @@
 #include "pictures/PictureReference.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
+#include "base/WindowPlacement.h"
 #include "app/FieldBox.h"
 #include "info/frmAbout.h"
 #include "info/frmDescr.h"
@@ -17,9 +18,9 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QRubberBand>
 #include <QScreen>
 #include <QWindow>
 
@@ -54,8 +55,14 @@ frmMain::frmMain(QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("    Zandor"));
     setAttribute(Qt::WA_QuitOnClose);
+    // The layout is fixed: the window keeps the size its controls need and
+    // can be minimised, not maximised or resized.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
     buildMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 frmMain::~frmMain()
@@ -118,7 +125,7 @@ void frmMain::buildControls()
     m_pBar->setTextVisible(false);
     m_pBar->hide();
 
-    m_dragOutline = new QRubberBand(QRubberBand::Rectangle, central);
+    m_dragOutline = new DragOutline(central);
     m_dragOutline->hide();
 }
 
@@ -131,6 +138,7 @@ void frmMain::buildMenus()
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
+    menuBar()->installEventFilter(this);
     QMenu *mnuFile = menuBar()->addMenu(QStringLiteral("&Datei"));
     mnuNew = item(mnuFile, QStringLiteral("Neu"), Qt::Key_F2, &frmMain::mnuNew_Click);
     mnuChangePic = item(mnuFile, QStringLiteral("Bild ändern"), Qt::Key_F3, &frmMain::mnuChangePic_Click);
@@ -160,12 +168,17 @@ void frmMain::Form_Load()
         "QProgressBar { background-color: rgb(220, 220, 150); border: 1px solid gray; }"
         "QProgressBar::chunk { background-color: rgb(100, 100, 255); }"));
     m_session.board().setFertig(false);
-    Fenster_Zentrieren();
+    // Centred by the outer size: at once by the best estimate, and again
+    // once the window manager has framed the window. Where the other
+    // windows open follows the centred frame.
+    WindowPlacement::whenFramed(this, [this] {
+        Fenster_Zentrieren();
+        const QRect g = geometryTwips();
+        m_windowTop = toInt16(g.top() + static_cast<double>(SecondaryOffset));
+        m_windowLeft = toInt16(g.left() + static_cast<double>(SecondaryOffset));
+    });
     m_session.board().ZArray_setzen(QVector<qint16>(Board::FeldAnz + 1, 0));
     setZuege(0);
-    const QRect g = geometryTwips();
-    m_windowTop = toInt16(g.top() + static_cast<double>(SecondaryOffset));
-    m_windowLeft = toInt16(g.left() + static_cast<double>(SecondaryOffset));
     Bildpfad_Lesen();
 
     m_imgTemp->resize(Twips::size(BoardSize, BoardSize));

@@ -20,7 +20,6 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
-class QRubberBand;
 class QThreadPool;
 class frmAbout;
 class frmDescr;
@@ -115,6 +114,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void buildControls();
@@ -133,6 +134,7 @@ private:
     void picBox_DragDrop(int index, int source);
     int fieldAt(const QPoint &globalPos) const;
     void endDrag();
+    void cancelDrag();                       // the tile goes back, nothing counted
     void setHintMark(int field, bool on);
     // After the winning drop: the name box and the top ten, unless a hint
     // was used; the count is the one of the winning drop.
@@ -173,6 +175,6 @@ private:
     // the drag in progress
     int m_dragSource = -1;
     int m_dragOver = -1;
-    QRubberBand *m_dragOutline = nullptr;
+    QWidget *m_dragOutline = nullptr;
     QPoint m_dragGrabOffset;
 };

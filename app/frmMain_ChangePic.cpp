@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTreeView>
 
 namespace {
 
@@ -43,6 +45,14 @@ QString choosePicture(QWidget *parent, const QString &folder)
     if (auto *choices = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))) {
         for (int i = 0; i < filters.size() && i < choices->count(); ++i)
             choices->setItemText(i, filters[i]);
+    }
+    // Wide enough that the name, size and type columns can be read.
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(820, 480);
+    if (auto *view = dialog.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        const int widths[] = {360, 110, 150, 160};
+        for (int column = 0; column < 4; ++column)
+            view->header()->resizeSection(column, widths[column]);
     }
     if (dialog.exec() != QDialog::Accepted)
         return QString();

@@ -7,11 +7,12 @@
 
 #include "app/FieldBox.h"
 
+#include <QApplication>
 #include <QFrame>
+#include <QMenuBar>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QRubberBand>
 
 namespace {
 enum DragState { Enter = 0, Leave = 1, Over = 2 };
@@ -19,6 +20,19 @@ enum DragState { Enter = 0, Leave = 1, Over = 2 };
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == menuBar() && event->type() == QEvent::KeyPress
+        && !QApplication::activePopupWidget()) {
+        // While no menu is open, arrow keys move tiles and Esc ends a drag,
+        // also when the menu bar kept the focus after a menu was closed.
+        auto *ke = static_cast<QKeyEvent *>(event);
+        switch (ke->key()) {
+        case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Escape:
+            keyPressEvent(ke);
+            return true;
+        default:
+            break;
+        }
+    }
     auto *box = qobject_cast<FieldBox *>(watched);
     if (!box || box->index() >= Board::FeldAnz)
         return QMainWindow::eventFilter(watched, event);
@@ -92,6 +106,31 @@ void frmMain::endDrag()
     m_dragOutline->hide();
 }
 
+void frmMain::cancelDrag()
+{
+    if (m_dragSource < 0)
+        return;
+    if (m_dragOver >= 0)
+        m_picBox[m_dragOver]->setBackColor(FieldBox::buttonFace());
+    endDrag();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    // A drag ends, with nothing counted, when the window is deactivated or
+    // minimised: the release that ends it may never reach the window.
+    if ((event->type() == QEvent::ActivationChange && !isActiveWindow())
+        || (event->type() == QEvent::WindowStateChange && isMinimized()))
+        cancelDrag();
+    QMainWindow::changeEvent(event);
+}
+
+void frmMain::hideEvent(QHideEvent *event)
+{
+    cancelDrag();
+    QMainWindow::hideEvent(event);
+}
+
 void frmMain::picBox_DragOver(int index, int source, int state)
 {
     // The dragged tile's home field, counted from 1; a field marked empty
@@ -137,6 +176,13 @@ void frmMain::keyPressEvent(QKeyEvent *event)
     // field moves into it; the move counts like a drop of that tile.
     GameSession::Arrow arrow;
     switch (event->key()) {
+    case Qt::Key_Escape:
+        // Esc puts a dragged tile back: nothing is counted or moved.
+        cancelDrag();
+        event->accept();
+        if (menuBar()->hasFocus())
+            setFocus();
+        return;
     case Qt::Key_Left: arrow = GameSession::Arrow::Left; break;
     case Qt::Key_Right: arrow = GameSession::Arrow::Right; break;
     case Qt::Key_Up: arrow = GameSession::Arrow::Up; break;

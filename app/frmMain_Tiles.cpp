@@ -4,6 +4,7 @@
 // written (in the Windows bitmap format) and read back.
 #include "app/frmMain.h"
 
+#include "base/FileAccess.h"
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
@@ -11,11 +12,13 @@
 #include "pictures/PictureLoader.h"
 #include "pictures/TileCutter.h"
 
-#include <QFileInfo>
-#include <QImageReader>
+#include <QBuffer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPixmap>
 #include <QProgressBar>
+
+#include <thread>
 
 void frmMain::Bild_Teilen(int /*unused*/)
 {
@@ -26,9 +29,22 @@ void frmMain::Bild_Teilen(int /*unused*/)
     const qreal dpr = devicePixelRatioF();
     const int side = qRound(Twips::px(Twips::Main::BoardSize) * dpr);
 
-    if (QFileInfo(m_session.Bild_aktuell).isFile()) {
+    if (FileAccess::isRegularFile(m_session.Bild_aktuell)) {
         QString error;
-        const QImage picture = PictureLoader::load(m_session.Bild_aktuell, QSize(side, side), &error);
+        QImage picture;
+        // Decoding a large picture takes a while: it runs on a thread of its
+        // own while the window goes on drawing itself. The player's input
+        // waits until the picture is there.
+        {
+            const QString path = m_session.Bild_aktuell;
+            QEventLoop wait;
+            std::thread decoder([&] {
+                picture = PictureLoader::load(path, QSize(side, side), &error);
+                QMetaObject::invokeMethod(&wait, "quit", Qt::QueuedConnection);
+            });
+            wait.exec(QEventLoop::ExcludeUserInputEvents);
+            decoder.join();
+        }
         if (picture.isNull()) {
             // The board keeps the tiles of the last picture (or numbered
             // tiles) so that the game stays playable.
@@ -47,22 +63,29 @@ void frmMain::Bild_Teilen(int /*unused*/)
 
     if (!m_source.isNull()) {
         QImage scaled = TileCutter::scaleToBoard(m_source, side);
+        // The working copy Images/bild.jpg, in the bitmap format, replaced
+        // as a whole and read back at once.
         const QString workingCopy = ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
-        if (scaled.save(workingCopy, "BMP")) {
-            QImageReader reader(workingCopy);
-            reader.setDecideFormatFromContent(true);
-            const QImage back = reader.read();
-            if (back.size() == scaled.size())
-                scaled = back;
+        QByteArray bitmap;
+        QBuffer buffer(&bitmap);
+        buffer.open(QIODevice::WriteOnly);
+        QByteArray back;
+        if (scaled.save(&buffer, "BMP") && FileAccess::writeAtomically(workingCopy, bitmap)
+            && FileAccess::readRegular(workingCopy, bitmap.size(), &back) == FileAccess::ReadResult::Ok) {
+            const QImage copy = QImage::fromData(back);
+            if (copy.size() == scaled.size())
+                scaled = copy;
         }
         scaled.setDevicePixelRatio(dpr);
         m_source = scaled;
         m_imgTemp->setPixmap(QPixmap::fromImage(scaled));
 
-        // All boxes have the same size; the first one stands for all.
-        const int inner = qRound(m_picBox[0]->innerSize().width() * dpr);
-        const int outer = qRound(m_picBox[0]->width() * dpr);
-        const std::array<QImage, 16> tiles = TileCutter::cut(scaled, inner, outer);
+        // Every tile is exactly its square of the board picture, whatever
+        // the fields' borders: a won board, shown without borders, is the
+        // picture without seams. (A bordered field hides the tile's last
+        // two pixel rows and columns under its frame.)
+        const int tileSide = qRound(m_picBox[0]->width() * dpr);
+        const std::array<QImage, 16> tiles = TileCutter::cut(scaled, tileSide, tileSide);
         for (int k = 0; k < 16; ++k) {
             addProgress(28);
             m_cut[k] = tiles[k];
@@ -81,6 +104,8 @@ void frmMain::Bild_Teilen(int /*unused*/)
 
 void frmMain::Bilder_Laden(int X, int y)
 {
+    // A drag begun on the old board does not drop onto the new one.
+    cancelDrag();
     const int last = Board::FeldAnz - X;
     for (int i = 0; i <= last && i < Board::FeldAnz; ++i) {
         addProgress(10);

@@ -39,7 +39,10 @@ int main(int argc, char **argv)
     CloseRequestFilter closeRequest(&mainWindow);
     app.installNativeEventFilter(&closeRequest);
     mainWindow.Form_Load();
-    const int code = app.exec();
+    // A main window closed while it was still being built (from the picture
+    // dialog of a first start, say) ends the process here: the event loop
+    // would otherwise run on with no window left to close.
+    const int code = mainWindow.isVisible() ? app.exec() : 0;
     if (mainWindow.solverBusy()) {
         // The solver's tables may still be building. Everything the player
         // keeps is written the moment it changes, so the process may end

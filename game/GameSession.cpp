@@ -68,7 +68,9 @@ GameState GameSession::savedState() const
     s.zuege = m_board.zuege();
     s.imgvis = imgvis;
     s.posAnz = PosAnz;
-    s.bild = Bild_org;
+    // The picture the board on screen was cut from: after a load that is the
+    // loaded game's picture, not the one p.cxa names.
+    s.bild = Bild_aktuell;
     s.hintUsed = m_hintUsed;
     return s;
 }

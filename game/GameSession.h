@@ -35,7 +35,7 @@ public:
     bool imgvis = false;                     // preview shown
     bool PosAnz = false;                     // position display shown
     QString Bild_org;                        // the picture reference of p.cxa
-    QString Bild_aktuell;                    // the path the picture is cut from
+    QString Bild_aktuell;                    // the path the board's picture was cut from
 
     // --- dealing ------------------------------------------------------------
     // A new deal: a fresh layout in ZArray, the counter at 0, not finished,

@@ -2,6 +2,7 @@
 
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
+#include "base/WindowPlacement.h"
 #include "base/AppIcon.h"
 #include "info/CursorFile.h"
 
@@ -233,9 +234,18 @@ int frmAbout::outerWidthTwips() const
 
 void frmAbout::Form_Load()
 {
-    // Top-right corner of the owner, right edges aligned.
-    const int left = m_ownerFrame.left() + m_ownerFrame.width() - outerWidthTwips();
-    move(Twips::px(left), Twips::px(m_ownerFrame.top()));
+    // Top-right corner of the owner, right edges aligned; placed again by
+    // its outer width once the frame is known.
+    QPointer<frmAbout> guard(this);
+    WindowPlacement::whenFramed(this, [guard] {
+        if (!guard)
+            return;
+        const QRect &owner = guard->m_ownerFrame;
+        const int left = owner.left() + owner.width() - guard->outerWidthTwips();
+        const QPoint target = Twips::point(left, owner.top());
+        if (guard->frameGeometry().topLeft() != target)
+            guard->move(target);
+    });
 
     m_lblTitle->setText(AppTitle);
     m_lblVersion->setText(versionLine(ZANDOR_VERSION_MAJOR, ZANDOR_VERSION_MINOR, ZANDOR_VERSION_PATCH));

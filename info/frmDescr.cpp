@@ -1,12 +1,14 @@
 #include "info/frmDescr.h"
 
 #include "base/Twips.h"
+#include "base/WindowPlacement.h"
 #include "base/AppIcon.h"
 #include "info/DescriptionText.h"
 
 #include <QAction>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QKeyEvent>
 
 const QString frmDescr::Caption = QStringLiteral("   Funktionsbeschreibung");
 
@@ -36,8 +38,13 @@ frmDescr::frmDescr(QWidget *owner, QPoint position)
     m_text1->setGeometry(Twips::rect(TextLeft, TextTop, TextWidth, TextHeight));
     m_text1->setReadOnly(true);
     m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Every line of the text stays one line, its indent kept: longer lines
+    // scroll sideways.
+    m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    // Esc closes the window, as it closes the About window.
+    m_text1->installEventFilter(this);
 
     // The client area below the menu bar keeps its designed size.
     setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
@@ -45,7 +52,7 @@ frmDescr::frmDescr(QWidget *owner, QPoint position)
 
 void frmDescr::Form_Load()
 {
-    move(Twips::px(m_position.x()), Twips::px(m_position.y()));
+    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
 
     // The text box takes each CR LF as a paragraph break: one line, one paragraph.
     m_text1->setPlainText(DescriptionText::text());
@@ -54,4 +61,21 @@ void frmDescr::Form_Load()
 void frmDescr::mnuClose_Click()
 {
     close();
+}
+
+bool frmDescr::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        mnuClose_Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmDescr::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        mnuClose_Click();
+    else
+        QMainWindow::keyPressEvent(event);
 }

@@ -27,6 +27,10 @@ public:
 public slots:
     void mnuClose_Click();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QPoint m_position;
     QPlainTextEdit *m_text1 = nullptr;

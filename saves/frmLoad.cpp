@@ -2,6 +2,7 @@
 
 #include "base/Meldung.h"
 #include "base/Twips.h"
+#include "base/WindowPlacement.h"
 #include "saves/SavedGame.h"
 
 #include <QCloseEvent>
@@ -76,7 +77,7 @@ void frmLoad::display(const QString &act)
 void frmLoad::Form_Load()
 {
     m_closing = false;
-    move(Twips::point(m_position.x(), m_position.y()));
+    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
     SavedGame::ensureFolder();
     refreshList();
 

@@ -4,6 +4,7 @@
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
 #include "base/AppIcon.h"
+#include "base/WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -12,8 +13,8 @@
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
-#include <QTimer>
 
 #include <cmath>
 #include <memory>
@@ -56,34 +57,10 @@ QLabel *copyOf(const QLabel *first)
     return label;
 }
 
-// Moves a top-level window so that its frame's upper-left corner is at
-// target. Before a window is shown its frame is unknown, and some window
-// managers then put the client area, not the frame, at the position given
-// (seen with modal dialogs); once the frame is known the window is moved
-// again. The check ends after a second or at the first correct placement.
-void placeFrameAt(QWidget *window, const QPoint &target)
-{
-    window->move(target);
-    auto *check = new QTimer(window);
-    check->setInterval(25);
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(check, &QTimer::timeout, window, [window, check, target, tries] {
-        const bool frameKnown = window->frameGeometry() != window->geometry();
-        if (window->isVisible() && frameKnown) {
-            if (window->frameGeometry().topLeft() != target)
-                window->move(target);
-            check->deleteLater();
-        } else if (++*tries >= 40) {
-            check->deleteLater();
-        }
-    });
-    check->start();
-}
-
 } // namespace
 
 frmTopTen::frmTopTen(QWidget *owner, QPoint position)
-    : QMainWindow(owner, Qt::Window)
+    : QMainWindow(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_position(position)
     , m_list(ProgramFolder::file(QLatin1String(ScoreList::FileName)))
 {
@@ -119,11 +96,13 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     mnuClose = menuBar()->addAction(QStringLiteral("Schliessen"));
     mnuClose->setObjectName(QStringLiteral("mnuClose"));
     connect(mnuClose, &QAction::triggered, this, &frmTopTen::mnuClose_Click);
+    // The rows are laid out for this size only.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void frmTopTen::Form_Load()
 {
-    placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
+    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
     File_Read();
     // Frame1 fills the window below the heading, with margins.
     const int W = Twips::fromPx(centralWidget()->width());
@@ -166,7 +145,8 @@ void frmTopTen::showRows()
         const ScoreList::Row &row = m_list.row(k);
         lblNr[k]->setText(row.nr);
         lblName[k]->setText(row.name);
-        lblScore[k]->setText(row.score);
+        // The score as a number, without the blanks that pad it in the file.
+        lblScore[k]->setText(row.score.trimmed());
     }
 }
 
@@ -231,7 +211,7 @@ QString frmTopTen::Start(QWidget *owner, const QRect &ownerFrame)
     box.setWindowTitle(InputTitle);
     box.setLabelText(InputPrompt);
     box.setTextValue(QString());
-    placeFrameAt(&box, QPoint(int(std::lround(left / Twips::PerPixel)), int(std::lround(top / Twips::PerPixel))));
+    WindowPlacement::placeFrameAt(&box, QPoint(int(std::lround(left / Twips::PerPixel)), int(std::lround(top / Twips::PerPixel))));
     const QString answer = box.exec() == QDialog::Accepted ? box.textValue() : QString();
 
     PlayerName = ScoreList::firstCharacters(answer, ScoreList::NameLength);

@@ -4,6 +4,7 @@
 // rules behind them are tested on the plain classes.
 #include "../WindowTestSupport.h"
 
+#include "app/FieldBox.h"
 #include "base/Twips.h"
 #include "info/DescriptionText.h"
 #include "info/frmAbout.h"
@@ -77,6 +78,7 @@ private slots:
     void changePicture();
     void functionKeysMatchTheDescription();
     void secondaryWindows();
+    void closedWhileStarting();
 };
 
 void TestWindows::cleanup()
@@ -129,6 +131,28 @@ void TestWindows::dragToWinToTheList()
     placeLayout(w, swapped(solvedLayout(), 11, 15));
     QCOMPARE(w.picBox(11)->Tag, QStringLiteral("leer"));
 
+    // While a tile that may go there is over the empty field, the field is
+    // white under the outline; a tile that may not leaves it dark. Esc puts
+    // the tile back: nothing lit, nothing counted.
+    const QColor normal = FieldBox::buttonFace();
+    QVERIFY(qGray(normal.rgb()) < 200);
+    auto pressAndHoverEmpty = [&](int from) {
+        QTest::mousePress(w.picBox(from), Qt::LeftButton, Qt::NoModifier, QPoint(52, 52));
+        QTest::mouseMove(w.picBox(from), w.picBox(from)->mapFromGlobal(w.picBox(11)->mapToGlobal(QPoint(52, 52))));
+    };
+    pressAndHoverEmpty(6);
+    QCOMPARE(w.picBox(11)->backColor(), normal);
+    QTest::keyClick(&w, Qt::Key_Escape);
+    pressAndHoverEmpty(10);
+    QCOMPARE(w.picBox(11)->backColor(), QColor(Qt::white));
+    QCOMPARE(w.Frame1()->grab().toImage().pixelColor(w.picBox(11)->geometry().center()), QColor(Qt::white));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QCOMPARE(w.picBox(11)->backColor(), normal);
+    QTest::mouseRelease(w.picBox(10), Qt::LeftButton, Qt::NoModifier,
+                        w.picBox(10)->mapFromGlobal(w.picBox(11)->mapToGlobal(QPoint(52, 52))));
+    QCOMPARE(w.zuege(), qint16(0));
+    QCOMPARE(tileShown(w.picBox(10)->picture()), 10);
+
     // A tile that is not next to the empty field counts and stays.
     dragField(w, 6, 11);
     QCOMPARE(w.Label(1)->text(), QStringLiteral("1"));
@@ -142,10 +166,19 @@ void TestWindows::dragToWinToTheList()
     dragField(w, 15, 11);
     QCOMPARE(won.count(), 1);
     QVERIFY(!w.picBox(0)->hasBorder());
+    // The won board is the picture without seams: every tile's corners
+    // show its own square's colour.
+    const QImage board = w.Frame1()->grab().toImage();
+    for (int k = 0; k < 15; ++k) {
+        const QRect r = w.picBox(k)->geometry();
+        for (const QPoint &p : {r.topLeft(), r.bottomRight(), r.center()})
+            QVERIFY2(similar(board.pixelColor(p), squareColor(k), 8), qPrintable(QString::number(k)));
+    }
     QTRY_VERIFY(asked);
     QTRY_VERIFY(openWindow<frmTopTen>());
     frmTopTen *list = openWindow<frmTopTen>();
     QCOMPARE(list->lblName[0]->text(), QStringLiteral("Anna"));
+    QCOMPARE(list->lblScore[1]->text(), QStringLiteral("0"));   // read from the file: no padding
     const QByteArray file = dir.read(QStringLiteral("scr.cxa"));
     QCOMPARE(file.size(), 210);
     QCOMPARE(file.left(42), QByteArray("2     Anna           0     Hanno Holzbein "));
@@ -318,12 +351,15 @@ void TestWindows::functionKeysMatchTheDescription()
     QVERIFY(!w.imgvis() && !w.imgTemp()->isVisible());
     QVERIFY(w.PosAnz());
 
-    // The arrow keys move the tile beside the empty field.
+    // The arrow keys move the tile beside the empty field, also while the
+    // menu bar has the keyboard after a menu was closed.
     const int left = w.session().board().emptyField() - 1;
     const int tile = w.session().board().tile(left);
     QTest::keyClick(&w, Qt::Key_Right);
     QCOMPARE(int(w.session().board().tile(15)), tile);
-    QCOMPARE(w.zuege(), qint16(1));
+    QTest::keyClick(w.menuBar(), Qt::Key_Left);
+    QCOMPARE(int(w.session().board().tile(left)), tile);
+    QCOMPARE(w.zuege(), qint16(2));
 }
 
 void TestWindows::secondaryWindows()
@@ -346,7 +382,10 @@ void TestWindows::secondaryWindows()
     QVERIFY(descr);
     QCOMPARE(framePos(descr), secondary);
     QCOMPARE(descr->Text1()->toPlainText(), DescriptionText::lines().join('\n'));
-    descr->close();
+    QCOMPARE(descr->Text1()->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QVERIFY(QTest::qWaitForWindowActive(descr));
+    QTest::keyClick(descr, Qt::Key_Escape);
+    QVERIFY(!descr->isVisible());
 
     w.mnuAbout->trigger();
     frmAbout *about = openWindow<frmAbout>();
@@ -355,6 +394,12 @@ void TestWindows::secondaryWindows()
     QCOMPARE(about->frameGeometry().top(), w.frameGeometry().top());
     QCOMPARE(about->lblVersion()->text(), QStringLiteral("Version " ZANDOR_PROJECT_VERSION));
     QVERIFY(about->isModal());
+    // Every window keeps the size its controls need.
+    for (QWidget *window : {static_cast<QWidget *>(&w), static_cast<QWidget *>(about)}) {
+        const QSize size = window->size();
+        window->resize(size + QSize(200, 200));
+        QCOMPARE(window->size(), size);
+    }
 
     // The main window closes whatever is open.
     {
@@ -365,6 +410,18 @@ void TestWindows::secondaryWindows()
     QVERIFY(!openWindow<frmLoad>());
     w.close();
     QVERIFY(!about->isVisible());
+}
+
+void TestWindows::closedWhileStarting()
+{
+    // No p.cxa: the picture dialog opens during start-up; closing the main
+    // window then closes the dialog and leaves no window behind.
+    ProgramDir dir(false);
+    frmMain w;
+    onNextModal<QFileDialog>([&w](QFileDialog *) { w.close(); });
+    w.Form_Load();
+    QVERIFY(!w.isVisible());
+    QVERIFY(!openWindow<QFileDialog>());
 }
 
 QTEST_MAIN(TestWindows)

@@ -334,6 +334,7 @@ void TestGame::savedStateRoundTrip()
     GameSession s;
     s.imgvis = true;
     s.Bild_org = QStringLiteral("/bilder/a.jpg");
+    s.Bild_aktuell = QStringLiteral("/spiele/b.jpg");
     s.applyLoaded(GameState{swapped(solved(), 14, 15), 3, false, false, QString(), false});
     s.board().place(1, 2);
     s.drop(15, 14);  // wins
@@ -343,7 +344,7 @@ void TestGame::savedStateRoundTrip()
     QCOMPARE(state.fields, solved());
     QCOMPARE(state.zuege, qint16(4));
     QVERIFY(state.imgvis && !state.posAnz && state.hintUsed);
-    QCOMPARE(state.bild, QStringLiteral("/bilder/a.jpg"));
+    QCOMPARE(state.bild, QStringLiteral("/spiele/b.jpg"));   // the picture on the board
 
     // A loaded game is played on, even after a win.
     s.applyLoaded(state);
