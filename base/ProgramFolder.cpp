@@ -2,13 +2,37 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace {
+
 QString &overridePath()
 {
     static QString p;
     return p;
 }
+
+const QString LibraryFolder = QStringLiteral("Images/originale");
+const QString DataMarker = QStringLiteral("Hand.cur");
+
+// Copies the regular files of `from` into `to`, leaving files of the same
+// name that are already there alone. The copies belong to the player, who
+// may replace them, whatever the installed files' permission bits are.
+void copyPictures(const QString &from, const QString &to)
+{
+    const QDir source(from);
+    const QFileInfoList pictures = source.entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
+    for (const QFileInfo &picture : pictures) {
+        const QString target = to + QLatin1Char('/') + picture.fileName();
+        if (QFileInfo::exists(target) || !QFile::copy(picture.filePath(), target))
+            continue;
+        QFile::setPermissions(target, QFile::permissions(target) | QFile::ReadOwner | QFile::WriteOwner);
+    }
+}
+
 } // namespace
 
 namespace ProgramFolder {
@@ -17,7 +41,11 @@ QString path()
 {
     if (!overridePath().isEmpty())
         return overridePath();
-    return QCoreApplication::applicationDirPath();
+    // Decided once per run: the first start may create and fill the folder.
+    static const QString decided =
+        choose(QCoreApplication::applicationDirPath(),
+               QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    return decided;
 }
 
 QString file(const QString &relative)
@@ -27,8 +55,48 @@ QString file(const QString &relative)
 
 void setPath(const QString &folder)
 {
-    QString f = QDir::cleanPath(folder);
-    overridePath() = folder.isEmpty() ? QString() : f;
+    overridePath() = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+}
+
+QString resource(const QString &name)
+{
+    const QString folder = overridePath().isEmpty() ? dataFolderFor(QCoreApplication::applicationDirPath())
+                                                    : overridePath();
+    return folder + QLatin1Char('/') + name;
+}
+
+QString dataFolderFor(const QString &executableFolder)
+{
+    const QString own = QDir::cleanPath(executableFolder);
+    if (QFileInfo(own + QLatin1Char('/') + DataMarker).isFile())
+        return own;
+    const QString shared = QDir::cleanPath(own + QStringLiteral("/../share/zandor"));
+    if (QFileInfo(shared).isDir())
+        return shared;
+    return own;
+}
+
+bool isWritable(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(folder + QStringLiteral("/.zandor-write-test-XXXXXX"));
+    return probe.open();
+}
+
+QString choose(const QString &executableFolder, const QString &dataHome)
+{
+    const QString own = QDir::cleanPath(executableFolder);
+    const QString data = dataFolderFor(own);
+    const bool installed = data != own;
+    if (!installed && isWritable(own))
+        return own;
+
+    const QString folder = QDir::cleanPath(dataHome + QStringLiteral("/zandor"));
+    const QString library = folder + QLatin1Char('/') + LibraryFolder;
+    if (!QFileInfo(library).isDir() && QDir().mkpath(library))
+        copyPictures(data + QLatin1Char('/') + LibraryFolder, library);
+    return folder;
 }
 
 } // namespace ProgramFolder
