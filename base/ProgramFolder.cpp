@@ -18,19 +18,13 @@ QString &overridePath()
 const QString LibraryFolder = QStringLiteral("Images/originale");
 const QString DataMarker = QStringLiteral("Hand.cur");
 
-// Copies the regular files of `from` into `to`, leaving files of the same
-// name that are already there alone. The copies belong to the player, who
-// may replace them, whatever the installed files' permission bits are.
+// Copies the regular files of `from` into the folder `to`. A picture that
+// cannot be copied is left out; the player can still choose any other.
 void copyPictures(const QString &from, const QString &to)
 {
-    const QDir source(from);
-    const QFileInfoList pictures = source.entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
-    for (const QFileInfo &picture : pictures) {
-        const QString target = to + QLatin1Char('/') + picture.fileName();
-        if (QFileInfo::exists(target) || !QFile::copy(picture.filePath(), target))
-            continue;
-        QFile::setPermissions(target, QFile::permissions(target) | QFile::ReadOwner | QFile::WriteOwner);
-    }
+    const QFileInfoList pictures = QDir(from).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
+    for (const QFileInfo &picture : pictures)
+        QFile::copy(picture.filePath(), to + QLatin1Char('/') + picture.fileName());
 }
 
 } // namespace
