@@ -55,9 +55,11 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.example.Zandor.metainfo.xml
 
 # The menu entry names the installed executable by its full path, known only
 # when installing (the prefix may be given to cmake --install).
+# Each install writes its own entry first (installs may run side by side).
 install(CODE "
   set(zandor_exec \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/zandor\")
-  set(zandor_entry \"${CMAKE_BINARY_DIR}/share/applications/zandor.desktop\")
+  string(MD5 zandor_target \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+  set(zandor_entry \"${CMAKE_BINARY_DIR}/share/applications/\${zandor_target}/zandor.desktop\")
   execute_process(COMMAND \"$<TARGET_FILE:zandor_make_icons>\" --desktop-entry
                           \"\${zandor_exec}\" zandor \"\${zandor_entry}\"
                   RESULT_VARIABLE zandor_result)
@@ -66,7 +68,12 @@ install(CODE "
   endif()
   file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
        TYPE FILE FILES \"\${zandor_entry}\")
+  file(REMOVE_RECURSE \"${CMAKE_BINARY_DIR}/share/applications/\${zandor_target}\")
 ")
+
+# Installing and packaging take what the build made; they do not build it
+# first (cpack would otherwise build every test as well).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 # --- the Debian package ---------------------------------------------------------------
 set(CPACK_GENERATOR DEB)

@@ -88,8 +88,10 @@ check_deb() {
   local depends
   depends="$(dpkg-deb -f "$deb" Depends)"
   echo "Depends: $depends"
-  for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libwmf-0.2-7 libwmflite-0.2-7 libfreetype6; do
-    grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
+  local names
+  names="$(tr ',' '\n' <<<"$depends" | sed -E 's/\(.*//; s/[[:space:]]//g')"
+  for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libwmf-0.2-7 libwmflite-0.2-7; do
+    grep -qxF "$package" <<<"$names" || fail "Depends lacks $package"
   done
   # The package's own menu entry starts the packaged executable.
   dpkg-deb -x "$deb" "$scratch/root"
