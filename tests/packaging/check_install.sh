@@ -40,8 +40,9 @@ compare_lists() {
 }
 
 check_install() {
-  # A prefix with a blank in it, as a home folder may have.
-  local prefix="$scratch/the prefix"
+  # A prefix with a blank and a per cent sign, which the menu entry's Exec
+  # line must quote and double.
+  local prefix="$scratch/the 100% prefix"
   cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" || { cat "$scratch/install.log"; fail "cmake --install"; return; }
   (cd "$prefix" && find . -type f -printf '%P\n' | LC_ALL=C sort) >"$scratch/found"
   expected_files | LC_ALL=C sort >"$scratch/expected"
@@ -62,7 +63,7 @@ check_install() {
   local entry="$prefix/share/applications/zandor.desktop"
   desktop-file-validate "$entry" || fail "desktop-file-validate on the installed entry"
   desktop-file-validate "$build/Zandor/zandor.desktop" || fail "desktop-file-validate on the program folder's entry"
-  grep -qx 'Exec="'"$prefix"'/bin/zandor"' "$entry" || fail "the installed entry does not start $prefix/bin/zandor: $(grep ^Exec= "$entry")"
+  grep -qxF 'Exec="'"${prefix//%/%%}"'/bin/zandor"' "$entry" || fail "the installed entry does not start $prefix/bin/zandor: $(grep ^Exec= "$entry")"
   grep -qx 'Icon=zandor' "$entry" || fail "the installed entry does not name the theme icon zandor"
   if grep -q '^Path=' "$entry"; then fail "the installed entry sets a working folder"; fi
   appstreamcli validate --no-net "$prefix/share/metainfo/org.example.Zandor.metainfo.xml" \
