@@ -27,6 +27,21 @@ void copyPictures(const QString &from, const QString &to)
         QFile::copy(picture.filePath(), to + QLatin1Char('/') + picture.fileName());
 }
 
+// The folder of the read-only data for an executable in executableFolder:
+// that folder itself when Hand.cur lies in it (a build folder, an unpacked
+// copy), else ../share/zandor when that exists (an installed game), else the
+// executable's folder.
+QString dataFolderFor(const QString &executableFolder)
+{
+    const QString own = QDir::cleanPath(executableFolder);
+    if (QFileInfo(own + QLatin1Char('/') + DataMarker).isFile())
+        return own;
+    const QString shared = QDir::cleanPath(own + QStringLiteral("/../share/zandor"));
+    if (QFileInfo(shared).isDir())
+        return shared;
+    return own;
+}
+
 } // namespace
 
 namespace ProgramFolder {
@@ -57,17 +72,6 @@ QString resource(const QString &name)
     const QString folder = overridePath().isEmpty() ? dataFolderFor(QCoreApplication::applicationDirPath())
                                                     : overridePath();
     return folder + QLatin1Char('/') + name;
-}
-
-QString dataFolderFor(const QString &executableFolder)
-{
-    const QString own = QDir::cleanPath(executableFolder);
-    if (QFileInfo(own + QLatin1Char('/') + DataMarker).isFile())
-        return own;
-    const QString shared = QDir::cleanPath(own + QStringLiteral("/../share/zandor"));
-    if (QFileInfo(shared).isDir())
-        return shared;
-    return own;
 }
 
 bool isWritable(const QString &folder)

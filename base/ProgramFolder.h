@@ -26,17 +26,11 @@ QString file(const QString &relative);
 void setPath(const QString &folder);
 
 // A read-only data file by name, e.g. resource("Hand.cur"): beside the
-// executable when the executable's folder holds the game's data, else in
-// ../share/zandor relative to it.
+// executable when Hand.cur lies there, else in ../share/zandor relative to
+// the executable when that folder exists.
 QString resource(const QString &name);
 
 // --- the decision, one step at a time (start-up and tests) ------------------
-
-// The folder that holds the read-only data for an executable in
-// executableFolder: that folder itself when Hand.cur lies in it, else
-// executableFolder/../share/zandor when that folder exists, else the
-// executable's folder.
-QString dataFolderFor(const QString &executableFolder);
 
 // True when a file can be created in folder by this process (tried, not
 // guessed from the permission bits, so it holds for root and for read-only

@@ -54,8 +54,6 @@ class TestProgramFolder : public QObject
 {
     Q_OBJECT
 private slots:
-    void dataFolder_data();
-    void dataFolder();
     void isWritable_data();
     void isWritable();
     void choose_data();
@@ -63,35 +61,6 @@ private slots:
     void laterStartKeepsThePlayersLibrary();
     void overrideServesFilesAndData();
 };
-
-// Layouts: "build" = executable folder with Hand.cur beside it, "installed" =
-// prefix/bin with prefix/share/zandor, "bare" = an executable alone.
-void TestProgramFolder::dataFolder_data()
-{
-    QTest::addColumn<QString>("layout");
-    QTest::addColumn<QString>("expected");   // relative to the temporary root
-    QTest::newRow("build folder") << "build" << "prefix/bin";
-    QTest::newRow("installed") << "installed" << "prefix/share/zandor";
-    QTest::newRow("executable alone") << "bare" << "prefix/bin";
-    QTest::newRow("both: beside the executable wins") << "both" << "prefix/bin";
-}
-
-void TestProgramFolder::dataFolder()
-{
-    QFETCH(QString, layout);
-    QFETCH(QString, expected);
-    QTemporaryDir root;
-    QVERIFY(root.isValid());
-    const QString bin = root.filePath(QStringLiteral("prefix/bin"));
-    QVERIFY(QDir().mkpath(bin));
-    if (layout == QLatin1String("build") || layout == QLatin1String("both"))
-        writeFile(bin + QStringLiteral("/Hand.cur"), "cursor");
-    if (layout == QLatin1String("installed") || layout == QLatin1String("both"))
-        writeFile(root.filePath(QStringLiteral("prefix/share/zandor/Hand.cur")), "cursor");
-    QCOMPARE(ProgramFolder::dataFolderFor(bin), root.filePath(expected));
-    // Spelt with a trailing slash and a detour, the answer is the same.
-    QCOMPARE(ProgramFolder::dataFolderFor(bin + QStringLiteral("/../bin/")), root.filePath(expected));
-}
 
 void TestProgramFolder::isWritable_data()
 {
@@ -129,6 +98,10 @@ void TestProgramFolder::isWritable()
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
+// Layouts: "build" = executable folder with Hand.cur and the library beside
+// it, "installed" = prefix/bin with them in prefix/share/zandor, "both" = a
+// build folder in a prefix that also has share/zandor, "bare" = an
+// executable alone.
 void TestProgramFolder::choose_data()
 {
     QTest::addColumn<QString>("layout");
@@ -136,6 +109,7 @@ void TestProgramFolder::choose_data()
     QTest::addColumn<bool>("besideExecutable");
     QTest::newRow("writable build folder") << "build" << false << true;
     QTest::newRow("writable executable alone") << "bare" << false << true;
+    QTest::newRow("build folder beside an installed copy") << "both" << false << true;
     QTest::newRow("installed, prefix writable") << "installed" << false << false;
     QTest::newRow("installed, prefix read-only") << "installed" << true << false;
     QTest::newRow("read-only unpacked copy") << "build" << true << false;
@@ -152,6 +126,8 @@ void TestProgramFolder::choose()
     const QString bin = prefix + QStringLiteral("/bin");
     const QString data = layout == QLatin1String("installed") ? prefix + QStringLiteral("/share/zandor") : bin;
     writeFile(bin + QStringLiteral("/zandor"), "executable");
+    if (layout == QLatin1String("both"))
+        writeFile(prefix + QStringLiteral("/share/zandor/Hand.cur"), "cursor");
     if (layout != QLatin1String("bare")) {
         writeFile(data + QStringLiteral("/Hand.cur"), "cursor");
         writeFile(data + QStringLiteral("/Images/originale/Eins.jpg"), Picture1);
