@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace {
@@ -42,6 +41,16 @@ QString dataFolderFor(const QString &executableFolder)
     return own;
 }
 
+// $XDG_DATA_HOME, which counts only as an absolute path; by default
+// ~/.local/share.
+QString dataHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return xdg;
+    return QDir::homePath() + QStringLiteral("/.local/share");
+}
+
 } // namespace
 
 namespace ProgramFolder {
@@ -51,9 +60,7 @@ QString path()
     if (!overridePath().isEmpty())
         return overridePath();
     // Decided once per run: the first start may create and fill the folder.
-    static const QString decided =
-        choose(QCoreApplication::applicationDirPath(),
-               QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    static const QString decided = choose(QCoreApplication::applicationDirPath(), dataHome());
     return decided;
 }
 
