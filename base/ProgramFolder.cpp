@@ -2,13 +2,55 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace {
+
 QString &overridePath()
 {
     static QString p;
     return p;
 }
+
+const QString LibraryFolder = QStringLiteral("Images/originale");
+const QString DataMarker = QStringLiteral("Hand.cur");
+
+// Copies the regular files of `from` into the folder `to`. A picture that
+// cannot be copied is left out; the player can still choose any other.
+void copyPictures(const QString &from, const QString &to)
+{
+    const QFileInfoList pictures = QDir(from).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
+    for (const QFileInfo &picture : pictures)
+        QFile::copy(picture.filePath(), to + QLatin1Char('/') + picture.fileName());
+}
+
+// The folder of the read-only data for an executable in executableFolder:
+// that folder itself when Hand.cur lies in it (a build folder, an unpacked
+// copy), else ../share/zandor when that exists (an installed game), else the
+// executable's folder.
+QString dataFolderFor(const QString &executableFolder)
+{
+    const QString own = QDir::cleanPath(executableFolder);
+    if (QFileInfo(own + QLatin1Char('/') + DataMarker).isFile())
+        return own;
+    const QString shared = QDir::cleanPath(own + QStringLiteral("/../share/zandor"));
+    if (QFileInfo(shared).isDir())
+        return shared;
+    return own;
+}
+
+// $XDG_DATA_HOME, which counts only as an absolute path; by default
+// ~/.local/share.
+QString dataHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return xdg;
+    return QDir::homePath() + QStringLiteral("/.local/share");
+}
+
 } // namespace
 
 namespace ProgramFolder {
@@ -17,7 +59,9 @@ QString path()
 {
     if (!overridePath().isEmpty())
         return overridePath();
-    return QCoreApplication::applicationDirPath();
+    // Decided once per run: the first start may create and fill the folder.
+    static const QString decided = choose(QCoreApplication::applicationDirPath(), dataHome());
+    return decided;
 }
 
 QString file(const QString &relative)
@@ -27,8 +71,37 @@ QString file(const QString &relative)
 
 void setPath(const QString &folder)
 {
-    QString f = QDir::cleanPath(folder);
-    overridePath() = folder.isEmpty() ? QString() : f;
+    overridePath() = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+}
+
+QString resource(const QString &name)
+{
+    const QString folder = overridePath().isEmpty() ? dataFolderFor(QCoreApplication::applicationDirPath())
+                                                    : overridePath();
+    return folder + QLatin1Char('/') + name;
+}
+
+bool isWritable(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(folder + QStringLiteral("/.zandor-write-test-XXXXXX"));
+    return probe.open();
+}
+
+QString choose(const QString &executableFolder, const QString &dataHome)
+{
+    const QString own = QDir::cleanPath(executableFolder);
+    const QString data = dataFolderFor(own);
+    const bool installed = data != own;
+    if (!installed && isWritable(own))
+        return own;
+
+    const QString folder = QDir::cleanPath(dataHome + QStringLiteral("/zandor"));
+    const QString library = folder + QLatin1Char('/') + LibraryFolder;
+    if (!QFileInfo(library).isDir() && QDir().mkpath(library))
+        copyPictures(data + QLatin1Char('/') + LibraryFolder, library);
+    return folder;
 }
 
 } // namespace ProgramFolder

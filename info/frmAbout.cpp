@@ -251,7 +251,7 @@ void frmAbout::Form_Load()
     m_lblVersion->setText(versionLine(ZANDOR_VERSION_MAJOR, ZANDOR_VERSION_MINOR, ZANDOR_VERSION_PATCH));
 
     // Without Hand.cur the links keep the ordinary pointer.
-    if (const std::optional<QCursor> hand = loadCursor(ProgramFolder::file(QStringLiteral("Hand.cur")))) {
+    if (const std::optional<QCursor> hand = loadCursor(ProgramFolder::resource(QStringLiteral("Hand.cur")))) {
         m_label1->setCursor(*hand);
         m_label2->setCursor(*hand);
     }

@@ -10,6 +10,7 @@ target_link_libraries(zandor_make_icons PRIVATE Qt6::Gui)
 set(ZANDOR_ICON_FILES
   ${ZANDOR_PROGRAM_DIR}/Hand.cur
   ${ZANDOR_PROGRAM_DIR}/zandor.png
+  ${ZANDOR_PROGRAM_DIR}/zandor-128.png
   ${ZANDOR_PROGRAM_DIR}/zandor-64.png
   ${ZANDOR_PROGRAM_DIR}/zandor-32.png
   ${ZANDOR_PROGRAM_DIR}/zandor.desktop)
