@@ -33,9 +33,12 @@ std::shared_ptr<const PatternDatabase> database(const QString &folder)
     return db;
 }
 
-Solver::Fields fieldsOf(const Board &board)
+// A layout that is no board gives one the solver reports as invalid.
+Tiles::Fields fieldsOf(const Board &board)
 {
-    return Solver::fromLayout(board.layoutFromTags());
+    Tiles::Fields none;
+    none.fill(-1);
+    return Tiles::fromLayout(board.layoutFromTags()).value_or(none);
 }
 
 // Runs job on the pool; its result is handed back to the window on the
@@ -93,7 +96,7 @@ void frmMain::startBestwert()
     m_hintField = -1;
     m_lblBestwert->setText(QStringLiteral("Bestwert: …"));
 
-    const Solver::Fields start = fieldsOf(m_board);
+    const Tiles::Fields start = fieldsOf(m_board);
     const QString folder = ProgramFolder::path();
     const auto cancel = m_solverCancel;
     runInBackground(
@@ -126,8 +129,8 @@ void frmMain::mnuHint_Click()
 {
     if (m_board.fertig())
         return;
-    const Solver::Fields now = fieldsOf(m_board);
-    if (!Solver::isSolvable(now)) {
+    const Tiles::Fields now = fieldsOf(m_board);
+    if (!Tiles::isSolvable(now)) {
         Meldung::zeigen(this, QStringLiteral("Diese Stellung kann nicht gelöst werden:\r\n"
                                              "kein Zug führt das Bild zusammen."));
         emit hintShown(-1);
