@@ -200,7 +200,11 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
     Pending *const batch = batchStore.data();
     std::size_t batched = 0;
     Entries current, next;
-    current.reserve(1);
+    // Room for as many entries as there are placements, more than any level
+    // holds: the arrays never grow and copy, and only what a level uses is
+    // ever touched.
+    current.reserve(count);
+    next.reserve(count);
     current.data[0] = start | region0;
     current.size = 1;
     std::uint8_t value = 0;
