@@ -127,9 +127,9 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
 {
     const int k = int(tiles.size());
     const std::size_t count = placements(k);
-    std::memset(table, Unreached, count);
-    // seen[rank]: one bit per region reached with that placement.
-    std::vector<std::uint8_t> seen(count, 0);
+    // Per placement: one bit per region reached (low byte), and the fewest
+    // moves (high byte), kept together so that a successor touches one line.
+    std::vector<std::uint16_t> seen(count, std::uint16_t(Unreached << 8));
 
     // A level entry holds the fields of the tiles, 4 bits each, the first
     // tile highest (so the order of entries is the order of ranks), and the
@@ -183,8 +183,7 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
     const std::uint32_t region0 =
         std::uint32_t(labels[~occ & 0xFFFF] >> (4 * Tiles::Empty)) & 0xF;
     const std::uint32_t r0 = PatternDatabase::rank(pos, k);
-    seen[r0] = std::uint8_t(1u << region0);
-    table[r0] = 0;
+    seen[r0] = std::uint16_t(1u << region0);
 
     // Successors are collected in batches and their visited bytes fetched
     // ahead, so that many memory accesses are under way at once.
@@ -217,13 +216,12 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
             const Pending &p = batch[b];
             const std::uint32_t number = std::uint32_t(labels[p.free] >> (4 * p.blank)) & 0xF;
             const std::uint32_t bit = 1u << number;
-            const std::uint32_t before = seen[p.rank];
-            seen[p.rank] = std::uint8_t(before | bit);
+            const std::uint32_t word = seen[p.rank];
+            const std::uint32_t before = word & 0xFF;
             out[n] = p.tiles | number;
             n += (before & bit) == 0;
             // The first region reached is reached by the fewest moves.
-            if (before == 0)
-                table[p.rank] = value;
+            seen[p.rank] = std::uint16_t(before == 0 ? (std::uint32_t(value) << 8) | bit : word | bit);
         }
         next.size = n;
         batched = 0;
@@ -306,6 +304,8 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
             std::swap(current, next);
         }
     }
+    for (std::size_t r = 0; r < count; ++r)
+        table[r] = std::uint8_t(seen[r] >> 8);
 }
 
 } // namespace
