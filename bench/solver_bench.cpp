@@ -1,13 +1,13 @@
 // Benchmark of the optimal solver.
 //
-//   solver_bench [--cache DIR] [--fresh] [--deals N] [--seed S] [--known FILE]
+//   solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S]
 //
 // Makes the pattern databases the way the game does (read from
 // DIR/solver.pdb, or built and written there when the file is unusable;
 // --fresh removes it first), then solves N random deals (100) dealt by the
 // game's shuffle from a generator seeded with S (1), and the positions of
-// FILE (positions.txt beside this source), whose published lengths are
-// checked. Every solution is replayed: it must bring its position home in
+// FILE (or --known FILE; positions.txt beside this source), whose published
+// lengths are checked. Every solution is replayed: it must bring its position home in
 // exactly the reported number of moves.
 //
 // Printed against their floors: the peak resident memory (VmHWM) of the bare
@@ -106,9 +106,10 @@ int main(int argc, char **argv)
             seed = args[++i].toULongLong();
         else if (a == QLatin1String("--fresh"))
             fresh = true;
+        else if (!a.startsWith(QLatin1String("--")))
+            known = a;
         else {
-            std::fprintf(stderr, "usage: solver_bench [--cache DIR] [--fresh] [--deals N] [--seed S]"
-                                 " [--known FILE]\n");
+            std::fprintf(stderr, "usage: solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S]\n");
             return 2;
         }
     }

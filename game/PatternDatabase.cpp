@@ -4,7 +4,6 @@
 #include "game/Tiles.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QtEndian>
 
@@ -50,17 +49,21 @@ constexpr std::size_t placements(int k)
     return n;
 }
 
-// CRC-32 (the common reflected polynomial 0xEDB88320).
+// CRC-32 (the common reflected polynomial 0xEDB88320), eight bytes a step:
+// t[j][b] is the CRC of byte b followed by j zero bytes.
 struct CrcTable {
-    std::uint32_t t[256];
+    std::uint32_t t[8][256];
     constexpr CrcTable() : t()
     {
         for (std::uint32_t i = 0; i < 256; ++i) {
             std::uint32_t c = i;
             for (int k = 0; k < 8; ++k)
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+            t[0][i] = c;
         }
+        for (int j = 1; j < 8; ++j)
+            for (std::uint32_t i = 0; i < 256; ++i)
+                t[j][i] = (t[j - 1][i] >> 8) ^ t[0][t[j - 1][i] & 0xFF];
     }
 };
 constexpr CrcTable Crc;
@@ -68,8 +71,15 @@ constexpr CrcTable Crc;
 std::uint32_t crc32(std::uint32_t crc, const std::uint8_t *data, std::size_t n)
 {
     crc = ~crc;
-    for (std::size_t i = 0; i < n; ++i)
-        crc = Crc.t[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    for (; n >= 8; n -= 8, data += 8) {
+        const std::uint32_t lo = crc ^ qFromLittleEndian<quint32>(data);
+        const std::uint32_t hi = qFromLittleEndian<quint32>(data + 4);
+        crc = Crc.t[7][lo & 0xFF] ^ Crc.t[6][(lo >> 8) & 0xFF] ^ Crc.t[5][(lo >> 16) & 0xFF]
+            ^ Crc.t[4][lo >> 24] ^ Crc.t[3][hi & 0xFF] ^ Crc.t[2][(hi >> 8) & 0xFF]
+            ^ Crc.t[1][(hi >> 16) & 0xFF] ^ Crc.t[0][hi >> 24];
+    }
+    for (; n; --n, ++data)
+        crc = Crc.t[0][(crc ^ *data) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
 
@@ -416,8 +426,7 @@ struct Fd {
 std::shared_ptr<const PatternDatabase> PatternDatabase::load(const QString &file, QString *why)
 {
     auto fail = [why](const char *reason) {
-        if (why)
-            *why = QString::fromLatin1(reason);
+        *why = QString::fromLatin1(reason);
         return std::shared_ptr<const PatternDatabase>();
     };
     // Non-blocking, so that a FIFO does not wait for a writer; the type is
@@ -458,8 +467,7 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::load(const QString &file
         return fail("checksum mismatch");
     if (!db->plausible())
         return fail("impossible values");
-    if (why)
-        why->clear();
+    why->clear();
     return db;
 }
 
@@ -467,8 +475,6 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::loadOrBuild(const QStrin
                                                                     Origin *origin,
                                                                     const Builder &builder)
 {
-    QElapsedTimer timer;
-    timer.start();
     Origin o;
     auto db = load(file, &o.cacheProblem);
     if (db) {
@@ -482,14 +488,12 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::loadOrBuild(const QStrin
             || S_ISREG(st.st_mode) || S_ISLNK(st.st_mode);
         o.written = db && replaceable && db->save(file);
     }
-    o.seconds = double(timer.nsecsElapsed()) / 1e9;
     if (origin)
         *origin = o;
     return db;
 }
 
-std::shared_ptr<const PatternDatabase> PatternDatabase::shared(const QString &folder,
-                                                               Origin *origin)
+std::shared_ptr<const PatternDatabase> PatternDatabase::shared(const QString &folder)
 {
     static std::mutex mutex;
     static std::map<QString, std::shared_ptr<const PatternDatabase>> instances;
@@ -498,7 +502,7 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::shared(const QString &fo
     auto it = instances.find(file);
     if (it != instances.end())
         return it->second;
-    auto db = loadOrBuild(file, origin);
+    auto db = loadOrBuild(file);
     instances.emplace(file, db);
     return db;
 }

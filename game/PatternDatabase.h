@@ -55,10 +55,6 @@ public:
     // Builds the tables in memory.
     static std::shared_ptr<const PatternDatabase> build();
 
-    // Reads a cache file; nullptr and the reason in *why when it cannot be
-    // trusted. Only a regular file is opened for reading.
-    static std::shared_ptr<const PatternDatabase> load(const QString &file, QString *why = nullptr);
-
     // Replaces the cache file atomically; false when that failed.
     bool save(const QString &file) const;
 
@@ -66,7 +62,6 @@ public:
         bool loaded = false;      // the cache file was read and trusted
         bool written = false;     // the tables were built and the file (re)written
         QString cacheProblem;     // why the file was not used ("" when loaded)
-        double seconds = 0;       // time spent loading or building and writing
     };
     using Builder = std::function<std::shared_ptr<const PatternDatabase>()>;
 
@@ -80,10 +75,8 @@ public:
 
     // The one instance of the tables per folder in the process, made by
     // loadOrBuild(folder + "/solver.pdb") on first use. Thread-safe:
-    // concurrent first calls wait for the one build. origin (optional) tells
-    // how the instance was made when this call made it.
-    static std::shared_ptr<const PatternDatabase> shared(const QString &folder,
-                                                         Origin *origin = nullptr);
+    // concurrent first calls wait for the one build.
+    static std::shared_ptr<const PatternDatabase> shared(const QString &folder);
 
     int groupOf(int tile) const { return m_groupOf[tile]; }
     const std::uint8_t *table(int g) const { return m_table[g]; }
@@ -108,6 +101,9 @@ public:
 
 private:
     PatternDatabase();
+    // Reads a cache file; nullptr and the reason in *why when it cannot be
+    // trusted. Only a regular file is opened for reading.
+    static std::shared_ptr<const PatternDatabase> load(const QString &file, QString *why);
     void writeHeader();
     std::uint32_t checksum() const;
     bool plausible() const;
