@@ -11,7 +11,7 @@
 // larger of the two bounds is used. Both bounds never overestimate, so the
 // first solution found is a shortest one.
 //
-// Usage: the databases are built (under two seconds) or read from the cache
+// Usage: the databases are built (about two seconds) or read from the cache
 // file solver.pdb on first use of PatternDatabase::shared; do that off the
 // user-interface thread. solve() may run on any thread, several at once, and
 // stops soon after *cancel becomes true.
