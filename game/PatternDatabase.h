@@ -52,9 +52,6 @@ public:
     // of three.
     static const std::vector<std::vector<int>> &groups();
 
-    // Builds the tables in memory.
-    static std::shared_ptr<const PatternDatabase> build();
-
     // Replaces the cache file atomically; false when that failed.
     bool save(const QString &file) const;
 
@@ -101,6 +98,8 @@ public:
 
 private:
     PatternDatabase();
+    // Builds the tables in memory.
+    static std::shared_ptr<const PatternDatabase> build();
     // Reads a cache file; nullptr and the reason in *why when it cannot be
     // trusted. Only a regular file is opened for reading.
     static std::shared_ptr<const PatternDatabase> load(const QString &file, QString *why);
