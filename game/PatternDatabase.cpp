@@ -8,6 +8,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -128,7 +129,7 @@ void orderByHighBits(const Entries &from, Entries &to, int shift, int bits)
 // A state is a placement and the region of free fields the blank is in: a
 // tile of the group can move only into a field of that region. The regions
 // of a placement are numbered in the order of their lowest fields (there are
-// at most 7, with 7 tiles). The search runs level by level; each level is
+// at most six, with six tiles). The search runs level by level; each level is
 // ordered by the fields of its first tiles, so that the successors of
 // consecutive states lie close together in the tables and memory is read in
 // a few running streams rather than at random.
@@ -147,33 +148,31 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
     const int keyBits = 4 * k + 4;
     auto shiftOf = [k](int i) { return 4 * (k - i); };
 
-    // For every set of free fields with 16 - k members: the number of the
-    // region of each field, 4 bits per field, and the lowest fields of the
-    // regions.
-    std::vector<std::uint64_t> labels(std::size_t(1) << 16, 0);
-    std::vector<std::uint16_t> lowest(std::size_t(1) << 16, 0);
+    // The sets of free fields with 16 - k members, numbered densely so that
+    // what is kept per set stays in the processor's cache: for each, the
+    // number of the region of each field (4 bits per field) and the fields
+    // of each region.
+    std::vector<std::uint16_t> setNumber(std::size_t(1) << 16, 0);
+    std::vector<std::uint64_t> labels;
+    std::vector<std::array<std::uint16_t, 8>> regions;
     for (std::uint32_t free = 0; free < (1u << 16); ++free) {
         if (__builtin_popcount(free) != 16 - k)
             continue;
+        setNumber[free] = std::uint16_t(labels.size());
         std::uint64_t l = 0;
+        std::array<std::uint16_t, 8> r{};
         std::uint32_t rest = free;
         for (std::uint64_t number = 0; rest; ++number) {
-            const int low = __builtin_ctz(rest);
-            const std::uint32_t region = flood(1u << low, free);
+            const std::uint32_t region = flood(rest & -rest, free);
             rest &= ~region;
-            lowest[free] |= std::uint16_t(1u << low);
+            r[number] = std::uint16_t(region);
             for (std::uint32_t m = region; m; m &= m - 1)
                 l |= number << (4 * __builtin_ctz(m));
         }
-        labels[free] = l;
+        labels.push_back(l);
+        regions.push_back(r);
     }
-    // The lowest field of region number n of a set of free fields.
-    auto lowestField = [&lowest](std::uint32_t free, int n) {
-        std::uint32_t lows = lowest[free];
-        for (int j = 0; j < n; ++j)
-            lows &= lows - 1;
-        return __builtin_ctz(lows);
-    };
+    auto label = [&](std::uint32_t free) { return labels[setNumber[free]]; };
 
     // Weight of digit i of the rank.
     std::int32_t weight[MaxGroupSize];
@@ -191,7 +190,7 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
         start |= std::uint32_t(pos[i]) << shiftOf(i);
     }
     const std::uint32_t region0 =
-        std::uint32_t(labels[~occ & 0xFFFF] >> (4 * Tiles::Empty)) & 0xF;
+        std::uint32_t(label(~occ & 0xFFFF) >> (4 * Tiles::Empty)) & 0xF;
     const std::uint32_t r0 = PatternDatabase::rank(pos, k);
     seen[r0] = std::uint16_t(1u << region0);
 
@@ -224,7 +223,7 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
         std::size_t n = next.size;
         for (std::size_t b = 0; b < batched; ++b) {
             const Pending &p = batch[b];
-            const std::uint32_t number = std::uint32_t(labels[p.free] >> (4 * p.blank)) & 0xF;
+            const std::uint32_t number = std::uint32_t(label(p.free) >> (4 * p.blank)) & 0xF;
             const std::uint32_t bit = 1u << number;
             const std::uint32_t word = seen[p.rank];
             const std::uint32_t before = word & 0xFF;
@@ -255,7 +254,7 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
             }
             const std::int32_t r = std::int32_t(PatternDatabase::rank(pos, k));
             const std::uint32_t free = ~occ & 0xFFFF;
-            const std::uint32_t region = flood(1u << lowestField(free, int(s & 0xF)), free);
+            const std::uint32_t region = regions[setNumber[free]][s & 0xF];
             const std::uint32_t tilesOnly = s & ~0xFu;
             // The tile in slot i slides from its field into the blank on a
             // neighbouring field of the blank's region; the blank takes its
