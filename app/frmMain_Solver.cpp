@@ -89,7 +89,7 @@ void frmMain::startBestwert(quint64 deal)
                 return Solver::Result{Solver::Status::Invalid};
             if (cancel->load())
                 return Solver::Result{Solver::Status::Cancelled};
-            return Solver(folder).solve(*start, cancel.get());
+            return Solver(PatternDatabase::shared(folder)).solve(*start, cancel.get());
         },
         [deal](frmMain *w, const Solver::Result &r) {
             if (deal != w->m_session.dealNumber())
@@ -126,7 +126,7 @@ void frmMain::mnuHint_Click()
     const Tiles::Fields board = *now;
     runInBackground(
         solverPool(), this,
-        [board, folder, cancel] { return Solver(folder).hint(board, cancel.get()); },
+        [board, folder, cancel] { return Solver(PatternDatabase::shared(folder)).hint(board, cancel.get()); },
         [position](frmMain *w, std::optional<int> field) {
             if (position != w->m_session.positionNumber() || !field || w->m_session.fertig())
                 return;

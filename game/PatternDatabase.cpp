@@ -1,23 +1,30 @@
 #include "game/PatternDatabase.h"
 
+#include "base/FileAccess.h"
+#include "game/Tiles.h"
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QSaveFile>
+#include <QtEndian>
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cstring>
-#include <map>
-#include <memory>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 const char *const PatternDatabase::CacheFileName = "solver.pdb";
 
 namespace {
 
 constexpr char Magic[8] = {'Z', 'A', 'N', 'D', 'O', 'R', 'P', 'D'};
-constexpr int MaxGroups = 8;
-constexpr int MaxGroupSize = 7;
+constexpr int MaxGroupSize = PatternDatabase::MaxGroupSize;
+constexpr int GroupCount = PatternDatabase::GroupCount;
+constexpr std::size_t HeaderSize = 32 + 4 * GroupCount + 4;
+constexpr std::size_t CrcOffset = HeaderSize - 4;
 constexpr std::uint8_t Unreached = 0xFF;
 
 // The fields of free reachable from seed through orthogonal steps.
@@ -34,7 +41,7 @@ inline std::uint32_t flood(std::uint32_t seed, std::uint32_t free)
     return r;
 }
 
-std::size_t placements(int k)
+constexpr std::size_t placements(int k)
 {
     std::size_t n = 1;
     for (int i = 0; i < k; ++i)
@@ -42,40 +49,38 @@ std::size_t placements(int k)
     return n;
 }
 
-// CRC-32 (the common reflected polynomial 0xEDB88320).
+// CRC-32 (the common reflected polynomial 0xEDB88320), eight bytes a step:
+// t[j][b] is the CRC of byte b followed by j zero bytes.
 struct CrcTable {
-    std::uint32_t t[256];
+    std::uint32_t t[8][256];
     constexpr CrcTable() : t()
     {
         for (std::uint32_t i = 0; i < 256; ++i) {
             std::uint32_t c = i;
             for (int k = 0; k < 8; ++k)
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+            t[0][i] = c;
         }
+        for (int j = 1; j < 8; ++j)
+            for (std::uint32_t i = 0; i < 256; ++i)
+                t[j][i] = (t[j - 1][i] >> 8) ^ t[0][t[j - 1][i] & 0xFF];
     }
 };
 constexpr CrcTable Crc;
 
-std::uint32_t crc32(std::uint32_t crc, const char *data, std::size_t n)
+std::uint32_t crc32(std::uint32_t crc, const std::uint8_t *data, std::size_t n)
 {
     crc = ~crc;
-    for (std::size_t i = 0; i < n; ++i)
-        crc = Crc.t[(crc ^ std::uint8_t(data[i])) & 0xFF] ^ (crc >> 8);
+    for (; n >= 8; n -= 8, data += 8) {
+        const std::uint32_t lo = crc ^ qFromLittleEndian<quint32>(data);
+        const std::uint32_t hi = qFromLittleEndian<quint32>(data + 4);
+        crc = Crc.t[7][lo & 0xFF] ^ Crc.t[6][(lo >> 8) & 0xFF] ^ Crc.t[5][(lo >> 16) & 0xFF]
+            ^ Crc.t[4][lo >> 24] ^ Crc.t[3][hi & 0xFF] ^ Crc.t[2][(hi >> 8) & 0xFF]
+            ^ Crc.t[1][(hi >> 16) & 0xFF] ^ Crc.t[0][hi >> 24];
+    }
+    for (; n; --n, ++data)
+        crc = Crc.t[0][(crc ^ *data) & 0xFF] ^ (crc >> 8);
     return ~crc;
-}
-
-void putU32(QByteArray &out, std::uint32_t v)
-{
-    const char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
-                       char((v >> 24) & 0xFF)};
-    out.append(b, 4);
-}
-
-std::uint32_t getU32(const char *p)
-{
-    return std::uint32_t(std::uint8_t(p[0])) | (std::uint32_t(std::uint8_t(p[1])) << 8)
-        | (std::uint32_t(std::uint8_t(p[2])) << 16) | (std::uint32_t(std::uint8_t(p[3])) << 24);
 }
 
 // A growing array of level entries. Its memory is not cleared, so pages
@@ -123,17 +128,18 @@ void orderByHighBits(const Entries &from, Entries &to, int shift, int bits)
 // A state is a placement and the region of free fields the blank is in: a
 // tile of the group can move only into a field of that region. The regions
 // of a placement are numbered in the order of their lowest fields (there are
-// at most 7, with 7 tiles). The search runs level by level; each level is
+// at most six, with six tiles). The search runs level by level; each level is
 // ordered by the fields of its first tiles, so that the successors of
 // consecutive states lie close together in the tables and memory is read in
 // a few running streams rather than at random.
-std::vector<std::uint8_t> buildTable(const std::vector<int> &tiles)
+// table receives 16!/(16-k)! bytes.
+void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
 {
     const int k = int(tiles.size());
     const std::size_t count = placements(k);
-    std::vector<std::uint8_t> table(count, Unreached);
-    // seen[rank]: one bit per region reached with that placement.
-    std::vector<std::uint8_t> seen(count, 0);
+    // Per placement: one bit per region reached (low byte), and the fewest
+    // moves (high byte), kept together so that a successor touches one line.
+    std::vector<std::uint16_t> seen(count, std::uint16_t(Unreached << 8));
 
     // A level entry holds the fields of the tiles, 4 bits each, the first
     // tile highest (so the order of entries is the order of ranks), and the
@@ -141,33 +147,31 @@ std::vector<std::uint8_t> buildTable(const std::vector<int> &tiles)
     const int keyBits = 4 * k + 4;
     auto shiftOf = [k](int i) { return 4 * (k - i); };
 
-    // For every set of free fields with 16 - k members: the number of the
-    // region of each field, 4 bits per field, and the lowest fields of the
-    // regions.
-    std::vector<std::uint64_t> labels(std::size_t(1) << 16, 0);
-    std::vector<std::uint16_t> lowest(std::size_t(1) << 16, 0);
+    // The sets of free fields with 16 - k members, numbered densely so that
+    // what is kept per set stays in the processor's cache: for each, the
+    // number of the region of each field (4 bits per field) and the fields
+    // of each region.
+    std::vector<std::uint16_t> setNumber(std::size_t(1) << 16, 0);
+    std::vector<std::uint64_t> labels;
+    std::vector<std::array<std::uint16_t, 8>> regions;
     for (std::uint32_t free = 0; free < (1u << 16); ++free) {
         if (__builtin_popcount(free) != 16 - k)
             continue;
+        setNumber[free] = std::uint16_t(labels.size());
         std::uint64_t l = 0;
+        std::array<std::uint16_t, 8> r{};
         std::uint32_t rest = free;
         for (std::uint64_t number = 0; rest; ++number) {
-            const int low = __builtin_ctz(rest);
-            const std::uint32_t region = flood(1u << low, free);
+            const std::uint32_t region = flood(rest & -rest, free);
             rest &= ~region;
-            lowest[free] |= std::uint16_t(1u << low);
+            r[number] = std::uint16_t(region);
             for (std::uint32_t m = region; m; m &= m - 1)
                 l |= number << (4 * __builtin_ctz(m));
         }
-        labels[free] = l;
+        labels.push_back(l);
+        regions.push_back(r);
     }
-    // The lowest field of region number n of a set of free fields.
-    auto lowestField = [&lowest](std::uint32_t free, int n) {
-        std::uint32_t lows = lowest[free];
-        for (int j = 0; j < n; ++j)
-            lows &= lows - 1;
-        return __builtin_ctz(lows);
-    };
+    auto label = [&](std::uint32_t free) { return labels[setNumber[free]]; };
 
     // Weight of digit i of the rank.
     std::int32_t weight[MaxGroupSize];
@@ -185,10 +189,9 @@ std::vector<std::uint8_t> buildTable(const std::vector<int> &tiles)
         start |= std::uint32_t(pos[i]) << shiftOf(i);
     }
     const std::uint32_t region0 =
-        std::uint32_t(labels[~occ & 0xFFFF] >> (4 * PatternDatabase::Empty)) & 0xF;
+        std::uint32_t(label(~occ & 0xFFFF) >> (4 * Tiles::Empty)) & 0xF;
     const std::uint32_t r0 = PatternDatabase::rank(pos, k);
-    seen[r0] = std::uint8_t(1u << region0);
-    table[r0] = 0;
+    seen[r0] = std::uint16_t(1u << region0);
 
     // Successors are collected in batches and their visited bytes fetched
     // ahead, so that many memory accesses are under way at once.
@@ -204,7 +207,11 @@ std::vector<std::uint8_t> buildTable(const std::vector<int> &tiles)
     Pending *const batch = batchStore.data();
     std::size_t batched = 0;
     Entries current, next;
-    current.reserve(1);
+    // Room for as many entries as there are placements, more than any level
+    // holds: the arrays never grow and copy, and only what a level uses is
+    // ever touched.
+    current.reserve(count);
+    next.reserve(count);
     current.data[0] = start | region0;
     current.size = 1;
     std::uint8_t value = 0;
@@ -215,15 +222,14 @@ std::vector<std::uint8_t> buildTable(const std::vector<int> &tiles)
         std::size_t n = next.size;
         for (std::size_t b = 0; b < batched; ++b) {
             const Pending &p = batch[b];
-            const std::uint32_t number = std::uint32_t(labels[p.free] >> (4 * p.blank)) & 0xF;
+            const std::uint32_t number = std::uint32_t(label(p.free) >> (4 * p.blank)) & 0xF;
             const std::uint32_t bit = 1u << number;
-            const std::uint32_t before = seen[p.rank];
-            seen[p.rank] = std::uint8_t(before | bit);
+            const std::uint32_t word = seen[p.rank];
+            const std::uint32_t before = word & 0xFF;
             out[n] = p.tiles | number;
             n += (before & bit) == 0;
             // The first region reached is reached by the fewest moves.
-            if (before == 0)
-                table[p.rank] = value;
+            seen[p.rank] = std::uint16_t(before == 0 ? (std::uint32_t(value) << 8) | bit : word | bit);
         }
         next.size = n;
         batched = 0;
@@ -247,7 +253,7 @@ std::vector<std::uint8_t> buildTable(const std::vector<int> &tiles)
             }
             const std::int32_t r = std::int32_t(PatternDatabase::rank(pos, k));
             const std::uint32_t free = ~occ & 0xFFFF;
-            const std::uint32_t region = flood(1u << lowestField(free, int(s & 0xF)), free);
+            const std::uint32_t region = regions[setNumber[free]][s & 0xF];
             const std::uint32_t tilesOnly = s & ~0xFu;
             // The tile in slot i slides from its field into the blank on a
             // neighbouring field of the blank's region; the blank takes its
@@ -306,87 +312,67 @@ std::vector<std::uint8_t> buildTable(const std::vector<int> &tiles)
             std::swap(current, next);
         }
     }
-    return table;
+    for (std::size_t r = 0; r < count; ++r)
+        table[r] = std::uint8_t(seen[r] >> 8);
 }
 
 } // namespace
 
-PatternDatabase::Groups PatternDatabase::defaultGroups()
+const std::vector<std::vector<int>> &PatternDatabase::groups()
 {
     // Fields:   0  1  2  3      groups:  C  C  C  A
     //           4  5  6  7               B  B  A  A
     //           8  9 10 11               B  B  A  A
     //          12 13 14  .               B  B  A  .
-    return {{3, 6, 7, 10, 11, 14}, {4, 5, 8, 9, 12, 13}, {0, 1, 2}};
+    static const std::vector<std::vector<int>> g{{3, 6, 7, 10, 11, 14}, {4, 5, 8, 9, 12, 13}, {0, 1, 2}};
+    return g;
 }
 
-bool PatternDatabase::isPartition(const Groups &groups)
+PatternDatabase::PatternDatabase()
 {
-    if (groups.empty() || groups.size() > std::size_t(MaxGroups))
-        return false;
-    bool used[15] = {};
-    int total = 0;
-    for (const auto &g : groups) {
-        if (g.empty() || g.size() > std::size_t(MaxGroupSize))
-            return false;
-        for (int t : g) {
-            if (t < 0 || t > 14 || used[t])
-                return false;
-            used[t] = true;
-            ++total;
-        }
-    }
-    return total == 15;
-}
-
-void PatternDatabase::setGroups(const Groups &groups)
-{
-    m_groups = groups;
     std::fill(std::begin(m_groupOf), std::end(m_groupOf), -1);
-    for (int g = 0; g < int(groups.size()); ++g)
-        for (int t : groups[g])
+    m_size = HeaderSize;
+    for (int g = 0; g < GroupCount; ++g) {
+        for (int t : groups()[g])
             m_groupOf[t] = g;
+        m_size += placements(int(groups()[g].size()));
+    }
+    // Not cleared: pages that are never written do not count against the
+    // process, and every byte is written by the build or the read.
+    m_file.reset(new std::uint8_t[m_size]);
+    std::uint8_t *t = m_file.get() + HeaderSize;
+    for (int g = 0; g < GroupCount; ++g) {
+        m_table[g] = t;
+        t += placements(int(groups()[g].size()));
+    }
 }
 
-int PatternDatabase::value(int g, const int *tilePos) const
+// Everything before the checksum; a cache file must start with exactly this.
+void PatternDatabase::writeHeader()
 {
-    const auto &tiles = m_groups[g];
-    int pos[MaxGroupSize];
-    const int k = int(tiles.size());
-    for (int i = 0; i < k; ++i)
-        pos[i] = tilePos[tiles[i]];
-    return m_tables[g][rank(pos, k)];
+    std::uint8_t *h = m_file.get();
+    std::memcpy(h, Magic, sizeof Magic);
+    qToLittleEndian<quint32>(FormatVersion, h + 8);
+    qToLittleEndian<quint32>(GroupCount, h + 12);
+    for (int t = 0; t < 16; ++t)
+        h[16 + t] = t < Tiles::Empty ? std::uint8_t(m_groupOf[t]) : 0xFF;
+    for (int g = 0; g < GroupCount; ++g)
+        qToLittleEndian<quint32>(quint32(placements(int(groups()[g].size()))), h + 32 + 4 * g);
 }
 
-int PatternDatabase::heuristic(const int *tilePos) const
+std::uint32_t PatternDatabase::checksum() const
 {
-    int h = 0;
-    for (int g = 0; g < groupCount(); ++g)
-        h += value(g, tilePos);
-    return h;
+    const std::uint32_t crc = crc32(0, m_file.get(), CrcOffset);
+    return crc32(crc, m_file.get() + HeaderSize, m_size - HeaderSize);
 }
 
-std::size_t PatternDatabase::memoryBytes() const
+std::shared_ptr<const PatternDatabase> PatternDatabase::build()
 {
-    std::size_t n = 0;
-    for (const auto &t : m_tables)
-        n += t.size();
-    return n;
-}
-
-bool PatternDatabase::sameTables(const PatternDatabase &other) const
-{
-    return m_groups == other.m_groups && m_tables == other.m_tables;
-}
-
-std::shared_ptr<const PatternDatabase> PatternDatabase::build(const Groups &groups)
-{
-    if (!isPartition(groups))
-        return nullptr;
     std::shared_ptr<PatternDatabase> db(new PatternDatabase);
-    db->setGroups(groups);
-    for (const auto &g : groups)
-        db->m_tables.push_back(buildTable(g));
+    db->writeHeader();
+    for (int g = 0; g < GroupCount; ++g)
+        buildTable(groups()[g], db->m_table[g]);
+    qToLittleEndian<quint32>(db->checksum(), db->m_file.get() + CrcOffset);
     return db;
 }
 
@@ -394,121 +380,92 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::build(const Groups &grou
 // and the home placement needs no move.
 bool PatternDatabase::plausible() const
 {
-    for (int g = 0; g < groupCount(); ++g) {
-        const auto &t = m_tables[g];
-        if (t.size() != placements(int(m_groups[g].size())))
+    for (int g = 0; g < GroupCount; ++g) {
+        const auto &tiles = groups()[g];
+        const std::size_t n = placements(int(tiles.size()));
+        if (std::memchr(m_table[g], Unreached, n) != nullptr)
             return false;
-        if (std::memchr(t.data(), Unreached, t.size()) != nullptr)
-            return false;
-        int home[MaxGroupSize];
-        for (std::size_t i = 0; i < m_groups[g].size(); ++i)
-            home[i] = m_groups[g][i];
-        if (t[rank(home, int(m_groups[g].size()))] != 0)
+        if (m_table[g][rank(tiles.data(), int(tiles.size()))] != 0)
             return false;
     }
     return true;
 }
 
-QByteArray PatternDatabase::serialize() const
+bool PatternDatabase::save(const QString &file) const
 {
-    QByteArray out;
-    out.reserve(int(64 + memoryBytes()));
-    out.append(Magic, sizeof Magic);
-    putU32(out, FormatVersion);
-    putU32(out, std::uint32_t(groupCount()));
-    for (int t = 0; t < Fields; ++t)
-        out.append(char(t < 15 ? m_groupOf[t] : 0xFF));
-    for (const auto &t : m_tables)
-        putU32(out, std::uint32_t(t.size()));
-    std::uint32_t crc = crc32(0, out.constData(), std::size_t(out.size()));
-    for (const auto &t : m_tables)
-        crc = crc32(crc, reinterpret_cast<const char *>(t.data()), t.size());
-    putU32(out, crc);
-    for (const auto &t : m_tables)
-        out.append(reinterpret_cast<const char *>(t.data()), int(t.size()));
-    return out;
+    return FileAccess::writeAtomically(
+        file, QByteArray::fromRawData(reinterpret_cast<const char *>(m_file.get()), qsizetype(m_size)));
 }
 
-bool PatternDatabase::save(const QString &file, QString *why) const
+namespace {
+
+// Reads up to n bytes; fewer only at the end of the file or on an error.
+std::size_t readFully(int fd, std::uint8_t *to, std::size_t n)
 {
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (why)
-            *why = f.errorString();
-        return false;
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, to + got, n - got);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        got += std::size_t(r);
     }
-    const QByteArray bytes = serialize();
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
-        if (why)
-            *why = f.errorString();
-        f.cancelWriting();
-        return false;
-    }
-    return true;
+    return got;
 }
 
-std::shared_ptr<const PatternDatabase> PatternDatabase::load(const QString &file, QString *why,
-                                                             const Groups &groups)
+struct Fd {
+    int fd;
+    ~Fd() { if (fd >= 0) ::close(fd); }
+};
+
+} // namespace
+
+std::shared_ptr<const PatternDatabase> PatternDatabase::load(const QString &file, QString *why)
 {
-    auto fail = [why](const QString &reason) {
-        if (why)
-            *why = reason;
+    auto fail = [why](const char *reason) {
+        *why = QString::fromLatin1(reason);
         return std::shared_ptr<const PatternDatabase>();
     };
-    if (!isPartition(groups))
-        return fail(QStringLiteral("invalid groups"));
-    QFile f(file);
-    if (!f.exists())
-        return fail(QStringLiteral("missing"));
-    if (!f.open(QIODevice::ReadOnly))
-        return fail(f.errorString());
+    // Non-blocking, so that a FIFO does not wait for a writer; the type is
+    // then checked on what was really opened.
+    const Fd f{::open(QFile::encodeName(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (f.fd < 0)
+        return fail(errno == ENOENT || errno == ENOTDIR ? "missing" : "cannot be opened");
+    struct stat st;
+    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return fail("not a regular file");
 
     std::shared_ptr<PatternDatabase> db(new PatternDatabase);
-    db->setGroups(groups);
-    const int G = db->groupCount();
-    const qint64 headerSize = 32 + 4 * G + 4;
-    qint64 payload = 0;
-    for (const auto &g : groups)
-        payload += qint64(placements(int(g.size())));
-    // Read no more than an intact file can hold, plus one byte to see excess.
-    const QByteArray bytes = f.read(headerSize + payload + 1);
-    const char *p = bytes.constData();
-    if (bytes.size() >= qint64(sizeof Magic) && std::memcmp(p, Magic, sizeof Magic) != 0)
-        return fail(QStringLiteral("not a pattern database"));
-    if (bytes.size() < headerSize)
-        return fail(QStringLiteral("truncated header"));
-    if (getU32(p + 8) != FormatVersion)
-        return fail(QStringLiteral("other format version"));
-    if (getU32(p + 12) != std::uint32_t(G))
-        return fail(QStringLiteral("other groups"));
-    for (int t = 0; t < Fields; ++t) {
-        const std::uint8_t expected = t < 15 ? std::uint8_t(db->m_groupOf[t]) : 0xFF;
-        if (std::uint8_t(p[16 + t]) != expected)
-            return fail(QStringLiteral("other groups"));
-    }
-    for (int g = 0; g < G; ++g)
-        if (getU32(p + 32 + 4 * g) != placements(int(groups[g].size())))
-            return fail(QStringLiteral("other table sizes"));
-    if (bytes.size() < headerSize + payload)
-        return fail(QStringLiteral("truncated"));
-    if (bytes.size() > headerSize + payload)
-        return fail(QStringLiteral("trailing bytes"));
-    const std::uint32_t stored = getU32(p + headerSize - 4);
-    std::uint32_t crc = crc32(0, p, std::size_t(headerSize - 4));
-    crc = crc32(crc, p + headerSize, std::size_t(payload));
-    if (crc != stored)
-        return fail(QStringLiteral("checksum mismatch"));
-    const char *q = p + headerSize;
-    for (int g = 0; g < G; ++g) {
-        const std::size_t n = placements(int(groups[g].size()));
-        db->m_tables.emplace_back(reinterpret_cast<const std::uint8_t *>(q),
-                                  reinterpret_cast<const std::uint8_t *>(q) + n);
-        q += n;
-    }
+    std::uint8_t *p = db->m_file.get();
+    const std::size_t header = readFully(f.fd, p, HeaderSize);
+    if (header >= sizeof Magic && std::memcmp(p, Magic, sizeof Magic) != 0)
+        return fail("not a pattern database");
+    if (header < HeaderSize)
+        return fail("truncated header");
+    const std::uint32_t stored = qFromLittleEndian<quint32>(p + CrcOffset);
+    // Compare the rest of the header with the one these tables have.
+    std::uint8_t read[CrcOffset];
+    std::memcpy(read, p, CrcOffset);
+    db->writeHeader();
+    if (qFromLittleEndian<quint32>(read + 8) != FormatVersion)
+        return fail("other format version");
+    if (std::memcmp(read, p, 32) != 0)
+        return fail("other groups");
+    if (std::memcmp(read, p, CrcOffset) != 0)
+        return fail("other table sizes");
+    const std::size_t payload = db->m_size - HeaderSize;
+    if (readFully(f.fd, p + HeaderSize, payload) < payload)
+        return fail("truncated");
+    std::uint8_t extra;
+    if (readFully(f.fd, &extra, 1) != 0)
+        return fail("trailing bytes");
+    qToLittleEndian<quint32>(stored, p + CrcOffset);
+    if (db->checksum() != stored)
+        return fail("checksum mismatch");
     if (!db->plausible())
-        return fail(QStringLiteral("impossible values"));
-    if (why)
-        why->clear();
+        return fail("impossible values");
+    why->clear();
     return db;
 }
 
@@ -516,38 +473,32 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::loadOrBuild(const QStrin
                                                                     Origin *origin,
                                                                     const Builder &builder)
 {
-    QElapsedTimer timer;
-    timer.start();
     Origin o;
     auto db = load(file, &o.cacheProblem);
     if (db) {
         o.loaded = true;
     } else {
         db = builder ? builder() : build();
-        if (db) {
-            QString why;
-            o.written = db->save(file, &why);
-            if (!o.written)
-                o.writeProblem = why;
-        }
+        // A folder, FIFO or device standing at the name is left alone; a
+        // link is replaced by the new file, its target is not written.
+        struct stat st;
+        const bool replaceable = ::lstat(QFile::encodeName(file).constData(), &st) != 0
+            || S_ISREG(st.st_mode) || S_ISLNK(st.st_mode);
+        o.written = db && replaceable && db->save(file);
     }
-    o.seconds = double(timer.nsecsElapsed()) / 1e9;
     if (origin)
         *origin = o;
     return db;
 }
 
-std::shared_ptr<const PatternDatabase> PatternDatabase::shared(const QString &folder,
-                                                               Origin *origin)
+std::shared_ptr<const PatternDatabase> PatternDatabase::shared(const QString &folder)
 {
+    // The tables are the same for every program folder: once loaded or
+    // built they serve the whole process.
     static std::mutex mutex;
-    static std::map<QString, std::shared_ptr<const PatternDatabase>> instances;
-    const QString file = QDir(folder).filePath(QString::fromLatin1(CacheFileName));
+    static std::shared_ptr<const PatternDatabase> instance;
     const std::lock_guard<std::mutex> lock(mutex);
-    auto it = instances.find(file);
-    if (it != instances.end())
-        return it->second;
-    auto db = loadOrBuild(file, origin);
-    instances.emplace(file, db);
-    return db;
+    if (!instance)
+        instance = loadOrBuild(QDir(folder).filePath(QString::fromLatin1(CacheFileName)));
+    return instance;
 }

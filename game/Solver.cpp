@@ -5,9 +5,9 @@
 
 namespace {
 
-constexpr int Empty = PatternDatabase::Empty;
-constexpr int MaxGroups = 8;
-constexpr int MaxGroupSize = 7;
+constexpr int Empty = Tiles::Empty;
+constexpr int MaxGroups = PatternDatabase::GroupCount;
+constexpr int MaxGroupSize = PatternDatabase::MaxGroupSize;
 constexpr int MaxLength = 96;          // every position needs at most 80 moves
 constexpr std::uint64_t CancelCheckMask = 0x3FFF;
 
@@ -33,49 +33,14 @@ struct NeighbourList {
 };
 constexpr NeighbourList Neighbours;
 
-// Board with the empty field as 15; false when it is not a valid board.
-bool normalize(const Solver::Fields &in, Solver::Fields &out)
-{
-    bool seen[16] = {};
-    for (int p = 0; p < 16; ++p) {
-        int v = in[p];
-        if (v == Solver::LayoutEmpty)
-            v = Empty;
-        if (v < 0 || v > Empty || seen[v])
-            return false;
-        seen[v] = true;
-        out[p] = v;
-    }
-    return true;
-}
-
-// Parity of the arrangement plus the empty field's distance from home: a
-// move swaps the empty field with a neighbour, which flips both, and home has
-// both even.
-bool solvableNormalized(const Solver::Fields &b)
-{
-    int blank = 0;
-    int inversions = 0;
-    for (int i = 0; i < 16; ++i) {
-        if (b[i] == Empty)
-            blank = i;
-        for (int j = i + 1; j < 16; ++j)
-            if (b[i] > b[j])
-                ++inversions;
-    }
-    const int distance = (3 - blank / 4) + (3 - blank % 4);
-    return (inversions & 1) == (distance & 1);
-}
-
 class Search
 {
 public:
-    Search(const PatternDatabase &db, const Solver::Fields &board, const std::atomic<bool> *cancel)
+    Search(const PatternDatabase &db, const Tiles::Fields &board, const std::atomic<bool> *cancel)
         : m_cancel(cancel)
     {
-        m_groupCount = db.groupCount();
         for (int g = 0; g < m_groupCount; ++g) {
-            const auto &tiles = db.groups()[g];
+            const auto &tiles = PatternDatabase::groups()[g];
             m_groups[g].table = db.table(g);
             m_groups[g].k = int(tiles.size());
             for (int i = 0; i < m_groups[g].k; ++i) {
@@ -155,30 +120,14 @@ private:
         int tiles[MaxGroupSize] = {};
     };
 
-    template <int K>
-    static std::uint32_t rankOf(const int *tiles, const int *tilePos)
-    {
-        int pos[K];
-        for (int i = 0; i < K; ++i)
-            pos[i] = tilePos[tiles[i]];
-        return PatternDatabase::rank(pos, K);
-    }
-
     // Index into group g's table for a board given as tile -> field.
     std::uint32_t index(int g, const int *tilePos) const
     {
         const Group &grp = m_groups[g];
-        switch (grp.k) {
-        case 6: return rankOf<6>(grp.tiles, tilePos);
-        case 5: return rankOf<5>(grp.tiles, tilePos);
-        case 3: return rankOf<3>(grp.tiles, tilePos);
-        default: {
-            int pos[MaxGroupSize];
-            for (int i = 0; i < grp.k; ++i)
-                pos[i] = tilePos[grp.tiles[i]];
-            return PatternDatabase::rank(pos, grp.k);
-        }
-        }
+        int pos[MaxGroupSize];
+        for (int i = 0; i < grp.k; ++i)
+            pos[i] = tilePos[grp.tiles[i]];
+        return PatternDatabase::rank(pos, grp.k);
     }
 
     // Index of group g after tile moved from one field to the next one,
@@ -293,7 +242,7 @@ private:
     const std::atomic<bool> *m_cancel;
     bool m_cancelled = false;
     Group m_groups[MaxGroups];
-    int m_groupCount = 0;
+    static constexpr int m_groupCount = PatternDatabase::GroupCount;
     int m_groupOf[16] = {};
     int m_board[16] = {};   // field -> tile, 15 = empty
     int m_blank = 15;       // the empty field at the start
@@ -314,39 +263,14 @@ private:
 
 Solver::Solver(std::shared_ptr<const PatternDatabase> db) : m_db(std::move(db)) {}
 
-Solver::Solver(const QString &cacheFolder) : m_db(PatternDatabase::shared(cacheFolder)) {}
-
-Solver::Fields Solver::fromLayout(const QVector<qint16> &layout)
-{
-    Fields f;
-    f.fill(-1);
-    if (layout.size() >= 16)
-        for (int p = 0; p < 16; ++p)
-            f[p] = layout[p];
-    return f;
-}
-
-bool Solver::isValid(const Fields &board)
-{
-    Fields n;
-    return normalize(board, n);
-}
-
-bool Solver::isSolvable(const Fields &board)
-{
-    Fields n;
-    return normalize(board, n) && solvableNormalized(n);
-}
-
-Solver::Result Solver::solve(const Fields &board, const std::atomic<bool> *cancel) const
+Solver::Result Solver::solve(const Tiles::Fields &board, const std::atomic<bool> *cancel) const
 {
     Result result;
-    Fields n;
-    if (!normalize(board, n)) {
+    if (!Tiles::isValid(board)) {
         result.status = Status::Invalid;
         return result;
     }
-    if (!solvableNormalized(n)) {
+    if (!Tiles::isSolvable(board)) {
         result.status = Status::Unsolvable;
         return result;
     }
@@ -354,31 +278,15 @@ Solver::Result Solver::solve(const Fields &board, const std::atomic<bool> *cance
         result.status = Status::Cancelled;
         return result;
     }
-    Search search(*m_db, n, cancel);
+    Search search(*m_db, board, cancel);
     search.run(result);
     return result;
 }
 
-std::optional<int> Solver::solveLength(const Fields &board, const std::atomic<bool> *cancel) const
-{
-    const Result r = solve(board, cancel);
-    if (r.status != Status::Solved)
-        return std::nullopt;
-    return r.length;
-}
-
-std::optional<int> Solver::hint(const Fields &board, const std::atomic<bool> *cancel) const
+std::optional<int> Solver::hint(const Tiles::Fields &board, const std::atomic<bool> *cancel) const
 {
     const Result r = solve(board, cancel);
     if (r.status != Status::Solved || r.moves.empty())
         return std::nullopt;
     return r.moves.front();
-}
-
-int Solver::lowerBound(const Fields &board) const
-{
-    Fields n;
-    if (!normalize(board, n))
-        return 0;
-    return Search(*m_db, n, nullptr).bound();
 }
