@@ -3,10 +3,10 @@
 //
 // Every file the game writes is replaced as a whole: the new content goes to
 // a temporary file beside it, is written unbuffered and flushed to the disk,
-// and only then renamed over the old name. A full disk, a missing right or
-// any other failure leaves the old file untouched and is reported. Renaming
-// replaces a symbolic link standing in the file's place by the new regular
-// file; the link's target is never written.
+// and only then renamed over the old name. A full disk, a file-size limit, a
+// missing right or any other failure leaves the old file untouched and is
+// reported. Renaming replaces a symbolic link standing in the file's place by
+// the new regular file; the link's target is never written.
 //
 // Every file the game reads is opened only when it is a regular file: a FIFO,
 // a device or a folder in its place is refused at once instead of blocking.
@@ -27,8 +27,13 @@ enum class ReadResult {
     Failed,      // it exists but cannot be opened or read
 };
 
-// Reads the whole regular file at path, at most maxBytes.
+// Reads the whole regular file at path, at most maxBytes; a longer file is
+// TooLarge and nothing of it is read.
 ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out);
+
+// Reads the first maxBytes bytes of the regular file at path (all of it when
+// it is shorter); a longer file is not refused, only the rest is not read.
+ReadResult readHead(const QString &path, qint64 maxBytes, QByteArray *out);
 
 // True when path names a regular file (following a symbolic link).
 bool isRegularFile(const QString &path);
