@@ -108,7 +108,11 @@ bool writeAtomically(const QString &path, const QByteArray &bytes)
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, bytes.constData(), bytes.size())
+    // The new file takes the permissions of the regular file it replaces;
+    // a new file (or one replacing a link) is readable by all, as usual.
+    struct stat old;
+    const mode_t mode = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0644;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes.constData(), bytes.size())
               && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok)

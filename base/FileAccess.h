@@ -15,8 +15,8 @@
 
 namespace FileAccess {
 
-// Replaces the file at path with bytes. False when anything failed; the old
-// file (or its absence) is then as it was.
+// Replaces the file at path with bytes, keeping the old file's permissions.
+// False when anything failed; the old file (or its absence) is then as it was.
 bool writeAtomically(const QString &path, const QByteArray &bytes);
 
 enum class ReadResult {

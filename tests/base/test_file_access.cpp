@@ -37,8 +37,11 @@ private slots:
         QTemporaryDir dir;
         const QString file = dir.filePath("scr.cxa");
         put(file, "old content");
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         QVERIFY(FileAccess::writeAtomically(file, "new"));
         QCOMPARE(contentOf(file), QByteArray("new"));
+        QCOMPARE(QFile::permissions(file), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser
+                                               | QFile::WriteUser | QFile::ReadGroup);
 
         // The file system refuses the 5th byte: the old file stays as it was,
         // and no temporary file is left beside it.
