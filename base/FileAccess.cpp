@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -44,7 +45,7 @@ enum class Limit { Refuse, Cut };
 
 ReadResult readFile(const QString &path, qint64 maxBytes, Limit limit, QByteArray *out)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = nativeName(path);
     // Non-blocking, so that opening a FIFO does not wait for a writer; the
     // type is then checked on what was really opened.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -133,6 +134,28 @@ ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out)
 ReadResult readHead(const QString &path, qint64 maxBytes, QByteArray *out)
 {
     return readFile(path, maxBytes, Limit::Cut, out);
+}
+
+QString decodeName(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+QByteArray nativeName(const QString &path)
+{
+    const QByteArray utf8 = QFile::encodeName(path);
+    struct stat st;
+    if (::lstat(utf8.constData(), &st) == 0)
+        return utf8;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString last = path.mid(slash + 1);
+    for (QChar c : last)
+        if (c.unicode() > 0xFF)
+            return utf8;
+    const QByteArray latin1 = QFile::encodeName(path.left(slash + 1)) + last.toLatin1();
+    return latin1 != utf8 && ::lstat(latin1.constData(), &st) == 0 ? latin1 : utf8;
 }
 
 bool isRegularFile(const QString &path)

@@ -35,6 +35,16 @@ ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out);
 // it is shorter); a longer file is not refused, only the rest is not read.
 ReadResult readHead(const QString &path, qint64 maxBytes, QByteArray *out);
 
+// A file name from the folder's bytes: UTF-8 when the bytes are valid UTF-8,
+// otherwise one character per byte (Latin-1), so that a name written by
+// another system is shown readably and nativeName() finds its bytes again.
+QString decodeName(const QByteArray &bytes);
+
+// The bytes of path on the disk: its UTF-8 form, or, when no file of that
+// name exists, its last part in Latin-1 where such a file exists (the names
+// decodeName() gave from bytes that are not UTF-8).
+QByteArray nativeName(const QString &path);
+
 // True when path names a regular file (following a symbolic link).
 bool isRegularFile(const QString &path);
 
