@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QBuffer>
@@ -42,6 +43,30 @@ QByteArray withJpegSize(QByteArray jpeg, int w, int h)
         i += 2 + length;
     }
     return jpeg;
+}
+
+QByteArray progressiveJpeg(const QImage &picture)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(picture);
+    return bytes;
+}
+
+// The file with its first scan (the DC scan) repeated until it has `scans`
+// scans more than before: the decoder reads them all, each over the picture.
+QByteArray withRepeatedFirstScan(const QByteArray &jpeg, int scans)
+{
+    const int sos = jpeg.indexOf("\xFF\xDA");
+    int end = sos + 2;
+    while (end + 1 < jpeg.size()
+           && !(uchar(jpeg[end]) == 0xFF && jpeg[end + 1] != 0 && (uchar(jpeg[end + 1]) & 0xF8) != 0xD0))
+        ++end;
+    const QByteArray scan = jpeg.mid(sos, end - sos);
+    return jpeg.left(end) + scan.repeated(scans) + jpeg.mid(end);
 }
 
 void put32(QByteArray &b, int at, quint32 v)
@@ -81,6 +106,7 @@ private slots:
     void refusesEveryTruncation();
     void reducedSize_data();
     void reducedSize();
+    void jpegDecodeSizeUsesTheDecodersSteps_data();
     void jpegDecodeSizeUsesTheDecodersSteps();
     void decodesLargeJpegReduced();
     void metafileCoversNeededSize_data();
@@ -191,7 +217,10 @@ void TestPictureLoader::refusesDamagedInput_data()
 
     QTest::newRow("jpeg truncated") << jpeg.left(jpeg.size() / 2) << NotReadable;
     QTest::newRow("jpeg header only") << jpeg.left(200) << NotReadable;
-    QTest::newRow("jpeg 60000x60000") << withJpegSize(jpeg, 60000, 60000) << TooLarge;
+    QTest::newRow("jpeg 60000x60000 without its data") << withJpegSize(jpeg, 60000, 60000) << NotReadable;
+    const QByteArray progressive = progressiveJpeg(picture);
+    QTest::newRow("progressive 46336x46336") << withJpegSize(progressive, 46336, 46336) << TooLarge;
+    QTest::newRow("progressive, too many scans") << withRepeatedFirstScan(progressive, 120) << TooLarge;
     QTest::newRow("jpeg garbage after header") << jpeg.left(20) + randomBytes(4000, 1) << NotReadable;
 
     QTest::newRow("bmp truncated") << bmp.left(bmp.size() / 2) << NotReadable;
@@ -288,27 +317,29 @@ void TestPictureLoader::reducedSize_data()
     QTest::newRow("high dpi") << QSize(6000, 4000) << QSize(832, 832) << QSize(1248, 832);
 }
 
+void TestPictureLoader::jpegDecodeSizeUsesTheDecodersSteps_data()
+{
+    // The decoder scales by n/8 and rounds each side up; the smallest n
+    // that still covers the reduced size is used, whatever the sides.
+    QTest::addColumn<QSize>("full");
+    QTest::addColumn<QSize>("decoded");   // for a 416 board
+    QTest::newRow("three eighths") << QSize(1600, 1200) << QSize(600, 450);
+    QTest::newRow("sides not multiples of 8") << QSize(1601, 1201) << QSize(601, 451);
+    QTest::newRow("six eighths") << QSize(833, 625) << QSize(625, 469);
+    QTest::newRow("an eighth, rounded up") << QSize(4001, 3999) << QSize(501, 500);
+    QTest::newRow("no step fits: whole") << QSize(500, 450) << QSize(500, 450);
+    QTest::newRow("small: whole") << QSize(300, 200) << QSize(300, 200);
+}
+
 void TestPictureLoader::jpegDecodeSizeUsesTheDecodersSteps()
 {
-    // 6000 x 4000 for a 416 board: an eighth (750 x 500) still covers 624 x 416
-    QCOMPARE(PictureLoader::jpegDecodeSize(QSize(6000, 4000), QSize(416, 416)), QSize(750, 500));
-    // 1600 x 1200: a half (800 x 600) covers 555 x 416, a quarter does not
-    QCOMPARE(PictureLoader::jpegDecodeSize(QSize(1600, 1200), QSize(416, 416)), QSize(800, 600));
-    // odd sizes round up like the decoder
-    QCOMPARE(PictureLoader::jpegDecodeSize(QSize(4001, 3999), QSize(416, 416)), QSize(501, 500));
-    // no step fits: the plain reduced size
-    QCOMPARE(PictureLoader::jpegDecodeSize(QSize(500, 450), QSize(416, 416)), QSize(463, 416));
-    // small pictures are decoded whole
-    QCOMPARE(PictureLoader::jpegDecodeSize(QSize(300, 200), QSize(416, 416)), QSize(300, 200));
-
+    QFETCH(QSize, full);
+    QFETCH(QSize, decoded);
+    QCOMPARE(PictureLoader::jpegDecodeSize(full, QSize(416, 416)), decoded);
     // and the decoder delivers exactly that size
-    QImage big(1600, 1200, QImage::Format_RGB32);
-    big.fill(Qt::darkGreen);
-    QByteArray jpeg;
-    QBuffer buf(&jpeg);
-    QVERIFY(buf.open(QIODevice::WriteOnly));
-    QVERIFY(big.save(&buf, "JPEG"));
-    QCOMPARE(PictureLoader::loadData(jpeg, QSize(416, 416)).size(), QSize(800, 600));
+    QImage picture(full, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QCOMPARE(PictureLoader::loadData(Samples::encoded(picture, "JPEG", 50), QSize(416, 416)).size(), decoded);
 }
 
 void TestPictureLoader::reducedSize()
