@@ -51,11 +51,11 @@ QSize storedSize(const QByteArray &bytes)
         return QSize(int(qFromBigEndian<qint32>(image + 16)), int(qFromBigEndian<qint32>(image + 20)));
     if (size < InfoSize || get32(bytes, int(offset)) < InfoSize)
         return QSize();
-    const qint64 w = qint32(get32(bytes, int(offset) + 4));
-    const qint64 h = qint32(get32(bytes, int(offset) + 8));
-    if (w <= 0 || w > MaxSide || h == 0 || qAbs(h) > 2 * MaxSide)
+    const qint32 w = qint32(get32(bytes, int(offset) + 4));
+    const qint32 h = qint32(get32(bytes, int(offset) + 8));
+    if (w <= 0 || h == 0 || h == INT32_MIN)
         return QSize();
-    return QSize(int(w), int(qAbs(h) / 2));
+    return QSize(w, qAbs(h) / 2);
 }
 } // namespace
 
@@ -139,10 +139,8 @@ std::optional<Cursor> decode(const QByteArray &bytes)
     if (bytes.size() < DirSize + EntrySize || get16(bytes, 0) != 0 || get16(bytes, 2) != TypeCursor
         || get16(bytes, 4) == 0)
         return std::nullopt;
-    // 0 in the directory stands for 256.
-    const int w = uchar(bytes[DirSize]), h = uchar(bytes[DirSize + 1]);
-    if (w == 0 || h == 0 || w > MaxSide || h > MaxSide)
-        return std::nullopt;
+    // The picture's own header counts, not the directory: the decoder
+    // follows the header. The decoded size is checked again after.
     const QSize stored = storedSize(bytes);
     if (!stored.isValid() || stored.width() > MaxSide || stored.height() > MaxSide)
         return std::nullopt;
