@@ -1,5 +1,6 @@
 // One game at a time: a second start asks the first to come forward and
-// ends; a socket left behind by a crashed game does not stop the next start.
+// ends; of games started together exactly one runs; a socket left behind by
+// a crashed game does not stop the next start.
 #include "app/SingleInstance.h"
 
 #include <QDir>
@@ -10,7 +11,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // A program folder with a copy of the game in it.
@@ -73,6 +82,7 @@ private slots:
         GameCopy game;
         // this test process plays the running game
         SingleInstance first(game.dir.path());
+        QVERIFY(!first.activateRunningInstance());
         QVERIFY(first.listen());
         QSignalSpy activated(&first, &SingleInstance::activationRequested);
 
@@ -83,16 +93,48 @@ private slots:
         QCOMPARE(second->exitCode(), 0);
     }
 
-    void aRunningGameKeepsRunningWhenStartedAgain()
+    // Games started at the same moment: exactly one keeps running, the
+    // others end after asking it to come forward.
+    void simultaneousStartsLeaveOneGame()
     {
         GameCopy game;
-        QProcess *first = game.start(this);
-        QTRY_VERIFY_WITH_TIMEOUT(game.answers(), 10000);
-        QProcess *second = game.start(this);
-        QVERIFY(ended(second, 10000));
-        QCOMPARE(second->exitCode(), 0);
-        QCOMPARE(first->state(), QProcess::Running);
-        stop(first);
+        QList<QProcess *> games;
+        for (int i = 0; i < 3; ++i)
+            games << game.start(this);
+        auto endedCount = [&games] {
+            return std::count_if(games.begin(), games.end(), [](QProcess *p) { return ended(p, 10); });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(endedCount(), 2, 10000);
+        QVERIFY(game.answers());
+        for (QProcess *p : games) {
+            if (p->state() == QProcess::NotRunning)
+                QCOMPARE(p->exitCode(), 0);
+            stop(p);
+        }
+    }
+
+    // The lock alone decides: of many claims on one folder at once exactly
+    // one succeeds, until the owner stops.
+    void exactlyOneClaimWins()
+    {
+        QTemporaryDir folder;
+        for (int round = 0; round < 20; ++round) {
+            std::vector<std::unique_ptr<SingleInstance>> instances;
+            for (int i = 0; i < 6; ++i)
+                instances.push_back(std::make_unique<SingleInstance>(folder.path()));
+            std::atomic<int> won{0};
+            std::vector<std::thread> threads;
+            for (auto &instance : instances)
+                threads.emplace_back([&won, &instance] { won += instance->claim() ? 1 : 0; });
+            for (std::thread &t : threads)
+                t.join();
+            QCOMPARE(won.load(), 1);
+        }
+        SingleInstance owner(folder.path()), next(folder.path());
+        QVERIFY(owner.claim());
+        QVERIFY(!next.claim());
+        owner.stop();
+        QVERIFY(next.claim());
     }
 
     void aStaleSocketDoesNotStopTheNextStart()
@@ -110,11 +152,29 @@ private slots:
         stop(next);
     }
 
-    void theNameDependsOnTheFolder()
+    // The socket lies in a folder of the user's own that no one else may
+    // enter; a folder of that name made by someone else first is not used.
+    void theSocketIsPrivate()
     {
-        QTemporaryDir a, b;
+        QTemporaryDir a, b, runtime;
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         QVERIFY(SingleInstance::serverName(a.path()) != SingleInstance::serverName(b.path()));
         QCOMPARE(SingleInstance::serverName(a.path()), SingleInstance::serverName(a.path() + "/"));
+        QCOMPARE(QFileInfo(SingleInstance::serverName(a.path())).path(), runtime.path());
+        // Open to others: not a runtime folder; the name moves to a private one.
+        QVERIFY(QFile::setPermissions(runtime.path(), QFile::permissions(runtime.path()) | QFile::ExeOther));
+        const QString name = SingleInstance::serverName(a.path());
+        QVERIFY(!name.startsWith(runtime.path()));
+        struct stat st;
+        QCOMPARE(::lstat(QFile::encodeName(QFileInfo(name).path()).constData(), &st), 0);
+        QCOMPARE(st.st_uid, ::getuid());
+        QCOMPARE(st.st_mode & 077, 0u);
+        if (saved.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", saved);
     }
 };
 
