@@ -18,7 +18,11 @@
 #include <thread>
 #include <vector>
 
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -150,6 +154,52 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(game.answers(), 10000);
         QCOMPARE(next->state(), QProcess::Running);
         stop(next);
+    }
+
+    // A request from another user's process is refused, even should it
+    // reach the socket; the user's own request is answered.
+    void otherUsersAreNotAnswered()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to connect as another user");
+        QTemporaryDir folder, runtime;
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        SingleInstance owner(folder.path());
+        QVERIFY(!owner.activateRunningInstance());
+        QVERIFY(owner.listen());
+        QSignalSpy activated(&owner, &SingleInstance::activationRequested);
+        const QByteArray socketPath = QFile::encodeName(SingleInstance::serverName(folder.path()));
+        // Opened up on purpose, so that the other user gets as far as the socket.
+        QCOMPARE(::chmod(QFile::encodeName(runtime.path()).constData(), 0711), 0);
+        QCOMPARE(::chmod(socketPath.constData(), 0777), 0);
+        for (uid_t uid : {uid_t(65534), ::getuid()}) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                sockaddr_un address{};
+                address.sun_family = AF_UNIX;
+                std::strncpy(address.sun_path, socketPath.constData(), sizeof address.sun_path - 1);
+                std::signal(SIGPIPE, SIG_IGN);
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                const bool connected = ::setuid(uid) == 0
+                                       && ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+                if (connected && ::write(fd, "activate\n", 9) == 9)
+                    ::sleep(1);
+                ::_exit(connected ? 0 : 1);
+            }
+            int status = -1;
+            bool reaped = false;
+            auto reap = [&] { return reaped = reaped || ::waitpid(child, &status, WNOHANG) == child; };
+            QTRY_VERIFY_WITH_TIMEOUT(reap(), 5000);
+            QCOMPARE(WEXITSTATUS(status), 0);   // the socket was reached
+            QTest::qWait(200);
+            QCOMPARE(activated.count(), uid == ::getuid() ? 1 : 0);
+        }
+        if (saved.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", saved);
     }
 
     // The socket lies in a folder of the user's own that no one else may
