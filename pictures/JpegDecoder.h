@@ -16,7 +16,7 @@ constexpr long MaxDecoderMemory = 512L * 1024 * 1024;
 // Progressive scans read at most; real photographs have about ten.
 constexpr int MaxScans = 100;
 // Largest decoded picture, in pixels.
-constexpr qint64 MaxOutputPixels = 64LL * 1024 * 1024;
+constexpr qint64 MaxOutputPixels = 32LL * 1024 * 1024;
 
 enum class Outcome { Ok, TooLarge, NotReadable };
 

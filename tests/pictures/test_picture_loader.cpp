@@ -230,7 +230,10 @@ void TestPictureLoader::refusesDamagedInput_data()
 
     QTest::newRow("jpeg truncated") << jpeg.left(jpeg.size() / 2) << NotReadable;
     QTest::newRow("jpeg header only") << jpeg.left(200) << NotReadable;
-    QTest::newRow("jpeg 60000x60000 without its data") << withJpegSize(jpeg, 60000, 60000) << NotReadable;
+    // Even an eighth of 60000 x 60000 is too large; an eighth of 40001 x 30001
+    // is not, but the data for it is missing.
+    QTest::newRow("jpeg 60000x60000") << withJpegSize(jpeg, 60000, 60000) << TooLarge;
+    QTest::newRow("jpeg 40001x30001 without its data") << withJpegSize(jpeg, 40001, 30001) << NotReadable;
     const QByteArray progressive = progressiveJpeg(picture);
     QTest::newRow("progressive 46336x46336") << withJpegSize(progressive, 46336, 46336) << TooLarge;
     QTest::newRow("progressive, too many scans") << withRepeatedFirstScan(progressive, 120) << TooLarge;
