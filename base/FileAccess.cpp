@@ -101,9 +101,12 @@ ReadResult readFile(const QString &path, qint64 maxBytes, Limit limit, QByteArra
 bool writeAtomically(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo info(path);
-    if (info.fileName().isEmpty() || info.isDir())
-        return false;
     const QByteArray target = QFile::encodeName(path);
+    // A folder cannot be replaced by a file; a link to one can (the link is
+    // replaced, not followed).
+    struct stat here;
+    if (info.fileName().isEmpty() || (::lstat(target.constData(), &here) == 0 && S_ISDIR(here.st_mode)))
+        return false;
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     QByteArray temporary = folder + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);

@@ -65,11 +65,15 @@ private slots:
         const QString target = outside.filePath("victim");
         put(target, "precious");
         const QString link = dir.filePath("scr.cxa");
-        QVERIFY(QFile::link(target, link));
-        QVERIFY(FileAccess::writeAtomically(link, "list"));
+        const QString folderLink = dir.filePath("p.cxa");
+        QVERIFY(QFile::link(target, link) && QFile::link(outside.path(), folderLink));
+        for (const QString &path : {link, folderLink}) {
+            QVERIFY(FileAccess::writeAtomically(path, "list"));
+            QVERIFY(!QFileInfo(path).isSymLink());
+            QCOMPARE(contentOf(path), QByteArray("list"));
+        }
         QCOMPARE(contentOf(target), QByteArray("precious"));
-        QVERIFY(!QFileInfo(link).isSymLink());
-        QCOMPARE(contentOf(link), QByteArray("list"));
+        QCOMPARE(QDir(outside.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"victim"});
     }
 
     void readsOnlyRegularFiles_data()
