@@ -1,7 +1,13 @@
 #pragma once
-// One game at a time per user and program folder. The first instance listens
-// on a local socket; a second start connects, asks the first to bring its
-// window forward and ends without opening a window of its own.
+// One game at a time per program folder. The instance that holds the lock on
+// a hidden file in the program folder owns it and listens on a local socket
+// in the user's private runtime folder; a second start finds the lock taken,
+// connects, asks the owner to bring its window forward and ends without
+// opening a window of its own. The lock, not the socket, decides who runs, so
+// two games started at the same moment never both open a window, and no other
+// user can keep the game from starting or take its place: the socket lies in
+// a folder only the user can enter, and requests from other users are
+// refused.
 #include <QObject>
 #include <QString>
 
@@ -12,24 +18,42 @@ class SingleInstance : public QObject
     Q_OBJECT
 public:
     explicit SingleInstance(const QString &programFolder, QObject *parent = nullptr);
+    ~SingleInstance() override;
 
-    // The socket name: from the user and the program folder.
+    // The lock file in the program folder.
+    static constexpr const char *LockName = ".zandor.lock";
+
+    // The socket's full path: in the user's runtime folder ($XDG_RUNTIME_DIR,
+    // or a folder of the user's own with no rights for others when that is
+    // unset), named from the program folder. Empty when no such folder can be
+    // had; the game then runs without answering second starts.
     static QString serverName(const QString &programFolder);
 
-    // True when another instance answered and was asked to activate itself.
+    // Takes the program folder for this instance. True when it owns the
+    // folder now (or already did); false while another instance owns it.
+    bool claim();
+
+    // Decides who runs. False when this instance owns the folder (it then
+    // goes on to listen()). True when another instance owns it and was asked
+    // to activate itself (or owns it but did not answer in time): this start
+    // then ends. Should the owner end meanwhile, this instance takes over.
     bool activateRunningInstance();
 
-    // Starts listening; a socket left behind by a crashed instance is removed
+    // Starts listening; a socket left behind by a crashed owner is removed
     // first. False when listening fails (the game runs all the same).
     bool listen();
 
-    // Stops answering: the socket is removed.
+    // Stops answering and gives the folder up: the socket is removed and the
+    // lock released, so the next start can run at once.
     void stop();
 
 signals:
     void activationRequested();
 
 private:
+    QString m_folder;
     QString m_name;
+    int m_lock = -1;          // descriptor holding the lock, -1 when not owner
+    bool m_lockable = true;   // false when the lock file cannot be opened at all
     QLocalServer *m_server = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -19,45 +20,44 @@ bool writeAll(int fd, const char *data, qint64 size)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return false;   // ENOSPC, EFBIG, EIO ...
         }
+        if (n == 0)
+            return false;
         data += n;
         size -= n;
     }
     return true;
 }
 
-} // namespace
-
-bool writeAtomically(const QString &path, const QByteArray &bytes)
+// The rename is durable only once the folder's entry is on the disk too.
+// A failure here does not undo the replacement, so it is not reported.
+void syncFolder(const QByteArray &folder)
 {
-    const QByteArray target = QFile::encodeName(path);
-    const QFileInfo info(path);
-    if (info.isDir())
-        return false;
-    QByteArray pattern = QFile::encodeName(info.absolutePath()) + "/." + QFile::encodeName(info.fileName())
-                         + ".XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        return false;
-    bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, bytes.constData(), bytes.size())
-              && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = ::rename(pattern.constData(), target.constData()) == 0;
-    if (!ok)
-        ::unlink(pattern.constData());
-    return ok;
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
-ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out)
+enum class Limit { Refuse, Cut };
+
+ReadResult readFile(const QString &path, qint64 maxBytes, Limit limit, QByteArray *out)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = nativeName(path);
     // Non-blocking, so that opening a FIFO does not wait for a writer; the
     // type is then checked on what was really opened.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return ReadResult::Missing;
+        // A FIFO without a reader opened for writing, a socket, a device
+        // without a driver: not a file the game could read.
+        if (errno == ENXIO || errno == ENODEV || errno == EOPNOTSUPP)
+            return ReadResult::NotRegular;
+        return ReadResult::Failed;
+    }
     struct stat st;
     if (::fstat(fd, &st) != 0) {
         ::close(fd);
@@ -67,26 +67,98 @@ ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out)
         ::close(fd);
         return ReadResult::NotRegular;
     }
-    if (st.st_size > maxBytes) {
+    if (st.st_size > maxBytes && limit == Limit::Refuse) {
         ::close(fd);
         return ReadResult::TooLarge;
     }
+    const qint64 wanted = qMin<qint64>(st.st_size, maxBytes);
     QByteArray data;
-    data.resize(qsizetype(st.st_size));
+    data.resize(qsizetype(wanted));
     qint64 got = 0;
-    while (got < st.st_size) {
-        const ssize_t n = ::read(fd, data.data() + got, size_t(st.st_size - got));
+    bool failed = false;
+    while (got < wanted) {
+        const ssize_t n = ::read(fd, data.data() + got, size_t(wanted - got));
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0)
+            failed = true;
         if (n <= 0)
             break;
         got += n;
     }
-    // A file that grew meanwhile is read no further than its size at open.
+    // A file that shrank meanwhile gives what it still holds; one that grew
+    // is read no further than its size at open.
     ::close(fd);
+    if (failed)
+        return ReadResult::Failed;
     data.truncate(qsizetype(got));
     *out = data;
     return ReadResult::Ok;
+}
+
+} // namespace
+
+bool writeAtomically(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo info(path);
+    const QByteArray target = QFile::encodeName(path);
+    // A folder cannot be replaced by a file; a link to one can (the link is
+    // replaced, not followed).
+    struct stat here;
+    if (info.fileName().isEmpty() || (::lstat(target.constData(), &here) == 0 && S_ISDIR(here.st_mode)))
+        return false;
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    QByteArray temporary = folder + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // The new file takes the permissions of the regular file it replaces;
+    // a new file (or one replacing a link) is readable by all, as usual.
+    struct stat old;
+    const mode_t mode = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0644;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes.constData(), bytes.size())
+              && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        ok = ::rename(temporary.constData(), target.constData()) == 0;
+    if (!ok) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out)
+{
+    return readFile(path, maxBytes, Limit::Refuse, out);
+}
+
+ReadResult readHead(const QString &path, qint64 maxBytes, QByteArray *out)
+{
+    return readFile(path, maxBytes, Limit::Cut, out);
+}
+
+QString decodeName(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+QByteArray nativeName(const QString &path)
+{
+    const QByteArray utf8 = QFile::encodeName(path);
+    struct stat st;
+    if (::lstat(utf8.constData(), &st) == 0)
+        return utf8;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString last = path.mid(slash + 1);
+    for (QChar c : last)
+        if (c.unicode() > 0xFF)
+            return utf8;
+    const QByteArray latin1 = QFile::encodeName(path.left(slash + 1)) + last.toLatin1();
+    return latin1 != utf8 && ::lstat(latin1.constData(), &st) == 0 ? latin1 : utf8;
 }
 
 bool isRegularFile(const QString &path)

@@ -3,10 +3,10 @@
 //
 // Every file the game writes is replaced as a whole: the new content goes to
 // a temporary file beside it, is written unbuffered and flushed to the disk,
-// and only then renamed over the old name. A full disk, a missing right or
-// any other failure leaves the old file untouched and is reported. Renaming
-// replaces a symbolic link standing in the file's place by the new regular
-// file; the link's target is never written.
+// and only then renamed over the old name. A full disk, a file-size limit, a
+// missing right or any other failure leaves the old file untouched and is
+// reported. Renaming replaces a symbolic link standing in the file's place by
+// the new regular file; the link's target is never written.
 //
 // Every file the game reads is opened only when it is a regular file: a FIFO,
 // a device or a folder in its place is refused at once instead of blocking.
@@ -15,8 +15,8 @@
 
 namespace FileAccess {
 
-// Replaces the file at path with bytes. False when anything failed; the old
-// file (or its absence) is then as it was.
+// Replaces the file at path with bytes, keeping the old file's permissions.
+// False when anything failed; the old file (or its absence) is then as it was.
 bool writeAtomically(const QString &path, const QByteArray &bytes);
 
 enum class ReadResult {
@@ -27,8 +27,23 @@ enum class ReadResult {
     Failed,      // it exists but cannot be opened or read
 };
 
-// Reads the whole regular file at path, at most maxBytes.
+// Reads the whole regular file at path, at most maxBytes; a longer file is
+// TooLarge and nothing of it is read.
 ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out);
+
+// Reads the first maxBytes bytes of the regular file at path (all of it when
+// it is shorter); a longer file is not refused, only the rest is not read.
+ReadResult readHead(const QString &path, qint64 maxBytes, QByteArray *out);
+
+// A file name from the folder's bytes: UTF-8 when the bytes are valid UTF-8,
+// otherwise one character per byte (Latin-1), so that a name written by
+// another system is shown readably and nativeName() finds its bytes again.
+QString decodeName(const QByteArray &bytes);
+
+// The bytes of path on the disk: its UTF-8 form, or, when no file of that
+// name exists, its last part in Latin-1 where such a file exists (the names
+// decodeName() gave from bytes that are not UTF-8).
+QByteArray nativeName(const QString &path);
 
 // True when path names a regular file (following a symbolic link).
 bool isRegularFile(const QString &path);

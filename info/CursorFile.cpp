@@ -1,5 +1,9 @@
 #include "info/CursorFile.h"
 
+#include "base/FileAccess.h"
+
+#include <QBuffer>
+#include <QImageReader>
 #include <QtEndian>
 
 namespace CursorFile {
@@ -27,6 +31,31 @@ void put32(QByteArray &out, quint32 v)
 quint16 get16(const QByteArray &in, int at)
 {
     return qFromLittleEndian<quint16>(in.constData() + at);
+}
+
+quint32 get32(const QByteArray &in, int at)
+{
+    return qFromLittleEndian<quint32>(in.constData() + at);
+}
+
+// The size the first image's own header declares (a Windows bitmap header
+// with colour and mask rows, or a PNG), or an invalid size.
+QSize storedSize(const QByteArray &bytes)
+{
+    const quint32 size = get32(bytes, DirSize + 8);
+    const quint32 offset = get32(bytes, DirSize + 12);
+    if (offset > quint32(bytes.size()) || size > quint32(bytes.size()) - offset || size < 24)
+        return QSize();
+    const char *image = bytes.constData() + offset;
+    if (QByteArray::fromRawData(image, 8) == QByteArray("\x89PNG\r\n\x1a\n", 8))
+        return QSize(int(qFromBigEndian<qint32>(image + 16)), int(qFromBigEndian<qint32>(image + 20)));
+    if (size < InfoSize || get32(bytes, int(offset)) < InfoSize)
+        return QSize();
+    const qint32 w = qint32(get32(bytes, int(offset) + 4));
+    const qint32 h = qint32(get32(bytes, int(offset) + 8));
+    if (w <= 0 || h == 0 || h == INT32_MIN)
+        return QSize();
+    return QSize(w, qAbs(h) / 2);
 }
 } // namespace
 
@@ -103,6 +132,37 @@ std::optional<QPoint> hotSpot(const QByteArray &bytes)
     if (hot.x() >= w || hot.y() >= h)
         return std::nullopt;
     return hot;
+}
+
+std::optional<Cursor> decode(const QByteArray &bytes)
+{
+    if (bytes.size() < DirSize + EntrySize || get16(bytes, 0) != 0 || get16(bytes, 2) != TypeCursor
+        || get16(bytes, 4) == 0)
+        return std::nullopt;
+    // The picture's own header counts, not the directory: the decoder
+    // follows the header. The decoded size is checked again after.
+    const QSize stored = storedSize(bytes);
+    if (!stored.isValid() || stored.width() > MaxSide || stored.height() > MaxSide)
+        return std::nullopt;
+
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "cur");
+    QImage image;
+    if (!reader.read(&image) || image.isNull() || image.width() > MaxSide || image.height() > MaxSide)
+        return std::nullopt;
+    const std::optional<QPoint> hot = hotSpot(bytes);
+    return Cursor{image, hot && image.rect().contains(*hot) ? *hot : QPoint(0, 0)};
+}
+
+std::optional<Cursor> read(const QString &path)
+{
+    // A cursor of 64 x 64 pixels is about 20 KiB.
+    QByteArray bytes;
+    if (FileAccess::readRegular(path, 256 * 1024, &bytes) != FileAccess::ReadResult::Ok)
+        return std::nullopt;
+    return decode(bytes);
 }
 
 } // namespace CursorFile

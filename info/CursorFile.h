@@ -19,4 +19,22 @@ QByteArray encode(const QImage &image, QPoint hotSpot);
 // not a cursor file (too short, wrong type, no image, hot spot outside).
 std::optional<QPoint> hotSpot(const QByteArray &bytes);
 
+// Largest cursor taken, in pixels each way; a larger picture could not be
+// shown as a pointer (the display server refuses it and drops the game).
+constexpr int MaxSide = 64;
+
+struct Cursor {
+    QImage image;
+    QPoint hotSpot;   // inside image; the top left corner when the file has none
+};
+
+// The first image of a cursor file and its hot spot, or nothing when bytes is
+// not a cursor or its picture is larger than MaxSide either way. The size is
+// checked in the directory and in the picture's own header before decoding.
+std::optional<Cursor> decode(const QByteArray &bytes);
+
+// The same for the file at path; nothing when it is missing, not a regular
+// file (a FIFO is never waited for) or far larger than a cursor.
+std::optional<Cursor> read(const QString &path);
+
 } // namespace CursorFile

@@ -1,10 +1,10 @@
 #include "pictures/PictureLoader.h"
 
+#include "base/FileAccess.h"
+#include "pictures/JpegDecoder.h"
 #include "pictures/WmfRenderer.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 
 #include <cmath>
@@ -205,8 +205,23 @@ QImage loadBytes(const QByteArray &data, const QSize &needed, QString *error)
         || (format == "gif" && !gifFirstFrameComplete(bytes, size)))
         return fail(error, NotReadable);
 
+    if (format == "jpeg") {
+        // Decoded here rather than by Qt, so that the decoder's memory, its
+        // scans and its scale are under the game's control.
+        QImage image;
+        const QSize full = JpegDecoder::declaredSize(data);
+        switch (JpegDecoder::decode(data, reducedSize(full, needed), &image)) {
+        case JpegDecoder::Outcome::Ok:
+            return image;
+        case JpegDecoder::Outcome::TooLarge:
+            return fail(error, TooLarge);
+        case JpegDecoder::Outcome::NotReadable:
+            return fail(error, NotReadable);
+        }
+    }
+
     const QSize full = reader.size();
-    const QSize target = format == "jpeg" ? jpegDecodeSize(full, needed) : reducedSize(full, needed);
+    const QSize target = reducedSize(full, needed);
     if (target != full && target.isValid())
         reader.setScaledSize(target);
 
@@ -235,37 +250,30 @@ QSize reducedSize(const QSize &full, const QSize &needed)
 
 QSize jpegDecodeSize(const QSize &full, const QSize &needed)
 {
-    const QSize reduced = reducedSize(full, needed);
-    if (reduced == full)
-        return full;
-    for (int d : {8, 4, 2}) {
-        const QSize s((full.width() + d - 1) / d, (full.height() + d - 1) / d);
-        if (s.width() >= reduced.width() && s.height() >= reduced.height())
-            return s;
-    }
-    return reduced;
+    return JpegDecoder::scaledSize(full, JpegDecoder::scaleFor(full, reducedSize(full, needed)));
 }
 
 QImage load(const QString &path, const QSize &needed, QString *error)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    // Only a regular file is opened (a FIFO would block the game). The file
+    // is read into memory rather than mapped: another program that shortens
+    // the file while it is decoded must not be able to crash the game (a
+    // mapped page past the new end would fault).
+    QByteArray data;
+    switch (FileAccess::readRegular(path, MaxReadSize, &data)) {
+    case FileAccess::ReadResult::Ok:
+        break;
+    case FileAccess::ReadResult::Missing:
+    case FileAccess::ReadResult::Failed:
         return fail(error, CannotOpen);
-    if (!info.isFile())
+    case FileAccess::ReadResult::NotRegular:
         return fail(error, NotReadable);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(error, CannotOpen);
-
-    // The file is read into memory rather than mapped: another program that
-    // shortens the file while it is decoded must not be able to crash the
-    // game (a mapped page past the new end would fault).
-    const qint64 size = file.size();
-    if (size <= 0)
-        return fail(error, NotReadable);
-    if (size > MaxReadSize)
+    case FileAccess::ReadResult::TooLarge:
         return fail(error, TooLarge);
-    return loadBytes(file.readAll(), needed, error);
+    }
+    if (data.isEmpty())
+        return fail(error, NotReadable);
+    return loadBytes(data, needed, error);
 }
 
 QImage loadData(const QByteArray &data, const QSize &needed, QString *error)

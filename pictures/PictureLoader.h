@@ -9,9 +9,11 @@ namespace PictureLoader {
 
 // Loads the picture at path. A picture larger than needed may be decoded at a
 // reduced size, but never smaller than `needed` in either direction (JPEG
-// scales in the decoder). Qt's allocation limit stays in force, so a picture
-// too large to decode is refused. On failure returns a null image and, when
-// error is given, a German reason.
+// scales in the decoder). The memory and time a picture may take are bounded
+// (Qt's allocation limit, the JPEG decoder's bounds, the metafile size cap);
+// a picture beyond them is refused as too large. On failure returns a null
+// image and, when error is given, a German reason. Uses no windowing, so it
+// may run on any thread.
 QImage load(const QString &path, const QSize &needed, QString *error = nullptr);
 
 // The same for a picture held in memory (fuzzing, tests).
@@ -22,9 +24,9 @@ QImage loadData(const QByteArray &data, const QSize &needed, QString *error = nu
 // kept, as far as it goes while both sides stay at least needed.
 QSize reducedSize(const QSize &full, const QSize &needed);
 
-// The size a JPEG is decoded at: the decoder scales by 1/2, 1/4 or 1/8 in
-// the DCT itself, so the smallest of those sizes that still covers
-// reducedSize() is asked for exactly; no second scaling pass is needed.
+// The size a JPEG is decoded at: the decoder scales by n/8 (n = 1 .. 8) in
+// the DCT itself, giving ceil(side * n / 8); the smallest of those sizes
+// that still covers reducedSize() is used, with no second scaling pass.
 QSize jpegDecodeSize(const QSize &full, const QSize &needed);
 
 } // namespace PictureLoader

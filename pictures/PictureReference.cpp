@@ -1,9 +1,9 @@
 #include "pictures/PictureReference.h"
 
 #include "base/Ansi.h"
+#include "base/FileAccess.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace PictureReference {
@@ -25,30 +25,31 @@ bool isAscii(const QByteArray &bytes)
 
 QString decodeLine(const QByteArray &line)
 {
-    if (!isAscii(line)) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-        const QString text = utf8.decode(line);
-        if (!utf8.hasError())
-            return text;
-    }
-    return Ansi::decode(line);
+    if (line.size() > MaxPathBytes)
+        return QString();
+    QString ansi = Ansi::decode(line);
+    if (ansi.isNull())
+        ansi = QLatin1String("");
+    if (isAscii(line) || QFileInfo::exists(ansi))
+        return ansi;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(line);
+    if (!utf8.hasError() && QFileInfo::exists(text))
+        return text;
+    return ansi;
 }
 
 QString read(const QString &folder)
 {
-    QFile file(filePath(folder));
-    if (!file.open(QIODevice::ReadOnly))
+    // Only the first line counts, and a path is at most MaxPathBytes long:
+    // what lies beyond is never read.
+    QByteArray head;
+    if (FileAccess::readHead(filePath(folder), MaxPathBytes + 2, &head) != FileAccess::ReadResult::Ok)
         return QString();
-    // Only the first line counts; a path is never longer than a few KiB, so
-    // reading a bounded prefix keeps a huge file from being loaded whole.
-    const QByteArray head = file.read(64 * 1024);
     const QList<QByteArray> lines = Ansi::splitLines(head);
     if (lines.isEmpty())
         return QString();
-    QString line = decodeLine(lines.first());
-    if (line.isNull())
-        line = QLatin1String("");
-    return line;
+    return decodeLine(lines.first());
 }
 
 QByteArray encode(const QString &path)
@@ -60,15 +61,7 @@ QByteArray encode(const QString &path)
 
 bool write(const QString &folder, const QString &path)
 {
-    QSaveFile file(filePath(folder));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = encode(path);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return FileAccess::writeAtomically(filePath(folder), encode(path));
 }
 
 } // namespace PictureReference

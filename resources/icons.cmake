@@ -3,6 +3,7 @@
 add_executable(zandor_make_icons
   ${CMAKE_CURRENT_LIST_DIR}/make_icons.cpp
   ${CMAKE_SOURCE_DIR}/info/CursorFile.cpp ${CMAKE_SOURCE_DIR}/info/CursorFile.h
+  ${CMAKE_SOURCE_DIR}/base/FileAccess.cpp ${CMAKE_SOURCE_DIR}/base/FileAccess.h
   ${CMAKE_SOURCE_DIR}/base/IconArt.cpp ${CMAKE_SOURCE_DIR}/base/IconArt.h)
 target_include_directories(zandor_make_icons PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(zandor_make_icons PRIVATE Qt6::Gui)

@@ -1,16 +1,20 @@
 #include "saves/SavedGame.h"
 
 #include "base/Ansi.h"
+#include "base/FileAccess.h"
 #include "pictures/PictureReference.h"
 #include "base/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -89,11 +93,16 @@ bool SavedGame::fromBytes(const QByteArray &content, SavedGame *game, QString *e
                                    "bis 14 muss genau einmal vorkommen und das leere Feld "
                                    "(100 oder 15) genau einmal."));
 
+    // Line 20 is a path: longer than any path can be, it is no saved game.
+    const QByteArray &picture = raw.at(LineCount - 1);
+    if (picture.size() > PictureReference::MaxPathBytes)
+        return fail(QStringLiteral("Zeile 20 ist zu lang für den Pfad eines Bildes."));
+
     game->fields = f;
     game->zuege = n[16];
     game->imgvis = n[17] == 1;
     game->posAnz = n[18] == 1;
-    game->bild = PictureReference::decodeLine(raw.at(LineCount - 1));
+    game->bild = PictureReference::decodeLine(picture);
     if (game->bild.isNull())
         game->bild = QLatin1String("");
     return true;
@@ -141,50 +150,33 @@ QString SavedGame::loadPath(const QString &name)
 
 bool SavedGame::write(const QString &path, QString *error) const
 {
-    const QString reason = QStringLiteral("Der Spielstand kann nicht gespeichert werden:\n    %1")
-                               .arg(QDir::toNativeSeparators(path));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = reason;
-        return false;
-    }
-    const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        file.cancelWriting();
-        if (error)
-            *error = reason;
-        return false;
-    }
-    return true;
+    if (FileAccess::writeAtomically(path, toBytes()))
+        return true;
+    if (error)
+        *error = QStringLiteral("Der Spielstand kann nicht gespeichert werden:\n    %1").arg(QDir::toNativeSeparators(path));
+    return false;
 }
 
 bool SavedGame::read(const QString &path, SavedGame *game, QString *error)
 {
-    const QString unreadable = QStringLiteral("Die Datei kann nicht gelesen werden.");
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    auto fail = [error](const QString &reason) {
         if (error)
-            *error = unreadable;
+            *error = reason;
         return false;
-    }
-    QByteArray content = file.read(MaxBytes + 1);
-    if (content.isNull() && file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = unreadable;
-        return false;
-    }
+    };
+    // Only a regular file is opened (a FIFO would block), and never more
+    // than the bound is read.
+    QByteArray content;
+    if (FileAccess::readHead(path, MaxBytes + 1, &content) != FileAccess::ReadResult::Ok)
+        return fail(QStringLiteral("Die Datei kann nicht gelesen werden."));
     if (content.size() > MaxBytes) {
         // Only the first 20 lines count; they must end within the bound.
         content.truncate(MaxBytes);
         qsizetype end = -1;
         for (int k = 0; k < LineCount; ++k) {
             end = content.indexOf('\n', end + 1);
-            if (end < 0) {
-                if (error)
-                    *error = QStringLiteral("Die Datei ist zu groß für einen Spielstand.");
-                return false;
-            }
+            if (end < 0)
+                return fail(QStringLiteral("Die Datei ist zu groß für einen Spielstand."));
         }
         content.truncate(end + 1);
     }
@@ -193,10 +185,24 @@ bool SavedGame::read(const QString &path, SavedGame *game, QString *error)
 
 QStringList SavedGame::list()
 {
-    QDir dir(folder());
-    // Hidden files too: a game saved as ".sav" starts with a dot.
-    QStringList names = dir.entryList({QStringLiteral("*.sav")},
-                                      QDir::Files | QDir::Hidden, QDir::NoSort);
+    // The folder is read directly: Qt's listing leaves out names that are
+    // not UTF-8, and a game saved under such a name must still be found.
+    QStringList names;
+    const QByteArray dirName = QFile::encodeName(folder());
+    DIR *dir = ::opendir(dirName.constData());
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        // The pattern "*.sav" without regard to case; hidden names included.
+        if (raw.size() < 4 || raw.right(4).toLower() != Extension)
+            continue;
+        struct stat st;
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        names.append(FileAccess::decodeName(raw));
+    }
+    ::closedir(dir);
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         const int c = QString::compare(a, b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
@@ -206,8 +212,7 @@ QStringList SavedGame::list()
 
 bool SavedGame::remove(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (file.remove())
+    if (::unlink(FileAccess::nativeName(path).constData()) == 0)
         return true;
     if (error)
         *error = QStringLiteral("Die Datei\n    %1\nkann nicht gelöscht werden!")

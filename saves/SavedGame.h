@@ -9,18 +9,15 @@
 //   line 19      position display shown: "1" on, "0" off
 //   line 20      the picture reference, verbatim
 //
-// Numbers are plain decimal text. Line 20 is written in Windows-1252; a path
-// that Windows-1252 cannot hold is written in UTF-8 instead so it is never
-// corrupted. On reading, line 20 is taken as UTF-8 when it is valid UTF-8 and
-// holds non-ASCII bytes, otherwise as Windows-1252 (the rule of p.cxa). A path
-// the game wrote in Windows-1252 therefore reads back unchanged, unless its
-// non-ASCII characters happen to form valid UTF-8 (such as "Ã¼"), which real
-// file names practically never do.
+// Numbers are plain decimal text. Line 20 is written and read by the rule of
+// p.cxa (PictureReference): Windows-1252, or UTF-8 for a path Windows-1252
+// cannot hold, read back as the path that was written.
 //
 // The reader checks the whole file before anything is handed on: a file with
 // fewer than 20 lines, a line 1..19 that is not a whole number in the 16-bit
-// range, or lines 1..16 that are not a board (tiles 0..14 once each and one
-// empty field, 100 or 15) is not a saved game, and nothing of it is used.
+// range, lines 1..16 that are not a board (tiles 0..14 once each and one
+// empty field, 100 or 15), or a line 20 longer than a path can be is not a
+// saved game, and nothing of it is used.
 #include "game/GameSession.h"
 
 #include <QByteArray>
@@ -81,7 +78,8 @@ public:
 
     // The saved games in folder: the regular files matching "*.sav" (the
     // pattern without regard to case, hidden names included), sorted by name
-    // without regard to case.
+    // without regard to case. A name whose bytes are not UTF-8 is listed as
+    // FileAccess::decodeName gives it; read and remove find its bytes again.
     static QStringList list();
 
     // Deletes the file at path. False with a German reason when it cannot be

@@ -1,11 +1,9 @@
 #include "scores/ScoreList.h"
 
 #include "base/Ansi.h"
+#include "base/FileAccess.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <climits>
 
@@ -122,37 +120,31 @@ QString ScoreList::firstCharacters(const QString &text, int count)
 bool ScoreList::read()
 {
     m_error.clear();
-    if (!QFileInfo::exists(m_filePath)) {
+    // Only records 1 .. 10 are read, however long the file is.
+    QByteArray bytes;
+    switch (FileAccess::readHead(m_filePath, FileLength, &bytes)) {
+    case FileAccess::ReadResult::Missing:
         if (reset())
             return true;
         // The list is the default one; it just could not be stored.
         m_rows = defaultRows();
         return false;
-    }
-    QFile file(m_filePath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("%1: %2").arg(nativePath(m_filePath), file.errorString());
+    case FileAccess::ReadResult::Ok:
+        break;
+    default:
+        // A FIFO, a folder or an unreadable file: nothing is waited for and
+        // the rows stay as they were.
+        m_error = QStringLiteral("%1: %2").arg(nativePath(m_filePath), QStringLiteral("nicht lesbar"));
         return false;
     }
-    const QByteArray bytes = file.read(FileLength);
-    if (file.error() != QFileDevice::NoError) {
-        m_error = QStringLiteral("%1: %2").arg(nativePath(m_filePath), file.errorString());
-        return false;
-    }
-    file.close();
     for (int k = 0; k < Rows; ++k) {
         Row &r = m_rows[k];
         r.nr = QString::number(k + 1);
-        if (bytes.size() >= (k + 1) * RecordLength) {
-            const QByteArray rec = bytes.mid(k * RecordLength, RecordLength);
-            r.score = Ansi::decode(rec.left(ScoreLength));
-            r.name = Ansi::decode(rec.mid(ScoreLength));
-        } else {
-            // Not a whole record in the file: a free slot.
-            const QByteArray rec = record(QStringLiteral("0"), QString());
-            r.score = Ansi::decode(rec.left(ScoreLength));
-            r.name = Ansi::decode(rec.mid(ScoreLength));
-        }
+        // Not a whole record in the file: a free slot.
+        const QByteArray rec = bytes.size() >= (k + 1) * RecordLength ? bytes.mid(k * RecordLength, RecordLength)
+                                                                      : record(QStringLiteral("0"), QString());
+        r.score = Ansi::decode(rec.left(ScoreLength));
+        r.name = Ansi::decode(rec.mid(ScoreLength));
     }
     return true;
 }
@@ -196,54 +188,29 @@ ScoreList::Placing ScoreList::place(qint16 z, const QString &name, int *row)
 
 bool ScoreList::write(const std::array<Row, Rows> &rows)
 {
-    QByteArray head;
-    head.reserve(FileLength);
+    QByteArray bytes;
+    bytes.reserve(FileLength);
     for (const Row &r : rows)
-        head.append(record(QString::number(scoreValue(r.score)), r.name));
+        bytes.append(record(QString::number(scoreValue(r.score)), r.name));
 
     auto fail = [this](const QString &why) {
         m_error = QStringLiteral("%1: %2").arg(nativePath(m_filePath), why);
         return false;
     };
 
-    QSaveFile out(m_filePath);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(out.errorString());
-    if (out.write(head) != head.size()) {
-        const QString why = out.errorString();
-        out.cancelWriting();
-        return fail(why);
-    }
-    // Whatever follows record 10 is copied over unchanged. If the old file
-    // exists but cannot be read, nothing is replaced: its tail would be lost.
-    if (QFileInfo::exists(m_filePath)) {
-        QFile old(m_filePath);
-        if (!old.open(QIODevice::ReadOnly)) {
-            out.cancelWriting();
-            return fail(old.errorString());
-        }
-        if (old.size() > FileLength) {
-            if (!old.seek(FileLength)) {
-                out.cancelWriting();
-                return fail(old.errorString());
-            }
-            while (!old.atEnd()) {
-                const QByteArray chunk = old.read(64 * 1024);
-                if (chunk.isEmpty() && old.error() != QFileDevice::NoError) {
-                    out.cancelWriting();
-                    return fail(old.errorString());
-                }
-                if (chunk.isEmpty())
-                    break;
-                if (out.write(chunk) != chunk.size()) {
-                    const QString why = out.errorString();
-                    out.cancelWriting();
-                    return fail(why);
-                }
-            }
-        }
-    }
-    if (!out.commit())
-        return fail(out.errorString());
+    // Whatever follows record 10 is kept when it is of a sane length; a
+    // longer tail is no part of the list and is dropped rather than copied
+    // (a sparse file of gigabytes would otherwise be written out in full).
+    // If the old file exists but cannot be read, nothing is replaced: its
+    // tail would be lost. A FIFO or the like in its place holds nothing.
+    QByteArray old;
+    const FileAccess::ReadResult got = FileAccess::readHead(m_filePath, FileLength + MaxTail + 1, &old);
+    if (got == FileAccess::ReadResult::Failed)
+        return fail(QStringLiteral("nicht lesbar"));
+    if (got == FileAccess::ReadResult::Ok && old.size() > FileLength && old.size() <= FileLength + MaxTail)
+        bytes.append(old.mid(FileLength));
+
+    if (!FileAccess::writeAtomically(m_filePath, bytes))
+        return fail(QStringLiteral("nicht beschreibbar"));
     return true;
 }

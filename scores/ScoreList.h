@@ -6,8 +6,8 @@
 // file is a plain run of 21-byte records, one per row: 6 bytes of score as
 // decimal text and 15 bytes of name, both left-aligned and padded with blanks,
 // one Windows-1252 byte per character; no header, no separators. Only records
-// 1 .. 10 (the first 210 bytes) are read and written; anything the file holds
-// after them is kept as it is.
+// 1 .. 10 (the first 210 bytes) are read and written; up to MaxTail bytes the
+// file holds after them are kept as they are, a longer tail is dropped.
 //
 // Every change goes to the file first, through an atomic replace, and only
 // then to the rows: when the file cannot be written the rows stay as they
@@ -25,6 +25,7 @@ public:
     static constexpr int NameLength = 15;
     static constexpr int RecordLength = ScoreLength + NameLength;  // 21
     static constexpr int FileLength = Rows * RecordLength;         // 210
+    static constexpr int MaxTail = 64 * 1024;
     static constexpr const char *FileName = "scr.cxa";
     static constexpr const char *DefaultName = "Hanno Holzbein";
 
@@ -88,8 +89,8 @@ public:
     const QString &errorString() const { return m_error; }
 
 private:
-    // Records 1 .. 10 from rows, then every byte the file holds after them,
-    // written to the file in one atomic replace.
+    // Records 1 .. 10 from rows, then the bytes the file holds after them
+    // (at most MaxTail, else none), written to the file in one atomic replace.
     bool write(const std::array<Row, Rows> &rows);
 
     QString m_filePath;

@@ -1,5 +1,6 @@
 // One game at a time: a second start asks the first to come forward and
-// ends; a socket left behind by a crashed game does not stop the next start.
+// ends; of games started together exactly one runs; a socket left behind by
+// a crashed game does not stop the next start.
 #include "app/SingleInstance.h"
 
 #include <QDir>
@@ -10,7 +11,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 // A program folder with a copy of the game in it.
@@ -73,6 +86,7 @@ private slots:
         GameCopy game;
         // this test process plays the running game
         SingleInstance first(game.dir.path());
+        QVERIFY(!first.activateRunningInstance());
         QVERIFY(first.listen());
         QSignalSpy activated(&first, &SingleInstance::activationRequested);
 
@@ -83,16 +97,48 @@ private slots:
         QCOMPARE(second->exitCode(), 0);
     }
 
-    void aRunningGameKeepsRunningWhenStartedAgain()
+    // Games started at the same moment: exactly one keeps running, the
+    // others end after asking it to come forward.
+    void simultaneousStartsLeaveOneGame()
     {
         GameCopy game;
-        QProcess *first = game.start(this);
-        QTRY_VERIFY_WITH_TIMEOUT(game.answers(), 10000);
-        QProcess *second = game.start(this);
-        QVERIFY(ended(second, 10000));
-        QCOMPARE(second->exitCode(), 0);
-        QCOMPARE(first->state(), QProcess::Running);
-        stop(first);
+        QList<QProcess *> games;
+        for (int i = 0; i < 3; ++i)
+            games << game.start(this);
+        auto endedCount = [&games] {
+            return std::count_if(games.begin(), games.end(), [](QProcess *p) { return ended(p, 10); });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(endedCount(), 2, 10000);
+        QVERIFY(game.answers());
+        for (QProcess *p : games) {
+            if (p->state() == QProcess::NotRunning)
+                QCOMPARE(p->exitCode(), 0);
+            stop(p);
+        }
+    }
+
+    // The lock alone decides: of many claims on one folder at once exactly
+    // one succeeds, until the owner stops.
+    void exactlyOneClaimWins()
+    {
+        QTemporaryDir folder;
+        for (int round = 0; round < 20; ++round) {
+            std::vector<std::unique_ptr<SingleInstance>> instances;
+            for (int i = 0; i < 6; ++i)
+                instances.push_back(std::make_unique<SingleInstance>(folder.path()));
+            std::atomic<int> won{0};
+            std::vector<std::thread> threads;
+            for (auto &instance : instances)
+                threads.emplace_back([&won, &instance] { won += instance->claim() ? 1 : 0; });
+            for (std::thread &t : threads)
+                t.join();
+            QCOMPARE(won.load(), 1);
+        }
+        SingleInstance owner(folder.path()), next(folder.path());
+        QVERIFY(owner.claim());
+        QVERIFY(!next.claim());
+        owner.stop();
+        QVERIFY(next.claim());
     }
 
     void aStaleSocketDoesNotStopTheNextStart()
@@ -110,11 +156,75 @@ private slots:
         stop(next);
     }
 
-    void theNameDependsOnTheFolder()
+    // A request from another user's process is refused, even should it
+    // reach the socket; the user's own request is answered.
+    void otherUsersAreNotAnswered()
     {
-        QTemporaryDir a, b;
+        if (::geteuid() != 0)
+            QSKIP("needs root to connect as another user");
+        QTemporaryDir folder, runtime;
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        SingleInstance owner(folder.path());
+        QVERIFY(!owner.activateRunningInstance());
+        QVERIFY(owner.listen());
+        QSignalSpy activated(&owner, &SingleInstance::activationRequested);
+        const QByteArray socketPath = QFile::encodeName(SingleInstance::serverName(folder.path()));
+        // Opened up on purpose, so that the other user gets as far as the socket.
+        QCOMPARE(::chmod(QFile::encodeName(runtime.path()).constData(), 0711), 0);
+        QCOMPARE(::chmod(socketPath.constData(), 0777), 0);
+        for (uid_t uid : {uid_t(65534), ::getuid()}) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                sockaddr_un address{};
+                address.sun_family = AF_UNIX;
+                std::strncpy(address.sun_path, socketPath.constData(), sizeof address.sun_path - 1);
+                std::signal(SIGPIPE, SIG_IGN);
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                const bool connected = ::setuid(uid) == 0
+                                       && ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+                if (connected && ::write(fd, "activate\n", 9) == 9)
+                    ::sleep(1);
+                ::_exit(connected ? 0 : 1);
+            }
+            int status = -1;
+            bool reaped = false;
+            auto reap = [&] { return reaped = reaped || ::waitpid(child, &status, WNOHANG) == child; };
+            QTRY_VERIFY_WITH_TIMEOUT(reap(), 5000);
+            QCOMPARE(WEXITSTATUS(status), 0);   // the socket was reached
+            QTest::qWait(200);
+            QCOMPARE(activated.count(), uid == ::getuid() ? 1 : 0);
+        }
+        if (saved.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", saved);
+    }
+
+    // The socket lies in a folder of the user's own that no one else may
+    // enter; a folder of that name made by someone else first is not used.
+    void theSocketIsPrivate()
+    {
+        QTemporaryDir a, b, runtime;
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         QVERIFY(SingleInstance::serverName(a.path()) != SingleInstance::serverName(b.path()));
         QCOMPARE(SingleInstance::serverName(a.path()), SingleInstance::serverName(a.path() + "/"));
+        QCOMPARE(QFileInfo(SingleInstance::serverName(a.path())).path(), runtime.path());
+        // Open to others: not a runtime folder; the name moves to a private one.
+        QVERIFY(QFile::setPermissions(runtime.path(), QFile::permissions(runtime.path()) | QFile::ExeOther));
+        const QString name = SingleInstance::serverName(a.path());
+        QVERIFY(!name.startsWith(runtime.path()));
+        struct stat st;
+        QCOMPARE(::lstat(QFile::encodeName(QFileInfo(name).path()).constData(), &st), 0);
+        QCOMPARE(st.st_uid, ::getuid());
+        QCOMPARE(st.st_mode & 077, 0u);
+        if (saved.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", saved);
     }
 };
 

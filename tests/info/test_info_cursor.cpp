@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestInfoCursor : public QObject
 {
     Q_OBJECT
@@ -152,42 +154,66 @@ void TestInfoCursor::generatedFiles()
     QVERIFY(lines.filter(QRegularExpression(QStringLiteral("^Comment=.+"))).size() == 1);
 }
 
+// A cursor file whose image is a PNG of the given size (a large, empty PNG
+// packs into a few kilobytes).
+static QByteArray pngCursor(QSize size)
+{
+    QImage img(size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    img.save(&buffer, "PNG");
+    QByteArray out = CursorFile::encode(pattern(8, 8), QPoint(1, 1)).left(22);
+    out[6] = char(size.width() > 255 ? 0 : size.width());
+    out[7] = char(size.height() > 255 ? 0 : size.height());
+    qToLittleEndian(quint32(png.size()), out.data() + 14);
+    return out + png;
+}
+
 void TestInfoCursor::loadCursor_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("loads");
-    QTest::newRow("missing") << "missing" << false;
-    QTest::newRow("empty file") << "empty" << false;
-    QTest::newRow("garbage") << "garbage" << false;
-    QTest::newRow("a folder") << "folder" << false;
-    QTest::newRow("cursor") << "cursor" << true;
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("loads");   // invalid: the ordinary pointer stays
+    const QByteArray hand = CursorFile::encode(IconArt::handCursor(), QPoint(7, 2));
+    QByteArray bigHeader = hand;        // the directory says 32, the bitmap 5000
+    qToLittleEndian(quint32(5000), bigHeader.data() + 22 + 4);
+    qToLittleEndian(quint32(10000), bigHeader.data() + 22 + 8);
+    QTest::newRow("missing") << "missing" << QByteArray() << QSize();
+    QTest::newRow("empty file") << "file" << QByteArray() << QSize();
+    QTest::newRow("garbage") << "file" << QByteArray(300, '\x5a') << QSize();
+    QTest::newRow("a folder") << "folder" << QByteArray() << QSize();
+    QTest::newRow("a fifo") << "fifo" << QByteArray() << QSize();
+    QTest::newRow("cursor") << "file" << hand << QSize(32, 32);
+    QTest::newRow("64 x 64") << "file" << CursorFile::encode(pattern(64, 64), QPoint(7, 2)) << QSize(64, 64);
+    QTest::newRow("65 x 64") << "file" << CursorFile::encode(pattern(65, 64), QPoint(7, 2)) << QSize();
+    QTest::newRow("bitmap header of 5000") << "file" << bigHeader << QSize();
+    QTest::newRow("png 64 x 64") << "file" << pngCursor(QSize(64, 64)) << QSize(64, 64);
+    QTest::newRow("png 5000 x 5000 in a small file") << "file" << pngCursor(QSize(5000, 5000)) << QSize();
 }
 
 void TestInfoCursor::loadCursor()
 {
     QFETCH(QString, kind);
-    QFETCH(bool, loads);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, loads);
     QTemporaryDir tmp;
-    QVERIFY(tmp.isValid());
     const QString file = tmp.filePath(QStringLiteral("Hand.cur"));
-    QByteArray bytes;
-    if (kind == QLatin1String("garbage"))
-        bytes = QByteArray(300, '\x5a');
-    else if (kind == QLatin1String("cursor"))
-        bytes = CursorFile::encode(IconArt::handCursor(), QPoint(7, 2));
-    if (kind == QLatin1String("folder")) {
+    if (kind == QLatin1String("folder"))
         QVERIFY(QDir(tmp.path()).mkdir(QStringLiteral("Hand.cur")));
-    } else if (kind != QLatin1String("missing")) {
+    else if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    else if (kind == QLatin1String("file")) {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-    const std::optional<QCursor> c = frmAbout::loadCursor(file);
-    QCOMPARE(c.has_value(), loads);
-    if (loads) {
-        QCOMPARE(c->shape(), Qt::BitmapCursor);
-        QCOMPARE(c->hotSpot(), QPoint(7, 2));
-        QCOMPARE(c->pixmap().size(), QSize(32, 32));
+    const std::optional<CursorFile::Cursor> c = CursorFile::read(file);
+    QCOMPARE(c.has_value(), loads.isValid());
+    if (c) {
+        QCOMPARE(c->image.size(), loads);
+        QCOMPARE(c->hotSpot, CursorFile::hotSpot(bytes).value());
     }
 }
 

@@ -4,11 +4,16 @@
 
 #include "LockedFolder.h"
 #include "base/ProgramFolder.h"
+#include "pictures/PictureReference.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,10 +99,11 @@ private slots:
             << true << QStringLiteral("/home/x/Bilder/\u20AC 5.jpg")
             << QByteArray("14\r\n13\r\n12\r\n11\r\n10\r\n9\r\n8\r\n7\r\n6\r\n5\r\n4\r\n3\r\n2\r\n1\r\n"
                           "0\r\n15\r\n0\r\n0\r\n1\r\n/home/x/Bilder/\x80 5.jpg\r\n");
+        // (The UTF-8 reading is taken when it names an existing picture.)
         QTest::newRow("negative counter, path beyond 1252 in UTF-8, both on")
-            << Solved << -7 << true << true << QStringLiteral("/b/\u4E2D.jpg")
+            << Solved << -7 << true << true << m_dir.filePath("\u4E2D.jpg")
             << QByteArray("0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n"
-                          "14\r\n100\r\n-7\r\n1\r\n1\r\n/b/\xE4\xB8\xAD.jpg\r\n");
+                          "14\r\n100\r\n-7\r\n1\r\n1\r\n") + m_dir.filePath("\u4E2D.jpg").toUtf8() + "\r\n";
         QTest::newRow("empty picture reference, largest counter")
             << Solved << 32767 << false << false << QString()
             << QByteArray("0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n"
@@ -126,6 +132,8 @@ private slots:
         QVERIFY2(g.write(path, &error), qPrintable(error));
         QCOMPARE(readAll(path), expected);
 
+        if (bild.startsWith(m_dir.path()))
+            QVERIFY(writeBytes(bild, "picture"));
         SavedGame back;
         QVERIFY2(SavedGame::read(path, &back, &error), qPrintable(error));
         QCOMPARE(back.fields, fields);
@@ -421,6 +429,66 @@ private slots:
         QVERIFY(!SavedGame::remove(path, &error));
         QVERIFY2(error.contains("kann nicht gelöscht werden"), qPrintable(error));
         QVERIFY(QFileInfo::exists(path));
+    }
+
+    // ---- Reading guarded against what a player or another program put in
+    // the folder: over-long picture lines, FIFOs, names that are not UTF-8.
+
+    void pictureLineBounded_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("longest path") << PictureReference::MaxPathBytes << true;
+        QTest::newRow("one byte more") << PictureReference::MaxPathBytes + 1 << false;
+        QTest::newRow("a megabyte") << 1024 * 1024 - 200 << false;
+    }
+    void pictureLineBounded()
+    {
+        QFETCH(int, length);
+        QFETCH(bool, loads);
+        QList<QByteArray> l = validLines();
+        l[19] = "/" + QByteArray(length - 1, 'p');
+        const QString path = m_dir.filePath("long.sav");
+        QVERIFY(writeBytes(path, fileOf(l)));
+        SavedGame g = sentinel();
+        QString error;
+        QCOMPARE(SavedGame::read(path, &g, &error), loads);
+        QCOMPARE(g.bild.size(), loads ? length : sentinel().bild.size());
+        if (!loads)
+            QVERIFY2(error.contains("Zeile 20 ist zu lang"), qPrintable(error));
+    }
+
+    void fifoIsNeitherListedNorWaitedFor()
+    {
+        QVERIFY(SavedGame::ensureFolder());
+        const QString fifo = SavedGame::savePath("fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(!SavedGame::list().contains("fifo.sav"));
+        SavedGame g = sentinel();
+        QString error;
+        QVERIFY(!SavedGame::read(fifo, &g, &error));
+        QVERIFY(error.contains("nicht gelesen"));
+        QVERIFY(QFile::remove(fifo));
+    }
+
+    // A game saved by another system under a Latin-1 name is listed, loads
+    // and can be deleted: the listed name leads back to the same bytes.
+    void nameThatIsNotUtf8()
+    {
+        QVERIFY(SavedGame::ensureFolder());
+        const QByteArray raw = QFile::encodeName(SavedGame::folder()) + "/Sp\xE9l.sav";
+        FILE *f = ::fopen(raw.constData(), "wb");
+        QVERIFY(f);
+        const QByteArray content = fileOf(validLines());
+        QCOMPARE(::fwrite(content.constData(), 1, size_t(content.size()), f), size_t(content.size()));
+        ::fclose(f);
+        QVERIFY(SavedGame::list().contains(QStringLiteral("Spél.sav")));
+        SavedGame g;
+        QString error;
+        QVERIFY2(SavedGame::read(SavedGame::loadPath(QStringLiteral("Spél.sav")), &g, &error), qPrintable(error));
+        QCOMPARE(g.zuege, qint16(17));
+        QVERIFY(SavedGame::remove(SavedGame::loadPath(QStringLiteral("Spél.sav")), &error));
+        QVERIFY(::access(raw.constData(), F_OK) != 0);
     }
 };
 

@@ -1,0 +1,186 @@
+#include "pictures/JpegDecoder.h"
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace JpegDecoder {
+
+namespace {
+
+struct Failure {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    bool tooLarge;
+};
+
+void onError(j_common_ptr cinfo)
+{
+    auto *failure = reinterpret_cast<Failure *>(cinfo->err);
+    if (cinfo->err->msg_code == JERR_OUT_OF_MEMORY || cinfo->err->msg_code == JERR_NO_BACKING_STORE)
+        failure->tooLarge = true;
+    std::longjmp(failure->jump, 1);
+}
+
+// Warnings are ignored, except that the data ended before the picture did:
+// the decoder would fill the rest with grey, the file is damaged instead.
+void onMessage(j_common_ptr cinfo, int level)
+{
+    if (level == -1 && (cinfo->err->msg_code == JWRN_JPEG_EOF || cinfo->err->msg_code == JWRN_HIT_MARKER))
+        std::longjmp(reinterpret_cast<Failure *>(cinfo->err)->jump, 1);
+}
+
+// Called by the decoder as it goes; ends the decoding once a file has more
+// progressive scans than any real photograph.
+void onProgress(j_common_ptr cinfo)
+{
+    const auto *d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > MaxScans) {
+        reinterpret_cast<Failure *>(cinfo->err)->tooLarge = true;
+        std::longjmp(reinterpret_cast<Failure *>(cinfo->err)->jump, 1);
+    }
+}
+
+// Memory the decoder needs for the whole file's coefficients when it must
+// keep them (progressive files): 64 coefficients of 2 bytes per block.
+qint64 coefficientBytes(const jpeg_decompress_struct &d)
+{
+    qint64 total = 0;
+    for (int c = 0; c < d.num_components; ++c) {
+        const jpeg_component_info &comp = d.comp_info[c];
+        total += qint64(comp.width_in_blocks + comp.h_samp_factor) * (comp.height_in_blocks + comp.v_samp_factor)
+                 * DCTSIZE2 * 2;
+    }
+    return total;
+}
+
+// The libjpeg calls, kept free of objects with destructors: an error leaves
+// them through longjmp. Returns false on any failure.
+struct Session {
+    jpeg_decompress_struct d;
+    Failure failure;
+    jpeg_progress_mgr progress;
+};
+
+bool readHeader(Session &s, const QByteArray &data)
+{
+    if (setjmp(s.failure.jump))
+        return false;
+    jpeg_mem_src(&s.d, reinterpret_cast<const unsigned char *>(data.constData()), (unsigned long)data.size());
+    jpeg_read_header(&s.d, TRUE);
+    return true;
+}
+
+bool prepare(Session &s, int eighths)
+{
+    if (setjmp(s.failure.jump))
+        return false;
+    s.d.scale_num = unsigned(eighths);
+    s.d.scale_denom = 8;
+    s.d.dct_method = JDCT_ISLOW;
+    if (s.d.jpeg_color_space == JCS_CMYK || s.d.jpeg_color_space == JCS_YCCK)
+        s.d.out_color_space = JCS_CMYK;
+    else
+        s.d.out_color_space = JCS_EXT_BGRX;
+    jpeg_calc_output_dimensions(&s.d);
+    return true;
+}
+
+bool run(Session &s, QImage *image)
+{
+    if (setjmp(s.failure.jump))
+        return false;
+    jpeg_start_decompress(&s.d);
+    const bool cmyk = s.d.out_color_space == JCS_CMYK;
+    unsigned char *cmykRow = cmyk ? static_cast<unsigned char *>((*s.d.mem->alloc_large)(
+                                        reinterpret_cast<j_common_ptr>(&s.d), JPOOL_IMAGE, s.d.output_width * 4))
+                                  : nullptr;
+    while (s.d.output_scanline < s.d.output_height) {
+        uchar *line = image->scanLine(int(s.d.output_scanline));
+        JSAMPROW row = cmyk ? cmykRow : line;
+        if (jpeg_read_scanlines(&s.d, &row, 1) != 1)
+            return false;
+        if (cmyk) {
+            // Adobe's CMYK JPEGs hold the inks inverted.
+            QRgb *out = reinterpret_cast<QRgb *>(line);
+            for (JDIMENSION x = 0; x < s.d.output_width; ++x) {
+                const unsigned char *p = cmykRow + 4 * x;
+                out[x] = qRgb(p[0] * p[3] / 255, p[1] * p[3] / 255, p[2] * p[3] / 255);
+            }
+        }
+    }
+    jpeg_finish_decompress(&s.d);
+    return true;
+}
+
+} // namespace
+
+QSize scaledSize(const QSize &full, int eighths)
+{
+    return QSize(int((qint64(full.width()) * eighths + 7) / 8), int((qint64(full.height()) * eighths + 7) / 8));
+}
+
+int scaleFor(const QSize &full, const QSize &wanted)
+{
+    for (int n = 1; n < 8; ++n) {
+        const QSize s = scaledSize(full, n);
+        if (s.width() >= wanted.width() && s.height() >= wanted.height())
+            return n;
+    }
+    return 8;
+}
+
+QSize declaredSize(const QByteArray &data)
+{
+    Session s{};
+    s.d.err = jpeg_std_error(&s.failure.manager);
+    s.failure.manager.error_exit = onError;
+    s.failure.manager.emit_message = onMessage;
+    jpeg_create_decompress(&s.d);
+    QSize size;
+    if (readHeader(s, data))
+        size = QSize(int(s.d.image_width), int(s.d.image_height));
+    jpeg_destroy_decompress(&s.d);
+    return size;
+}
+
+Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out)
+{
+    *out = QImage();
+    Session s{};
+    s.d.err = jpeg_std_error(&s.failure.manager);
+    s.failure.manager.error_exit = onError;
+    s.failure.manager.emit_message = onMessage;
+    jpeg_create_decompress(&s.d);
+    s.d.mem->max_memory_to_use = MaxDecoderMemory;
+    s.progress.progress_monitor = onProgress;
+    s.d.progress = &s.progress;
+
+    Outcome outcome = Outcome::NotReadable;
+    if (readHeader(s, data)) {
+        const QSize full(int(s.d.image_width), int(s.d.image_height));
+        const int eighths = scaleFor(full, wanted);
+        if (!prepare(s, eighths)) {
+            outcome = s.failure.tooLarge ? Outcome::TooLarge : Outcome::NotReadable;
+        } else if ((jpeg_has_multiple_scans(&s.d) && coefficientBytes(s.d) > MaxDecoderMemory)
+                   || qint64(s.d.output_width) * s.d.output_height > MaxOutputPixels) {
+            // Checked before a byte is decoded: a file of several scans keeps all
+            // its coefficients at full size, whatever the output size.
+            outcome = Outcome::TooLarge;
+        } else {
+            QImage image(int(s.d.output_width), int(s.d.output_height), QImage::Format_RGB32);
+            if (image.isNull())
+                outcome = Outcome::TooLarge;
+            else if (run(s, &image))
+                outcome = Outcome::Ok, *out = image;
+            else
+                outcome = s.failure.tooLarge ? Outcome::TooLarge : Outcome::NotReadable;
+        }
+    }
+    jpeg_destroy_decompress(&s.d);
+    return outcome;
+}
+
+} // namespace JpegDecoder

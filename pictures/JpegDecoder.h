@@ -1,0 +1,35 @@
+#pragma once
+// JPEG decoding with bounded cost. The decoder is told before decoding how
+// much memory it may take and how many scans it may read, so that a small
+// file declaring a huge picture, or thousands of progressive scans, is
+// refused quickly instead of taking gigabytes or minutes. Large pictures are
+// scaled down in the decoder itself (by n/8), so a big photograph never
+// exists at full size in memory. Safe to use from any thread.
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+namespace JpegDecoder {
+
+// Memory the decoder may use for one picture, beside the decoded picture.
+constexpr long MaxDecoderMemory = 512L * 1024 * 1024;
+// Progressive scans read at most; real photographs have about ten.
+constexpr int MaxScans = 100;
+// Largest decoded picture, in pixels.
+constexpr qint64 MaxOutputPixels = 32LL * 1024 * 1024;
+
+enum class Outcome { Ok, TooLarge, NotReadable };
+
+// The smallest scale n/8 (n = 1 .. 8) whose output covers `wanted`, and the
+// output size the decoder gives for it: ceil(side * n / 8).
+int scaleFor(const QSize &full, const QSize &wanted);
+QSize scaledSize(const QSize &full, int eighths);
+
+// Decodes data, scaled by scaleFor(full, wanted). A picture whose decoding
+// would pass the bounds above gives TooLarge and a null image.
+Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out);
+
+// The size the file declares, or an invalid size when its header is damaged.
+QSize declaredSize(const QByteArray &data);
+
+} // namespace JpegDecoder
