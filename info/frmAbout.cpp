@@ -103,18 +103,11 @@ QUrl frmAbout::webTarget(const QString &address)
 
 std::optional<QCursor> frmAbout::loadCursor(const QString &file)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
+    // Only a regular file, and only a cursor of at most 64 x 64 pixels.
+    const std::optional<CursorFile::Cursor> cursor = CursorFile::read(file);
+    if (!cursor)
         return std::nullopt;
-    // A cursor is a few kilobytes; anything far larger is not one.
-    const QByteArray bytes = f.read(1 << 20);
-    QPixmap pixmap;
-    if (!pixmap.loadFromData(bytes) || pixmap.isNull())
-        return std::nullopt;
-    const std::optional<QPoint> hot = CursorFile::hotSpot(bytes);
-    if (hot && pixmap.rect().contains(*hot))
-        return QCursor(pixmap, hot->x(), hot->y());
-    return QCursor(pixmap, 0, 0);
+    return QCursor(QPixmap::fromImage(cursor->image), cursor->hotSpot.x(), cursor->hotSpot.y());
 }
 
 frmAbout::frmAbout(QWidget *owner, const QRect &ownerFrame)

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <cmath>
 #include <cstring>
@@ -28,8 +29,8 @@ QImage fail(QString *error, const char *reason)
     return QImage();
 }
 
-quint32 le16(const uchar *p) { return quint32(p[0]) | (quint32(p[1]) << 8); }
-quint32 le32(const uchar *p) { return le16(p) | (le16(p + 2) << 16); }
+quint32 le16(const uchar *p) { return qFromLittleEndian<quint16>(p); }
+quint32 le32(const uchar *p) { return qFromLittleEndian<quint32>(p); }
 
 // Qt's decoders fill in what a cut-off JPEG, bitmap or GIF lacks and report
 // success; a file that ends early is refused here instead, before decoding.
@@ -62,7 +63,7 @@ bool jpegComplete(const uchar *p, qint64 n)
             continue;   // markers without a segment
         if (i + 2 > n)
             return false;
-        const qint64 length = (qint64(p[i]) << 8) | p[i + 1];
+        const qint64 length = qFromBigEndian<quint16>(p + i);
         if (length < 2 || i + length > n)
             return false;
         i += length;

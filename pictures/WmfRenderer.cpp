@@ -1,6 +1,7 @@
 #include "pictures/WmfRenderer.h"
 
 #include <QElapsedTimer>
+#include <QtEndian>
 #include <QtGlobal>
 
 #include <cerrno>
@@ -48,7 +49,7 @@ enum Outcome : int { Pending = 0, Done = 1, Damaged = 2, Oversized = 3 };
 
 quint16 word(const QByteArray &d, int at)
 {
-    return quint16(quint8(d[at]) | (quint8(d[at + 1]) << 8));
+    return qFromLittleEndian<quint16>(d.constData() + at);
 }
 
 // libwmf allocates through these when asked to (WMF_OPT_ALLOC): every block

@@ -4,6 +4,7 @@
 // generator of the program folder, the tests and the benchmark make their
 // metafiles with it. Header only, needs nothing but QtCore.
 #include <QByteArray>
+#include <QtEndian>
 #include <QColor>
 #include <QPoint>
 #include <QRect>
@@ -107,7 +108,7 @@ public:
             put32(ph, 0);
             quint16 sum = 0;
             for (int i = 0; i < 20; i += 2)
-                sum ^= quint16(quint8(ph[i]) | (quint8(ph[i + 1]) << 8));
+                sum ^= qFromLittleEndian<quint16>(ph.constData() + i);
             put16(ph, sum);
             out += ph;
         }
@@ -131,13 +132,15 @@ private:
     }
     static void put16(QByteArray &b, quint16 v)
     {
-        b.append(char(v & 0xFF));
-        b.append(char(v >> 8));
+        char bytes[2];
+        qToLittleEndian(v, bytes);
+        b.append(bytes, 2);
     }
     static void put32(QByteArray &b, quint32 v)
     {
-        put16(b, quint16(v & 0xFFFF));
-        put16(b, quint16(v >> 16));
+        char bytes[4];
+        qToLittleEndian(v, bytes);
+        b.append(bytes, 4);
     }
     // Every object goes into the next free slot of the object table and is
     // selected at once; nothing is deleted, so slot n is the n-th object.

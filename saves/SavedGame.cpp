@@ -39,7 +39,12 @@ QByteArray SavedGame::toBytes() const
     lines.append(posAnz ? QStringLiteral("1") : QStringLiteral("0"));
     // Line 20 the way p.cxa holds a path: Windows-1252, or UTF-8 for a path
     // that Windows-1252 cannot hold.
-    return Ansi::writeLines(lines) + PictureReference::encode(bild);
+    QByteArray bytes = Ansi::writeLines(lines) + PictureReference::encode(bild);
+    // A game in which a hint was shown says so in a line of its own after
+    // the twenty; a game without one is written exactly as before.
+    if (hintUsed)
+        bytes += Ansi::writeLines({QString::fromLatin1(HintLine)});
+    return bytes;
 }
 
 bool SavedGame::parseNumber(const QString &line, qint16 *value)
@@ -105,6 +110,7 @@ bool SavedGame::fromBytes(const QByteArray &content, SavedGame *game, QString *e
     game->bild = PictureReference::decodeLine(picture);
     if (game->bild.isNull())
         game->bild = QLatin1String("");
+    game->hintUsed = raw.size() > LineCount && raw.at(LineCount) == HintLine;
     return true;
 }
 

@@ -8,6 +8,9 @@
 //   line 18      preview shown: "1" on, "0" off
 //   line 19      position display shown: "1" on, "0" off
 //   line 20      the picture reference, verbatim
+//   line 21      "1" when a hint was shown in the game; absent otherwise, so
+//                that a game without a hint has exactly the 20 lines and a
+//                reader of 20 lines reads every file unchanged
 //
 // Numbers are plain decimal text. Line 20 is written and read by the rule of
 // p.cxa (PictureReference): Windows-1252, or UTF-8 for a path Windows-1252
@@ -29,6 +32,7 @@ class SavedGame : public GameState
 {
 public:
     static constexpr int LineCount = 20;
+    static constexpr const char *HintLine = "1";
     static constexpr int FieldCount = 16;
     static constexpr const char *Extension = ".sav";
     static constexpr const char *FolderName = "Saves";

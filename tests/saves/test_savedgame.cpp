@@ -87,27 +87,35 @@ private slots:
         QTest::addColumn<bool>("posAnz");
         QTest::addColumn<QString>("bild");
         QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<bool>("hint");
 
         QTest::newRow("windows path, umlauts in 1252")
             << QVector<qint16>{3, 1, 2, 100, 0, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14} << 42 << true
             << false << QStringLiteral("C:\\Bilder\\Grüße.jpg")
             << QByteArray("3\r\n1\r\n2\r\n100\r\n0\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n"
                           "13\r\n14\r\n42\r\n1\r\n0\r\nC:\\Bilder\\Gr\xFC\xDF"
-                          "e.jpg\r\n");
+                          "e.jpg\r\n") << false;
+        QTest::newRow("a hint was shown: a 21st line")
+            << QVector<qint16>{3, 1, 2, 100, 0, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14} << 42 << true
+            << false << QStringLiteral("C:\\Bilder\\Grüße.jpg")
+            << QByteArray("3\r\n1\r\n2\r\n100\r\n0\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n"
+                          "13\r\n14\r\n42\r\n1\r\n0\r\nC:\\Bilder\\Gr\xFC\xDF"
+                          "e.jpg\r\n1\r\n") << true;
         QTest::newRow("before the first drop, euro sign")
             << QVector<qint16>{14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15} << 0 << false
             << true << QStringLiteral("/home/x/Bilder/\u20AC 5.jpg")
             << QByteArray("14\r\n13\r\n12\r\n11\r\n10\r\n9\r\n8\r\n7\r\n6\r\n5\r\n4\r\n3\r\n2\r\n1\r\n"
-                          "0\r\n15\r\n0\r\n0\r\n1\r\n/home/x/Bilder/\x80 5.jpg\r\n");
+                          "0\r\n15\r\n0\r\n0\r\n1\r\n/home/x/Bilder/\x80 5.jpg\r\n") << false;
         // (The UTF-8 reading is taken when it names an existing picture.)
         QTest::newRow("negative counter, path beyond 1252 in UTF-8, both on")
             << Solved << -7 << true << true << m_dir.filePath("\u4E2D.jpg")
             << QByteArray("0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n"
-                          "14\r\n100\r\n-7\r\n1\r\n1\r\n") + m_dir.filePath("\u4E2D.jpg").toUtf8() + "\r\n";
+                          "14\r\n100\r\n-7\r\n1\r\n1\r\n") + m_dir.filePath("\u4E2D.jpg").toUtf8() + "\r\n"
+            << false;
         QTest::newRow("empty picture reference, largest counter")
             << Solved << 32767 << false << false << QString()
             << QByteArray("0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n"
-                          "14\r\n100\r\n32767\r\n0\r\n0\r\n\r\n");
+                          "14\r\n100\r\n32767\r\n0\r\n0\r\n\r\n") << false;
     }
     void exactBytes()
     {
@@ -117,8 +125,10 @@ private slots:
         QFETCH(bool, posAnz);
         QFETCH(QString, bild);
         QFETCH(QByteArray, expected);
+        QFETCH(bool, hint);
 
         SavedGame g;
+        g.hintUsed = hint;
         g.fields = fields;
         g.zuege = qint16(zuege);
         g.imgvis = imgvis;
@@ -137,6 +147,7 @@ private slots:
         SavedGame back;
         QVERIFY2(SavedGame::read(path, &back, &error), qPrintable(error));
         QCOMPARE(back.fields, fields);
+        QCOMPARE(back.hintUsed, hint);
         QCOMPARE(int(back.zuege), zuege);
         QCOMPARE(back.imgvis, imgvis);
         QCOMPARE(back.posAnz, posAnz);
