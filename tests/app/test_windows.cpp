@@ -357,6 +357,10 @@ void TestWindows::functionKeysMatchTheDescription()
     const int tile = w.session().board().tile(left);
     QTest::keyClick(&w, Qt::Key_Right);
     QCOMPARE(int(w.session().board().tile(15)), tile);
+    w.menuBar()->setActiveAction(w.menuBar()->actions().first());
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QVERIFY(!QApplication::activePopupWidget());
     QTest::keyClick(w.menuBar(), Qt::Key_Left);
     QCOMPARE(int(w.session().board().tile(left)), tile);
     QCOMPARE(w.zuege(), qint16(2));
