@@ -152,6 +152,15 @@ void TestWindows::dragToWinToTheList()
                         w.picBox(10)->mapFromGlobal(w.picBox(11)->mapToGlobal(QPoint(52, 52))));
     QCOMPARE(w.zuege(), qint16(0));
     QCOMPARE(tileShown(w.picBox(10)->picture()), 10);
+    // Minimising the window ends a drag the same way: the release that
+    // follows is not a drop.
+    pressAndHoverEmpty(10);
+    w.showMinimized();
+    w.showNormal();
+    QCOMPARE(w.picBox(11)->backColor(), normal);
+    QTest::mouseRelease(w.picBox(10), Qt::LeftButton, Qt::NoModifier,
+                        w.picBox(10)->mapFromGlobal(w.picBox(11)->mapToGlobal(QPoint(52, 52))));
+    QCOMPARE(w.zuege(), qint16(0));
 
     // A tile that is not next to the empty field counts and stays.
     dragField(w, 6, 11);
