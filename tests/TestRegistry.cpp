@@ -1,6 +1,7 @@
 // main() of zandor_tests: runs the test class registered under the name
 // given as the first argument, with the remaining arguments for QtTest.
 #include "TestRegistry.h"
+#include "WindowTestSupport.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,17 @@ std::map<std::string, TestRegistry::Runner> &registry()
     return r;
 }
 } // namespace
+
+void TestRegistry::guardModalBoxes()
+{
+#ifdef ZANDOR_SANITIZED
+    const int graceMs = 15000;   // everything runs slower under the sanitizers
+#else
+    const int graceMs = 5000;
+#endif
+    if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
+        new TestSupport::ModalGuard(graceMs, app);
+}
 
 bool TestRegistry::add(const char *file, Runner run)
 {

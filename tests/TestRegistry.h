@@ -10,6 +10,8 @@ namespace TestRegistry {
 using Runner = int (*)(int argc, char **argv);
 // Records a test class under a file's base name; returns true.
 bool add(const char *file, Runner run);
+// With a QApplication: fails the running test on a box nobody answers.
+void guardModalBoxes();
 } // namespace TestRegistry
 
 #undef QTEST_MAIN
@@ -21,6 +23,7 @@ bool add(const char *file, Runner run);
     {                                                                                                          \
         QT_PREPEND_NAMESPACE(QTest::Internal::callInitMain)<TestObject>();                                     \
         __VA_ARGS__                                                                                            \
+        TestRegistry::guardModalBoxes();                                                                       \
         TestObject tc;                                                                                         \
         QTEST_SET_MAIN_SOURCE_PATH                                                                             \
         return QTest::qExec(&tc, argc, argv);                                                                  \
