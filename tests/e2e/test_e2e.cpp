@@ -150,10 +150,20 @@ public:
     QString file(const QString &name) const { return folder + QLatin1Char('/') + name; }
     QString exe() const { return file(QStringLiteral("zandor")); }
 
-    // Starts the game and waits for its main window; the window's id.
-    QString startGame()
+    // Starts the game and waits for its main window; the window's id, or
+    // empty with the reason in *error.
+    QString startGame(QString *error)
     {
-        return game.start(exe(), {}, env) ? window(MainTitle) : QString();
+        game.proc.setProcessChannelMode(QProcess::ForwardedChannels);
+        QStringList ids;
+        if (!game.start(exe(), {}, env)
+            || !waitFor([&] { return (ids = windows(MainTitle)).size() == 1 || !game.running(); }, 60000)
+            || ids.size() != 1) {
+            *error = game.running() ? QStringLiteral("no game window in 60 s")
+                                    : QStringLiteral("the game ended at start, exit code %1").arg(game.proc.exitCode());
+            return QString();
+        }
+        return ids.first();
     }
 
     QStringList windows(const QString &title) const
@@ -222,9 +232,11 @@ public:
 
 } // namespace
 
-#define START(s)                                                                                            \
+// The X session and, unless `withGame` is false, the game; its window is `main`.
+#define START(s, withGame)                                                                                  \
     Session s;                                                                                              \
-    if (const QString error_ = s.start(); !error_.isEmpty())                                                \
+    QString main;                                                                                           \
+    if (QString error_ = s.start(); !error_.isEmpty() || (withGame && (main = s.startGame(&error_)).isEmpty())) \
         QFAIL(qPrintable(error_));
 
 class E2E : public QObject
@@ -242,7 +254,7 @@ private slots:
 // name typed into the name box lands in scr.cxa between 30 and 50 moves.
 void E2E::winByDragEntersName()
 {
-    START(s);
+    START(s, false);
     QByteArray saved;
     for (int v : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 100, 14})   // tile 14 on field 15
         saved += QByteArray::number(v) + "\r\n";
@@ -251,7 +263,8 @@ void E2E::winByDragEntersName()
     QVERIFY(writeAll(s.file(QStringLiteral("Saves/Fast fertig.sav")), saved));
     QVERIFY(writeAll(s.file(QStringLiteral("scr.cxa")),
                      scoreRecord(30, "Anna") + scoreRecord(50, "Bert") + scoreRecord(0, "Hanno Holzbein") + rest));
-    const QString main = s.startGame();
+    QString error;
+    QVERIFY2(!(main = s.startGame(&error)).isEmpty(), qPrintable(error));
     QVERIFY2(s.waitActive(main), "no active game window");
 
     QVERIFY(s.keys({"key", "F6"}));
@@ -296,9 +309,7 @@ void E2E::secondStartActivatesFirst_data()
 void E2E::secondStartActivatesFirst()
 {
     QFETCH(bool, minimise);
-    START(s);
-    const QString main = s.startGame();
-    QVERIFY2(!main.isEmpty(), "no game window");
+    START(s, true);
     Child other;
     QVERIFY(other.start(QStringLiteral("xmessage"), {"-name", "Fremd", "-title", "Fremd", "Ein anderes Programm"},
                         s.env));
@@ -337,8 +348,7 @@ void E2E::closeBoxEndsEverything()
 {
     QFETCH(QString, key);
     QFETCH(QString, title);
-    START(s);
-    const QString main = s.startGame();
+    START(s, true);
     QVERIFY2(s.waitActive(main), "no active game window");
     QVERIFY(s.keys({"key", key}));
     QVERIFY2(!s.activeWindow(title).isEmpty(), qPrintable(QStringLiteral("no active window ") + title));
