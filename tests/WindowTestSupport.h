@@ -1,21 +1,27 @@
 #pragma once
 // Helpers for window tests: a temporary program folder with a test picture,
-// answering modal boxes, and dragging tiles with mouse events.
+// answering modal boxes, failing on unanswered ones, and dragging tiles with
+// mouse events.
 #include "base/ProgramFolder.h"
 #include "app/frmMain.h"
 #include "app/FieldBox.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace TestSupport {
 
@@ -140,6 +146,68 @@ struct DismissDialogs
         });
         timer.start(20);
     }
+};
+
+// Fails the running test when a message box, file dialog or input box stays
+// unanswered: a test answers the boxes it expects at once (onNextModal,
+// DismissDialogs), so one still open after `graceMs` came unexpected and
+// would block the test until ctest's time-out. The box is closed, and the
+// test fails with its title and text. zandor_tests installs one guard in
+// every test that runs a QApplication.
+class ModalGuard : public QObject
+{
+public:
+    explicit ModalGuard(int graceMs, QObject *parent = nullptr) : QObject(parent), m_graceMs(graceMs)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &ModalGuard::check);
+        m_timer.start(100);
+    }
+
+private:
+    struct Seen
+    {
+        QPointer<QDialog> dialog;
+        QElapsedTimer open;
+    };
+
+    static QString describe(QDialog *d)
+    {
+        QString text;
+        if (auto *m = qobject_cast<QMessageBox *>(d))
+            text = m->text();
+        else if (auto *in = qobject_cast<QInputDialog *>(d))
+            text = in->labelText();
+        else if (auto *f = qobject_cast<QFileDialog *>(d))
+            text = f->directory().path();
+        return QStringLiteral("unanswered %1 \"%2\": %3").arg(QLatin1String(d->metaObject()->className()),
+                                                              d->windowTitle(), text.simplified());
+    }
+
+    void check()
+    {
+        m_seen.erase(std::remove_if(m_seen.begin(), m_seen.end(),
+                                    [](const Seen &s) { return !s.dialog || !s.dialog->isVisible(); }),
+                     m_seen.end());
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *d = qobject_cast<QDialog *>(w);
+            if (!d || !d->isVisible()
+                || !(qobject_cast<QMessageBox *>(d) || qobject_cast<QFileDialog *>(d) || qobject_cast<QInputDialog *>(d)))
+                continue;
+            auto it = std::find_if(m_seen.begin(), m_seen.end(), [d](const Seen &s) { return s.dialog == d; });
+            if (it == m_seen.end()) {
+                m_seen.push_back({d, {}});
+                m_seen.back().open.start();
+            } else if (it->open.elapsed() > m_graceMs) {
+                const QByteArray what = describe(d).toUtf8();
+                d->reject();
+                QTest::qFail(what.constData(), __FILE__, __LINE__);
+            }
+        }
+    }
+
+    int m_graceMs;
+    QTimer m_timer;
+    std::vector<Seen> m_seen;
 };
 
 // Press on field `from`, move over the fields on the way (the board's own

@@ -2,17 +2,12 @@
 // (xcb platform):
 //   e2e_xhelper grab <file.png> <x> <y> <w> <h>
 //       saves that rectangle of the screen, as the X server shows it, as PNG
-//   e2e_xhelper window <title>
-//       shows a plain window of another program with that title and runs
-//       until it is ended (a window to take the focus away from the game)
 //   e2e_xhelper close <window id>
 //       asks the window manager to close that top-level window, as its close
 //       box does (_NET_CLOSE_WINDOW to the root window)
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
-#include <QRasterWindow>
-#include <QPainter>
 #include <QScreen>
 
 #include <xcb/xcb.h>
@@ -22,16 +17,6 @@
 #include <cstring>
 
 namespace {
-
-class PlainWindow : public QRasterWindow
-{
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.fillRect(QRect(QPoint(), size()), QColor(40, 40, 40));
-    }
-};
 
 xcb_atom_t atom(xcb_connection_t *c, const char *name)
 {
@@ -90,13 +75,6 @@ int main(int argc, char **argv)
                                                 args[6].toInt());
         return shot.toImage().convertToFormat(QImage::Format_RGB32).save(args[2], "PNG") ? 0 : 1;
     }
-    if (args.size() == 3 && args[1] == QLatin1String("window")) {
-        PlainWindow w;
-        w.setTitle(args[2]);
-        w.setGeometry(40, 40, 300, 200);
-        w.show();
-        return app.exec();
-    }
-    std::fprintf(stderr, "usage: e2e_xhelper grab <file.png> <x> <y> <w> <h> | window <title> | close <id>\n");
+    std::fprintf(stderr, "usage: e2e_xhelper grab <file.png> <x> <y> <w> <h> | close <id>\n");
     return 2;
 }
