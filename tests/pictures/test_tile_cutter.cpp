@@ -1,5 +1,4 @@
-// Scaling and cutting: exact squares without borders, stretched inner
-// squares with them.
+// Scaling and cutting: exact squares without borders, stretched inner squares with them.
 #include "WindowTestSupport.h"
 
 #include "pictures/TileCutter.h"
@@ -14,46 +13,31 @@ class TestTileCutter : public QObject
 private slots:
     void borderlessTilesAreExactSquares()
     {
-        // a picture with a different colour in every pixel column and row
-        QImage board(416, 416, QImage::Format_RGB32);
-        for (int y = 0; y < 416; ++y)
-            for (int x = 0; x < 416; ++x)
-                board.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 64 + (y / 256) * 128));
-        const auto tiles = TileCutter::cut(board, 104, 104);
-        for (int k = 0; k < 16; ++k) {
-            const QRect square((k % 4) * 104, (k / 4) * 104, 104, 104);
-            QCOMPARE(tiles[k].size(), QSize(104, 104));
-            QCOMPARE(tiles[k], board.copy(square));
+        for (int side : {416, 832}) {   // boards at 1x and 2x
+            QImage board(side, side, QImage::Format_RGB32);   // every pixel column and row differs
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x)
+                    board.setPixel(x, y, qRgb(x % 256, y % 256, x / 256 * 64 + y / 256 * 16));
+            const int inner = side / 4;
+            const auto tiles = TileCutter::cut(board, inner, inner);
+            for (int k = 0; k < 16; ++k)
+                QCOMPARE(tiles[k], board.copy(k % 4 * inner, k / 4 * inner, inner, inner));
         }
     }
 
-    void borderedTilesStretchTheInnerSquares()
+    void scaledAndBorderedTilesShowTheirSquares()
     {
-        const QImage board = squaresPicture(416);
-        const auto tiles = TileCutter::cut(board, 102, 104);
-        for (int k = 0; k < 16; ++k) {
-            QCOMPARE(tiles[k].size(), QSize(104, 104));
-            QCOMPARE(tileShown(tiles[k]), k);
+        // another aspect ratio is stretched to the board; bordered tiles stretch their inner squares
+        const QImage board = TileCutter::scaleToBoard(squaresPicture(400).scaled(800, 200), 416);
+        QCOMPARE(board.size(), QSize(416, 416));
+        for (const auto &[inner, outer] : {std::pair{104, 104}, {102, 104}}) {
+            const auto tiles = TileCutter::cut(board, inner, outer);
+            for (int k = 0; k < 16; ++k)
+                QVERIFY(tiles[k].size() == QSize(outer, outer) && tileShown(tiles[k]) == k);
         }
-    }
-
-    void scalingStretchesToTheBoard()
-    {
-        const QImage wide = squaresPicture(400).scaled(800, 200);
-        const QImage s = TileCutter::scaleToBoard(wide, 416);
-        QCOMPARE(s.size(), QSize(416, 416));
-        const auto tiles = TileCutter::cut(s, 104, 104);
-        for (int k = 0; k < 16; ++k)
-            QCOMPARE(tileShown(tiles[k]), k);
-        QVERIFY(TileCutter::scaleToBoard(QImage(), 416).isNull());
-    }
-
-    void transparencyIsDrawnOnWhite()
-    {
-        QImage clear(40, 40, QImage::Format_ARGB32);
+        QImage clear(40, 40, QImage::Format_ARGB32);   // transparency is drawn on white
         clear.fill(Qt::transparent);
-        const QImage s = TileCutter::scaleToBoard(clear, 416);
-        QCOMPARE(s.pixelColor(200, 200), QColor(Qt::white));
+        QCOMPARE(TileCutter::scaleToBoard(clear, 416).pixelColor(200, 200), QColor(Qt::white));
     }
 };
 
