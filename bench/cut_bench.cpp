@@ -12,6 +12,8 @@
 //   --startup FOLDER T0      start-up until the board is first painted; T0 is
 //                            the launcher's CLOCK_MONOTONIC in ns at launch
 //   --bare T0                the same for a bare Qt main window
+//   (--startup FOLDER T0 MS and --bare T0 MS run on for MS milliseconds
+//   after the first paint and print the peak resident memory instead)
 #include "base/ProgramFolder.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
@@ -30,6 +32,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace {
@@ -104,17 +107,31 @@ class FirstPaint : public QObject
 {
 public:
     qint64 t0;
+    // After the first paint: quit at once (the time to the board), or run on
+    // for five seconds (the memory of the first seconds).
+    static inline int settleMs = 0;
     explicit FirstPaint(qint64 launched) : t0(launched) {}
     bool eventFilter(QObject *o, QEvent *e) override
     {
+        // A field paints before its tile is placed; only the tile counts.
+        if (auto *box = qobject_cast<FieldBox *>(o); box && box->picture().isNull())
+            return false;
+        if (e->type() == QEvent::Paint && settleMs > 0) {
+            o->removeEventFilter(this);
+            QTimer::singleShot(settleMs, [] {
+                std::printf("peak_rss_kb=%ld\n", peakRssKb());
+                std::fflush(stdout);
+                std::_Exit(0);
+            });
+            return false;
+        }
         if (e->type() == QEvent::Paint) {
             const qint64 now = monotonicNs();
             std::printf("first_board_paint_ms=%.1f peak_rss_kb=%ld\n", (now - t0) / 1e6, peakRssKb());
             std::fflush(stdout);
-            QTimer::singleShot(0, qApp, [] {
-                std::printf("settled_peak_rss_kb=%ld\n", peakRssKb());
-                QApplication::quit();
-            });
+            // The process ends here: what it would do on closing (waiting
+            // for the solver's tables, say) is not part of the start.
+            std::_Exit(0);
             o->removeEventFilter(this);
         }
         return false;
@@ -191,10 +208,14 @@ int main(int argc, char **argv)
         return makeJpeg(args[1], args[2].toInt(), args[3].toInt());
     if (args.size() == 2 && args[0] == "--cut")
         return cutChild(argc, argv, args[1]);
-    if (args.size() == 2 && args[0] == "--bare")
+    if (args.size() >= 2 && args[0] == "--bare") {
+        FirstPaint::settleMs = args.value(2).toInt();
         return bareChild(argc, argv, args[1].toLongLong());
-    if (args.size() == 3 && args[0] == "--startup")
+    }
+    if (args.size() >= 3 && args[0] == "--startup") {
+        FirstPaint::settleMs = args.value(3).toInt();
         return startupChild(argc, argv, args[1], args[2].toLongLong());
+    }
 
     QCoreApplication app(argc, argv);
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
