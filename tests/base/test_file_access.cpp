@@ -1,6 +1,7 @@
-// Atomic replacement and guarded reading of the game's files, on the real
-// file system: a write refused by the file system, a symbolic link in the
-// file's place, a FIFO or a folder where a file is read.
+// The ground of the stored files: Windows-1252 text with CR LF lines; atomic
+// replacement (a write refused by the file system, a link in the file's place)
+// and reading of regular files only (a FIFO or a folder is refused at once).
+#include "base/Ansi.h"
 #include "base/FileAccess.h"
 
 #include "FileSizeLimit.h"
@@ -22,6 +23,20 @@ class TestFileAccess : public QObject
 {
     Q_OBJECT
 private slots:
+    void ansi()
+    {
+        const QString text = QStringLiteral("Grüße € äöüß");
+        QCOMPARE(Ansi::encode(text), QByteArray("Gr\xFC\xDF" "e \x80 \xE4\xF6\xFC\xDF"));
+        QCOMPARE(Ansi::decode(Ansi::encode(text)), text);
+        QVERIFY(Ansi::canEncode(text));
+        // One '?' for each character the code page cannot hold, a surrogate pair included.
+        const QString wide = QStringLiteral("a\u4E2Db") + QString::fromUcs4(U"\U0001F600") + "c";
+        QCOMPARE(Ansi::encode(wide), QByteArray("a?b?c"));
+        QVERIFY(!Ansi::canEncode(wide));
+        QCOMPARE(Ansi::writeLines({"1", "", "ä"}), QByteArray("1\r\n\r\n\xE4\r\n"));
+        QCOMPARE(Ansi::readLines("a\nb\r\n\r\nc\rd"), QStringList({"a", "b", "", "c\rd"}));   // a lone CR stays
+    }
+
     void replacesWholeOrNotAtAll()
     {
         QTemporaryDir dir;
@@ -39,24 +54,15 @@ private slots:
         }
         QCOMPARE(contentOf(file), QByteArray("new"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scr.cxa"});
-        QVERIFY(!FileAccess::writeAtomically(dir.path(), "x"));
         QVERIFY(!FileAccess::writeAtomically(dir.filePath("none/p.cxa"), "x"));
-    }
-
-    void replacesASymbolicLinkInsteadOfItsTarget()
-    {
-        QTemporaryDir dir, outside;
-        const QString target = outside.filePath("victim");
-        QVERIFY(FileAccess::writeAtomically(target, "precious"));
-        const QString link = dir.filePath("scr.cxa"), folderLink = dir.filePath("p.cxa");
-        QVERIFY(QFile::link(target, link) && QFile::link(outside.path(), folderLink));
-        for (const QString &path : {link, folderLink}) {
-            QVERIFY(FileAccess::writeAtomically(path, "list"));
-            QVERIFY(!QFileInfo(path).isSymLink());
-            QCOMPARE(contentOf(path), QByteArray("list"));
-        }
+        // A link in the file's place is replaced; what it points to stays as it was.
+        QTemporaryDir outside;
+        const QString target = outside.filePath("victim"), link = dir.filePath("p.cxa");
+        QVERIFY(FileAccess::writeAtomically(target, "precious") && QFile::link(target, link));
+        QVERIFY(FileAccess::writeAtomically(link, "list"));
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(contentOf(link), QByteArray("list"));
         QCOMPARE(contentOf(target), QByteArray("precious"));
-        QCOMPARE(QDir(outside.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"victim"});
     }
 
     void readsOnlyRegularFiles_data()
@@ -83,18 +89,15 @@ private slots:
         else if (kind == "folder")
             QVERIFY(QDir(dir.path()).mkdir("p.cxa"));
         else if (kind.startsWith("fifo"))   // opening one for reading would wait for a writer
-            QCOMPARE(::mkfifo(QFile::encodeName(kind == "fifo" ? path : fifo).constData(), 0600), 0);
-        if (kind == "fifo link")
-            QVERIFY(QFile::link(fifo, path));
-
-        QByteArray got = "unset";
-        QCOMPARE(FileAccess::readRegular(path, limit, &got), expected);
-        QCOMPARE(got, expected == ReadResult::Ok ? QByteArray("0123456789") : QByteArray("unset"));
+            QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0
+                    && (kind == "fifo" ? QFile::rename(fifo, path) : QFile::link(fifo, path)));
+        QByteArray whole = "unset", head = "unset";
+        QCOMPARE(FileAccess::readRegular(path, limit, &whole), expected);
+        QCOMPARE(whole, expected == ReadResult::Ok ? QByteArray("0123456789") : QByteArray("unset"));
         // The head of a longer file is read up to the limit.
         const bool tooLarge = expected == ReadResult::TooLarge;
-        QCOMPARE(FileAccess::readHead(path, limit, &got), tooLarge ? ReadResult::Ok : expected);
-        if (tooLarge)
-            QCOMPARE(got, QByteArray("0123"));
+        QCOMPARE(FileAccess::readHead(path, limit, &head), tooLarge ? ReadResult::Ok : expected);
+        QCOMPARE(head, tooLarge ? QByteArray("0123") : whole);
         QCOMPARE(FileAccess::isRegularFile(path), kind == "file");
     }
 };

@@ -1,13 +1,13 @@
-// The cursor file writer and reader, the generated Hand.cur and desktop entry
-// in the program folder, and the program icon.
-#include "base/AppIcon.h"
+// The info windows' files and texts: the cursor file writer and reader, the
+// generated Hand.cur and desktop entry in the program folder, the key list,
+// version line and link targets.
+#include "base/Ansi.h"
 #include "base/IconArt.h"
-#include "base/ProgramFolder.h"
 #include "info/CursorFile.h"
+#include "info/DescriptionText.h"
+#include "info/frmAbout.h"
 
 #include <QtTest>
-
-#include <sys/stat.h>
 
 // Opaque colours in a pattern, a transparent last column and a half
 // transparent first row, so orientation, channel order and alpha all show.
@@ -20,8 +20,7 @@ static QImage pattern(QSize size)
     return img;
 }
 
-// A cursor file whose image is a PNG of the given size (a large, empty PNG
-// packs into a few kilobytes).
+// A cursor file whose image is a PNG of the given size (a large, empty PNG packs small).
 static QByteArray pngCursor(QSize size)
 {
     QImage img(size, QImage::Format_ARGB32);
@@ -40,71 +39,48 @@ class TestInfoCursor : public QObject
 {
     Q_OBJECT
 private slots:
-    void roundTrip_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QPoint>("hot");
-        QTest::newRow("32, finger tip") << QSize(32, 32) << QPoint(11, 1);
-        QTest::newRow("not square, odd width") << QSize(17, 24) << QPoint(16, 3);
-        QTest::newRow("256, far corner") << QSize(256, 256) << QPoint(255, 255);
-    }
     void roundTrip()
     {
-        QFETCH(QSize, size);
-        QFETCH(QPoint, hot);
-        const QImage img = pattern(size);
-        const QByteArray bytes = CursorFile::encode(img, hot);
-        QCOMPARE(CursorFile::hotSpot(bytes), std::optional<QPoint>(hot));
-        // Qt's own reader takes it, from content alone; half transparent
-        // pixels may come back premultiplied and rounded.
-        const QImage back = QImage::fromData(bytes).convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(back.size(), size);
-        for (int y = 0; y < size.height(); ++y)
-            for (int x = 0; x < size.width(); ++x) {
-                const QRgb want = img.pixel(x, y), got = back.pixel(x, y);
-                QCOMPARE(qAlpha(got), qAlpha(want));
-                QVERIFY2(!qAlpha(want) || (qAbs(qRed(got) - qRed(want)) <= 2 && qAbs(qGreen(got) - qGreen(want)) <= 2
-                                           && qAbs(qBlue(got) - qBlue(want)) <= 2),
-                         qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
-            }
-        QByteArray icon = bytes, reserved = bytes, hotOutside = bytes;
-        icon[2] = 1;
-        reserved[0] = 1;
-        qToLittleEndian(quint16(size.width()), hotOutside.data() + 10);
-        for (const QByteArray &bad : {icon, reserved, hotOutside, bytes.left(21)})
-            QVERIFY(!CursorFile::hotSpot(bad));
+        for (const auto &[size, hot] : std::initializer_list<std::pair<QSize, QPoint>>{
+                 {QSize(32, 32), QPoint(11, 1)}, {QSize(17, 24), QPoint(16, 3)}, {QSize(256, 256), QPoint(255, 255)}}) {
+            const QImage img = pattern(size);
+            const QByteArray bytes = CursorFile::encode(img, hot);
+            QCOMPARE(CursorFile::hotSpot(bytes), std::optional<QPoint>(hot));
+            // Qt's own reader takes it, from content alone (premultiplied, as it may round).
+            const QImage::Format premultiplied = QImage::Format_ARGB32_Premultiplied;
+            QCOMPARE(QImage::fromData(bytes).convertToFormat(premultiplied), img.convertToFormat(premultiplied));
+            QByteArray icon = bytes, reserved = bytes, hotOutside = bytes;
+            icon[2] = 1;
+            reserved[0] = 1;
+            qToLittleEndian(quint16(size.width()), hotOutside.data() + 10);
+            for (const QByteArray &bad : {icon, reserved, hotOutside, bytes.left(21)})
+                QVERIFY(!CursorFile::hotSpot(bad));
+        }
     }
 
     void loadCursor_data()
     {
-        QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QSize>("loads");   // invalid: the ordinary pointer stays
         const QByteArray hand = CursorFile::encode(IconArt::handCursor(), QPoint(7, 2));
         QByteArray bigHeader = hand;        // the directory says 32, the bitmap 5000
         qToLittleEndian(quint32(5000), bigHeader.data() + 22 + 4);
         qToLittleEndian(quint32(10000), bigHeader.data() + 22 + 8);
-        QTest::newRow("missing") << "missing" << QByteArray() << QSize();
-        QTest::newRow("a fifo") << "fifo" << QByteArray() << QSize();
-        QTest::newRow("garbage") << "file" << QByteArray(300, '\x5a') << QSize();
-        QTest::newRow("cursor") << "file" << hand << QSize(32, 32);
-        QTest::newRow("64 x 64") << "file" << CursorFile::encode(pattern(QSize(64, 64)), QPoint(7, 2)) << QSize(64, 64);
-        QTest::newRow("65 x 64") << "file" << CursorFile::encode(pattern(QSize(65, 64)), QPoint(7, 2)) << QSize();
-        QTest::newRow("bitmap header of 5000") << "file" << bigHeader << QSize();
-        QTest::newRow("png 64 x 64") << "file" << pngCursor(QSize(64, 64)) << QSize(64, 64);
-        QTest::newRow("png 5000 x 5000 in a small file") << "file" << pngCursor(QSize(5000, 5000)) << QSize();
+        QTest::newRow("garbage") << QByteArray(300, '\x5a') << QSize();
+        QTest::newRow("cursor") << hand << QSize(32, 32);
+        QTest::newRow("64 x 64") << CursorFile::encode(pattern(QSize(64, 64)), QPoint(7, 2)) << QSize(64, 64);
+        QTest::newRow("65 x 64") << CursorFile::encode(pattern(QSize(65, 64)), QPoint(7, 2)) << QSize();
+        QTest::newRow("bitmap header of 5000") << bigHeader << QSize();
+        QTest::newRow("png 64 x 64") << pngCursor(QSize(64, 64)) << QSize(64, 64);
+        QTest::newRow("png 5000 x 5000 in a small file") << pngCursor(QSize(5000, 5000)) << QSize();
     }
     void loadCursor()
     {
-        QFETCH(QString, kind);
         QFETCH(QByteArray, bytes);
         QFETCH(QSize, loads);
         QTemporaryDir tmp;
         QFile file(tmp.filePath(QStringLiteral("Hand.cur")));
-        if (kind == QLatin1String("fifo"))
-            QCOMPARE(::mkfifo(QFile::encodeName(file.fileName()).constData(), 0600), 0);
-        else if (kind == QLatin1String("file"))
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush());
         const std::optional<CursorFile::Cursor> c = CursorFile::read(file.fileName());
         QCOMPARE(c ? c->image.size() : QSize(), loads);
         if (c)
@@ -125,20 +101,20 @@ private slots:
         QVERIFY(desktop.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(desktop.readAll()).split(QLatin1Char('\n'));
         QVERIFY(lines.contains(QStringLiteral("Exec=\"%1\"").arg(dir.absoluteFilePath(QStringLiteral("zandor")))));
-        const QString icon = lines.filter(QRegularExpression(QStringLiteral("^Icon="))).value(0).mid(5);
-        QVERIFY2(QImage(icon).width() >= 32, qPrintable(icon));
     }
 
-    void appIcon()
+    // What the info windows derive from their texts.
+    void texts()
     {
-        QTemporaryDir tmp;
-        ProgramFolder::setPath(tmp.path());
-        QVERIFY(!Zandor::appIcon().pixmap(QSize(32, 32)).isNull());   // no icon files: drawn in place
-        QImage red(32, 32, QImage::Format_ARGB32);
-        red.fill(Qt::red);
-        QVERIFY(red.save(tmp.filePath(QStringLiteral("zandor-32.png"))));
-        QCOMPARE(Zandor::appIcon().pixmap(QSize(32, 32)).toImage().pixelColor(16, 16), QColor(Qt::red));
-        ProgramFolder::setPath(QString());
+        QVERIFY(Ansi::canEncode(DescriptionText::text() + frmAbout::disclaimerLines().join(QString())));
+        QStringList keys;   // the two-digit keys are read whole
+        for (const QKeySequence &k : DescriptionText::keys())
+            keys << k.toString();
+        QCOMPARE(keys.join(' '), QStringLiteral("F1 F2 F3 F4 F5 F6 F7 F8 F11 F12"));
+        QCOMPARE(frmAbout::versionLine(12, 345, 6789), QStringLiteral("Version 12.345.6789"));
+        QCOMPARE(frmAbout::mailTarget(QStringLiteral(" a.b@example.org ")), QUrl("mailto:a.b@example.org"));
+        QCOMPARE(frmAbout::webTarget(QStringLiteral("www.example.org")), QUrl("https://www.example.org"));
+        QCOMPARE(frmAbout::webTarget(QStringLiteral("http://example.org/x")), QUrl("http://example.org/x"));
     }
 };
 
