@@ -1,5 +1,6 @@
 // The picture reference file p.cxa: the first line, its length bound, what
 // stands in its place, and paths that come back exactly as they were written.
+#include "base/Ansi.h"
 #include "pictures/PictureReference.h"
 
 #include <QtTest>
@@ -39,8 +40,8 @@ private slots:
     }
 
     // A letter from À to ß and a character whose Windows-1252 byte continues a
-    // UTF-8 sequence also read as UTF-8, yet come back as written and stay
-    // Windows-1252 in the file; a path beyond Windows-1252 is stored as UTF-8.
+    // UTF-8 sequence also read as UTF-8, naming a file too, yet come back as
+    // written and stay Windows-1252; a path beyond Windows-1252 is stored as UTF-8.
     void pathsComeBackAsWritten()
     {
         QTemporaryDir dir;
@@ -50,8 +51,9 @@ private slots:
                 names << QString(QChar(c)) + next;
         for (const QString &name : names) {
             const QString path = dir.filePath(name);
-            QFile picture(path), ref(dir.filePath("p.cxa"));
-            QVERIFY(picture.open(QIODevice::WriteOnly) && PictureReference::write(dir.path(), path));
+            QFile picture(path), twin(dir.filePath(QString::fromUtf8(Ansi::encode(name)))), ref(dir.filePath("p.cxa"));
+            QVERIFY(picture.open(QIODevice::WriteOnly) && twin.open(QIODevice::WriteOnly));
+            QVERIFY(PictureReference::write(dir.path(), path));
             QCOMPARE(PictureReference::read(dir.path()), path);
             const int size = name.at(0).unicode() < 0x100 ? path.size() : path.toUtf8().size();
             QVERIFY(ref.open(QIODevice::ReadOnly) && ref.size() == size + 2);
