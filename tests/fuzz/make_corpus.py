@@ -1,17 +1,20 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets: small valid files of every kind
 the game reads, and damaged ones (empty, truncated, garbage, numbers out of
-range, huge picture headers). Run from anywhere; it writes next to itself into
-corpus/<target>/. Files named crash-* are regression inputs kept by hand and
-are left alone. Needs cjpeg (Debian's libjpeg-turbo-progs) for the JPEG seeds."""
+range, huge picture headers), into FOLDER/<target>/ (make_corpus.py FOLDER;
+the build writes them into its own tree). Inputs that once made a target fail
+are kept in regressions/<target>/ beside this script. Needs cjpeg (Debian's libjpeg-turbo-progs) for the JPEG seeds."""
 import os
+import sys
 import struct
 import subprocess
 import tempfile
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-CORPUS = os.path.join(HERE, "corpus")
+# The folder to write into: the first argument (the build does this), or
+# corpus/ beside this script.
+CORPUS = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "corpus")
 
 
 def put(target, name, data):

@@ -37,7 +37,8 @@ fuzz_one() {
     return 1
   fi
   "$bin" -max_total_time="$seconds" -print_final_stats=1 -timeout=30 -rss_limit_mb=2560 \
-         -artifact_prefix="$artifacts/" "$work" "$here/corpus/$t" >"$log" 2>&1
+         -artifact_prefix="$artifacts/" "$work" "$build/tests/fuzz/corpus/$t" \
+         $( [ -d "$here/regressions/$t" ] && echo "$here/regressions/$t" ) >"$log" 2>&1
   local rc=$?
   local execs reports
   execs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
@@ -54,7 +55,8 @@ fuzz_one() {
     grep -B2 -A25 -E "$pattern" "$log" | head -60 | sed 's/^/    /'
     for a in "$artifacts"/*; do
       [ -f "$a" ] || continue
-      keep="$here/corpus/$t/crash-$(sha1sum "$a" | cut -c1-16)"
+      mkdir -p "$here/regressions/$t"
+      keep="$here/regressions/$t/crash-$(sha1sum "$a" | cut -c1-16)"
       cp "$a" "$keep"
       echo "    failing input kept as $keep"
     done
