@@ -235,9 +235,7 @@ void frmAbout::Form_Load()
             return;
         const QRect &owner = guard->m_ownerFrame;
         const int left = owner.left() + owner.width() - guard->outerWidthTwips();
-        const QPoint target = Twips::point(left, owner.top());
-        if (guard->frameGeometry().topLeft() != target)
-            guard->move(target);
+        WindowPlacement::placeFrameNow(guard, Twips::point(left, owner.top()));
     });
 
     m_lblTitle->setText(AppTitle);

@@ -204,25 +204,6 @@ public:
                           QString::number(r.height())}, env);
         return QImage(shot);
     }
-    // A window's outer rectangle on the screen: its client area as X reports
-    // it, widened by the frame the window manager announces. For the root
-    // window, the screen.
-    QRect frameOf(const QString &id) const
-    {
-        QByteArray out, extents;
-        run("xwininfo", id.isEmpty() ? QStringList{"-root"} : QStringList{"-id", id}, env, &out);
-        const QString info = QString::fromLatin1(out);
-        auto value = [&](const char *key) {
-            return QRegularExpression(QLatin1String(key) + QStringLiteral(":\\s*(-?\\d+)")).match(info).captured(1).toInt();
-        };
-        QRect r(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height"));
-        if (!id.isEmpty() && run("xprop", {"-id", id, "_NET_FRAME_EXTENTS"}, env, &extents)) {
-            const QStringList e = QString::fromLatin1(extents).section('=', 1).split(',', Qt::SkipEmptyParts);
-            if (e.size() == 4)
-                r.adjust(-e[0].trimmed().toInt(), -e[2].trimmed().toInt(), e[1].trimmed().toInt(), e[3].trimmed().toInt());
-        }
-        return r;
-    }
     // The window manager's close request, as the window's close box sends it.
     bool closeBox(const QString &id) const { return run(E2E_XHELPER, {"close", id}, env); }
 
@@ -370,21 +351,7 @@ void E2E::closeBoxEndsEverything()
     START(s, true);
     QVERIFY2(s.waitActive(main), "no active game window");
     QVERIFY(s.keys({"key", key}));
-    const QString secondary = s.activeWindow(title);
-    QVERIFY2(!secondary.isEmpty(), qPrintable(QStringLiteral("no active window ") + title));
-
-    // Placed by the frames the window manager drew: the main window centred
-    // on the screen by its outer size, the top-ten list 500 twips right of
-    // and below its outer corner, the About window in its top right corner.
-    const QRect screen = s.frameOf(QString()), outer = s.frameOf(main), placed = s.frameOf(secondary);
-    QVERIFY2(std::abs(outer.center().x() - screen.center().x()) <= 1
-                 && std::abs(outer.center().y() - screen.center().y()) <= 1,
-             qPrintable(QStringLiteral("main window at %1,%2 %3x%4").arg(outer.x()).arg(outer.y()).arg(outer.width()).arg(outer.height())));
-    const QPoint expected = key == QLatin1String("F11") ? outer.topLeft() + Twips::point(500, 500)
-                                                          : QPoint(outer.right() - placed.width() + 1, outer.top());
-    QVERIFY2((placed.topLeft() - expected).manhattanLength() <= 2,
-             qPrintable(QStringLiteral("%1 at %2,%3 instead of %4,%5").arg(title).arg(placed.x()).arg(placed.y())
-                            .arg(expected.x()).arg(expected.y())));
+    QVERIFY2(!s.activeWindow(title).isEmpty(), qPrintable(QStringLiteral("no active window ") + title));
 
     QVERIFY(s.closeBox(main));
     QVERIFY2(s.game.proc.waitForFinished(Timeout), "the game did not end");
