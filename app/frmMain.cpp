@@ -464,13 +464,15 @@ void frmMain::mnuLoad_Click()
 
 void frmMain::applyLoadedGame(const GameState &state)
 {
+    // The session takes the counter, the layout and the hint flag; the
+    // window shows the counter, applies the picture and the switches, and
+    // cuts and places the tiles.
     m_session.applyLoaded(state);
-    setZuege(state.zuege);
+    m_label[1]->setText(QString::number(m_session.zuege()));
     QString l_bild = state.bild;
     bool ivis = state.imgvis;
     bool pos = state.posAnz;
     Settings(l_bild, ivis, pos);
-    ZArray_setzen(m_session.board().ZArray());
     Bild_Teilen(1);
     Bilder_Laden(1, 2);
 }

@@ -158,7 +158,12 @@ void frmMain::picBox_DragDrop(int index, int source)
         m_picBox[markedBefore]->setHighlight(false);
     if (wasEmpty)
         m_picBox[index]->setBackColor(FieldBox::buttonFace());
-    showAllFields();
+    // Only the two fields of the drop change their pictures; any field
+    // without a picture may have been marked empty.
+    showField(index);
+    showField(source);
+    for (int p = 0; p < Board::FeldAnz; ++p)
+        m_picBox[p]->Tag = m_session.board().tagText(p);
     if (r.won) {
         setBorders(false);
         emit gameWon();
