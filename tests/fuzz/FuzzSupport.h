@@ -1,16 +1,12 @@
 #pragma once
-// Shared by the fuzz targets. Each target defines seeds() (valid inputs for
-// its corpus) and LLVMFuzzerTestOneInput; this file starts a Qt application
-// on the offscreen platform (picture plugins need one), points the program
-// folder at a scratch folder, and with "--seeds DIR" writes the seeds into
-// DIR instead of fuzzing.
+// Shared by the fuzz targets, each of which defines seeds() (valid inputs) and
+// LLVMFuzzerTestOneInput: a Qt application on the offscreen platform, the
+// program folder in a scratch folder, and "--seeds DIR" to write the seeds.
 #include "base/ProgramFolder.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QList>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -47,10 +43,10 @@ inline QByteArray readFile(const QString &path)
 // the input.
 inline void check(bool ok, const char *what)
 {
-    if (ok)
-        return;
-    std::fprintf(stderr, "zandor fuzz check failed: %s\n", what);
-    std::abort();
+    if (!ok) {
+        std::fprintf(stderr, "zandor fuzz check failed: %s\n", what);
+        std::abort();
+    }
 }
 
 } // namespace FuzzSupport
@@ -62,10 +58,11 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     static QGuiApplication app(*argc, *argv);
     ProgramFolder::setPath(FuzzSupport::scratch());
     if (*argc == 3 && std::strcmp((*argv)[1], "--seeds") == 0) {
+        const QString dir = QString::fromLocal8Bit((*argv)[2]);
         const QList<QByteArray> all = seeds();
-        bool ok = QDir().mkpath(QString::fromLocal8Bit((*argv)[2]));
+        bool ok = QDir().mkpath(dir);
         for (int i = 0; i < all.size(); ++i)
-            ok = ok && FuzzSupport::writeFile(QStringLiteral("%1/seed-%2").arg(QString::fromLocal8Bit((*argv)[2])).arg(i), all[i]);
+            ok = ok && FuzzSupport::writeFile(QStringLiteral("%1/seed-%2").arg(dir).arg(i), all[i]);
         std::exit(ok ? 0 : 1);
     }
     return 0;

@@ -1,8 +1,7 @@
 // Fuzzes the picture loader on JPEG, bitmap, PNG, GIF and metafile data the
 // way the game uses it: decoded for the board, scaled to it and cut into the
 // sixteen tiles. A refused picture has a reason, memory and file agree, and
-// the memory a picture takes stays within the loader's bounds (the run's
-// allocation limit).
+// no picture passes the loader's memory bounds (the run's allocation limit).
 #include "FuzzSupport.h"
 #include "pictures/PictureLoader.h"
 #include "pictures/TileCutter.h"
@@ -16,18 +15,14 @@ using namespace FuzzSupport;
 namespace {
 
 // The board of 6240 twips and a box of 1560 twips with a 1-pixel border.
-constexpr int Board = 416;
-constexpr int Outer = 104;
-constexpr int Inner = 102;
+constexpr int Board = 416, Outer = 104, Inner = 102;
 
 QByteArray encoded(const QImage &image, const char *format, bool progressive = false)
 {
     QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
     writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
-    return buffer.data();
+    return buffer.open(QIODevice::WriteOnly) && writer.write(image) ? buffer.data() : QByteArray();
 }
 
 } // namespace
@@ -38,9 +33,14 @@ QList<QByteArray> seeds()
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, qRgb(x * 37, y * 53, (x + y) * 17));
-    QByteArray huge = encoded(image, "jpeg");
-    const qsizetype sof = huge.indexOf("\xff\xc0");
-    huge.replace(sof + 5, 4, "\xea\x60\xea\x60");  // declares 60000 x 60000
+    // JPEGs whose frame header declares a huge picture: one too large to
+    // decode even at 1/8, and a progressive one whose coefficients would
+    // pass the decoder's memory (40000 x 40000).
+    const auto huge = [&](bool progressive) {
+        QByteArray jpeg = encoded(image, "jpeg", progressive);
+        return jpeg.replace(jpeg.indexOf(progressive ? "\xff\xc2" : "\xff\xc0") + 5, 4,
+                            progressive ? "\x9c\x40\x9c\x40" : "\xea\x60\xea\x60");
+    };
     const QByteArray gif("GIF89a\2\0\2\0\x80\0\0\xff\0\0\0\0\xff\x2c\0\0\0\0\2\0\2\0\0\2\2\x44\1\0\x3b", 35);
     const QByteArray big("\x60\xea\x60\xea");  // 60000 x 60000, little-endian
     QByteArray topDown = encoded(image, "bmp");
@@ -53,7 +53,7 @@ QList<QByteArray> seeds()
     wmf.polygon({{10, 290}, {390, 290}, {200, 160}});
     WmfWriter standard(QRect(-50, -50, 100, 80), false);
     standard.rectangle(QRect(-40, -40, 60, 60));
-    return {encoded(image, "jpeg"), encoded(image, "jpeg", true), huge, encoded(image, "png"),
+    return {encoded(image, "jpeg"), encoded(image, "jpeg", true), huge(false), huge(true), encoded(image, "png"),
             encoded(image.convertToFormat(QImage::Format_Indexed8), "bmp"), encoded(image, "bmp"),
             topDown, gif, QByteArray(gif).replace(6, 4, big).replace(24, 4, big), wmf.data(), standard.data()};
 }

@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# Checks the install rules and the Debian package of a finished build:
-#   check_install.sh <build folder> <version>
-# cmake --install under a prefix with a blank and a per cent sign (which the
-# menu entry's Exec line must quote and double) gives exactly the expected
-# files, the program folder's data unchanged, icons of their sizes and a valid
-# menu entry and metainfo; cpack gives a package of the same files under /usr
-# whose dependencies dpkg-shlibdeps found.
+# check_install.sh <build folder> <version>: cmake --install under a prefix
+# with a blank and a per cent sign (which the menu entry's Exec line must quote
+# and double), then cpack; the package must hold the same files under /usr.
 set -uo pipefail
 build="$1" version="$2"
 scratch="$(mktemp -d)"
