@@ -42,7 +42,7 @@ QList<QByteArray> seeds()
                             progressive ? "\x9c\x40\x9c\x40" : "\xea\x60\xea\x60");
     };
     const QByteArray gif("GIF89a\2\0\2\0\x80\0\0\xff\0\0\0\0\xff\x2c\0\0\0\0\2\0\2\0\0\2\2\x44\1\0\x3b", 35);
-    const QByteArray big("\x60\xea\x60\xea");  // 60000 x 60000, little-endian
+    const QByteArray big("\x80\x3e\x80\x3e");  // 16000 x 16000, little-endian: 1 GB as RGB32
     QByteArray topDown = encoded(image, "bmp");
     topDown.replace(22, 4, "\xf0\xff\xff\xff");  // height -16: rows stored top down
     WmfWriter wmf(QRect(0, 0, 400, 300));
