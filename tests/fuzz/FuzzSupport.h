@@ -1,39 +1,28 @@
 #pragma once
-// Shared by the fuzz targets: a Qt application on the offscreen platform
-// (picture plugins and fonts need one), a scratch folder for readers that
-// take a path, and a check that stops the run with a message when a reader
-// breaks one of its promises.
-#include <QByteArray>
+// Shared by the fuzz targets, each of which defines seeds() (valid inputs) and
+// LLVMFuzzerTestOneInput: a Qt application on the offscreen platform, the
+// program folder in a scratch folder, and "--seeds DIR" to write the seeds.
+#include "base/ProgramFolder.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+QList<QByteArray> seeds();
 
 namespace FuzzSupport {
 
-// Creates the application once; call from LLVMFuzzerInitialize.
-inline void start(int *argc, char ***argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Qt's own warnings about damaged pictures would flood the output.
-    qputenv("QT_LOGGING_RULES", "*.debug=false;qt.*=false");
-    static QGuiApplication app(*argc, *argv);
-    (void)app;
-}
-
-// A folder of its own for the whole run, removed at the end. In memory where
-// the system has /dev/shm: the writers sync every replaced file to disk, and
-// that would dominate every run.
+// One folder for the whole run, in memory: the writers sync every file they
+// replace, and on disk that would dominate every execution.
 inline const QString &scratch()
 {
-    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
-                                                                           : QDir::tempPath();
-    static QTemporaryDir dir(base + QStringLiteral("/zandor-fuzz-XXXXXX"));
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/zandor-fuzz-XXXXXX")
+                                                                       : QDir::tempPath() + QStringLiteral("/zandor-fuzz-XXXXXX"));
     static const QString path = dir.path();
     return path;
 }
@@ -50,15 +39,31 @@ inline QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A broken promise is a fault like a crash: print what broke and abort, so
-// that libFuzzer keeps the input.
+// A broken promise is a fault like a crash: abort, so that libFuzzer keeps
+// the input.
 inline void check(bool ok, const char *what)
 {
-    if (ok)
-        return;
-    std::fprintf(stderr, "zandor fuzz check failed: %s\n", what);
-    std::fflush(stderr);
-    std::abort();
+    if (!ok) {
+        std::fprintf(stderr, "zandor fuzz check failed: %s\n", what);
+        std::abort();
+    }
 }
 
 } // namespace FuzzSupport
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_LOGGING_RULES", "*.debug=false;qt.*=false");  // damaged pictures would flood the log
+    static QGuiApplication app(*argc, *argv);
+    ProgramFolder::setPath(FuzzSupport::scratch());
+    if (*argc == 3 && std::strcmp((*argv)[1], "--seeds") == 0) {
+        const QString dir = QString::fromLocal8Bit((*argv)[2]);
+        const QList<QByteArray> all = seeds();
+        bool ok = QDir().mkpath(dir);
+        for (int i = 0; i < all.size(); ++i)
+            ok = ok && FuzzSupport::writeFile(QStringLiteral("%1/seed-%2").arg(dir).arg(i), all[i]);
+        std::exit(ok ? 0 : 1);
+    }
+    return 0;
+}
