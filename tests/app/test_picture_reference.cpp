@@ -23,7 +23,6 @@ private slots:
         QTest::newRow("longest path") << longest + "\r\n" << QString::fromLatin1(longest);
         QTest::newRow("too long") << longest + "a\r\n" << QString();
         QTest::newRow("fifo") << QByteArray("fifo") << QString();
-        QTest::newRow("missing") << QByteArray("missing") << QString();
     }
     void readsTheFirstLine()
     {
@@ -33,7 +32,7 @@ private slots:
         QFile file(dir.filePath("p.cxa"));
         if (content == "fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(file.fileName()).constData(), 0600), 0);
-        else if (content != "missing")
+        else
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush());
         const QString got = PictureReference::read(dir.path());
         QVERIFY(got == line && got.isNull() == line.isNull());

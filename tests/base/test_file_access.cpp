@@ -4,7 +4,7 @@
 #include "base/Ansi.h"
 #include "base/FileAccess.h"
 
-#include "FileSizeLimit.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
@@ -12,12 +12,6 @@
 
 using FileAccess::ReadResult;
 Q_DECLARE_METATYPE(ReadResult)
-
-static QByteArray contentOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 class TestFileAccess : public QObject
 {
@@ -43,14 +37,14 @@ private slots:
         QVERIFY(FileAccess::writeAtomically(file, "old"));
         QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         QVERIFY(FileAccess::writeAtomically(file, "new"));
-        QCOMPARE(contentOf(file), QByteArray("new"));
+        QCOMPARE(readAll(file), QByteArray("new"));
         QCOMPARE(QFile::permissions(file) & ~QFile::Permissions(QFile::ReadUser | QFile::WriteUser),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
         {   // The file system refuses the 5th byte: the old file stays, no temporary file is left.
             FileSizeLimit limit(4);
             QVERIFY(limit.active() && !FileAccess::writeAtomically(file, QByteArray(64 * 1024, 'x')));
         }
-        QCOMPARE(contentOf(file), QByteArray("new"));
+        QCOMPARE(readAll(file), QByteArray("new"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scr.cxa"});
         // A link in the file's place is replaced; what it points to stays as it was.
         QTemporaryDir outside;
@@ -58,8 +52,8 @@ private slots:
         QVERIFY(FileAccess::writeAtomically(target, "precious") && QFile::link(target, link));
         QVERIFY(FileAccess::writeAtomically(link, "list"));
         QVERIFY(!QFileInfo(link).isSymLink());
-        QCOMPARE(contentOf(link), QByteArray("list"));
-        QCOMPARE(contentOf(target), QByteArray("precious"));
+        QCOMPARE(readAll(link), QByteArray("list"));
+        QCOMPARE(readAll(target), QByteArray("precious"));
     }
 
     void readsOnlyRegularFiles_data()
