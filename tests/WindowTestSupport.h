@@ -78,6 +78,14 @@ struct ProgramDir
     }
 };
 
+// The main window started in a program folder with the test picture.
+struct Started
+{
+    ProgramDir dir;
+    frmMain w;
+    Started() { w.Form_Load(); }
+};
+
 // Runs `answer` on the next visible dialog of type T within five seconds.
 template <typename T>
 void onNextModal(std::function<void(T *)> answer)
@@ -100,29 +108,14 @@ void onNextModal(std::function<void(T *)> answer)
     timer->start(20);
 }
 
-// While it lives closes every modal dialog that opens (message boxes with OK,
-// the others with cancel) and remembers the message texts and the other
-// dialogs' object names.
-struct DismissDialogs
+// Answers the next message box with OK, its text kept in *text.
+inline void answerMessage(QString *text)
 {
-    QStringList messages, dialogs;
-    QTimer timer;
-    DismissDialogs()
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            for (QWidget *w : QApplication::topLevelWidgets()) {
-                if (auto *m = qobject_cast<QMessageBox *>(w); m && m->isVisible()) {
-                    messages << m->text();
-                    m->accept();
-                } else if (auto *d = qobject_cast<QDialog *>(w); d && d->isVisible() && d->isModal()) {
-                    dialogs << d->objectName();
-                    d->reject();
-                }
-            }
-        });
-        timer.start(20);
-    }
-};
+    onNextModal<QMessageBox>([text](QMessageBox *m) {
+        *text = m->text();
+        m->accept();
+    });
+}
 
 // Fails the running test when a message box, file dialog or input box stays
 // unanswered for graceMs: a test answers the boxes it expects at once, so one

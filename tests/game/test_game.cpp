@@ -45,26 +45,18 @@ private slots:
             }
     }
 
-    void validity_data()
-    {
-        QTest::addColumn<QVector<qint16>>("layout");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("home") << solved() << true;
-        QTest::newRow("empty written as 15") << (solved().mid(0, 15) << 15) << true;
-        QTest::newRow("tile twice") << (solved().mid(0, 14) << 0 << 100) << false;
-        QTest::newRow("two empty fields") << (solved().mid(0, 14) << 100 << 15) << false;
-        QTest::newRow("tile 16") << (solved().mid(0, 14) << 16 << 100) << false;
-        QTest::newRow("negative") << (solved().mid(0, 14) << -1 << 100) << false;
-        QTest::newRow("fifteen fields") << solved().mid(0, 15) << false;
-    }
     void validity()
     {
-        QFETCH(QVector<qint16>, layout);
-        QFETCH(bool, valid);
-        const auto board = Tiles::fromLayout(layout);
-        QCOMPARE(board.has_value(), valid);
-        if (board)
-            QCOMPARE(Tiles::toLayout(*board).mid(0, 15), layout.mid(0, 15));
+        const std::pair<QVector<qint16>, bool> rows[] = {
+            {solved(), true}, {solved().mid(0, 15) << 15, true},   // the empty field written as 15
+            {solved().mid(0, 14) << 0 << 100, false}, {solved().mid(0, 14) << 100 << 15, false},
+            {solved().mid(0, 14) << 16 << 100, false}, {solved().mid(0, 14) << -1 << 100, false},
+            {solved().mid(0, 15), false}};
+        for (const auto &[layout, valid] : rows) {
+            const auto board = Tiles::fromLayout(layout);
+            QCOMPARE(board.has_value(), valid);
+            QVERIFY(!board || Tiles::toLayout(*board).mid(0, 15) == layout.mid(0, 15));
+        }
     }
 
     // Every position a random walk reaches is solvable; exchanging two tiles
@@ -87,36 +79,23 @@ private slots:
         }
     }
 
-    void drops_data()
-    {
-        QTest::addColumn<int>("source");
-        QTest::addColumn<int>("target");
-        QTest::addColumn<bool>("counted");
-        QTest::addColumn<bool>("moved");
-        QTest::newRow("next to the empty field") << 14 << 15 << true << true;
-        QTest::newRow("not next to it: counted, stays") << 10 << 15 << true << false;
-        QTest::newRow("onto another tile") << 14 << 13 << false << false;
-        QTest::newRow("onto its own field") << 14 << 14 << false << false;
-        QTest::newRow("the empty field onto a tile") << 15 << 14 << false << false;
-    }
     void drops()
     {
-        QFETCH(int, source);
-        QFETCH(int, target);
-        QFETCH(bool, counted);
-        QFETCH(bool, moved);
+        struct Row { int source, target; bool counted, moved; };
+        const Row rows[] = {{14, 15, true, true}, {10, 15, true, false},   // next to the empty field, not next to it
+                            {14, 13, false, false}, {14, 14, false, false}, {15, 14, false, false}};
         const QVector<qint16> layout = swapped(solved(), 0, 1);
-        GameSession s;
-        play(s, layout);
-        Board &b = s.board();
-        QCOMPARE(b.lightsUp(source, target), moved);
-        const int tile = b.tile(source);
-        const Board::DropResult r = b.drop(source, target);
-        QVERIFY(r.counted == counted && r.moved == moved && !r.won);
-        QCOMPARE(b.zuege(), qint16(counted));
-        QCOMPARE(b.layout(), moved ? swapped(layout, source, target) : layout);
-        if (moved)
-            QVERIFY(b.tile(target) == tile && b.hasPicture(target) && b.tagText(source) == QStringLiteral("leer"));
+        for (const Row &r : rows) {
+            GameSession s;
+            play(s, layout);
+            Board &b = s.board();
+            QCOMPARE(b.lightsUp(r.source, r.target), r.moved);
+            const int tile = b.tile(r.source);
+            const Board::DropResult got = b.drop(r.source, r.target);
+            QVERIFY(got.counted == r.counted && got.moved == r.moved && !got.won);
+            QVERIFY(b.zuege() == r.counted && b.layout() == (r.moved ? swapped(layout, r.source, r.target) : layout));
+            QVERIFY(!r.moved || (b.tile(r.target) == tile && b.hasPicture(r.target) && b.tagText(r.source) == "leer"));
+        }
     }
 
     void winEndsTheGameAndFreezesTheBoard()
@@ -194,26 +173,16 @@ private slots:
         QVERIFY(Tiles::fromLayout(Steine_Mischen([&] { return ++calls < 40 ? 1.0f : float(calls % 15) / 15; })));
     }
 
-    void arrowKeys_data()
-    {
-        QTest::addColumn<int>("empty");
-        QTest::addColumn<int>("arrow");
-        QTest::addColumn<int>("source");
-        using A = GameSession::Arrow;
-        QTest::newRow("gap 15, left: nothing right of it") << 15 << int(A::Left) << -1;
-        QTest::newRow("gap 15, right") << 15 << int(A::Right) << 14;
-        QTest::newRow("gap 15, down") << 15 << int(A::Down) << 11;
-        QTest::newRow("gap 0, left") << 0 << int(A::Left) << 1;
-        QTest::newRow("gap 0, up") << 0 << int(A::Up) << 4;
-    }
     void arrowKeys()
     {
-        QFETCH(int, empty);
-        QFETCH(int, arrow);
-        QFETCH(int, source);
-        GameSession s;
-        play(s, swapped(solved(), empty, 15));
-        QCOMPARE(s.arrowSource(GameSession::Arrow(arrow)).value_or(-1), source);
+        using A = GameSession::Arrow;
+        const std::tuple<int, A, int> rows[] = {{15, A::Left, -1}, {15, A::Right, 14}, {15, A::Down, 11},
+                                                {0, A::Left, 1}, {0, A::Up, 4}};   // empty field, key, tile moved
+        for (const auto &[empty, arrow, source] : rows) {
+            GameSession s;
+            play(s, swapped(solved(), empty, 15));
+            QCOMPARE(s.arrowSource(arrow).value_or(-1), source);
+        }
     }
 
     void hintKeepsAGameOutOfTheTopTen()

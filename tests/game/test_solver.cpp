@@ -217,34 +217,24 @@ private slots:
         QCOMPARE(readAll(dir.filePath(QStringLiteral("copy.pdb"))), m_good);
     }
 
-    void damagedCacheIsRebuilt_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("reason");
-        const QByteArray good = m_good;
-        auto changed = [&good](int at, char value) { QByteArray b = good; b[at] = value; return b; };
-        QTest::newRow("empty") << QByteArray() << "truncated header";
-        QTest::newRow("one byte short") << good.chopped(1) << "truncated";
-        QTest::newRow("trailing byte") << good + 'x' << "trailing bytes";
-        QTest::newRow("bit flipped") << changed(good.size() / 2, char(good[good.size() / 2] ^ 1))
-                                     << "checksum mismatch";
-        QTest::newRow("foreign file") << QByteArray("PK\x03\x04 other data") << "not a pattern database";
-        QTest::newRow("other version") << changed(8, PatternDatabase::FormatVersion + 1) << "other format version";
-        QTest::newRow("other groups") << changed(16, 0) << "other groups";
-        QTest::newRow("other table size") << changed(32, 0) << "other table sizes";
-        // The three-tile table comes last; its home placement has rank 0.
-        QTest::newRow("home not 0") << withFittingCrc(changed(good.size() - 3360, 1)) << "impossible values";
-    }
-
     void damagedCacheIsRebuilt()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, reason);
-        QVERIFY(writeAll(m_cache, bytes));
-        const PatternDatabase::Origin origin = rebuild(m_cache, 1);
-        QCOMPARE(origin.cacheProblem, reason);
-        QVERIFY(!origin.loaded && origin.written);
-        QCOMPARE(readAll(m_cache), m_good);
+        const QByteArray good = m_good;
+        auto changed = [&good](int at, char value) { QByteArray b = good; b[at] = value; return b; };
+        const std::pair<QByteArray, const char *> rows[] = {
+            {QByteArray(), "truncated header"}, {good.chopped(1), "truncated"}, {good + 'x', "trailing bytes"},
+            {changed(good.size() / 2, char(good[good.size() / 2] ^ 1)), "checksum mismatch"},
+            {QByteArray("PK\x03\x04 other data"), "not a pattern database"},
+            {changed(8, PatternDatabase::FormatVersion + 1), "other format version"},
+            {changed(16, 0), "other groups"}, {changed(32, 0), "other table sizes"},
+            // The three-tile table comes last; its home placement has rank 0.
+            {withFittingCrc(changed(good.size() - 3360, 1)), "impossible values"}};
+        for (const auto &[bytes, reason] : rows) {
+            QVERIFY(writeAll(m_cache, bytes));
+            const PatternDatabase::Origin origin = rebuild(m_cache, 1);
+            QCOMPARE(origin.cacheProblem, QString::fromLatin1(reason));
+            QVERIFY(!origin.loaded && origin.written && readAll(m_cache) == m_good);
+        }
     }
 
     // A FIFO is not opened, nor replaced; a link is replaced, what it points
