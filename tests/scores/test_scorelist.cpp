@@ -58,6 +58,8 @@ private slots:
             << listFile({a30, rec("40", "Neu"), b40, rec("40", "C"), rec("50", "D")});
         QTest::newRow("first free slot, 15 characters fill the name")
             << listFile({a30, b40}) << 32767 << "ABCDEFGHIJKLMNO" << 2 << listFile({a30, b40, "32767 ABCDEFGHIJKLMNO"});
+        QTest::newRow("equal first place pushed down") << listFile({a30, b40}) << 30 << "Neu" << 0
+                                                       << listFile({rec("30", "Neu"), a30, b40});
         QTest::newRow("a 0 on top is a free slot") << listFile({rec("0", "Null"), a30}) << 99 << "Neu" << 0
                                                    << listFile({rec("99", "Neu"), rec("0", "Null"), a30});
         // Scores are written back as numbers, names byte for byte in 1252.
