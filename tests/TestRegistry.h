@@ -8,7 +8,7 @@
 
 namespace TestRegistry {
 using Runner = int (*)(int argc, char **argv);
-// Records a test class under a file's base name; returns true.
+// Records a test class under a file's base name; false when the name is taken.
 bool add(const char *file, Runner run);
 // With a QApplication: fails the running test on a box nobody answers.
 void guardModalBoxes();

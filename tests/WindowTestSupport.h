@@ -1,27 +1,20 @@
 #pragma once
-// Helpers for window tests: a temporary program folder with a test picture,
-// answering modal boxes, failing on unanswered ones, and dragging tiles with
-// mouse events.
-#include "base/ProgramFolder.h"
-#include "app/frmMain.h"
+// Helpers for window tests: a test picture, a temporary program folder,
+// answering modal boxes and failing on unanswered ones, dragging tiles.
 #include "app/FieldBox.h"
+#include "app/frmMain.h"
+#include "base/ProgramFolder.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileDialog>
-#include <QImage>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-#include <algorithm>
 #include <functional>
-#include <vector>
 
 namespace TestSupport {
 
@@ -49,7 +42,7 @@ inline bool similar(const QColor &a, const QColor &b, int tolerance = 24)
            && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-// The tile (0..15) whose colour the centre of an image shows, or -1.
+// The square (0..15) whose colour the centre of an image shows; -1 for no image.
 inline int tileShown(const QImage &picture)
 {
     if (picture.isNull())
@@ -61,35 +54,23 @@ inline int tileShown(const QImage &picture)
     return -2;
 }
 
-// A program folder in a temporary directory: Images, Images/originale, a
-// test picture (PNG content under a .bmp name is not needed: BMP is exact)
-// and p.cxa naming it. ProgramFolder points at it while it lives.
+// A program folder in a temporary directory with Images/originale and, unless
+// told otherwise, the test picture as a BMP named in p.cxa. ProgramFolder
+// points at it while it lives.
 struct ProgramDir
 {
     QTemporaryDir dir;
-    QString picture;
 
     explicit ProgramDir(bool withPicture = true)
     {
         QDir(dir.path()).mkpath(QStringLiteral("Images/originale"));
         ProgramFolder::setPath(dir.path());
-        if (withPicture) {
-            picture = dir.path() + QStringLiteral("/squares.bmp");
-            squaresPicture().save(picture, "BMP");
-            writeReference(picture);
-        }
+        QFile p(path(QStringLiteral("p.cxa")));
+        if (withPicture && squaresPicture().save(path(QStringLiteral("squares.bmp")), "BMP") && p.open(QIODevice::WriteOnly))
+            p.write(path(QStringLiteral("squares.bmp")).toLatin1() + "\r\n");
     }
     ~ProgramDir() { ProgramFolder::setPath(QString()); }
-
     QString path(const QString &relative) const { return dir.path() + QLatin1Char('/') + relative; }
-
-    void writeReference(const QString &line) const
-    {
-        QFile f(path(QStringLiteral("p.cxa")));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(line.toLatin1() + "\r\n");
-    }
-
     QByteArray read(const QString &relative) const
     {
         QFile f(path(relative));
@@ -97,143 +78,98 @@ struct ProgramDir
     }
 };
 
-// Runs `answer` on the next modal dialog of type T that appears (checked
-// every 20 ms for up to timeoutMs), e.g. to read and close a message box.
+// The main window started in a program folder with the test picture.
+struct Started
+{
+    ProgramDir dir;
+    frmMain w;
+    Started() { w.Form_Load(); }
+};
+
+// Runs `answer` on the next visible dialog of type T within five seconds.
 template <typename T>
-void onNextModal(std::function<void(T *)> answer, int timeoutMs = 5000)
+void onNextModal(std::function<void(T *)> answer)
 {
     auto *timer = new QTimer;
-    auto elapsed = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, answer, timeoutMs] {
-        *elapsed += 20;
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *d = qobject_cast<T *>(w); d && d->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                answer(d);
-                return;
-            }
-        }
-        if (*elapsed > timeoutMs) {
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, answer] {
+        T *found = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *d = qobject_cast<T *>(w); d && d->isVisible())
+                found = d;
+        if (found || clock->elapsed() > 5000) {
             timer->stop();
             timer->deleteLater();
         }
+        if (found)
+            answer(found);
     });
     timer->start(20);
 }
 
-// Closes every modal dialog that opens while it lives (message boxes with OK,
-// the others with cancel), and remembers the texts of the message boxes.
-struct DismissDialogs
+// Answers the next message box with OK, its text kept in *text.
+inline void answerMessage(QString *text)
 {
-    QStringList messages;
-    QStringList dialogs;  // object names of the other dialogs closed
-    QTimer timer;
-    DismissDialogs()
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            for (QWidget *w : QApplication::topLevelWidgets()) {
-                if (!w->isVisible())
-                    continue;
-                if (auto *m = qobject_cast<QMessageBox *>(w)) {
-                    messages << m->text();
-                    m->accept();
-                } else if (auto *d = qobject_cast<QDialog *>(w); d && d->isModal()) {
-                    dialogs << d->objectName();
-                    d->reject();
-                }
-            }
-        });
-        timer.start(20);
-    }
-};
+    onNextModal<QMessageBox>([text](QMessageBox *m) {
+        *text = m->text();
+        m->accept();
+    });
+}
 
 // Fails the running test when a message box, file dialog or input box stays
-// unanswered: a test answers the boxes it expects at once (onNextModal,
-// DismissDialogs), so one still open after `graceMs` came unexpected and
-// would block the test until ctest's time-out. The box is closed, and the
-// test fails with its title and text. zandor_tests installs one guard in
-// every test that runs a QApplication.
+// unanswered for graceMs: a test answers the boxes it expects at once, so one
+// still open came unexpected and would block the test until ctest's time-out.
+// The box is closed and the test fails with its class, title and text.
 class ModalGuard : public QObject
 {
 public:
-    explicit ModalGuard(int graceMs, QObject *parent = nullptr) : QObject(parent), m_graceMs(graceMs)
+    ModalGuard(int graceMs, QObject *parent) : QObject(parent), m_graceMs(graceMs)
     {
-        connect(&m_timer, &QTimer::timeout, this, &ModalGuard::check);
-        m_timer.start(100);
+        m_clock.start();
+        startTimer(100);
     }
 
-private:
-    struct Seen
+protected:
+    void timerEvent(QTimerEvent *) override
     {
-        QPointer<QDialog> dialog;
-        QElapsedTimer open;
-    };
-
-    static QString describe(QDialog *d)
-    {
-        QString text;
-        if (auto *m = qobject_cast<QMessageBox *>(d))
-            text = m->text();
-        else if (auto *in = qobject_cast<QInputDialog *>(d))
-            text = in->labelText();
-        else if (auto *f = qobject_cast<QFileDialog *>(d))
-            text = f->directory().path();
-        return QStringLiteral("unanswered %1 \"%2\": %3").arg(QLatin1String(d->metaObject()->className()),
-                                                              d->windowTitle(), text.simplified());
-    }
-
-    void check()
-    {
-        m_seen.erase(std::remove_if(m_seen.begin(), m_seen.end(),
-                                    [](const Seen &s) { return !s.dialog || !s.dialog->isVisible(); }),
-                     m_seen.end());
         for (QWidget *w : QApplication::topLevelWidgets()) {
             auto *d = qobject_cast<QDialog *>(w);
-            if (!d || !d->isVisible()
-                || !(qobject_cast<QMessageBox *>(d) || qobject_cast<QFileDialog *>(d) || qobject_cast<QInputDialog *>(d)))
+            auto *m = qobject_cast<QMessageBox *>(w);
+            auto *in = qobject_cast<QInputDialog *>(w);
+            auto *f = qobject_cast<QFileDialog *>(w);
+            if (!m && !in && !f)
                 continue;
-            auto it = std::find_if(m_seen.begin(), m_seen.end(), [d](const Seen &s) { return s.dialog == d; });
-            if (it == m_seen.end()) {
-                m_seen.push_back({d, {}});
-                m_seen.back().open.start();
-            } else if (it->open.elapsed() > m_graceMs) {
-                const QByteArray what = describe(d).toUtf8();
+            const QVariant since = d->property("openSince");
+            if (!d->isVisible()) {
+                d->setProperty("openSince", QVariant());
+            } else if (!since.isValid()) {
+                d->setProperty("openSince", m_clock.elapsed());
+            } else if (m_clock.elapsed() - since.toLongLong() > m_graceMs) {
+                const QString text = m ? m->text() : in ? in->labelText() : f->directory().path();
+                const QByteArray what = QStringLiteral("unanswered %1 \"%2\": %3")
+                    .arg(QLatin1String(d->metaObject()->className()), d->windowTitle(), text.simplified()).toUtf8();
                 d->reject();
                 QTest::qFail(what.constData(), __FILE__, __LINE__);
             }
         }
     }
 
+private:
     int m_graceMs;
-    QTimer m_timer;
-    std::vector<Seen> m_seen;
+    QElapsedTimer m_clock;
 };
 
-// Press on field `from`, move over the fields on the way (the board's own
-// neighbours of `to` are crossed by moving straight there) and release on
-// field `to`. Real mouse events through the window system interface.
+// Press on field `from`, move in four steps and release on field `to`.
 inline void dragField(frmMain &w, int from, int to)
 {
     FieldBox *src = w.picBox(from);
-    FieldBox *dst = w.picBox(to);
     const QPoint start = src->rect().center();
+    const QPoint end = src->mapFromGlobal(w.picBox(to)->mapToGlobal(w.picBox(to)->rect().center()));
     QTest::mousePress(src, Qt::LeftButton, Qt::NoModifier, start);
-    const QPoint endInSrc = src->mapFromGlobal(dst->mapToGlobal(dst->rect().center()));
     for (int step = 1; step <= 4; ++step)
-        QTest::mouseMove(src, start + (endInSrc - start) * step / 4);
-    QTest::mouseRelease(src, Qt::LeftButton, Qt::NoModifier, endInSrc);
-}
-
-// Lays a layout on the board the way a loaded game is placed.
-inline void placeLayout(frmMain &w, const QVector<qint16> &fields)
-{
-    QVector<qint16> z = fields;
-    while (z.size() < 17)
-        z.append(0);
-    w.ZArray_setzen(z);
-    w.Bild_Teilen(1);
-    w.Bilder_Laden(1, 2);
+        QTest::mouseMove(src, start + (end - start) * step / 4);
+    QTest::mouseRelease(src, Qt::LeftButton, Qt::NoModifier, end);
 }
 
 inline QVector<qint16> solvedLayout()
@@ -241,8 +177,22 @@ inline QVector<qint16> solvedLayout()
     QVector<qint16> f;
     for (int i = 0; i < 15; ++i)
         f.append(i);
-    f.append(100);
+    return f << 100;
+}
+
+inline QVector<qint16> swapped(QVector<qint16> f, int a, int b)
+{
+    std::swap(f[a], f[b]);
     return f;
+}
+
+// Lays a layout on the board the way a loaded game is placed.
+inline void placeLayout(frmMain &w, QVector<qint16> fields)
+{
+    fields.resize(17);
+    w.ZArray_setzen(fields);
+    w.Bild_Teilen(1);
+    w.Bilder_Laden(1, 2);
 }
 
 } // namespace TestSupport

@@ -18,12 +18,10 @@ private slots:
         const QByteArray longest = "/" + QByteArray(PictureReference::MaxPathBytes - 1, 'a');
         QTest::newRow("several lines") << QByteArray("/first.jpg\r\n/second.jpg\r\n") << QStringLiteral("/first.jpg");
         QTest::newRow("blanks kept, no line end") << QByteArray("  /a/b c.jpg  ") << QStringLiteral("  /a/b c.jpg  ");
-        QTest::newRow("windows-1252") << QByteArray("/Gr\xFC\xDF" "e \x80.jpg\r\n") << QStringLiteral("/Grüße €.jpg");
         QTest::newRow("empty file") << QByteArray() << QString();
         QTest::newRow("longest path") << longest + "\r\n" << QString::fromLatin1(longest);
         QTest::newRow("too long") << longest + "a\r\n" << QString();
         QTest::newRow("fifo") << QByteArray("fifo") << QString();
-        QTest::newRow("missing") << QByteArray("missing") << QString();
     }
     void readsTheFirstLine()
     {
@@ -33,7 +31,7 @@ private slots:
         QFile file(dir.filePath("p.cxa"));
         if (content == "fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(file.fileName()).constData(), 0600), 0);
-        else if (content != "missing")
+        else
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush());
         const QString got = PictureReference::read(dir.path());
         QVERIFY(got == line && got.isNull() == line.isNull());

@@ -17,15 +17,6 @@
 #include <unistd.h>
 
 namespace {
-// XDG_RUNTIME_DIR is a fresh folder of this user alone while this lives.
-struct PrivateRuntime
-{
-    QTemporaryDir dir;
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    PrivateRuntime() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path())); }
-    ~PrivateRuntime() { qputenv("XDG_RUNTIME_DIR", saved); }
-};
-
 sockaddr_un addressOf(const QString &path)
 {
     sockaddr_un address{};
@@ -106,20 +97,21 @@ private slots:
     // reach it all the same, its request is refused.
     void otherUsersAreNotAnswered()
     {
-        PrivateRuntime runtime;
-        QTemporaryDir folder, other;
+        QTemporaryDir runtime, folder, other;
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const auto restore = qScopeGuard([&saved] { qputenv("XDG_RUNTIME_DIR", saved); });
         SingleInstance owner(folder.path());
         QVERIFY(!owner.activateRunningInstance() && owner.listen());
         QSignalSpy activated(&owner, &SingleInstance::activationRequested);
         const QString socket = SingleInstance::serverName(folder.path());
-        QCOMPARE(QFileInfo(socket).path(), runtime.dir.path());
-        QCOMPARE(SingleInstance::serverName(folder.path() + "/"), socket);
+        QVERIFY(QFileInfo(socket).path() == runtime.path() && SingleInstance::serverName(folder.path() + "/") == socket);
         QVERIFY(SingleInstance::serverName(other.path()) != socket);
         // A runtime folder open to others is not used; the name moves to a private one.
-        QCOMPARE(::chmod(QFile::encodeName(runtime.dir.path()).constData(), 0711), 0);
+        QCOMPARE(::chmod(QFile::encodeName(runtime.path()).constData(), 0711), 0);
         const QString moved = SingleInstance::serverName(folder.path());
         struct stat st;
-        QVERIFY(!moved.startsWith(runtime.dir.path()));
+        QVERIFY(!moved.startsWith(runtime.path()));
         QCOMPARE(::lstat(QFile::encodeName(QFileInfo(moved).path()).constData(), &st), 0);
         QVERIFY(st.st_uid == ::getuid() && (st.st_mode & 077) == 0);
 

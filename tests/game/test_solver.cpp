@@ -3,6 +3,7 @@
 // optimal lengths; every solution is replayed.
 #include "game/PatternDatabase.h"
 #include "game/Solver.h"
+#include "TestFiles.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -13,17 +14,15 @@
 #include <sys/stat.h>
 #include <thread>
 
-Q_DECLARE_METATYPE(Solver::Status)
-
 namespace {
 
 using Fields = Tiles::Fields;
 using Packed = quint64; // four bits per field
 
-Fields fromText(const QString &text) // 100 (a layout's empty field) is kept as it is
+Fields fromText(const char *text) // 100 (a layout's empty field) is kept as it is
 {
     Fields f;
-    const QStringList parts = text.split(QLatin1Char(' '));
+    const QStringList parts = QString::fromLatin1(text).split(QLatin1Char(' '));
     for (int i = 0; i < 16; ++i)
         f[i] = parts[i].toInt();
     return f;
@@ -69,27 +68,14 @@ std::vector<std::vector<Packed>> bfsFromHome(int depth)
     return levels;
 }
 
-// Published optimal lengths (as in bench/positions.txt): instances of Korf's
-// set of 100 given a half-turn into this board's form, and the Rosetta Code
-// task's position.
+// Published optimal lengths: instances of Korf's set of 100 given a half-turn
+// into this board's form, and the Rosetta Code task's position.
 const std::pair<int, const char *> Published[] = {
     {46, "100 0 14 5 8 9 3 2 13 7 11 10 4 6 1 12"}, {45, "0 2 4 5 100 12 13 8 10 3 7 11 9 6 14 1"},
     {42, "5 0 14 7 4 9 12 100 2 3 1 6 13 8 10 11"}, {41, "4 9 13 3 5 11 10 0 8 100 14 6 12 1 7 2"},
     {44, "1 2 11 7 12 13 9 0 5 6 14 3 4 100 8 10"}, {49, "2 4 6 3 100 13 11 12 14 8 7 0 10 5 1 9"},
     {52, "14 13 0 5 8 10 3 11 100 9 6 2 12 7 4 1"},
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 constexpr int CrcOffset = 32 + 4 * 3; // header of the three-group cache, before the CRC
 
@@ -175,60 +161,49 @@ private slots:
     void publishedLengths()
     {
         for (const auto &[length, text] : Published) {
-            const Fields given = fromText(QString::fromLatin1(text));
+            const Fields given = fromText(text);
             checkSolved(*Tiles::fromLayout(QVector<qint16>(given.begin(), given.end())), length);
         }
     }
 
-    void invalidAndUnsolvableToldApart_data()
-    {
-        QTest::addColumn<QString>("board");
-        QTest::addColumn<Solver::Status>("status");
-        QTest::newRow("tile twice") << "0 1 2 4 4 5 6 7 8 9 10 11 12 13 14 15" << Solver::Status::Invalid;
-        QTest::newRow("layout value") << "0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 100" << Solver::Status::Invalid;
-        QTest::newRow("13, 14 exchanged") << "0 1 2 3 4 5 6 7 8 9 10 11 12 14 13 15" << Solver::Status::Unsolvable;
-        QTest::newRow("empty first") << "15 0 1 2 3 4 5 6 7 8 9 10 11 12 13 14" << Solver::Status::Unsolvable;
-        QTest::newRow("one move") << "0 1 2 3 4 5 6 7 8 9 10 11 12 13 15 14" << Solver::Status::Solved;
-    }
-
+    // Told apart even when the search is cancelled before it starts.
     void invalidAndUnsolvableToldApart()
     {
-        QFETCH(QString, board);
-        QFETCH(Solver::Status, status);
-        const Fields f = fromText(board);
+        using S = Solver::Status;
+        const std::pair<const char *, S> rows[] = {
+            {"0 1 2 4 4 5 6 7 8 9 10 11 12 13 14 15", S::Invalid},
+            {"0 1 2 3 4 5 6 7 8 9 10 11 12 14 13 15", S::Unsolvable},
+            {"0 1 2 3 4 5 6 7 8 9 10 11 12 13 15 14", S::Solved}};
         const Solver solver(m_db);
-        const Solver::Result r = solver.solve(f);
-        QCOMPARE(r.status, status);
-        QCOMPARE(r.moves.empty(), status != Solver::Status::Solved);
-        QCOMPARE(solver.hint(f).has_value(), status == Solver::Status::Solved);
-        // Told apart even when the search is cancelled before it starts.
         const std::atomic<bool> cancel{true};
-        QCOMPARE(solver.solve(f, &cancel).status,
-                 status == Solver::Status::Solved ? Solver::Status::Cancelled : status);
+        for (const auto &[text, status] : rows) {
+            const Fields f = fromText(text);
+            const Solver::Result r = solver.solve(f);
+            QVERIFY2(r.status == status && r.moves.empty() == (status != S::Solved), text);
+            QCOMPARE(solver.hint(f).has_value(), status == S::Solved);
+            QVERIFY(solver.solve(f, &cancel).status == (status == S::Solved ? S::Cancelled : status));
+        }
     }
 
+    // One of the positions published as needing 80 moves, the most any needs:
+    // far too hard to finish before it is cancelled.
     void cancelStopsASearch()
     {
-        // One of the positions published as needing 80 moves, the most any
-        // needs: far too hard to finish quickly.
-        const Fields hardest = fromText(QStringLiteral("15 11 8 12 14 10 9 13 2 6 1 4 3 7 5 0"));
         std::atomic<bool> cancel{false};
         QElapsedTimer timer;
         timer.start();
         std::thread stopper([&cancel] { QThread::msleep(200), cancel = true; });
-        const Solver::Result r = Solver(m_db).solve(hardest, &cancel);
+        const Solver::Result r = Solver(m_db).solve(fromText("15 11 8 12 14 10 9 13 2 6 1 4 3 7 5 0"), &cancel);
         stopper.join();
-        QCOMPARE(r.status, Solver::Status::Cancelled);
-        QVERIFY(r.moves.empty() && r.nodesExpanded > 0);
+        QVERIFY(r.status == Solver::Status::Cancelled && r.moves.empty() && r.nodesExpanded > 0);
         QVERIFY2(timer.elapsed() < 3000, "took too long to stop");
     }
 
+    // A good cache is read as it was written; threads asking at once for a
+    // folder's tables get the one instance.
     void goodCacheIsLoadedOnce()
     {
-        const PatternDatabase::Origin origin = rebuild(m_cache, 0);
-        QVERIFY(origin.loaded && !origin.written && origin.cacheProblem.isEmpty());
-        QCOMPARE(readAll(m_cache), m_good);
-        // Threads asking at once for a folder's tables get the one instance.
+        QVERIFY(rebuild(m_cache, 0).loaded);
         QTemporaryDir dir;
         QVERIFY(writeAll(dir.filePath(QStringLiteral("solver.pdb")), m_good));
         std::vector<std::shared_ptr<const PatternDatabase>> got(4);
@@ -238,59 +213,44 @@ private slots:
         std::for_each(threads.begin(), threads.end(), [](std::thread &t) { t.join(); });
         for (const auto &db : got)
             QVERIFY(db && db == got[0] && db != m_db);
-        // What was read is what was written.
         QVERIFY(got[0]->save(dir.filePath(QStringLiteral("copy.pdb"))));
         QCOMPARE(readAll(dir.filePath(QStringLiteral("copy.pdb"))), m_good);
     }
 
-    void damagedCacheIsRebuilt_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("reason");
-        const QByteArray good = m_good;
-        auto changed = [&good](int at, char value) { QByteArray b = good; b[at] = value; return b; };
-        QTest::newRow("empty") << QByteArray() << "truncated header";
-        QTest::newRow("one byte short") << good.chopped(1) << "truncated";
-        QTest::newRow("trailing byte") << good + 'x' << "trailing bytes";
-        QTest::newRow("bit flipped") << changed(good.size() / 2, char(good[good.size() / 2] ^ 1))
-                                     << "checksum mismatch";
-        QTest::newRow("foreign file") << QByteArray("PK\x03\x04 other data") << "not a pattern database";
-        QTest::newRow("other version") << changed(8, PatternDatabase::FormatVersion + 1) << "other format version";
-        QTest::newRow("other groups") << changed(16, 0) << "other groups";
-        QTest::newRow("other table size") << changed(32, 0) << "other table sizes";
-        // The three-tile table comes last; its home placement has rank 0.
-        QTest::newRow("home not 0") << withFittingCrc(changed(good.size() - 3360, 1)) << "impossible values";
-    }
-
     void damagedCacheIsRebuilt()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, reason);
-        QVERIFY(writeAll(m_cache, bytes));
-        const PatternDatabase::Origin origin = rebuild(m_cache, 1);
-        QCOMPARE(origin.cacheProblem, reason);
-        QVERIFY(!origin.loaded && origin.written);
-        QCOMPARE(readAll(m_cache), m_good);
+        const QByteArray good = m_good;
+        auto changed = [&good](int at, char value) { QByteArray b = good; b[at] = value; return b; };
+        const std::pair<QByteArray, const char *> rows[] = {
+            {QByteArray(), "truncated header"}, {good.chopped(1), "truncated"}, {good + 'x', "trailing bytes"},
+            {changed(good.size() / 2, char(good[good.size() / 2] ^ 1)), "checksum mismatch"},
+            {QByteArray("PK\x03\x04 other data"), "not a pattern database"},
+            {changed(8, PatternDatabase::FormatVersion + 1), "other format version"},
+            {changed(16, 0), "other groups"}, {changed(32, 0), "other table sizes"},
+            // The three-tile table comes last; its home placement has rank 0.
+            {withFittingCrc(changed(good.size() - 3360, 1)), "impossible values"}};
+        for (const auto &[bytes, reason] : rows) {
+            QVERIFY(writeAll(m_cache, bytes));
+            const PatternDatabase::Origin origin = rebuild(m_cache, 1);
+            QCOMPARE(origin.cacheProblem, QString::fromLatin1(reason));
+            QVERIFY(!origin.loaded && origin.written && readAll(m_cache) == m_good);
+        }
     }
 
+    // A FIFO is not opened, nor replaced; a link is replaced, what it points
+    // to left alone; a place that cannot be written keeps the tables in memory.
     void onlyFilesAndLinksAreReplaced()
     {
         QTemporaryDir dir;
-        const QString fifo = dir.filePath(QStringLiteral("fifo.pdb")), folder = dir.filePath(QStringLiteral("dir.pdb"));
-        const QString link = dir.filePath(QStringLiteral("link.pdb")), target = dir.filePath(QStringLiteral("target"));
-        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0644) == 0 && QDir().mkdir(folder));
+        const QString fifo = dir.filePath(QStringLiteral("fifo.pdb")), link = dir.filePath(QStringLiteral("link.pdb"));
+        const QString target = dir.filePath(QStringLiteral("target"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0644) == 0);
+        const PatternDatabase::Origin origin = rebuild(fifo, 1);
+        QVERIFY(origin.cacheProblem == QStringLiteral("not a regular file") && !origin.written);
+        QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
         QVERIFY(writeAll(target, "damaged") && QFile::link(target, link));
-        for (const QString &path : {fifo, folder}) {
-            const PatternDatabase::Origin origin = rebuild(path, 1);
-            QCOMPARE(origin.cacheProblem, QStringLiteral("not a regular file"));
-            QVERIFY(!origin.written);
-        }
-        QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile() && QFileInfo(folder).isDir());
-        QVERIFY(rebuild(link, 1).written);
-        QVERIFY(!QFileInfo(link).isSymLink());
-        QCOMPARE(readAll(link), m_good);
-        QCOMPARE(readAll(target), QByteArray("damaged"));
-        // A place that cannot be written leaves the tables in memory only.
+        QVERIFY(rebuild(link, 1).written && !QFileInfo(link).isSymLink());
+        QVERIFY(readAll(link) == m_good && readAll(target) == "damaged");
         QVERIFY(!rebuild(target + QStringLiteral("/solver.pdb"), 1).written);
     }
 };

@@ -6,6 +6,7 @@
 #include "info/CursorFile.h"
 #include "info/DescriptionText.h"
 #include "info/frmAbout.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
@@ -76,9 +77,8 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QSize, loads);
         QTemporaryDir tmp;
-        QFile file(tmp.filePath(QStringLiteral("Hand.cur")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush());
-        const std::optional<CursorFile::Cursor> c = CursorFile::read(file.fileName());
+        QVERIFY(writeAll(tmp.filePath(QStringLiteral("Hand.cur")), bytes));
+        const std::optional<CursorFile::Cursor> c = CursorFile::read(tmp.filePath(QStringLiteral("Hand.cur")));
         QCOMPARE(c ? c->image.size() : QSize(), loads);
         if (c)
             QCOMPARE(c->hotSpot, CursorFile::hotSpot(bytes).value());
@@ -94,8 +94,7 @@ private slots:
         const QImage img = hand->image.convertToFormat(QImage::Format_ARGB32);
         QVERIFY(hand->hotSpot.y() < 8 && qAlpha(img.pixel(hand->hotSpot + QPoint(0, 1))) > 0);
         QVERIFY(qAlpha(img.pixel(0, 0)) == 0 && qAlpha(img.pixel(31, 0)) == 0);
-        QFile desktop(dir.filePath(QStringLiteral("zandor.desktop")));
-        const QStringList lines = desktop.open(QIODevice::ReadOnly) ? QString::fromUtf8(desktop.readAll()).split('\n') : QStringList();
+        const QStringList lines = QString::fromUtf8(readAll(dir.filePath(QStringLiteral("zandor.desktop")))).split('\n');
         QVERIFY(lines.contains(QStringLiteral("Exec=\"%1\"").arg(dir.absoluteFilePath(QStringLiteral("zandor")))));
     }
 

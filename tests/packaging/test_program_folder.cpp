@@ -3,22 +3,16 @@
 // files stay untouched.
 #include "base/FileAccess.h"
 #include "base/ProgramFolder.h"
-#include "scores/ReadOnlyPath.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
-#include <memory>
+#include <optional>
 
 namespace {
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QVERIFY2(QDir().mkpath(QFileInfo(path).path()) && FileAccess::writeAtomically(path, bytes), qPrintable(path));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // Every path below root with each file's modification time and contents (a
@@ -30,7 +24,7 @@ QStringList snapshot(const QString &root)
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         entries << info.filePath() + (info.isFile() ? QString::number(info.lastModified().toMSecsSinceEpoch())
-                                                         + readFile(info.filePath()) : QString());
+                                                         + readAll(info.filePath()) : QString());
     }
     entries.sort();
     return entries;
@@ -52,7 +46,6 @@ private slots:
         QTest::newRow("writable executable alone") << "" << false << true;
         QTest::newRow("build folder beside an installed copy") << "both" << false << true;
         QTest::newRow("installed, prefix writable") << "installed" << false << false;
-        QTest::newRow("installed, prefix read-only") << "installed" << true << false;
         QTest::newRow("read-only unpacked copy") << "build" << true << false;
     }
     void choose()
@@ -73,8 +66,9 @@ private slots:
         }
         const QString dataHome = root.filePath("data"), home = dataHome + "/zandor", library = home + "/Images/originale";
         const QStringList before = snapshot(prefix);
-        std::unique_ptr<ReadOnlyPath> lockPrefix(readOnly ? new ReadOnlyPath(prefix) : nullptr);
-        std::unique_ptr<ReadOnlyPath> lockBin(readOnly ? new ReadOnlyPath(bin) : nullptr);
+        std::optional<ReadOnlyFolder> lockPrefix, lockBin;
+        if (readOnly)
+            lockPrefix.emplace(prefix), lockBin.emplace(bin);
         if (readOnly && (!lockBin->ok() || !lockPrefix->ok()))
             QSKIP("this user can write into any folder (root without chattr)");
 
@@ -84,7 +78,7 @@ private slots:
         if (besideExecutable)
             return;
         QCOMPARE(QDir(library).entryList(QDir::Files), QStringList({"Eins.jpg", "Zwei.bmp"}));
-        QCOMPARE(readFile(library + "/Zwei.bmp"), QByteArray("second picture"));
+        QCOMPARE(readAll(library + "/Zwei.bmp"), QByteArray("second picture"));
         // The next start leaves the library as the player left it.
         QVERIFY(QFile::remove(library + "/Zwei.bmp"));
         QCOMPARE(ProgramFolder::choose(bin, dataHome), home);

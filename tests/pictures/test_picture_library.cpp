@@ -2,6 +2,7 @@
 // library file of the same name; a picture that already is the library file
 // is never touched; a failed copy changes nothing.
 #include "pictures/PictureLibrary.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
@@ -9,18 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 ino_t inode(const QString &path)
 {
@@ -47,22 +36,22 @@ private slots:
     void copiesInReplacingTheLibraryFile()
     {
         const QString chosen = m_outside + QStringLiteral("/Bild.jpg"), other = m_dir.filePath(QStringLiteral("Bild.jpg"));
-        QVERIFY(writeFile(chosen, picture('a')) && PictureLibrary::copyIn(chosen, m_library));
-        QCOMPARE(readFile(m_target), picture('a'));
-        QVERIFY(writeFile(chosen, picture('n', 1000)) && PictureLibrary::copyIn(chosen, m_library));   // shorter
-        QCOMPARE(readFile(m_target), picture('n', 1000));
+        QVERIFY(writeAll(chosen, picture('a')) && PictureLibrary::copyIn(chosen, m_library));
+        QCOMPARE(readAll(m_target), picture('a'));
+        QVERIFY(writeAll(chosen, picture('n', 1000)) && PictureLibrary::copyIn(chosen, m_library));   // shorter
+        QCOMPARE(readAll(m_target), picture('n', 1000));
         QCOMPARE(entries(), QStringList{QStringLiteral("Bild.jpg")});   // no temporary file is left
         // a library entry that is a link is replaced, the file it points to left alone
         QVERIFY(QFile::remove(m_target) && QFile::link(chosen, m_target));
-        QVERIFY(writeFile(other, picture('o')) && PictureLibrary::copyIn(other, m_library));
-        QCOMPARE(readFile(chosen), picture('n', 1000));
-        QVERIFY(!QFileInfo(m_target).isSymLink() && readFile(m_target) == picture('o'));
+        QVERIFY(writeAll(other, picture('o')) && PictureLibrary::copyIn(other, m_library));
+        QCOMPARE(readAll(chosen), picture('n', 1000));
+        QVERIFY(!QFileInfo(m_target).isSymLink() && readAll(m_target) == picture('o'));
     }
 
     void libraryFileStaysUntouched()
     {
         const QString link = m_outside + QStringLiteral("/Bild.jpg"), folderLink = m_dir.filePath(QStringLiteral("L"));
-        QVERIFY(writeFile(m_target, picture('w')) && QFile::link(m_library, folderLink));
+        QVERIFY(writeAll(m_target, picture('w')) && QFile::link(m_library, folderLink));
         const ino_t before = inode(m_target);
         for (const QString &chosen : {m_target, m_library + QStringLiteral("/../originale/Bild.jpg"),
                                       m_program + QStringLiteral("/./Images//originale/./Bild.jpg"),
@@ -73,24 +62,24 @@ private slots:
                 QVERIFY(QFile::remove(link) && ::link(QFile::encodeName(m_target).constData(), QFile::encodeName(link).constData()) == 0);
             const QString path = chosen.contains(QLatin1Char('/')) ? chosen : link;
             QVERIFY2(PictureLibrary::sameFile(path, m_target) && PictureLibrary::copyIn(path, m_library), qPrintable(path));
-            QVERIFY(inode(m_target) == before && readFile(m_target) == picture('w'));   // not even rewritten
+            QVERIFY(inode(m_target) == before && readAll(m_target) == picture('w'));   // not even rewritten
         }
-        QVERIFY(QFile::remove(link) && writeFile(link, picture('w')));   // equal content, another file
+        QVERIFY(QFile::remove(link) && writeAll(link, picture('w')));   // equal content, another file
         QVERIFY(!PictureLibrary::sameFile(link, m_target));
     }
 
     void failuresChangeNothing()
     {
         const QString chosen = m_outside + QStringLiteral("/Bild.jpg");
-        QVERIFY(writeFile(m_target, picture('x')));
+        QVERIFY(writeAll(m_target, picture('x')));
         QVERIFY(!PictureLibrary::copyIn(chosen, m_library));   // missing
         QVERIFY(QDir().mkpath(chosen) && !PictureLibrary::copyIn(chosen, m_library));   // a folder
-        QVERIFY(QDir(chosen).removeRecursively() && writeFile(chosen, picture('c')));
+        QVERIFY(QDir(chosen).removeRecursively() && writeAll(chosen, picture('c')));
         if (::geteuid() != 0) {   // root reads files without read permission
             QVERIFY(QFile::setPermissions(chosen, QFileDevice::WriteOwner) && !PictureLibrary::copyIn(chosen, m_library));
             QVERIFY(QFile::setPermissions(chosen, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         }
-        QCOMPARE(readFile(m_target), picture('x'));   // the old file is whole
+        QCOMPARE(readAll(m_target), picture('x'));   // the old file is whole
         QCOMPARE(entries(), QStringList{QStringLiteral("Bild.jpg")});
         QVERIFY(QFile::remove(m_target) && QDir().mkpath(m_target));   // the library entry is a folder
         QVERIFY(!PictureLibrary::copyIn(chosen, m_library) && QFileInfo(m_target).isDir() && entries().isEmpty());
