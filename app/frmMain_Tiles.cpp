@@ -20,6 +20,11 @@
 
 #include <thread>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#include <malloc.h>
+
 void frmMain::Bild_Teilen(int /*unused*/)
 {
     m_progressPeak = 0;
@@ -70,15 +75,24 @@ void frmMain::Bild_Teilen(int /*unused*/)
         QBuffer buffer(&bitmap);
         buffer.open(QIODevice::WriteOnly);
         QByteArray back;
-        if (scaled.save(&buffer, "BMP") && FileAccess::writeAtomically(workingCopy, bitmap)
-            && FileAccess::readRegular(workingCopy, bitmap.size(), &back) == FileAccess::ReadResult::Ok) {
+        // It is made again from the picture at every cut, so it is not
+        // waited for on the disk. Read back as written, a picture without
+        // transparency holds exactly the scaled picture's pixels and need
+        // not be decoded again.
+        if (scaled.save(&buffer, "BMP")
+            && FileAccess::writeAtomically(workingCopy, bitmap, FileAccess::Durability::Cache)
+            && FileAccess::readRegular(workingCopy, bitmap.size(), &back) == FileAccess::ReadResult::Ok
+            && (back != bitmap || scaled.format() != QImage::Format_RGB32)) {
             const QImage copy = QImage::fromData(back);
             if (copy.size() == scaled.size())
                 scaled = copy;
         }
         scaled.setDevicePixelRatio(dpr);
         m_source = scaled;
-        m_imgTemp->setPixmap(QPixmap::fromImage(scaled));
+        // The preview gets its picture when it is shown.
+        m_imgTemp->clear();
+        if (m_imgTemp->isVisible())
+            m_imgTemp->setPixmap(QPixmap::fromImage(scaled));
 
         // Every tile is exactly its square of the board picture, whatever
         // the fields' borders: a won board, shown without borders, is the
@@ -100,6 +114,7 @@ void frmMain::Bild_Teilen(int /*unused*/)
         }
     }
     m_session.board().tagAsCut();
+    malloc_trim(0);
 }
 
 void frmMain::Bilder_Laden(int X, int y)

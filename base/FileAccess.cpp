@@ -98,8 +98,9 @@ ReadResult readFile(const QString &path, qint64 maxBytes, Limit limit, QByteArra
 
 } // namespace
 
-bool writeAtomically(const QString &path, const QByteArray &bytes)
+bool writeAtomically(const QString &path, const QByteArray &bytes, Durability durability)
 {
+    const bool synced = durability == Durability::Synced;
     const QFileInfo info(path);
     const QByteArray target = QFile::encodeName(path);
     // A folder cannot be replaced by a file; a link to one can (the link is
@@ -117,7 +118,7 @@ bool writeAtomically(const QString &path, const QByteArray &bytes)
     struct stat old;
     const mode_t mode = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0644;
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes.constData(), bytes.size())
-              && ::fsync(fd) == 0;
+              && (!synced || ::fsync(fd) == 0);
     ok = ::close(fd) == 0 && ok;
     if (ok)
         ok = ::rename(temporary.constData(), target.constData()) == 0;
@@ -125,7 +126,8 @@ bool writeAtomically(const QString &path, const QByteArray &bytes)
         ::unlink(temporary.constData());
         return false;
     }
-    syncFolder(folder);
+    if (synced)
+        syncFolder(folder);
     return true;
 }
 

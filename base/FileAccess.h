@@ -15,9 +15,18 @@
 
 namespace FileAccess {
 
+// How far a replaced file is pushed to the disk before writeAtomically
+// returns. Synced: the new content and its name are on the disk (the
+// player's files). Cache: the replacement is whole or not at all for every
+// reader, but a crash of the machine may leave the old file, an empty one or
+// none (files the program makes again from others, where waiting for the
+// disk would only slow it down).
+enum class Durability { Synced, Cache };
+
 // Replaces the file at path with bytes, keeping the old file's permissions.
 // False when anything failed; the old file (or its absence) is then as it was.
-bool writeAtomically(const QString &path, const QByteArray &bytes);
+bool writeAtomically(const QString &path, const QByteArray &bytes,
+                     Durability durability = Durability::Synced);
 
 enum class ReadResult {
     Ok,          // *out holds the content
