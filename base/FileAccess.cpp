@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace FileAccess {
@@ -167,6 +168,34 @@ bool isRegularFile(const QString &path)
 {
     struct stat st;
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+QByteArray identity(const QString &path)
+{
+    struct stat st;
+    if (::stat(nativeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return QByteArray();
+    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) + ':'
+        + QByteArray::number(qint64(st.st_size)) + ':' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
+        + QByteArray::number(qint64(st.st_mtim.tv_nsec));
+}
+
+namespace {
+constexpr char NoteName[] = "user.zandor.note";
+constexpr int MaxNote = 1024;
+} // namespace
+
+QByteArray note(const QString &path)
+{
+    char value[MaxNote];
+    const ssize_t n = ::getxattr(nativeName(path).constData(), NoteName, value, sizeof value);
+    return n > 0 ? QByteArray(value, int(n)) : QByteArray();
+}
+
+bool setNote(const QString &path, const QByteArray &value)
+{
+    return value.size() <= MaxNote
+        && ::setxattr(nativeName(path).constData(), NoteName, value.constData(), size_t(value.size()), 0) == 0;
 }
 
 } // namespace FileAccess

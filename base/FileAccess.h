@@ -57,4 +57,16 @@ QByteArray nativeName(const QString &path);
 // True when path names a regular file (following a symbolic link).
 bool isRegularFile(const QString &path);
 
+// What tells the regular file at path from any other and from its own
+// earlier states: its device and inode, its size and the time its content
+// last changed (following a symbolic link); empty when there is no regular
+// file.
+QByteArray identity(const QString &path);
+
+// A short note kept with the file at path beside its content (an extended
+// attribute of the user namespace): empty when there is none or the file
+// system keeps none; setNote is false then.
+QByteArray note(const QString &path);
+bool setNote(const QString &path, const QByteArray &value);
+
 } // namespace FileAccess
