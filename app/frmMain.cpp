@@ -364,6 +364,8 @@ void frmMain::Vorschau_Setzen()
         const int left = Twips::fromPx(m_frame4->x());
         const int top = Twips::fromPx(m_frame4->y() + m_frame4->height()) + PreviewGap;
         m_imgTemp->setGeometry(Twips::rect(left, top, PreviewSize, PreviewSize));
+        if (m_imgTemp->pixmap().isNull() && !m_source.isNull())
+            m_imgTemp->setPixmap(QPixmap::fromImage(m_source));
         m_imgTemp->show();
         m_imgTemp->raise();
         mnuPreviewOn->setText(QStringLiteral("Vorschau aus"));

@@ -20,6 +20,38 @@
 
 #include <thread>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#include <malloc.h>
+
+namespace {
+
+// What a working copy is made from: the picture file as it stands and the
+// board's side in pixels; empty when there is no picture file.
+QByteArray sourceStamp(const QString &picture, int side)
+{
+    const QByteArray file = FileAccess::identity(picture);
+    return file.isEmpty() ? file : file + " side " + QByteArray::number(side);
+}
+
+// The working copy, when its note says it was made from madeFrom and it has
+// not changed since: a bitmap of side x side pixels.
+QImage readyWorkingCopy(const QString &workingCopy, const QByteArray &madeFrom, int side)
+{
+    if (FileAccess::note(workingCopy) != madeFrom + ' ' + FileAccess::identity(workingCopy))
+        return QImage();
+    QByteArray bytes;
+    if (FileAccess::readRegular(workingCopy, 64 + qint64(side) * side * 4, &bytes) != FileAccess::ReadResult::Ok)
+        return QImage();
+    QImage image = QImage::fromData(bytes, "BMP");
+    if (image.size() != QSize(side, side))
+        return QImage();
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
 void frmMain::Bild_Teilen(int /*unused*/)
 {
     m_progressPeak = 0;
@@ -29,7 +61,17 @@ void frmMain::Bild_Teilen(int /*unused*/)
     const qreal dpr = devicePixelRatioF();
     const int side = qRound(Twips::px(Twips::Main::BoardSize) * dpr);
 
-    if (FileAccess::isRegularFile(m_session.Bild_aktuell)) {
+    // The working copy made from this very picture file at this size (at an
+    // earlier start, say) holds the pixels that decoding and scaling would
+    // give again, and is taken as it is.
+    const QString workingCopy = ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
+    const QByteArray madeFrom = sourceStamp(m_session.Bild_aktuell, side);
+    bool decoded = false;
+    QImage ready = madeFrom.isEmpty() ? QImage() : readyWorkingCopy(workingCopy, madeFrom, side);
+    if (!ready.isNull()) {
+        m_imgTemp->clear();
+        m_source = ready;
+    } else if (FileAccess::isRegularFile(m_session.Bild_aktuell)) {
         QString error;
         QImage picture;
         // Decoding a large picture takes a while: it runs on a thread of its
@@ -54,6 +96,7 @@ void frmMain::Bild_Teilen(int /*unused*/)
         } else {
             m_imgTemp->clear();
             m_source = picture;
+            decoded = true;
         }
     } else {
         // No picture under that path: the player chooses one. Cutting then
@@ -62,23 +105,37 @@ void frmMain::Bild_Teilen(int /*unused*/)
     }
 
     if (!m_source.isNull()) {
-        QImage scaled = TileCutter::scaleToBoard(m_source, side);
-        // The working copy Images/bild.jpg, in the bitmap format, replaced
-        // as a whole and read back at once.
-        const QString workingCopy = ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
-        QByteArray bitmap;
-        QBuffer buffer(&bitmap);
-        buffer.open(QIODevice::WriteOnly);
-        QByteArray back;
-        if (scaled.save(&buffer, "BMP") && FileAccess::writeAtomically(workingCopy, bitmap)
-            && FileAccess::readRegular(workingCopy, bitmap.size(), &back) == FileAccess::ReadResult::Ok) {
-            const QImage copy = QImage::fromData(back);
-            if (copy.size() == scaled.size())
-                scaled = copy;
+        QImage scaled = ready;
+        if (scaled.isNull()) {
+            scaled = TileCutter::scaleToBoard(m_source, side);
+            // The working copy Images/bild.jpg, in the bitmap format, replaced
+            // as a whole and read back at once. It is made again from the
+            // picture whenever it does not fit, so it is not waited for on
+            // the disk. Read back as written, a picture without transparency
+            // holds exactly the scaled picture's pixels and need not be
+            // decoded again.
+            QByteArray bitmap;
+            QBuffer buffer(&bitmap);
+            buffer.open(QIODevice::WriteOnly);
+            QByteArray back;
+            if (scaled.save(&buffer, "BMP")
+                && FileAccess::writeAtomically(workingCopy, bitmap, FileAccess::Durability::Cache)
+                && FileAccess::readRegular(workingCopy, bitmap.size(), &back) == FileAccess::ReadResult::Ok) {
+                if (back != bitmap || scaled.format() != QImage::Format_RGB32) {
+                    const QImage copy = QImage::fromData(back);
+                    if (copy.size() == scaled.size())
+                        scaled = copy;
+                } else if (decoded) {
+                    FileAccess::setNote(workingCopy, madeFrom + ' ' + FileAccess::identity(workingCopy));
+                }
+            }
         }
         scaled.setDevicePixelRatio(dpr);
         m_source = scaled;
-        m_imgTemp->setPixmap(QPixmap::fromImage(scaled));
+        // The preview gets its picture when it is shown.
+        m_imgTemp->clear();
+        if (m_imgTemp->isVisible())
+            m_imgTemp->setPixmap(QPixmap::fromImage(scaled));
 
         // Every tile is exactly its square of the board picture, whatever
         // the fields' borders: a won board, shown without borders, is the
@@ -100,6 +157,7 @@ void frmMain::Bild_Teilen(int /*unused*/)
         }
     }
     m_session.board().tagAsCut();
+    malloc_trim(0);
 }
 
 void frmMain::Bilder_Laden(int X, int y)

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace FileAccess {
@@ -98,8 +99,9 @@ ReadResult readFile(const QString &path, qint64 maxBytes, Limit limit, QByteArra
 
 } // namespace
 
-bool writeAtomically(const QString &path, const QByteArray &bytes)
+bool writeAtomically(const QString &path, const QByteArray &bytes, Durability durability)
 {
+    const bool synced = durability == Durability::Synced;
     const QFileInfo info(path);
     const QByteArray target = QFile::encodeName(path);
     // A folder cannot be replaced by a file; a link to one can (the link is
@@ -117,7 +119,7 @@ bool writeAtomically(const QString &path, const QByteArray &bytes)
     struct stat old;
     const mode_t mode = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0644;
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes.constData(), bytes.size())
-              && ::fsync(fd) == 0;
+              && (!synced || ::fsync(fd) == 0);
     ok = ::close(fd) == 0 && ok;
     if (ok)
         ok = ::rename(temporary.constData(), target.constData()) == 0;
@@ -125,7 +127,8 @@ bool writeAtomically(const QString &path, const QByteArray &bytes)
         ::unlink(temporary.constData());
         return false;
     }
-    syncFolder(folder);
+    if (synced)
+        syncFolder(folder);
     return true;
 }
 
@@ -165,6 +168,34 @@ bool isRegularFile(const QString &path)
 {
     struct stat st;
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+QByteArray identity(const QString &path)
+{
+    struct stat st;
+    if (::stat(nativeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return QByteArray();
+    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) + ':'
+        + QByteArray::number(qint64(st.st_size)) + ':' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
+        + QByteArray::number(qint64(st.st_mtim.tv_nsec));
+}
+
+namespace {
+constexpr char NoteName[] = "user.zandor.note";
+constexpr int MaxNote = 1024;
+} // namespace
+
+QByteArray note(const QString &path)
+{
+    char value[MaxNote];
+    const ssize_t n = ::getxattr(nativeName(path).constData(), NoteName, value, sizeof value);
+    return n > 0 ? QByteArray(value, int(n)) : QByteArray();
+}
+
+bool setNote(const QString &path, const QByteArray &value)
+{
+    return value.size() <= MaxNote
+        && ::setxattr(nativeName(path).constData(), NoteName, value.constData(), size_t(value.size()), 0) == 0;
 }
 
 } // namespace FileAccess

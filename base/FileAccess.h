@@ -15,9 +15,18 @@
 
 namespace FileAccess {
 
+// How far a replaced file is pushed to the disk before writeAtomically
+// returns. Synced: the new content and its name are on the disk (the
+// player's files). Cache: the replacement is whole or not at all for every
+// reader, but a crash of the machine may leave the old file, an empty one or
+// none (files the program makes again from others, where waiting for the
+// disk would only slow it down).
+enum class Durability { Synced, Cache };
+
 // Replaces the file at path with bytes, keeping the old file's permissions.
 // False when anything failed; the old file (or its absence) is then as it was.
-bool writeAtomically(const QString &path, const QByteArray &bytes);
+bool writeAtomically(const QString &path, const QByteArray &bytes,
+                     Durability durability = Durability::Synced);
 
 enum class ReadResult {
     Ok,          // *out holds the content
@@ -47,5 +56,17 @@ QByteArray nativeName(const QString &path);
 
 // True when path names a regular file (following a symbolic link).
 bool isRegularFile(const QString &path);
+
+// What tells the regular file at path from any other and from its own
+// earlier states: its device and inode, its size and the time its content
+// last changed (following a symbolic link); empty when there is no regular
+// file.
+QByteArray identity(const QString &path);
+
+// A short note kept with the file at path beside its content (an extended
+// attribute of the user namespace): empty when there is none or the file
+// system keeps none; setNote is false then.
+QByteArray note(const QString &path);
+bool setNote(const QString &path, const QByteArray &value);
 
 } // namespace FileAccess

@@ -12,6 +12,7 @@
 //   --startup FOLDER T0      start-up until the board is first painted; T0 is
 //                            the launcher's CLOCK_MONOTONIC in ns at launch
 //   --bare T0                the same for a bare Qt main window
+//   --bare-text T0           the same with a menu bar and a line of text
 //   (--startup FOLDER T0 MS and --bare T0 MS run on for MS milliseconds
 //   after the first paint and print the peak resident memory instead)
 #include "base/ProgramFolder.h"
@@ -24,7 +25,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageWriter>
+#include <QLabel>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -156,13 +159,19 @@ int startupChild(int argc, char **argv, const QString &folder, qint64 t0)
 }
 
 // The same measurement for a bare Qt main window with one child, as the
-// floor that any Qt program pays.
-int bareChild(int argc, char **argv, qint64 t0)
+// floor that any Qt program pays; with text, the window also has a menu bar
+// and a line of text, the floor of any window that shows words (fonts,
+// their configuration, the menu bar's icons).
+int bareChild(int argc, char **argv, qint64 t0, bool withText)
 {
     QApplication app(argc, argv);
     QMainWindow w;
     auto *child = new QWidget(&w);
     w.setCentralWidget(child);
+    if (withText) {
+        w.menuBar()->addMenu(QStringLiteral("Spiel"));
+        new QLabel(QStringLiteral("Züge: 0"), child);
+    }
     w.resize(680, 493);
     FirstPaint probe(t0);
     child->installEventFilter(&probe);
@@ -208,9 +217,9 @@ int main(int argc, char **argv)
         return makeJpeg(args[1], args[2].toInt(), args[3].toInt());
     if (args.size() == 2 && args[0] == "--cut")
         return cutChild(argc, argv, args[1]);
-    if (args.size() >= 2 && args[0] == "--bare") {
+    if (args.size() >= 2 && (args[0] == "--bare" || args[0] == "--bare-text")) {
         FirstPaint::settleMs = args.value(2).toInt();
-        return bareChild(argc, argv, args[1].toLongLong());
+        return bareChild(argc, argv, args[1].toLongLong(), args[0] == "--bare-text");
     }
     if (args.size() >= 3 && args[0] == "--startup") {
         FirstPaint::settleMs = args.value(3).toInt();
@@ -238,6 +247,9 @@ int main(int argc, char **argv)
     for (int i = 0; i < 3; ++i)
         std::printf("bare Qt window: %s\n",
                     qPrintable(runChild({"--bare", QString::number(monotonicNs())}).replace('\n', ' ')));
+    for (int i = 0; i < 3; ++i)
+        std::printf("bare Qt window with a menu and text: %s\n",
+                    qPrintable(runChild({"--bare-text", QString::number(monotonicNs())}).replace('\n', ' ')));
     writeReference(dir.path(), ordinary);
     for (int i = 0; i < 3; ++i)
         std::printf("start-up, 1600x1200 JPEG: %s\n",

@@ -25,7 +25,6 @@ constexpr int MaxGroupSize = PatternDatabase::MaxGroupSize;
 constexpr int GroupCount = PatternDatabase::GroupCount;
 constexpr std::size_t HeaderSize = 32 + 4 * GroupCount + 4;
 constexpr std::size_t CrcOffset = HeaderSize - 4;
-constexpr std::uint8_t Unreached = 0xFF;
 
 // The fields of free reachable from seed through orthogonal steps.
 inline std::uint32_t flood(std::uint32_t seed, std::uint32_t free)
@@ -47,6 +46,12 @@ constexpr std::size_t placements(int k)
     for (int i = 0; i < k; ++i)
         n *= std::size_t(16 - i);
     return n;
+}
+
+// Four entries a byte.
+constexpr std::size_t tableBytes(int k)
+{
+    return (placements(k) + 3) / 4;
 }
 
 // CRC-32 (the common reflected polynomial 0xEDB88320), eight bytes a step:
@@ -132,14 +137,21 @@ void orderByHighBits(const Entries &from, Entries &to, int shift, int bits)
 // ordered by the fields of its first tiles, so that the successors of
 // consecutive states lie close together in the tables and memory is read in
 // a few running streams rather than at random.
-// table receives 16!/(16-k)! bytes.
+// table receives tableBytes(k) bytes.
 void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
 {
     const int k = int(tiles.size());
     const std::size_t count = placements(k);
-    // Per placement: one bit per region reached (low byte), and the fewest
-    // moves (high byte), kept together so that a successor touches one line.
-    std::vector<std::uint16_t> seen(count, std::uint16_t(Unreached << 8));
+    // Per placement one byte: a bit per region reached (there are at most
+    // six, bits 0-5) and the table's entry (bits 6-7).
+    std::vector<std::uint8_t> seen(count, 0);
+
+    // The Manhattan distance from home of the tile in slot i on field f,
+    // for the level entry's 4-bit field of slot i.
+    std::uint8_t distance[MaxGroupSize][16];
+    for (int i = 0; i < k; ++i)
+        for (int f = 0; f < 16; ++f)
+            distance[i][f] = std::uint8_t(std::abs(f / 4 - tiles[i] / 4) + std::abs(f % 4 - tiles[i] % 4));
 
     // A level entry holds the fields of the tiles, 4 bits each, the first
     // tile highest (so the order of entries is the order of ranks), and the
@@ -191,7 +203,7 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
     const std::uint32_t region0 =
         std::uint32_t(label(~occ & 0xFFFF) >> (4 * Tiles::Empty)) & 0xF;
     const std::uint32_t r0 = PatternDatabase::rank(pos, k);
-    seen[r0] = std::uint16_t(1u << region0);
+    seen[r0] = std::uint8_t(1u << region0);
 
     // Successors are collected in batches and their visited bytes fetched
     // ahead, so that many memory accesses are under way at once.
@@ -199,7 +211,8 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
         std::uint32_t rank;
         std::uint32_t tiles;     // level entry of the successor without the region
         std::uint16_t free;      // its free fields
-        std::uint16_t blank;     // the field the blank moved to
+        std::uint8_t blank;      // the field the blank moved to
+        std::uint8_t manhattan;  // the tiles' Manhattan distances from home, summed
     };
     constexpr std::size_t BatchSize = 1024;
     // Room for one more state's successors (at most 4 per tile) beyond a batch.
@@ -214,7 +227,7 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
     next.reserve(count);
     current.data[0] = start | region0;
     current.size = 1;
-    std::uint8_t value = 0;
+    std::uint32_t depth = 0;
     // Few branches here: whether a successor is new cannot be predicted.
     auto flush = [&] {
         next.reserve(next.size + batched);
@@ -225,18 +238,20 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
             const std::uint32_t number = std::uint32_t(label(p.free) >> (4 * p.blank)) & 0xF;
             const std::uint32_t bit = 1u << number;
             const std::uint32_t word = seen[p.rank];
-            const std::uint32_t before = word & 0xFF;
+            const std::uint32_t before = word & 0x3F;
             out[n] = p.tiles | number;
             n += (before & bit) == 0;
             // The first region reached is reached by the fewest moves.
-            seen[p.rank] = std::uint16_t(before == 0 ? (std::uint32_t(value) << 8) | bit : word | bit);
+            const std::uint32_t entry =
+                std::min<std::uint32_t>((depth - p.manhattan) / 2, PatternDatabase::MaxExtra);
+            seen[p.rank] = std::uint8_t(before == 0 ? (entry << 6) | bit : word | bit);
         }
         next.size = n;
         batched = 0;
     };
 
-    for (int depth = 0; current.size > 0; ++depth) {
-        value = std::uint8_t(std::min(depth + 1, 254));
+    for (std::uint32_t level = 0; current.size > 0; ++level) {
+        depth = level + 1; // the moves of the successors found on this level
         next.size = 0;
         for (std::size_t e = 0; e < current.size; ++e) {
             const std::uint32_t s = current.data[e];
@@ -245,11 +260,13 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
             // group and the weight of its digit.
             std::int8_t slotAt[16];
             std::int32_t weightAt[16];
+            int manhattan = 0;
             for (int i = 0; i < k; ++i) {
                 pos[i] = int((s >> shiftOf(i)) & 0xF);
                 occ |= 1u << pos[i];
                 slotAt[pos[i]] = std::int8_t(i);
                 weightAt[pos[i]] = weight[i];
+                manhattan += distance[i][pos[i]];
             }
             const std::int32_t r = std::int32_t(PatternDatabase::rank(pos, k));
             const std::uint32_t free = ~occ & 0xFFFF;
@@ -265,7 +282,8 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
                                     (tilesOnly & ~(0xFu << shiftOf(i)))
                                         | (std::uint32_t(to) << shiftOf(i)),
                                     std::uint16_t(~(occ ^ (1u << from) ^ (1u << to)) & 0xFFFF),
-                                    std::uint16_t(from)};
+                                    std::uint8_t(from),
+                                    std::uint8_t(manhattan - distance[i][from] + distance[i][to])};
             };
             // The rank changes in digit i by the step less the earlier tiles
             // passed over, and in the digit of each later tile passed over by
@@ -312,8 +330,9 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
             std::swap(current, next);
         }
     }
+    std::memset(table, 0, tableBytes(k));
     for (std::size_t r = 0; r < count; ++r)
-        table[r] = std::uint8_t(seen[r] >> 8);
+        table[r >> 2] |= std::uint8_t((seen[r] >> 6) << (2 * (r & 3)));
 }
 
 } // namespace
@@ -335,7 +354,7 @@ PatternDatabase::PatternDatabase()
     for (int g = 0; g < GroupCount; ++g) {
         for (int t : groups()[g])
             m_groupOf[t] = g;
-        m_size += placements(int(groups()[g].size()));
+        m_size += tableBytes(int(groups()[g].size()));
     }
     // Not cleared: pages that are never written do not count against the
     // process, and every byte is written by the build or the read.
@@ -343,7 +362,7 @@ PatternDatabase::PatternDatabase()
     std::uint8_t *t = m_file.get() + HeaderSize;
     for (int g = 0; g < GroupCount; ++g) {
         m_table[g] = t;
-        t += placements(int(groups()[g].size()));
+        t += tableBytes(int(groups()[g].size()));
     }
 }
 
@@ -357,7 +376,7 @@ void PatternDatabase::writeHeader()
     for (int t = 0; t < 16; ++t)
         h[16 + t] = t < Tiles::Empty ? std::uint8_t(m_groupOf[t]) : 0xFF;
     for (int g = 0; g < GroupCount; ++g)
-        qToLittleEndian<quint32>(quint32(placements(int(groups()[g].size()))), h + 32 + 4 * g);
+        qToLittleEndian<quint32>(quint32(tableBytes(int(groups()[g].size()))), h + 32 + 4 * g);
 }
 
 std::uint32_t PatternDatabase::checksum() const
@@ -376,16 +395,12 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::build()
     return db;
 }
 
-// Every placement is reachable, so a table never keeps an unreached entry,
-// and the home placement needs no move.
+// The home placement of every group needs no move.
 bool PatternDatabase::plausible() const
 {
     for (int g = 0; g < GroupCount; ++g) {
         const auto &tiles = groups()[g];
-        const std::size_t n = placements(int(tiles.size()));
-        if (std::memchr(m_table[g], Unreached, n) != nullptr)
-            return false;
-        if (m_table[g][rank(tiles.data(), int(tiles.size()))] != 0)
+        if (extraMoves(m_table[g], rank(tiles.data(), int(tiles.size()))) != 0)
             return false;
     }
     return true;
@@ -394,7 +409,8 @@ bool PatternDatabase::plausible() const
 bool PatternDatabase::save(const QString &file) const
 {
     return FileAccess::writeAtomically(
-        file, QByteArray::fromRawData(reinterpret_cast<const char *>(m_file.get()), qsizetype(m_size)));
+        file, QByteArray::fromRawData(reinterpret_cast<const char *>(m_file.get()), qsizetype(m_size)),
+        FileAccess::Durability::Cache);
 }
 
 namespace {

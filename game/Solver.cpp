@@ -33,6 +33,20 @@ struct NeighbourList {
 };
 constexpr NeighbourList Neighbours;
 
+// Manhattan distance of tile t on field f from its home field t.
+struct DistanceTable {
+    int d[16][16];
+    constexpr DistanceTable() : d()
+    {
+        for (int t = 0; t < 16; ++t)
+            for (int f = 0; f < 16; ++f) {
+                const int dr = f / 4 - t / 4, dc = f % 4 - t % 4;
+                d[t][f] = (dr < 0 ? -dr : dr) + (dc < 0 ? -dc : dc);
+            }
+    }
+};
+constexpr DistanceTable Distance;
+
 class Search
 {
 public:
@@ -62,18 +76,22 @@ public:
             mpos[transpose(board[p])] = transpose(p);
         }
         m_blank = pos[Empty];
-        m_hSum = m_mSum = 0;
+        m_hSum = m_mSum = m_manhattan = 0;
+        for (int t = 0; t < Empty; ++t)
+            m_manhattan += Distance.d[t][pos[t]];
         for (int g = 0; g < m_groupCount; ++g) {
             m_idx[g] = index(g, pos);
             m_midx[g] = index(g, mpos);
-            m_h[g] = m_groups[g].table[m_idx[g]];
-            m_m[g] = m_groups[g].table[m_midx[g]];
+            m_h[g] = PatternDatabase::extraMoves(m_groups[g].table, m_idx[g]);
+            m_m[g] = PatternDatabase::extraMoves(m_groups[g].table, m_midx[g]);
             m_hSum += m_h[g];
             m_mSum += m_m[g];
         }
     }
 
-    int bound() const { return std::max(m_hSum, m_mSum); }
+    // The Manhattan distance of the board (the same on its mirror image)
+    // and twice the larger sum of the groups' extra moves, board or mirror.
+    int bound() const { return m_manhattan + 2 * std::max(m_hSum, m_mSum); }
 
     void run(Solver::Result &result)
     {
@@ -193,24 +211,26 @@ private:
                                     [this](int f) { return m_board[f]; });
             c.mIdx = indexAfterMove(c.mg, m_midx[c.mg], c.mTile, transpose(from), mBlank,
                                     [this](int f) { return transpose(m_board[transpose(f)]); });
-            __builtin_prefetch(m_groups[c.g].table + c.hIdx);
-            __builtin_prefetch(m_groups[c.mg].table + c.mIdx);
+            __builtin_prefetch(m_groups[c.g].table + (c.hIdx >> 2));
+            __builtin_prefetch(m_groups[c.mg].table + (c.mIdx >> 2));
         }
 
         for (int j = 0; j < count; ++j) {
             const Child &c = children[j];
-            const int h = m_groups[c.g].table[c.hIdx];
-            const int m = m_groups[c.mg].table[c.mIdx];
+            const int h = PatternDatabase::extraMoves(m_groups[c.g].table, c.hIdx);
+            const int m = PatternDatabase::extraMoves(m_groups[c.mg].table, c.mIdx);
             const int hSum = m_hSum - m_h[c.g] + h;
             const int mSum = m_mSum - m_m[c.mg] + m;
-            const int f = depth + 1 + std::max(hSum, mSum);
+            const int manhattan = m_manhattan - Distance.d[c.tile][c.from] + Distance.d[c.tile][blank];
+            const int f = depth + 1 + manhattan + 2 * std::max(hSum, mSum);
             if (f <= limit) {
                 m_path[depth] = c.from;
-                if (hSum == 0) {
+                if (manhattan == 0) {
                     m_length = depth + 1;
                     return true;
                 }
                 const int oldH = m_h[c.g], oldM = m_m[c.mg], oldHSum = m_hSum, oldMSum = m_mSum;
+                const int oldManhattan = m_manhattan;
                 const std::uint32_t oldIdx = m_idx[c.g], oldMIdx = m_midx[c.mg];
                 m_h[c.g] = h;
                 m_m[c.mg] = m;
@@ -218,6 +238,7 @@ private:
                 m_midx[c.mg] = c.mIdx;
                 m_hSum = hSum;
                 m_mSum = mSum;
+                m_manhattan = manhattan;
                 m_board[blank] = c.tile;
                 m_board[c.from] = Empty;
                 if (dfs(depth + 1, c.from, blank, limit))
@@ -230,6 +251,7 @@ private:
                 m_midx[c.mg] = oldMIdx;
                 m_hSum = oldHSum;
                 m_mSum = oldMSum;
+                m_manhattan = oldManhattan;
                 if (m_cancelled)
                     return false;
             } else if (f < m_next) {
@@ -252,7 +274,8 @@ private:
     std::uint32_t m_midx[MaxGroups] = {};  // the same on the mirror image
     int m_h[MaxGroups] = {};
     int m_m[MaxGroups] = {};
-    int m_hSum = 0, m_mSum = 0;
+    int m_hSum = 0, m_mSum = 0;   // sums of the extra moves, board and mirror
+    int m_manhattan = 0;
     int m_next = 0;
     int m_length = 0;
     int m_path[MaxLength] = {};

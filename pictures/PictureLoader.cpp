@@ -190,25 +190,15 @@ QImage loadBytes(const QByteArray &data, const QSize &needed, QString *error)
         return WmfRenderer::render(data, needed, error);
     }
 
-    QBuffer buffer;
-    buffer.setData(data);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return fail(error, NotReadable);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    if (!reader.canRead())
-        return fail(error, NotReadable);
-
-    const QByteArray format = reader.format();
     const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
     const qint64 size = data.size();
-    if ((format == "jpeg" && !jpegComplete(bytes, size)) || (format == "bmp" && !bmpComplete(bytes, size))
-        || (format == "gif" && !gifFirstFrameComplete(bytes, size)))
-        return fail(error, NotReadable);
-
-    if (format == "jpeg") {
-        // Decoded here rather than by Qt, so that the decoder's memory, its
-        // scans and its scale are under the game's control.
+    // A JPEG is known by its first two bytes (its start marker) and decoded here rather than by
+    // Qt, so that the decoder's memory, its scans and its scale are under
+    // the game's control (and Qt's picture plugins need not be loaded to
+    // tell the format).
+    if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
+        if (!jpegComplete(bytes, size))
+            return fail(error, NotReadable);
         QImage image;
         const QSize full = JpegDecoder::declaredSize(data);
         switch (JpegDecoder::decode(data, reducedSize(full, needed), &image)) {
@@ -220,6 +210,19 @@ QImage loadBytes(const QByteArray &data, const QSize &needed, QString *error)
             return fail(error, NotReadable);
         }
     }
+
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return fail(error, NotReadable);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    if (!reader.canRead())
+        return fail(error, NotReadable);
+    const QByteArray format = reader.format();
+    if ((format == "bmp" && !bmpComplete(bytes, size))
+        || (format == "gif" && !gifFirstFrameComplete(bytes, size)))
+        return fail(error, NotReadable);
 
     const QSize full = reader.size();
     const QSize target = reducedSize(full, needed);

@@ -27,6 +27,25 @@ QImage scaleToBoard(const QImage &picture, int side)
     return src.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+namespace {
+
+// The square of board as an image of its own that reads the board's pixels
+// where they are: no copy, and the board's pixels live as long as any tile
+// made from them. Formats with less than a byte a pixel, and squares that
+// reach past the board's edge, are copied (copy fills the outside).
+QImage view(const QImage &board, const QRect &square)
+{
+    if (board.depth() < 8 || !board.rect().contains(square))
+        return board.copy(square);
+    auto *keep = new QImage(board);
+    const uchar *bits = keep->constBits() + square.y() * keep->bytesPerLine()
+        + square.x() * (keep->depth() / 8);
+    return QImage(bits, square.width(), square.height(), keep->bytesPerLine(), keep->format(),
+                  [](void *image) { delete static_cast<QImage *>(image); }, keep);
+}
+
+} // namespace
+
 std::array<QImage, 16> cut(const QImage &board, int inner, int outer)
 {
     std::array<QImage, 16> tiles;
@@ -34,10 +53,9 @@ std::array<QImage, 16> cut(const QImage &board, int inner, int outer)
         return tiles;
     for (int k = 0; k < 16; ++k) {
         const QRect square((k % 4) * inner, (k / 4) * inner, inner, inner);
-        QImage tile = board.copy(square);
-        if (inner != outer)
-            tile = tile.scaled(outer, outer, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        tiles[k] = tile;
+        tiles[k] = inner == outer ? view(board, square)
+                                  : board.copy(square).scaled(outer, outer, Qt::IgnoreAspectRatio,
+                                                              Qt::SmoothTransformation);
     }
     return tiles;
 }

@@ -258,7 +258,7 @@ private slots:
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_F7);
-        QVERIFY(w.imgvis() && w.imgTemp()->isVisible());
+        QVERIFY(w.imgvis() && w.imgTemp()->isVisible() && !w.imgTemp()->pixmap().isNull());
         QCOMPARE(w.imgTemp()->geometry(), Twips::rect(Twips::fromPx(w.Frame4()->x()),
                                                       Twips::fromPx(w.Frame4()->geometry().bottom() + 1) + 300, 3000, 3000));
         QCOMPARE(w.mnuPreviewOn->text(), QStringLiteral("Vorschau aus"));

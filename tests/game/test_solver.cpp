@@ -228,7 +228,7 @@ private slots:
             {changed(8, PatternDatabase::FormatVersion + 1), "other format version"},
             {changed(16, 0), "other groups"}, {changed(32, 0), "other table sizes"},
             // The three-tile table comes last; its home placement has rank 0.
-            {withFittingCrc(changed(good.size() - 3360, 1)), "impossible values"}};
+            {withFittingCrc(changed(good.size() - 840, 1)), "impossible values"}};
         for (const auto &[bytes, reason] : rows) {
             QVERIFY(writeAll(m_cache, bytes));
             const PatternDatabase::Origin origin = rebuild(m_cache, 1);
