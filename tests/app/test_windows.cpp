@@ -2,6 +2,7 @@
 // them are tested on the plain classes.
 #include "../WindowTestSupport.h"
 
+#include "base/FileAccess.h"
 #include "base/Twips.h"
 #include "info/DescriptionText.h"
 #include "info/frmAbout.h"
@@ -200,6 +201,30 @@ private slots:
                           "gefunden werden.\r\n\r\nEs wird ein neues Spiel gestartet!");
         QVERIFY(!w.PosAnz() && !w.imgvis());
         QCOMPARE(w.mnuPosOn->text(), QStringLiteral("Positionsanzeige ein"));
+    }
+
+    void workingCopyFollowsThePicture()
+    {
+        ProgramDir dir;
+        const QString copy = dir.path(QStringLiteral("Images/bild.jpg"));
+        auto start = [] {
+            auto w = std::make_unique<frmMain>();
+            w->Form_Load();
+            return w;
+        };
+        start();
+        const QByteArray made = FileAccess::identity(copy);
+        if (FileAccess::note(copy).isEmpty())
+            QSKIP("this file system keeps no notes with files");
+        // The same unchanged picture: the working copy is taken as it is.
+        start();
+        QCOMPARE(FileAccess::identity(copy), made);
+        // The picture file rewritten (the squares turned round): cut anew.
+        QVERIFY(squaresPicture().mirrored(true, true).save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
+        const auto w = start();
+        QVERIFY(FileAccess::identity(copy) != made);
+        for (int i = 0; i < 15; ++i)
+            QCOMPARE(tileShown(w->picBox(i)->picture()), 15 - int(w->session().board().ZArray()[i]));
     }
 
     void changePicture()
