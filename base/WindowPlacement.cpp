@@ -170,17 +170,17 @@ bool isFramed(const QWidget *window)
 QMargins frameMargins(const QWidget *window)
 {
     const std::optional<X11> x = x11(window);
-    if (!x)
-        return qtMargins(window);
-    if (!x->managed())
+    if (x && !x->managed())
         return QMargins();
-    if (std::optional<QMargins> e = wmExtents(window, *x))
-        return *e;
+    if (x)
+        if (std::optional<QMargins> e = wmExtents(window, *x))
+            return *e;
     const QWidget *owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
-    if (owner && owner->testAttribute(Qt::WA_WState_Created))
+    if (x && owner && owner->testAttribute(Qt::WA_WState_Created))
         if (std::optional<QMargins> e = x->extents(xcb_window_t(owner->winId())))
             return *e;
-    return qtMargins(window);
+    const QMargins own = qtMargins(window);
+    return own.isNull() && owner ? qtMargins(owner) : own;
 }
 
 QRect frameGeometry(const QWidget *window)
@@ -206,12 +206,18 @@ void placeFrameNow(QWidget *window, const QPoint &target)
                                                         uint32_t(target.x()), uint32_t(target.y()), 0, 0});
         return;
     }
-    // Otherwise the client area is placed inside where the frame is to stand.
+    // A window not made yet is given its frame's position, which the toolkit
+    // keeps as such. Otherwise the client area is placed inside where the
+    // frame is to stand: move() adds the toolkit's idea of the frame, which
+    // is taken out again (unlike setGeometry, move leaves the size free).
     const QMargins m = frameMargins(window);
     const QPoint client = target + QPoint(m.left(), m.top());
-    // (move() takes the toolkit's idea of the frame into account, which
-    // is taken out again; unlike setGeometry it keeps the size free.)
-    if (window->geometry().topLeft() != client) {
+    if (!window->testAttribute(Qt::WA_WState_Created)) {
+        if (window->pos() != target) {
+            ++movesAsked;
+            window->move(target);
+        }
+    } else if (window->geometry().topLeft() != client) {
         ++movesAsked;
         window->move(client - (window->geometry().topLeft() - window->pos()));
     }
