@@ -2,12 +2,14 @@
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -40,10 +42,14 @@ struct X11
     xcb_window_t window = 0;
     xcb_window_t root = 0;
 
+    // Atoms are interned once: the program keeps one connection.
     xcb_atom_t atom(const char *name) const
     {
+        static QHash<QByteArray, xcb_atom_t> known;
+        if (const auto it = known.constFind(name); it != known.constEnd())
+            return *it;
         auto r = reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-        return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+        return r ? known[name] = r->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
 
     std::vector<uint32_t> property(xcb_window_t w, const char *name, xcb_atom_t type, uint32_t length) const
@@ -55,17 +61,13 @@ struct X11
         return std::vector<uint32_t>(v, v + xcb_get_property_value_length(r.get()) / 4);
     }
 
-    // A window manager that follows the common hints runs on this display,
-    // and offers the named service.
+    // The window manager offers the named service.
     bool offers(const char *name) const
     {
         const std::vector<uint32_t> supported = property(root, "_NET_SUPPORTED", XCB_ATOM_ATOM, 4096);
-        const xcb_atom_t wanted = atom(name);
-        for (uint32_t a : supported)
-            if (a == wanted)
-                return true;
-        return false;
+        return std::find(supported.begin(), supported.end(), atom(name)) != supported.end();
     }
+    // A window manager runs: it names its check window on the root window.
     bool managed() const { return !property(root, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, 1).empty(); }
 
     // The frame's extents the window manager published on w (left, right,
@@ -161,7 +163,7 @@ bool isFramed(const QWidget *window)
     if (!window->isVisible())
         return false;
     if (const std::optional<X11> x = x11(window))
-        return x->viewable() && (!x->managed() || x->extents(x->window));
+        return x->viewable() && (!x->managed() || x->extents(x->window) || !qtMargins(window).isNull());
     return !qtMargins(window).isNull();
 }
 
