@@ -204,17 +204,18 @@ void frmMain::Fenster_Zentrieren()
     if (!screen)
         return;
     const QRect work = screen->availableGeometry();
-    // Before the window is first shown its frame is not known; the size of
-    // the content with the menu bar is the best estimate.
-    const QSize size = isVisible() ? frameGeometry().size() : sizeHint();
+    // Before the window is first shown the size of the content with the menu
+    // bar is the best estimate of its client area.
+    const QSize size = isVisible() ? WindowPlacement::frameGeometry(this).size()
+                                   : sizeHint().grownBy(WindowPlacement::frameMargins(this));
     const float left = float(work.width() - size.width()) / 2.0f + float(work.left());
     const float top = float(work.height() - size.height()) / 2.0f + float(work.top());
-    move(int(left), int(top));
+    WindowPlacement::placeFrameNow(this, QPoint(int(left), int(top)));
 }
 
 QRect frmMain::geometryTwips() const
 {
-    const QRect f = frameGeometry();
+    const QRect f = WindowPlacement::frameGeometry(this);
     return QRect(Twips::fromPx(f.x()), Twips::fromPx(f.y()), Twips::fromPx(f.width()), Twips::fromPx(f.height()));
 }
 

@@ -1,74 +1,263 @@
 #include "base/WindowPlacement.h"
 
-#include <QPoint>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QHash>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
+// X11 coordinates are taken as the program's pixels: it runs unscaled.
 namespace WindowPlacement {
-
-QPoint frameOffset(const QWidget *window)
-{
-    const QPoint own = window->geometry().topLeft() - window->frameGeometry().topLeft();
-    if (!own.isNull() || !window->parentWidget())
-        return own;
-    const QWidget *owner = window->parentWidget()->window();
-    return owner->geometry().topLeft() - owner->frameGeometry().topLeft();
-}
 
 namespace {
 
+// Moves asked for so far; whenFramed tells by it whether a round of
+// placing changed anything.
+int movesAsked = 0;
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <typename T>
+Reply<T> reply(T *r)
+{
+    return Reply<T>(r, &std::free);
+}
+
+// The X server the window is on, and the window manager's services on it.
+struct X11
+{
+    xcb_connection_t *c = nullptr;
+    xcb_window_t window = 0;
+    xcb_window_t root = 0;
+
+    // Atoms are interned once: the program keeps one connection.
+    xcb_atom_t atom(const char *name) const
+    {
+        static QHash<QByteArray, xcb_atom_t> known;
+        if (const auto it = known.constFind(name); it != known.constEnd())
+            return *it;
+        auto r = reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
+        return r ? known[name] = r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+
+    std::vector<uint32_t> property(xcb_window_t w, const char *name, xcb_atom_t type, uint32_t length) const
+    {
+        auto r = reply(xcb_get_property_reply(c, xcb_get_property(c, 0, w, atom(name), type, 0, length), nullptr));
+        if (!r || r->format != 32)
+            return {};
+        const auto *v = static_cast<const uint32_t *>(xcb_get_property_value(r.get()));
+        return std::vector<uint32_t>(v, v + xcb_get_property_value_length(r.get()) / 4);
+    }
+
+    // The window manager offers the named service.
+    bool offers(const char *name) const
+    {
+        const std::vector<uint32_t> supported = property(root, "_NET_SUPPORTED", XCB_ATOM_ATOM, 4096);
+        return std::find(supported.begin(), supported.end(), atom(name)) != supported.end();
+    }
+    // A window manager runs: it names its check window on the root window.
+    bool managed() const { return !property(root, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, 1).empty(); }
+
+    // The frame's extents the window manager published on w (left, right,
+    // top, bottom), if it has.
+    std::optional<QMargins> extents(xcb_window_t w) const
+    {
+        const std::vector<uint32_t> e = property(w, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL, 4);
+        if (e.size() != 4)
+            return std::nullopt;
+        return QMargins(int(e[0]), int(e[2]), int(e[1]), int(e[3]));
+    }
+
+    bool viewable() const
+    {
+        auto r = reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+        return r && r->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+
+    // The client area's upper-left corner on the screen.
+    std::optional<QPoint> origin() const
+    {
+        auto r = reply(xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, root, 0, 0), nullptr));
+        if (!r)
+            return std::nullopt;
+        return QPoint(r->dst_x, r->dst_y);
+    }
+
+    void tellWindowManager(const char *message, const std::array<uint32_t, 5> &data) const
+    {
+        xcb_client_message_event_t ev;
+        std::memset(&ev, 0, sizeof ev);
+        ev.response_type = XCB_CLIENT_MESSAGE;
+        ev.format = 32;
+        ev.window = window;
+        ev.type = atom(message);
+        std::memcpy(ev.data.data32, data.data(), sizeof ev.data.data32);
+        xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char *>(&ev));
+        xcb_flush(c);
+    }
+};
+
+// The X server of a top-level window (made native if it was not yet), or
+// none on another platform.
+std::optional<X11> x11(const QWidget *window)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return std::nullopt;
+    auto *app = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!app || !app->connection())
+        return std::nullopt;
+    X11 x;
+    x.c = app->connection();
+    x.window = xcb_window_t(window->winId());
+    auto tree = reply(xcb_query_tree_reply(x.c, xcb_query_tree(x.c, x.window), nullptr));
+    if (!tree)
+        return std::nullopt;
+    x.root = tree->root;
+    return x;
+}
+
+// The extents of window's frame as the window manager tells them. Before a
+// window is first shown it has none yet: the window manager is asked for
+// them once, and its answer awaited a moment.
+std::optional<QMargins> wmExtents(const QWidget *window, const X11 &x)
+{
+    if (std::optional<QMargins> e = x.extents(x.window))
+        return e;
+    const char *asked = "zandorFrameExtentsAsked";
+    if (window->property(asked).toBool() || !x.offers("_NET_REQUEST_FRAME_EXTENTS"))
+        return std::nullopt;
+    const_cast<QWidget *>(window)->setProperty(asked, true);
+    x.tellWindowManager("_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 500) {
+        if (std::optional<QMargins> e = x.extents(x.window))
+            return e;
+        QThread::msleep(5);
+    }
+    return std::nullopt;
+}
+
+QMargins qtMargins(const QWidget *window)
+{
+    const QRect f = window->frameGeometry(), g = window->geometry();
+    return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+}
+
+// Whether the window is shown and its frame (if any) drawn.
 bool isFramed(const QWidget *window)
 {
-    return !frameOffset(window).isNull();
+    if (!window->isVisible())
+        return false;
+    if (const std::optional<X11> x = x11(window))
+        return x->viewable() && (!x->managed() || x->extents(x->window) || !qtMargins(window).isNull());
+    return !qtMargins(window).isNull();
 }
 
 } // namespace
 
+QMargins frameMargins(const QWidget *window)
+{
+    const std::optional<X11> x = x11(window);
+    if (x && !x->managed())
+        return QMargins();
+    if (x)
+        if (std::optional<QMargins> e = wmExtents(window, *x))
+            return *e;
+    const QWidget *owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    if (x && owner && owner->testAttribute(Qt::WA_WState_Created))
+        if (std::optional<QMargins> e = x->extents(xcb_window_t(owner->winId())))
+            return *e;
+    const QMargins own = qtMargins(window);
+    return own.isNull() && owner ? qtMargins(owner) : own;
+}
+
+QRect frameGeometry(const QWidget *window)
+{
+    QRect client = window->geometry();
+    if (const std::optional<X11> x = x11(window); x && x->viewable())
+        if (const std::optional<QPoint> at = x->origin())
+            client.moveTopLeft(*at);
+    return client.marginsAdded(frameMargins(window));
+}
+
+void placeFrameNow(QWidget *window, const QPoint &target)
+{
+    // A framed window is moved by the window manager, which puts the frame's
+    // upper-left corner where asked (north-west gravity, position given).
+    if (const std::optional<X11> x = x11(window);
+        x && x->managed() && x->viewable() && x->extents(x->window) && x->offers("_NET_MOVERESIZE_WINDOW")) {
+        if (frameGeometry(window).topLeft() == target)
+            return;
+        ++movesAsked;
+        const uint32_t northWest = 1, givenX = 1u << 8, givenY = 1u << 9, fromApplication = 1u << 12;
+        x->tellWindowManager("_NET_MOVERESIZE_WINDOW", {northWest | givenX | givenY | fromApplication,
+                                                        uint32_t(target.x()), uint32_t(target.y()), 0, 0});
+        return;
+    }
+    // A window not made yet is given its frame's position, which the toolkit
+    // keeps as such. Otherwise the client area is placed inside where the
+    // frame is to stand: move() adds the toolkit's idea of the frame, which
+    // is taken out again (unlike setGeometry, move leaves the size free).
+    const QMargins m = frameMargins(window);
+    const QPoint client = target + QPoint(m.left(), m.top());
+    if (!window->testAttribute(Qt::WA_WState_Created)) {
+        if (window->pos() != target) {
+            ++movesAsked;
+            window->move(target);
+        }
+    } else if (window->geometry().topLeft() != client) {
+        ++movesAsked;
+        window->move(client - (window->geometry().topLeft() - window->pos()));
+    }
+}
+
 void whenFramed(QWidget *window, const std::function<void()> &place)
 {
     place();
-    // Once the frame is known the window is placed again, and again on each
-    // tick while the window manager still moves it (some place a window a
-    // second time after framing it); it is left alone once it has stood
-    // still for a moment, so that the player can move it.
+    // Once framed the window is placed again on each tick until a round of
+    // placing moves nothing and the window has stood still for a moment
+    // (a window manager may move a window once more after framing it); then
+    // it is left alone, so that the player can move it.
     auto *check = new QTimer(window);
     check->setInterval(25);
-    auto tries = std::make_shared<int>(0);
+    auto since = std::make_shared<QElapsedTimer>();
+    since->start();
     auto still = std::make_shared<int>(0);
     auto last = std::make_shared<QPoint>();
-    QObject::connect(check, &QTimer::timeout, window, [window, check, place, tries, still, last] {
-        // A window the player has minimised is not placed any more.
-        if (window->isMinimized()) {
+    QObject::connect(check, &QTimer::timeout, window, [window, check, place, since, still, last] {
+        if (window->isMinimized() || since->elapsed() > 10000) {
             check->deleteLater();
             return;
         }
-        if (window->isVisible() && isFramed(window)) {
-            place();
-            const QPoint now = window->frameGeometry().topLeft();
-            *still = now == *last ? *still + 1 : 0;
-            *last = now;
-            if (*still >= 8)
-                check->deleteLater();
-        }
-        if (++*tries >= 200)
+        if (!isFramed(window))
+            return;
+        const int before = movesAsked;
+        place();
+        const QPoint now = frameGeometry(window).topLeft();
+        *still = movesAsked == before && now == *last ? *still + 1 : 0;
+        *last = now;
+        if (*still >= 8)
             check->deleteLater();
     });
     check->start();
 }
 
-void placeFrameNow(QWidget *window, const QPoint &target)
-{
-    const QPoint client = target + frameOffset(window);
-    if (window->geometry().topLeft() != client)
-        window->setGeometry(QRect(client, window->size()));
-}
-
 void placeFrameAt(QWidget *window, const QPoint &target)
 {
-    // The client area is placed, below and right of where the frame is to
-    // stand: this holds whether or not the toolkit knows the frame yet.
     QPointer<QWidget> guard(window);
     whenFramed(window, [guard, target] {
         if (guard)

@@ -1,29 +1,36 @@
 #pragma once
 // Placing top-level windows by their outer (framed) geometry.
 //
-// A window manager adds its frame only after a window has been shown, and
-// until then Qt takes the frame to be empty: a window placed before it is
-// shown ends up with its client area where its frame should be. These
-// helpers place a window at once and again as soon as its frame is known.
+// Under X11 the frame a window manager draws around a window is read from the
+// window manager itself (the extents it publishes on the window, asked for
+// before the window is first shown), and the window's place is read from the
+// X server: the toolkit's own idea of the frame may be missing or late. A
+// window that does not stand where it should once it is framed is moved by
+// asking the window manager to put its frame there. Without a window manager
+// the frame is empty; on other platforms the toolkit's frame is used.
+#include <QMargins>
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
 #include <functional>
 
 namespace WindowPlacement {
 
-// Runs place now, and once more when the window has been shown and its
-// frame is known (looked for during five seconds, so that a slow window
-// manager on a busy machine is waited for; never if it has no frame).
+// The widths of the frame's four sides: the window manager's for this window
+// (asked for before it is shown), until known its owner's (a window of this
+// program gets the same decoration as its owner).
+QMargins frameMargins(const QWidget *window);
+
+// The window's outer rectangle, frame included, where the X server shows it.
+QRect frameGeometry(const QWidget *window);
+
+// Runs place now, and again while the window is framed but does not yet
+// stand still where place puts it (looked after for up to ten seconds, so
+// that a slow window manager on a busy machine is waited for). A window the
+// player minimises is left alone.
 void whenFramed(QWidget *window, const std::function<void()> &place);
 
-// The frame's width on the left and height above the client area: the
-// window's own once known, until then its owner's (a window of this program
-// gets the same decoration as its owner).
-QPoint frameOffset(const QWidget *window);
-
-// Puts the frame's upper-left corner of window at target (pixels) now, by
-// placing the client area inside it: this holds whether or not the toolkit
-// knows the frame yet.
+// Puts the frame's upper-left corner of window at target (pixels) now.
 void placeFrameNow(QWidget *window, const QPoint &target);
 
 // The same now and again once the window is framed.

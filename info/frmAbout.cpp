@@ -217,12 +217,8 @@ void frmAbout::setTextColor(QLabel *label, const QColor &color)
 
 int frmAbout::outerWidthTwips() const
 {
-    // The frame is known only once the window manager has decorated the
-    // window; until then it is taken to be as wide as the owner's.
-    int frame = frameGeometry().width() - width();
-    if (frame <= 0 && parentWidget())
-        frame = parentWidget()->frameGeometry().width() - parentWidget()->width();
-    return Twips::fromPx(width() + qMax(0, frame));
+    const QMargins frame = WindowPlacement::frameMargins(this);
+    return Twips::fromPx(width() + frame.left() + frame.right());
 }
 
 void frmAbout::Form_Load()
