@@ -1,6 +1,5 @@
 // The info windows' files and texts: the cursor file writer and reader, the
-// generated Hand.cur and desktop entry in the program folder, the key list,
-// version line and link targets.
+// key list, version line and link targets.
 #include "base/Ansi.h"
 #include "base/IconArt.h"
 #include "info/CursorFile.h"
@@ -82,20 +81,6 @@ private slots:
         QCOMPARE(c ? c->image.size() : QSize(), loads);
         if (c)
             QCOMPARE(c->hotSpot, CursorFile::hotSpot(bytes).value());
-    }
-
-    void generatedFiles()
-    {
-        const QDir dir(QStringLiteral(ZANDOR_PROGRAM_DIR));
-        const std::optional<CursorFile::Cursor> hand = CursorFile::read(dir.filePath(QStringLiteral("Hand.cur")));
-        QVERIFY2(hand, "Hand.cur is laid out in the program folder");
-        QCOMPARE(hand->image.size(), QSize(32, 32));
-        // The hot spot is on the drawn finger near the top; around the hand the cursor is transparent.
-        const QImage img = hand->image.convertToFormat(QImage::Format_ARGB32);
-        QVERIFY(hand->hotSpot.y() < 8 && qAlpha(img.pixel(hand->hotSpot + QPoint(0, 1))) > 0);
-        QVERIFY(qAlpha(img.pixel(0, 0)) == 0 && qAlpha(img.pixel(31, 0)) == 0);
-        const QStringList lines = QString::fromUtf8(readAll(dir.filePath(QStringLiteral("zandor.desktop")))).split('\n');
-        QVERIFY(lines.contains(QStringLiteral("Exec=\"%1\"").arg(dir.absoluteFilePath(QStringLiteral("zandor")))));
     }
 
     // What the info windows derive from their texts.

@@ -8,10 +8,8 @@
 #include <optional>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
 // One 21-byte record, padded by hand: 6 bytes of score, 15 of name.
 QByteArray rec(const QByteArray &score, const QByteArray &name)
 {
@@ -21,10 +19,7 @@ QByteArray rec(const QByteArray &score, const QByteArray &name)
 // A list file: the given records, then default records up to ten.
 QByteArray listFile(const QList<QByteArray> &records)
 {
-    QByteArray bytes = records.join();
-    while (bytes.size() < 210)
-        bytes += "0     Hanno Holzbein ";
-    return bytes;
+    return (records.join() + QByteArray("0     Hanno Holzbein ").repeated(10)).left(qMax(210, int(records.join().size())));
 }
 
 // The rows as "score|name" texts.
@@ -35,7 +30,6 @@ QStringList texts(const ScoreList &list)
         out << r.score + '|' + r.name;
     return out;
 }
-
 } // namespace
 
 class TestScoreList : public QObject
@@ -135,7 +129,6 @@ private slots:
         QTest::addColumn<QString>("first");
         QTest::newRow("fifo") << "fifo" << "|";
         QTest::newRow("full disk") << "full disk" << "30    |A              ";
-        QTest::newRow("unreadable: its tail would be lost") << "unreadable" << "|";
         QTest::newRow("a folder") << "folder" << "|";
         QTest::newRow("no folder to create it in: default list") << "no folder" << "0     |Hanno Holzbein ";
     }
@@ -153,8 +146,6 @@ private slots:
             QVERIFY(QDir().mkpath(file + "/in"));
         else
             QVERIFY(writeAll(blocker, before));
-        if (kind == "unreadable" && (::geteuid() == 0 || !QFile::setPermissions(file, QFile::WriteOwner)))
-            QSKIP("permission bits do not stop root from reading");
         ScoreList list(file);
         QCOMPARE(list.read(), kind == "full disk");
         const QStringList shown = texts(list);
@@ -166,8 +157,6 @@ private slots:
         QCOMPARE(list.place(20, "B"), writes ? ScoreList::Placing::Placed : ScoreList::Placing::Failed);
         QCOMPARE(list.reset(), writes);
         limit.reset();
-        if (kind == "unreadable")
-            QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
         if (writes) {
             QVERIFY(QFileInfo(file).isFile());
             QCOMPARE(readAll(file), listFile({}));
