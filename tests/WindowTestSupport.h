@@ -63,11 +63,9 @@ struct ProgramDir
 };
 
 // The main window started in a program folder with the test picture.
-struct Started
+struct Started : ProgramDir, frmMain
 {
-    ProgramDir dir;
-    frmMain w;
-    Started() { w.Form_Load(); }
+    Started() { Form_Load(); }
 };
 
 // Runs `answer` on the next visible dialog of type T within five seconds.

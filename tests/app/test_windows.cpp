@@ -46,8 +46,7 @@ private slots:
 
     void startUp()
     {
-        Started s;
-        frmMain &w = s.w;
+        Started w;
         QVERIFY(w.isVisible() && !w.Frame4()->isVisible() && !w.pBar()->isVisible());
         QCOMPARE(w.windowTitle(), QStringLiteral("    Zandor"));
         // The board and the panels, in twips, side by side without overlap.
@@ -59,14 +58,16 @@ private slots:
         // Field 15 is empty and still carries "15"; box 16 is never shown.
         QVERIFY(w.picBox(15)->Tag == QStringLiteral("15") && w.picBox(15)->picture().isNull() && !w.picBox(16)->isVisible());
         // Only the scaled working copy is left in Images, in the bitmap format.
-        QCOMPARE(QDir(s.dir.path(QStringLiteral("Images"))).entryList(QDir::Files), QStringList{"bild.jpg"});
-        QVERIFY(s.dir.read(QStringLiteral("Images/bild.jpg")).startsWith("BM"));
+        QCOMPARE(QDir(w.path(QStringLiteral("Images"))).entryList(QDir::Files), QStringList{"bild.jpg"});
+        QVERIFY(w.read(QStringLiteral("Images/bild.jpg")).startsWith("BM"));
+        const QSize size = w.size();   // the window keeps the size its controls need
+        w.resize(size + QSize(200, 200));
+        QCOMPARE(w.size(), size);
     }
 
     void dragToWinToTheList()
     {
-        Started s;
-        frmMain &w = s.w;
+        Started w;
         placeLayout(w, swapped(solvedLayout(), 11, 15));
         // A tile that may go to the empty field lights it white under the
         // outline; one that may not leaves it dark. Esc, and minimising the
@@ -111,7 +112,7 @@ private slots:
         QTRY_VERIFY(asked && openWindow<frmTopTen>());
         frmTopTen *list = openWindow<frmTopTen>();
         QVERIFY(list->lblName[0]->text() == "Anna" && list->lblScore[1]->text() == "0");   // read back: no padding
-        QVERIFY(s.dir.read(QStringLiteral("scr.cxa")).startsWith("2     Anna           0     Hanno Holzbein "));
+        QVERIFY(w.read(QStringLiteral("scr.cxa")).startsWith("2     Anna           0     Hanno Holzbein "));
 
         // The board is frozen; F2 deals again.
         list->close();
@@ -123,8 +124,7 @@ private slots:
 
     void hintKeepsTheWinOutOfTheList()
     {
-        Started s;
-        frmMain &w = s.w;
+        Started w;
         placeLayout(w, swapped(solvedLayout(), 14, 15));
         QSignalSpy hint(&w, &frmMain::hintShown);
         w.mnuHint->trigger();
@@ -136,13 +136,12 @@ private slots:
         dragField(w, 15, 14);
         QVERIFY(w.fertig());
         QTRY_VERIFY(message.contains(QStringLiteral("Tipp")));
-        QVERIFY(!QFile::exists(s.dir.path(QStringLiteral("scr.cxa"))));
+        QVERIFY(!QFile::exists(w.path(QStringLiteral("scr.cxa"))));
     }
 
     void saveAndLoad()
     {
-        Started s;
-        frmMain &w = s.w;
+        Started w;
         const QVector<qint16> layout = swapped(swapped(solvedLayout(), 14, 15), 0, 1);
         placeLayout(w, layout);
         dragField(w, 15, 14);
@@ -154,8 +153,8 @@ private slots:
         save->txtLoad->setText(QStringLiteral("Spiel 1"));
         QTest::keyClick(save->txtLoad, Qt::Key_Return);
         QTRY_VERIFY(!openWindow<frmLoad>());
-        const SavedGame expected(GameState{swapped(layout, 14, 15), 1, false, true, s.dir.path(QStringLiteral("squares.bmp")), false});
-        QCOMPARE(s.dir.read(QStringLiteral("Saves/Spiel 1.sav")), expected.toBytes());
+        const SavedGame expected(GameState{swapped(layout, 14, 15), 1, false, true, w.path(QStringLiteral("squares.bmp")), false});
+        QCOMPARE(w.read(QStringLiteral("Saves/Spiel 1.sav")), expected.toBytes());
 
         // Play on, then load it back by double-clicking its entry.
         w.mnuNew->trigger();
@@ -175,7 +174,7 @@ private slots:
 
         // A game whose picture is gone: the message names it, both switches
         // end up off, and the picture dialog opens to choose another.
-        const GameState g{layout, 7, true, true, s.dir.path(QStringLiteral("weg.jpg")), false};
+        const GameState g{layout, 7, true, true, w.path(QStringLiteral("weg.jpg")), false};
         QString message, dialog;
         answerMessage(&message);
         onNextModal<QFileDialog>([&dialog](QFileDialog *d) { dialog = d->windowTitle(), d->reject(); });
@@ -212,17 +211,16 @@ private slots:
 
     void changePicture()
     {
-        Started s;
-        frmMain &w = s.w;
+        Started w;
         QTemporaryDir elsewhere;
         const QString outside = elsewhere.path() + QStringLiteral("/bunt.bmp");
         squaresPicture(200).save(outside, "BMP");
         dragField(w, 14, 15);
         // Cancel changes nothing.
-        const QByteArray reference = s.dir.read(QStringLiteral("p.cxa"));
+        const QByteArray reference = w.read(QStringLiteral("p.cxa"));
         onNextModal<QFileDialog>([](QFileDialog *d) { d->reject(); });
         w.mnuChangePic->trigger();
-        QCOMPARE(s.dir.read(QStringLiteral("p.cxa")), reference);
+        QCOMPARE(w.read(QStringLiteral("p.cxa")), reference);
 
         QString title, folder;
         onNextModal<QFileDialog>([&](QFileDialog *d) {
@@ -239,8 +237,8 @@ private slots:
         w.mnuChangePic->trigger();
         QCOMPARE(title, QStringLiteral("Bilderdialog"));
         QCOMPARE(folder, QDir(ProgramFolder::file("Images/originale")).absolutePath());
-        QCOMPARE(s.dir.read(QStringLiteral("p.cxa")), outside.toUtf8() + "\r\n");
-        QVERIFY(w.Bild_org() == outside && QFile::exists(s.dir.path(QStringLiteral("Images/originale/bunt.bmp"))));
+        QCOMPARE(w.read(QStringLiteral("p.cxa")), outside.toUtf8() + "\r\n");
+        QVERIFY(w.Bild_org() == outside && QFile::exists(w.path(QStringLiteral("Images/originale/bunt.bmp"))));
         QVERIFY(w.zuege() == 0 && w.picBox(0)->hasBorder());
         for (int i = 0; i < 15; ++i)
             QCOMPARE(tileShown(w.picBox(i)->picture()), int(w.session().board().ZArray()[i]));
@@ -248,8 +246,7 @@ private slots:
 
     void functionKeysMatchTheDescription()
     {
-        Started s;
-        frmMain &w = s.w;
+        Started w;
         // The description lists exactly the function keys of the menus.
         QStringList menuKeys, described;
         for (QAction *a : w.findChildren<QAction *>())
@@ -288,19 +285,12 @@ private slots:
         QVERIFY(!QApplication::activePopupWidget());
         QTest::keyClick(w.menuBar(), Qt::Key_Left);
         QVERIFY(w.session().board().tile(left) == tile && w.zuege() == 2);
-    }
 
-    void secondaryWindows()
-    {
-        Started s;
-        s.w.mnuDescr->trigger();
+        w.mnuDescr->trigger();
         frmDescr *descr = openWindow<frmDescr>();
         QVERIFY(descr && descr->Text1()->lineWrapMode() == QPlainTextEdit::NoWrap && QTest::qWaitForWindowActive(descr));
         QTest::keyClick(descr, Qt::Key_Escape);
         QVERIFY(!descr->isVisible());
-        const QSize size = s.w.size();   // a window keeps the size its controls need
-        s.w.resize(size + QSize(200, 200));
-        QCOMPARE(s.w.size(), size);
     }
 
     // No p.cxa: the picture dialog opens during start-up; closing the main
