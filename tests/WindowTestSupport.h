@@ -32,8 +32,7 @@ inline QImage squaresPicture(int side = 416)
 
 inline bool similar(const QColor &a, const QColor &b, int tolerance = 24)
 {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
-           && std::abs(a.blue() - b.blue()) <= tolerance;
+    return qMax(qMax(std::abs(a.red() - b.red()), std::abs(a.green() - b.green())), std::abs(a.blue() - b.blue())) <= tolerance;
 }
 
 // The square (0..15) whose colour the centre of an image shows; -1 for no image, -2 for none.
@@ -89,10 +88,7 @@ void onNextModal(std::function<void(T *)> answer)
 }
 
 // Answers the next message box with OK, its text kept in *text.
-inline void answerMessage(QString *text)
-{
-    onNextModal<QMessageBox>([text](QMessageBox *m) { *text = m->text(), m->accept(); });
-}
+inline void answerMessage(QString *text) { onNextModal<QMessageBox>([text](QMessageBox *m) { *text = m->text(), m->accept(); }); }
 
 // Press on field `from`, move in four steps and release on field `to`.
 inline void dragField(frmMain &w, int from, int to)
