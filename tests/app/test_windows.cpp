@@ -87,8 +87,7 @@ private slots:
         QCOMPARE(w.picBox(11)->backColor(), normal);
         QTest::mouseRelease(w.picBox(10), Qt::LeftButton, Qt::NoModifier, overEmpty);
         pressAndHoverEmpty(10);
-        w.showMinimized();
-        w.showNormal();
+        w.showMinimized(), w.showNormal();
         QCOMPARE(w.picBox(11)->backColor(), normal);
         QTest::mouseRelease(w.picBox(10), Qt::LeftButton, Qt::NoModifier, overEmpty);
         QVERIFY(w.zuege() == 0 && tileShown(w.picBox(10)->picture()) == 10);
@@ -188,11 +187,7 @@ private slots:
     {
         ProgramDir dir;
         const QString copy = dir.path(QStringLiteral("Images/bild.jpg"));
-        auto start = [] {
-            auto w = std::make_unique<frmMain>();
-            w->Form_Load();
-            return w;
-        };
+        auto start = [] { auto w = std::make_unique<frmMain>(); w->Form_Load(); return w; };
         start();
         const QByteArray made = FileAccess::identity(copy);
         if (FileAccess::note(copy).isEmpty())
