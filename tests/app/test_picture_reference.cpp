@@ -16,7 +16,7 @@ private slots:
         const QByteArray longest = "/" + QByteArray(PictureReference::MaxPathBytes - 1, 'a');
         const std::pair<QByteArray, QString> rows[] = {   // a null line: no picture
             {"/first.jpg\r\n/second.jpg\r\n", "/first.jpg"}, {"  /a/b c.jpg  ", "  /a/b c.jpg  "}, {"", QString()},
-            {longest + "\r\n", QString::fromLatin1(longest)}, {longest + "a\r\n", QString()}};
+            {longest + "\r\n", QString::fromLatin1(longest)}, {longest + "a\r\n", QString()}, {longest + "a", QString()}};
         QTemporaryDir dir;
         for (const auto &[content, line] : rows) {
             QVERIFY(writeAll(dir.filePath("p.cxa"), content));
