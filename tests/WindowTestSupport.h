@@ -90,7 +90,7 @@ void onNextModal(std::function<void(T *)> answer)
 // Answers the next message box with OK, its text kept in *text.
 inline void answerMessage(QString *text) { onNextModal<QMessageBox>([text](QMessageBox *m) { *text = m->text(), m->accept(); }); }
 
-// Press on field `from`, move in four steps and release on field `to`.
+// Press, move in four steps, release.
 inline void dragField(frmMain &w, int from, int to)
 {
     FieldBox *src = w.picBox(from);

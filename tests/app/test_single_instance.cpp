@@ -59,8 +59,8 @@ private slots:
         QProcess second;
         second.start(exe, {});
         QTRY_COMPARE_WITH_TIMEOUT(activated.count(), 1, 10000);
-        QVERIFY(second.state() == QProcess::NotRunning || second.waitForFinished(10000));
-        QVERIFY(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0);
+        QVERIFY((second.state() == QProcess::NotRunning || second.waitForFinished(10000))
+                && second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0);
     }
 
     // A runtime folder that others may enter is not used; the socket moves to one of the user's own.

@@ -46,8 +46,8 @@ private slots:
             const QByteArray bytes = CursorFile::encode(img, hot);
             QCOMPARE(CursorFile::hotSpot(bytes), std::optional<QPoint>(hot));
             // Qt's own reader takes it, from content alone (premultiplied, as it may round).
-            const QImage::Format premultiplied = QImage::Format_ARGB32_Premultiplied;
-            QCOMPARE(QImage::fromData(bytes).convertToFormat(premultiplied), img.convertToFormat(premultiplied));
+            const auto p = QImage::Format_ARGB32_Premultiplied;
+            QCOMPARE(QImage::fromData(bytes).convertToFormat(p), img.convertToFormat(p));
             QByteArray icon = bytes, reserved = bytes, hotOutside = bytes;
             icon[2] = reserved[0] = 1;   // an icon; a reserved field set
             qToLittleEndian(quint16(size.width()), hotOutside.data() + 10);
