@@ -1,8 +1,10 @@
 #pragma once
-// Files for tests: whole reads and writes, a full disk and a read-only place.
+// Shared by the tests: whole-file reads and writes, a full disk, a read-only
+// folder, and layouts (fields 0..15, 100 = the empty field).
 #include <QFile>
 #include <QProcess>
 #include <QUuid>
+#include <QVector>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -20,61 +22,57 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// While it lives the process may not write a file beyond `bytes`
-// (RLIMIT_FSIZE): write() fails with EFBIG instead of SIGXFSZ killing the
-// process, and the file system refuses data exactly as a full disk does.
+inline QVector<qint16> solvedLayout() { return {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 100}; }
+
+inline QVector<qint16> swapped(QVector<qint16> f, int a, int b) { return std::swap(f[a], f[b]), f; }
+
+// While it lives, a write beyond `bytes` fails with EFBIG (SIGXFSZ ignored),
+// exactly as on a full disk.
 class FileSizeLimit
 {
 public:
-    explicit FileSizeLimit(rlim_t bytes)
+    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN))
     {
         getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit limited = m_old;
         limited.rlim_cur = bytes;
         m_active = setrlimit(RLIMIT_FSIZE, &limited) == 0;
     }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old), std::signal(SIGXFSZ, m_oldHandler); }
     bool active() const { return m_active; }
 
 private:
     rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
+    void (*m_oldHandler)(int);
     bool m_active = false;
 };
 
 // A folder that refuses writes while it lives: write permission taken away
-// and, where that does not bind (root), the immutable attribute. ok() is
-// false when neither works; the tests then skip that case.
+// and, where that does not bind (root), the immutable attribute; ok() false
+// when neither works.
 class ReadOnlyFolder
 {
 public:
     explicit ReadOnlyFolder(const QString &path) : m_path(path), m_perms(QFile::permissions(path))
     {
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        m_immutable = !refusesWrites() && QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-        m_ok = refusesWrites();
+        m_immutable = !ok() && chattr("+i");
     }
     ~ReadOnlyFolder()
     {
         if (m_immutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
+            chattr("-i");
         QFile::setPermissions(m_path, m_perms);
     }
-    bool ok() const { return m_ok; }
-
-private:
-    bool refusesWrites() const
+    bool ok() const
     {
         QFile probe(m_path + QStringLiteral("/probe-") + QUuid::createUuid().toString(QUuid::Id128));
         return !probe.open(QIODevice::WriteOnly) || (probe.remove(), false);
     }
+
+private:
+    bool chattr(const char *flag) const { return QProcess::execute(QStringLiteral("chattr"), {flag, m_path}) == 0; }
     QString m_path;
     QFileDevice::Permissions m_perms;
     bool m_immutable = false;
-    bool m_ok = false;
 };

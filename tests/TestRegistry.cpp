@@ -1,8 +1,12 @@
 // main() of zandor_tests: runs the test class registered under the name
 // given as the first argument, with the remaining arguments for QtTest.
 #include "TestRegistry.h"
-#include "WindowTestSupport.h"
 
+#include <QApplication>
+#include <QTimer>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -10,20 +14,47 @@
 namespace {
 std::map<std::string, TestRegistry::Runner> &registry()
 {
-    static std::map<std::string, TestRegistry::Runner> r;
+    static std::map<std::string, TestRegistry::Runner> r;   // filled during static initialisation
     return r;
 }
+
+// A test answers the boxes it expects at once; a message box, input box or
+// file dialog still open after graceMs came unexpected and would block until
+// ctest's time-out: it is closed and the running test fails, naming it.
+class ModalGuard : public QObject
+{
+    const int m_graceMs;
+
+public:
+    ModalGuard(int graceMs, QObject *parent) : QObject(parent), m_graceMs(graceMs) { parent->installEventFilter(this); }
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        auto *m = qobject_cast<QMessageBox *>(o);
+        auto *in = qobject_cast<QInputDialog *>(o);
+        auto *f = qobject_cast<QFileDialog *>(o);
+        if (e->type() != QEvent::Show || (!m && !in && !f))
+            return false;
+        auto *d = static_cast<QDialog *>(o);
+        const int shown = d->property("timesShown").toInt() + 1;
+        d->setProperty("timesShown", shown);
+        QTimer::singleShot(m_graceMs, d, [=] {
+            if (!d->isVisible() || d->property("timesShown").toInt() != shown)
+                return;
+            const QString text = m ? m->text() : in ? in->labelText() : f->directory().path();
+            const QByteArray what = QStringLiteral("unanswered %1 \"%2\": %3")
+                .arg(QLatin1String(d->metaObject()->className()), d->windowTitle(), text.simplified()).toUtf8();
+            d->reject();
+            QTest::qFail(what.constData(), __FILE__, __LINE__);
+        });
+        return false;
+    }
+};
 } // namespace
 
 void TestRegistry::guardModalBoxes()
 {
-#ifdef ZANDOR_SANITIZED
-    const int graceMs = 15000;   // everything runs slower under the sanitizers
-#else
-    const int graceMs = 5000;
-#endif
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
-        new TestSupport::ModalGuard(graceMs, app);
+        new ModalGuard(ZANDOR_MODAL_GRACE_MS, app);
 }
 
 bool TestRegistry::add(const char *file, Runner run)
@@ -36,12 +67,8 @@ bool TestRegistry::add(const char *file, Runner run)
 int main(int argc, char *argv[])
 {
     const auto found = argc >= 2 ? registry().find(argv[1]) : registry().end();
-    if (found == registry().end()) {
-        std::fprintf(stderr, "usage: zandor_tests <test> [QtTest options]\ntests:");
-        for (const auto &entry : registry())
-            std::fprintf(stderr, " %s", entry.first.c_str());
-        return std::fprintf(stderr, "\n"), 2;
-    }
+    if (found == registry().end())
+        return std::fprintf(stderr, "usage: zandor_tests <test file's base name> [QtTest options]\n"), 2;
     argv[1] = argv[0];   // QtTest sees the test's name as the program
     return found->second(argc - 1, argv + 1);
 }

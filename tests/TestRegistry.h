@@ -1,22 +1,17 @@
 #pragma once
-// All unit and window tests are linked into one executable, zandor_tests:
-// each test file's QTEST_MAIN / QTEST_GUILESS_MAIN registers its test class
-// under the file's base name instead of defining main(), and
-//   zandor_tests test_board [QtTest options...]
-// runs that one class. This header is included ahead of every test file.
+// Included ahead of every test file, all linked into zandor_tests: QTEST_MAIN
+// and QTEST_GUILESS_MAIN register the test class under the file's base name,
+// and `zandor_tests <name> [QtTest options]` runs it.
 #include <QtTest/QtTest>
 
 namespace TestRegistry {
 using Runner = int (*)(int argc, char **argv);
-// Records a test class under a file's base name; false when the name is taken.
 bool add(const char *file, Runner run);
-// With a QApplication: fails the running test on a box nobody answers.
-void guardModalBoxes();
+void guardModalBoxes();   // with a QApplication: a box left unanswered fails the test
 } // namespace TestRegistry
 
 #undef QTEST_MAIN
 #undef QTEST_GUILESS_MAIN
-
 #define ZANDOR_REGISTER_TEST(TestObject, ...)                                                                \
     namespace {                                                                                                \
     int runTestClass(int argc, char *argv[])                                                                   \
@@ -30,6 +25,5 @@ void guardModalBoxes();
     }                                                                                                          \
     const bool registered = TestRegistry::add(__FILE__, &runTestClass);                                        \
     }
-
 #define QTEST_MAIN(TestObject) ZANDOR_REGISTER_TEST(TestObject, QTEST_MAIN_SETUP())
 #define QTEST_GUILESS_MAIN(TestObject) ZANDOR_REGISTER_TEST(TestObject, QTEST_QAPP_SETUP(QCoreApplication))

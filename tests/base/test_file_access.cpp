@@ -1,6 +1,5 @@
-// The ground of the stored files: Windows-1252 text with CR LF lines; atomic
-// replacement (a write refused by the file system, a link in the file's place)
-// and reading of regular files only (a FIFO or a folder is refused at once).
+// The ground of the stored files: Windows-1252 text with CR LF lines, atomic
+// replacement, and reading of regular files only.
 #include "base/Ansi.h"
 #include "base/FileAccess.h"
 
@@ -10,8 +9,7 @@
 
 #include <sys/stat.h>
 
-using FileAccess::ReadResult;
-Q_DECLARE_METATYPE(ReadResult)
+using R = FileAccess::ReadResult;
 
 class TestFileAccess : public QObject
 {
@@ -24,8 +22,7 @@ private slots:
         QVERIFY(Ansi::decode(Ansi::encode(text)) == text && Ansi::canEncode(text));
         // One '?' for each character the code page cannot hold, a surrogate pair included.
         const QString wide = QStringLiteral("a\u4E2Db") + QString::fromUcs4(U"\U0001F600") + "c";
-        QCOMPARE(Ansi::encode(wide), QByteArray("a?b?c"));
-        QVERIFY(!Ansi::canEncode(wide));
+        QVERIFY(Ansi::encode(wide) == "a?b?c" && !Ansi::canEncode(wide));
         QCOMPARE(Ansi::writeLines({"1", "", "ä"}), QByteArray("1\r\n\r\n\xE4\r\n"));
         QCOMPARE(Ansi::readLines("a\nb\r\n\r\nc\rd"), QStringList({"a", "b", "", "c\rd"}));   // a lone CR stays
     }
@@ -53,37 +50,28 @@ private slots:
         QVERIFY(!QFileInfo(link).isSymLink() && readAll(link) == "list" && readAll(target) == "precious");
     }
 
-    void readsOnlyRegularFiles_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<qint64>("limit");
-        QTest::addColumn<ReadResult>("expected");
-        QTest::newRow("exactly the limit") << "file" << qint64(10) << ReadResult::Ok;
-        QTest::newRow("longer than the limit") << "file" << qint64(4) << ReadResult::TooLarge;
-        QTest::newRow("missing") << "missing" << qint64(100) << ReadResult::Missing;
-        QTest::newRow("fifo") << "fifo" << qint64(100) << ReadResult::NotRegular;
-        QTest::newRow("link to a fifo") << "fifo link" << qint64(100) << ReadResult::NotRegular;
-    }
+    // A FIFO is refused at once: opening one for reading would wait for a writer.
     void readsOnlyRegularFiles()
     {
-        QFETCH(QString, kind);
-        QFETCH(qint64, limit);
-        QFETCH(ReadResult, expected);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("p.cxa"), fifo = dir.filePath("fifo");
-        if (kind == "file")
-            QVERIFY(FileAccess::writeAtomically(path, "0123456789"));
-        else if (kind.startsWith("fifo"))   // opening one for reading would wait for a writer
-            QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0
-                    && (kind == "fifo" ? QFile::rename(fifo, path) : QFile::link(fifo, path)));
-        QByteArray whole = "unset", head = "unset";
-        QCOMPARE(FileAccess::readRegular(path, limit, &whole), expected);
-        QCOMPARE(whole, expected == ReadResult::Ok ? QByteArray("0123456789") : QByteArray("unset"));
-        // The head of a longer file is read up to the limit.
-        const bool tooLarge = expected == ReadResult::TooLarge;
-        QCOMPARE(FileAccess::readHead(path, limit, &head), tooLarge ? ReadResult::Ok : expected);
-        QCOMPARE(head, tooLarge ? QByteArray("0123") : whole);
-        QCOMPARE(FileAccess::isRegularFile(path), kind == "file");
+        const std::tuple<QString, qint64, R> rows[] = {{"file", 10, R::Ok}, {"file", 4, R::TooLarge},
+            {"missing", 100, R::Missing}, {"fifo", 100, R::NotRegular}, {"fifo link", 100, R::NotRegular}};
+        for (const auto &[kind, limit, expected] : rows) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath("p.cxa"), fifo = dir.filePath("fifo");
+            if (kind == "file")
+                QVERIFY(FileAccess::writeAtomically(path, "0123456789"));
+            else if (kind.startsWith("fifo"))
+                QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0
+                        && (kind == "fifo" ? QFile::rename(fifo, path) : QFile::link(fifo, path)));
+            QByteArray whole = "unset", head = "unset";
+            QVERIFY2(FileAccess::readRegular(path, limit, &whole) == expected, qPrintable(kind));
+            QCOMPARE(whole, expected == R::Ok ? QByteArray("0123456789") : QByteArray("unset"));
+            // The head of a longer file is read up to the limit.
+            const bool tooLarge = expected == R::TooLarge;
+            QVERIFY2(FileAccess::readHead(path, limit, &head) == (tooLarge ? R::Ok : expected), qPrintable(kind));
+            QCOMPARE(head, tooLarge ? QByteArray("0123") : whole);
+            QCOMPARE(FileAccess::isRegularFile(path), kind == "file");
+        }
     }
 };
 

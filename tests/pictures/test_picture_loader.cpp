@@ -233,29 +233,6 @@ private slots:
             QCOMPARE(PictureLoader::loadData(encoded(picture, "jpeg"), needed).size(), jpeg);
         }
     }
-
-    void metafileShapesAreFilled()
-    {
-        // every shape covers the middle of a 400 x 400 metafile
-        const std::pair<quint16, QVector<quint16>> shapes[] = {
-            {0x0418, {300, 300, 100, 100}},                          // ellipse
-            {0x0418, {220, 390, 180, 10}},                           // flat ellipse
-            {0x0538, {1, 4, 100, 100, 300, 100, 300, 300, 100, 300}}, // polypolygon
-            {0x061C, {40, 40, 300, 300, 100, 100}},                  // round rectangle
-            {0x081A, {100, 300, 300, 100, 300, 300, 100, 100}},      // pie
-        };
-        for (const auto &[function, params] : shapes) {
-            WmfWriter w(QRect(0, 0, 400, 400));
-            w.pen(Qt::black);
-            w.brush(QColor(0, 160, 0));
-            w.rectangle(QRect(0, 0, 2, 2));   // dots in opposite corners fix the drawn extent
-            w.rectangle(QRect(398, 398, 2, 2));
-            w.record(function, params);
-            const QImage img = PictureLoader::loadData(w.data(), QSize(200, 200));
-            QCOMPARE(img.pixelColor(100, 100), QColor(0, 160, 0));
-            QCOMPARE(img.pixelColor(50, 5), QColor(Qt::white));   // outside every shape
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestPictureLoader)

@@ -18,10 +18,9 @@ private slots:
             for (int y = 0; y < side; ++y)
                 for (int x = 0; x < side; ++x)
                     board.setPixel(x, y, qRgb(x % 256, y % 256, x / 256 * 64 + y / 256 * 16));
-            const int inner = side / 4;
-            const auto tiles = TileCutter::cut(board, inner, inner);
+            const auto tiles = TileCutter::cut(board, side / 4, side / 4);
             for (int k = 0; k < 16; ++k)
-                QCOMPARE(tiles[k], board.copy(k % 4 * inner, k / 4 * inner, inner, inner));
+                QCOMPARE(tiles[k], board.copy(k % 4 * side / 4, k / 4 * side / 4, side / 4, side / 4));
         }
     }
 
