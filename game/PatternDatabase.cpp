@@ -13,6 +13,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,23 +90,67 @@ std::uint32_t crc32(std::uint32_t crc, const std::uint8_t *data, std::size_t n)
     return ~crc;
 }
 
-// A growing array of level entries. Its memory is not cleared, so pages
-// that are never written do not count against the process.
+// Memory for the build's large arrays, mapped on its own and asked for in
+// huge pages where the system gives them: the search reads and writes them
+// at random, and with small pages most of those accesses would first miss
+// the address translation cache. Not cleared: pages never written do not
+// count against the process.
+template <typename T>
+struct BuildArray {
+    T *data = nullptr;
+    std::size_t bytes = 0;
+
+    explicit BuildArray(std::size_t n = 0) { allocate(n); }
+    ~BuildArray() { release(); }
+    BuildArray(const BuildArray &) = delete;
+    BuildArray &operator=(const BuildArray &) = delete;
+    void swap(BuildArray &other) { std::swap(data, other.data), std::swap(bytes, other.bytes); }
+    T &operator[](std::size_t i) const { return data[i]; }
+
+    void allocate(std::size_t n)
+    {
+        release();
+        if (n == 0)
+            return;
+        bytes = n * sizeof(T);
+        void *m = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (m == MAP_FAILED)
+            throw std::bad_alloc();
+        ::madvise(m, bytes, MADV_HUGEPAGE);
+        data = static_cast<T *>(m);
+    }
+    void release()
+    {
+        if (data)
+            ::munmap(data, bytes);
+        data = nullptr;
+        bytes = 0;
+    }
+};
+
+// The entries of one level of the search.
 struct Entries {
-    std::unique_ptr<std::uint32_t[]> data;
+    BuildArray<std::uint32_t> data;
     std::size_t size = 0;
     std::size_t capacity = 0;
 
+    // Room for n entries; made once, before the search, with room for more
+    // than any level holds.
     void reserve(std::size_t n)
     {
         if (n <= capacity)
             return;
-        const std::size_t c = std::max(n, capacity + capacity / 2 + 4096);
-        std::unique_ptr<std::uint32_t[]> d(new std::uint32_t[c]);
+        BuildArray<std::uint32_t> d(n);
         if (size)
-            std::memcpy(d.get(), data.get(), size * sizeof(std::uint32_t));
-        data = std::move(d);
-        capacity = c;
+            std::memcpy(d.data, data.data, size * sizeof(std::uint32_t));
+        data.swap(d);
+        capacity = n;
+    }
+    void swap(Entries &other)
+    {
+        data.swap(other.data);
+        std::swap(size, other.size);
+        std::swap(capacity, other.capacity);
     }
 };
 
@@ -127,6 +173,15 @@ void orderByHighBits(const Entries &from, Entries &to, int shift, int bits)
     to.size = from.size;
 }
 
+// The build is compiled a second time for processors of the last ten years
+// (x86-64-v3) and that version chosen when the program starts on one: it
+// runs a few per cent faster.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define BUILD_TABLE_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define BUILD_TABLE_CLONES
+#endif
+
 // Breadth-first search for one group: the fewest moves of the group's tiles
 // for every placement of them, the other tiles moving for free.
 //
@@ -138,13 +193,14 @@ void orderByHighBits(const Entries &from, Entries &to, int shift, int bits)
 // consecutive states lie close together in the tables and memory is read in
 // a few running streams rather than at random.
 // table receives tableBytes(k) bytes.
+BUILD_TABLE_CLONES
 void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
 {
     const int k = int(tiles.size());
     const std::size_t count = placements(k);
     // Per placement one byte: a bit per region reached (there are at most
     // six, bits 0-5) and the table's entry (bits 6-7).
-    std::vector<std::uint8_t> seen(count, 0);
+    BuildArray<std::uint8_t> seen(count);   // mapped anonymously: all zero
 
     // The Manhattan distance from home of the tile in slot i on field f,
     // for the level entry's 4-bit field of slot i.
@@ -231,7 +287,7 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
     // Few branches here: whether a successor is new cannot be predicted.
     auto flush = [&] {
         next.reserve(next.size + batched);
-        std::uint32_t *out = next.data.get();
+        std::uint32_t *out = next.data.data;
         std::size_t n = next.size;
         for (std::size_t b = 0; b < batched; ++b) {
             const Pending &p = batch[b];
@@ -327,7 +383,7 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
         if (k > 4) {
             orderByHighBits(next, current, keyBits - 16, 16);
         } else {
-            std::swap(current, next);
+            current.swap(next);
         }
     }
     std::memset(table, 0, tableBytes(k));
