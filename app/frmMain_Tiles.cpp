@@ -23,7 +23,6 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
-#include <malloc.h>
 
 namespace {
 
@@ -157,7 +156,11 @@ void frmMain::Bild_Teilen(int /*unused*/)
         }
     }
     m_session.board().tagAsCut();
+#ifdef __GLIBC__
+    // Decoding and scaling leave megabytes of freed memory in the heap;
+    // handed back now, they do not stay with the process for its life.
     malloc_trim(0);
+#endif
 }
 
 void frmMain::Bilder_Laden(int X, int y)

@@ -207,7 +207,7 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
     std::uint8_t distance[MaxGroupSize][16];
     for (int i = 0; i < k; ++i)
         for (int f = 0; f < 16; ++f)
-            distance[i][f] = std::uint8_t(std::abs(f / 4 - tiles[i] / 4) + std::abs(f % 4 - tiles[i] % 4));
+            distance[i][f] = std::uint8_t(Tiles::steps(tiles[i], f));
 
     // A level entry holds the fields of the tiles, 4 bits each, the first
     // tile highest (so the order of entries is the order of ranks), and the

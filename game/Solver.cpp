@@ -33,16 +33,14 @@ struct NeighbourList {
 };
 constexpr NeighbourList Neighbours;
 
-// Manhattan distance of tile t on field f from its home field t.
+// Manhattan distance of tile t on field f from its home field t, looked up.
 struct DistanceTable {
     int d[16][16];
     constexpr DistanceTable() : d()
     {
         for (int t = 0; t < 16; ++t)
-            for (int f = 0; f < 16; ++f) {
-                const int dr = f / 4 - t / 4, dc = f % 4 - t % 4;
-                d[t][f] = (dr < 0 ? -dr : dr) + (dc < 0 ? -dc : dc);
-            }
+            for (int f = 0; f < 16; ++f)
+                d[t][f] = Tiles::steps(t, f);
     }
 };
 constexpr DistanceTable Distance;

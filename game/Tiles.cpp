@@ -59,7 +59,7 @@ bool isSolvable(const Fields &board)
     for (int p = 0; p < FeldAnz; ++p)
         if (board[p] == Empty)
             emptyField = p;
-    const int distance = (3 - emptyField / 4) + (3 - emptyField % 4);
+    const int distance = steps(emptyField, Empty);
     return isEvenArrangement(board.data(), FeldAnz) == (distance % 2 == 0);
 }
 

@@ -22,6 +22,15 @@ constexpr qint16 Leer = 100;     // the empty field's number in a layout
 
 using Fields = std::array<int, FeldAnz>;
 
+// The number of single steps along rows and columns between two fields
+// (their Manhattan distance); for tile t on field f, steps(t, f) is how far
+// it is from home.
+constexpr int steps(int a, int b)
+{
+    const int rows = a / 4 - b / 4, columns = a % 4 - b % 4;
+    return (rows < 0 ? -rows : rows) + (columns < 0 ? -columns : columns);
+}
+
 // The solved board.
 Fields home();
 

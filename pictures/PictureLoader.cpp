@@ -192,10 +192,10 @@ QImage loadBytes(const QByteArray &data, const QSize &needed, QString *error)
 
     const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
     const qint64 size = data.size();
-    // A JPEG is known by its first two bytes (its start marker) and decoded here rather than by
-    // Qt, so that the decoder's memory, its scans and its scale are under
-    // the game's control (and Qt's picture plugins need not be loaded to
-    // tell the format).
+    // A JPEG is known by its first two bytes (its start marker) and decoded
+    // here rather than by Qt, so that the decoder's memory, its scans and its
+    // scale are under the game's control (and Qt's picture plugins need not
+    // be loaded to tell the format).
     if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
         if (!jpegComplete(bytes, size))
             return fail(error, NotReadable);
