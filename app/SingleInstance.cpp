@@ -4,15 +4,19 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QThread>
 
+#include <memory>
+
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -43,13 +47,58 @@ QString runtimeFolder()
     return isPrivateFolder(own) ? own : QString();
 }
 
-uid_t peerUid(qintptr descriptor)
+uid_t peerUid(int descriptor)
 {
     struct ucred cred{};
     socklen_t length = sizeof cred;
-    if (::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0)
+    if (::getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0)
         return uid_t(-1);
     return cred.uid;
+}
+
+// The socket's address; false when there is no name or it does not fit.
+bool toAddress(const QString &name, sockaddr_un *address)
+{
+    const QByteArray path = QFile::encodeName(name);
+    if (path.isEmpty() || std::size_t(path.size()) >= sizeof address->sun_path)
+        return false;
+    address->sun_family = AF_UNIX;
+    std::memcpy(address->sun_path, path.constData(), std::size_t(path.size()) + 1);
+    return true;
+}
+
+// Waits until fd is ready for events or the time is up.
+bool waitFor(int fd, short events, int ms)
+{
+    pollfd p{fd, events, 0};
+    int r;
+    do
+        r = ::poll(&p, 1, ms);
+    while (r < 0 && errno == EINTR);
+    return r > 0;
+}
+
+// Asks the game listening on name to bring its window forward; true when it
+// took the request.
+bool askOwnerToActivate(const QString &name)
+{
+    sockaddr_un address{};
+    if (!toAddress(name, &address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    bool asked = false;
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
+        asked = ::send(fd, ActivateRequest.constData(), std::size_t(ActivateRequest.size()), MSG_NOSIGNAL)
+                == ActivateRequest.size();
+        // Wait until the owner has read the request and closed.
+        char rest[16];
+        while (asked && waitFor(fd, POLLIN, 1000) && ::read(fd, rest, sizeof rest) > 0) {
+        }
+    }
+    ::close(fd);
+    return asked;
 }
 } // namespace
 
@@ -62,8 +111,7 @@ SingleInstance::SingleInstance(const QString &programFolder, QObject *parent)
 
 SingleInstance::~SingleInstance()
 {
-    if (m_lock >= 0)
-        ::close(m_lock);
+    stop();
 }
 
 QString SingleInstance::serverName(const QString &programFolder)
@@ -109,18 +157,8 @@ bool SingleInstance::activateRunningInstance()
     for (;;) {
         if (claim())
             return false;
-        if (!m_name.isEmpty()) {
-            QLocalSocket socket;
-            socket.connectToServer(m_name);
-            if (socket.waitForConnected(200)) {
-                socket.write(ActivateRequest);
-                socket.flush();
-                socket.waitForBytesWritten(1000);
-                // Wait until the owner has read the request and closed.
-                socket.waitForDisconnected(1000);
-                return true;
-            }
-        }
+        if (askOwnerToActivate(m_name))
+            return true;
         if (!m_lockable)
             return false;   // nobody answers and there is no lock to ask
         if (waited.elapsed() > AnswerWaitMs)
@@ -131,45 +169,76 @@ bool SingleInstance::activateRunningInstance()
 
 bool SingleInstance::listen()
 {
-    if (m_name.isEmpty())
+    sockaddr_un address{};
+    if (!toAddress(m_name, &address))
         return false;
-    m_server = new QLocalServer(this);
-    if (m_lock >= 0) {
-        // The owner of the folder: a socket of that name was left by a
-        // crashed owner.
-        QLocalServer::removeServer(m_name);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    // The owner of the folder: a socket of that name was left by a crashed
+    // owner. Without a lock, a socket nobody answered on is stale as well.
+    if (m_lock >= 0)
+        ::unlink(address.sun_path);
+    int bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    if (bound != 0 && m_lock < 0 && errno == EADDRINUSE) {
+        ::unlink(address.sun_path);
+        bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
     }
-    if (!m_server->listen(m_name)) {
-        if (m_lock >= 0 || m_server->serverError() != QAbstractSocket::AddressInUseError)
-            return false;
-        // Without a lock: nobody answered on the socket, so it is stale.
-        QLocalServer::removeServer(m_name);
-        if (!m_server->listen(m_name))
-            return false;
+    if (bound != 0 || ::listen(fd, 8) != 0) {
+        ::close(fd);
+        return false;
     }
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *client = m_server->nextPendingConnection()) {
-            // Only the user's own processes may bring the window forward.
-            if (peerUid(client->socketDescriptor()) != ::getuid()) {
-                client->abort();
-                client->deleteLater();
-                continue;
-            }
-            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                if (client->readAll().contains("activate"))
-                    emit activationRequested();
-                client->disconnectFromServer();
-            });
-        }
-    });
+    m_listening = fd;
+    m_server = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_server, &QSocketNotifier::activated, this, &SingleInstance::acceptRequests);
     return true;
+}
+
+void SingleInstance::acceptRequests()
+{
+    for (;;) {
+        const int client = ::accept4(m_listening, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0)
+            return;
+        // Only the user's own processes may bring the window forward.
+        if (peerUid(client) != ::getuid()) {
+            ::close(client);
+            continue;
+        }
+        // The request is read as it comes; the connection is closed once
+        // it is whole, or when the other side ends or sends too much.
+        auto *reader = new QSocketNotifier(client, QSocketNotifier::Read, this);
+        auto received = std::make_shared<QByteArray>();
+        connect(reader, &QSocketNotifier::activated, this, [this, reader, client, received] {
+            char buffer[64];
+            const ssize_t n = ::read(client, buffer, sizeof buffer);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                return;
+            if (n > 0)
+                received->append(buffer, int(n));
+            const bool whole = received->contains(ActivateRequest);
+            if (n > 0 && !whole && received->size() < ActivateRequest.size() * 4)
+                return;
+            reader->setEnabled(false);
+            reader->deleteLater();
+            ::close(client);
+            if (whole)
+                emit activationRequested();
+        });
+    }
 }
 
 void SingleInstance::stop()
 {
-    if (m_server)
-        m_server->close();
+    if (m_server) {
+        delete m_server;
+        m_server = nullptr;
+        ::close(m_listening);
+        m_listening = -1;
+        sockaddr_un address{};
+        if (toAddress(m_name, &address))
+            ::unlink(address.sun_path);
+    }
     if (m_lock >= 0) {
         ::close(m_lock);
         m_lock = -1;

@@ -11,7 +11,7 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 class SingleInstance : public QObject
 {
@@ -51,9 +51,13 @@ signals:
     void activationRequested();
 
 private:
+    // Reads the requests waiting on the listening socket.
+    void acceptRequests();
+
     QString m_folder;
     QString m_name;
     int m_lock = -1;          // descriptor holding the lock, -1 when not owner
     bool m_lockable = true;   // false when the lock file cannot be opened at all
-    QLocalServer *m_server = nullptr;
+    int m_listening = -1;     // the listening socket, -1 when not listening
+    QSocketNotifier *m_server = nullptr;
 };

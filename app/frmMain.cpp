@@ -6,6 +6,7 @@
 #include "base/Twips.h"
 #include "base/WindowPlacement.h"
 #include "app/FieldBox.h"
+#include "app/ProgressBar.h"
 #include "info/frmAbout.h"
 #include "info/frmDescr.h"
 #include "saves/frmLoad.h"
@@ -22,6 +23,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 using namespace Twips::Main;
@@ -55,6 +57,7 @@ frmMain::frmMain(QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("    Zandor"));
     setAttribute(Qt::WA_QuitOnClose);
+    readWorkingCopyAhead();
     // The layout is fixed: the window keeps the size its controls need and
     // can be minimised, not maximised or resized.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -119,10 +122,9 @@ void frmMain::buildControls()
     m_imgTemp->setScaledContents(true);
     m_imgTemp->hide();
 
-    m_pBar = new QProgressBar(central);
+    m_pBar = new ProgressBar(central);
     m_pBar->setObjectName(QStringLiteral("pBar"));
     m_pBar->setRange(0, 1000);
-    m_pBar->setTextVisible(false);
     m_pBar->hide();
 
     m_dragOutline = new DragOutline(central);
@@ -164,9 +166,6 @@ void frmMain::buildMenus()
 void frmMain::Form_Load()
 {
     // The generator was seeded from the clock when the window was made.
-    m_pBar->setStyleSheet(QStringLiteral(
-        "QProgressBar { background-color: rgb(220, 220, 150); border: 1px solid gray; }"
-        "QProgressBar::chunk { background-color: rgb(100, 100, 255); }"));
     m_session.board().setFertig(false);
     // Centred by the outer size: at once by the best estimate, and again
     // once the window manager has framed the window. Where the other
@@ -195,6 +194,9 @@ void frmMain::Form_Load()
     m_pBar->hide();
 
     Felder_Anlegen();
+    // Should the board not be painted soon (a window shown minimised), what
+    // waits for it begins all the same.
+    QTimer::singleShot(FirstPaintWaitMillis, this, &frmMain::runAfterFirstPaint);
 }
 
 void frmMain::Fenster_Zentrieren()

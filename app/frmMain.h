@@ -12,6 +12,8 @@
 #include <QVector>
 #include <array>
 #include <atomic>
+#include <functional>
+#include <future>
 #include <memory>
 
 class FieldBox;
@@ -109,6 +111,9 @@ signals:
     // has been marked (or found impossible).
     void bestwertKnown();
     void hintShown(int field);
+    // Emitted once, when the board has first been painted (or could not be
+    // within a moment, the window being minimised).
+    void boardShown();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -118,6 +123,9 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // Reads the working copy of the picture named in p.cxa on a thread of
+    // its own while the window builds itself; Bild_Teilen takes it.
+    void readWorkingCopyAhead();
     void buildControls();
     void buildMenus();
     void Fenster_Zentrieren();
@@ -142,6 +150,10 @@ private:
     // Starts computing the best value of the position now on the board.
     void startBestwert(quint64 deal);
     void cancelSolver();
+    // Runs what waited for the board's first paint (the best value).
+    void runAfterFirstPaint();
+    // The longest that waits (a window shown minimised is not painted).
+    static constexpr int FirstPaintWaitMillis = 500;
     QThreadPool *solverPool();
     frmTopTen *topTen();
     QPoint secondaryPosition() const;
@@ -153,6 +165,13 @@ private:
     std::array<QImage, 16> m_cut;            // the tiles of the last cut, by tile number
     QImage m_source;                         // imgTemp's picture: the last picture loaded
     bool m_cutDone = false;                  // the last cut produced tiles
+    struct WorkingCopyRead
+    {
+        QString path;                        // the working copy read
+        QByteArray madeFrom;                 // what it had to be made from
+        QImage image;                        // null unless it was
+    };
+    std::future<WorkingCopyRead> m_workingCopyAhead;
     std::array<FieldBox *, 17> m_picBox{};
     QVector<QLabel *> m_label;
     QFrame *m_frame1 = nullptr;
@@ -171,6 +190,9 @@ private:
     // the optimal solver, off the user-interface thread
     QThreadPool *m_solverPool = nullptr;
     std::shared_ptr<std::atomic<bool>> m_solverCancel;
+    bool m_boardPainted = false;
+    bool m_boardShownSignalled = false;
+    std::function<void()> m_afterFirstPaint;
 
     // the drag in progress
     int m_dragSource = -1;

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace {
 enum DragState { Enter = 0, Leave = 1, Over = 2 };
@@ -38,6 +39,14 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         return QMainWindow::eventFilter(watched, event);
 
     switch (event->type()) {
+    case QEvent::Paint:
+        // Once the painting in progress is done, what waited for the board
+        // to be on the screen may begin.
+        if (!m_boardPainted) {
+            m_boardPainted = true;
+            QTimer::singleShot(0, this, &frmMain::runAfterFirstPaint);
+        }
+        return QMainWindow::eventFilter(watched, event);
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         auto *me = static_cast<QMouseEvent *>(event);

@@ -14,6 +14,8 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 constexpr int HintMillis = 1200;
 
@@ -82,31 +84,51 @@ void frmMain::startBestwert(quint64 deal)
     const auto start = Tiles::fromLayout(m_session.board().layout());
     const QString folder = ProgramFolder::path();
     const auto cancel = m_solverCancel;
-    runInBackground(
-        solverPool(), this,
-        [start, folder, cancel] {
-            if (!start)
-                return Solver::Result{Solver::Status::Invalid};
-            if (cancel->load())
-                return Solver::Result{Solver::Status::Cancelled};
-            return Solver(PatternDatabase::shared(folder)).solve(*start, cancel.get());
-        },
-        [deal](frmMain *w, const Solver::Result &r) {
-            if (deal != w->m_session.dealNumber())
-                return;
-            switch (r.status) {
-            case Solver::Status::Solved:
-                w->m_lblBestwert->setText(QStringLiteral("Bestwert: %1").arg(r.length));
-                break;
-            case Solver::Status::Unsolvable:
-            case Solver::Status::Invalid:
-                w->m_lblBestwert->setText(QStringLiteral("Bestwert: unlösbar"));
-                break;
-            case Solver::Status::Cancelled:
-                return;
-            }
-            emit w->bestwertKnown();
-        });
+    auto launch = [this, start, folder, cancel, deal] {
+        runInBackground(
+            solverPool(), this,
+            [start, folder, cancel] {
+                if (!start)
+                    return Solver::Result{Solver::Status::Invalid};
+                if (cancel->load())
+                    return Solver::Result{Solver::Status::Cancelled};
+                return Solver(PatternDatabase::shared(folder)).solve(*start, cancel.get());
+            },
+            [deal](frmMain *w, const Solver::Result &r) {
+                if (deal != w->m_session.dealNumber())
+                    return;
+                switch (r.status) {
+                case Solver::Status::Solved:
+                    w->m_lblBestwert->setText(QStringLiteral("Bestwert: %1").arg(r.length));
+                    break;
+                case Solver::Status::Unsolvable:
+                case Solver::Status::Invalid:
+                    w->m_lblBestwert->setText(QStringLiteral("Bestwert: unlösbar"));
+                    break;
+                case Solver::Status::Cancelled:
+                    return;
+                }
+                emit w->bestwertKnown();
+            });
+    };
+    // At start-up the tables are read (or built) while the window is still
+    // being drawn; begun only once the board is on the screen, the work
+    // leaves the other core to the display server until then.
+    if (isVisible() && !m_boardPainted) {
+        m_afterFirstPaint = launch;
+        QTimer::singleShot(FirstPaintWaitMillis, this, &frmMain::runAfterFirstPaint);
+    } else {
+        launch();
+    }
+}
+
+void frmMain::runAfterFirstPaint()
+{
+    m_boardPainted = true;
+    if (const std::function<void()> pending = std::exchange(m_afterFirstPaint, {}))
+        pending();
+    if (!std::exchange(m_boardShownSignalled, true))
+        emit boardShown();
 }
 
 void frmMain::mnuHint_Click()

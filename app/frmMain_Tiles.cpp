@@ -10,6 +10,7 @@
 #include "base/Twips.h"
 #include "app/FieldBox.h"
 #include "pictures/PictureLoader.h"
+#include "pictures/PictureReference.h"
 #include "pictures/TileCutter.h"
 
 #include <QBuffer>
@@ -18,6 +19,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 
+#include <future>
 #include <thread>
 
 #ifdef __GLIBC__
@@ -51,6 +53,22 @@ QImage readyWorkingCopy(const QString &workingCopy, const QByteArray &madeFrom, 
 
 } // namespace
 
+void frmMain::readWorkingCopyAhead()
+{
+    const QString folder = ProgramFolder::path();
+    const QString workingCopy = ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
+    const int side = qRound(Twips::px(Twips::Main::BoardSize) * devicePixelRatioF());
+    m_workingCopyAhead = std::async(std::launch::async, [folder, workingCopy, side] {
+        WorkingCopyRead read;
+        read.path = workingCopy;
+        const QString picture = PictureReference::read(folder);
+        read.madeFrom = picture.isNull() ? QByteArray() : sourceStamp(picture, side);
+        if (!read.madeFrom.isEmpty())
+            read.image = readyWorkingCopy(read.path, read.madeFrom, side);
+        return read;
+    });
+}
+
 void frmMain::Bild_Teilen(int /*unused*/)
 {
     m_progressPeak = 0;
@@ -66,7 +84,15 @@ void frmMain::Bild_Teilen(int /*unused*/)
     const QString workingCopy = ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
     const QByteArray madeFrom = sourceStamp(m_session.Bild_aktuell, side);
     bool decoded = false;
-    QImage ready = madeFrom.isEmpty() ? QImage() : readyWorkingCopy(workingCopy, madeFrom, side);
+    QImage ready;
+    bool readAhead = false;
+    if (m_workingCopyAhead.valid()) {
+        WorkingCopyRead read = m_workingCopyAhead.get();
+        readAhead = read.path == workingCopy && read.madeFrom == madeFrom;
+        ready = readAhead ? std::move(read.image) : QImage();
+    }
+    if (!readAhead && !madeFrom.isEmpty())
+        ready = readyWorkingCopy(workingCopy, madeFrom, side);
     if (!ready.isNull()) {
         m_imgTemp->clear();
         m_source = ready;

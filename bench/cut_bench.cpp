@@ -11,12 +11,13 @@
 //                            peak resident memory
 //   --startup FOLDER T0      start-up until the board is first painted; T0 is
 //                            the launcher's CLOCK_MONOTONIC in ns at launch
-//   --bare T0                the same for a bare Qt main window
-//   --bare-text T0           the same with a menu bar and a line of text
-//   (--startup FOLDER T0 MS and --bare T0 MS run on for MS milliseconds
-//   after the first paint and print the peak resident memory instead)
+//                            (FOLDER is a program folder as the build lays it
+//                            out, with the program's icons)
+//   (--startup FOLDER T0 MS runs on for MS milliseconds after the first
+//   paint and prints the peak resident memory instead)
+// Its floor is bare_window, a Qt program with nothing but a window.
 #include "base/ProgramFolder.h"
-#include "app/SingleInstance.h"
+#include "app/Startup.h"
 #include "app/frmMain.h"
 #include "app/FieldBox.h"
 
@@ -25,9 +26,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageWriter>
-#include <QLabel>
-#include <QMainWindow>
-#include <QMenuBar>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -143,40 +141,13 @@ public:
 
 int startupChild(int argc, char **argv, const QString &folder, qint64 t0)
 {
-    // The same path as the game's own start: single-instance check, window.
-    QApplication app(argc, argv);
+    // The game's own start-up routine, watched until the board is painted.
     ProgramFolder::setPath(folder);
-    SingleInstance instance(folder);
-    if (instance.activateRunningInstance())
-        return 1;
-    instance.listen();
-    frmMain w;
     FirstPaint probe(t0);
-    // the field that gets its tile last; its paint means the board is shown
-    w.picBox(14)->installEventFilter(&probe);
-    w.Form_Load();
-    return app.exec();
-}
-
-// The same measurement for a bare Qt main window with one child, as the
-// floor that any Qt program pays; with text, the window also has a menu bar
-// and a line of text, the floor of any window that shows words (fonts,
-// their configuration, the menu bar's icons).
-int bareChild(int argc, char **argv, qint64 t0, bool withText)
-{
-    QApplication app(argc, argv);
-    QMainWindow w;
-    auto *child = new QWidget(&w);
-    w.setCentralWidget(child);
-    if (withText) {
-        w.menuBar()->addMenu(QStringLiteral("Spiel"));
-        new QLabel(QStringLiteral("Züge: 0"), child);
-    }
-    w.resize(680, 493);
-    FirstPaint probe(t0);
-    child->installEventFilter(&probe);
-    w.show();
-    return app.exec();
+    return Startup::run(argc, argv, [&probe](frmMain &w) {
+        // the field that gets its tile last; its paint means the board is shown
+        w.picBox(14)->installEventFilter(&probe);
+    });
 }
 
 QString runChild(const QStringList &args)
@@ -217,10 +188,6 @@ int main(int argc, char **argv)
         return makeJpeg(args[1], args[2].toInt(), args[3].toInt());
     if (args.size() == 2 && args[0] == "--cut")
         return cutChild(argc, argv, args[1]);
-    if (args.size() >= 2 && (args[0] == "--bare" || args[0] == "--bare-text")) {
-        FirstPaint::settleMs = args.value(2).toInt();
-        return bareChild(argc, argv, args[1].toLongLong(), args[0] == "--bare-text");
-    }
     if (args.size() >= 3 && args[0] == "--startup") {
         FirstPaint::settleMs = args.value(3).toInt();
         return startupChild(argc, argv, args[1], args[2].toLongLong());
@@ -244,12 +211,10 @@ int main(int argc, char **argv)
     writeReference(dir.path(), big);
     std::printf("cut and place, large JPEG: %s\n", qPrintable(runChild({"--cut", dir.path()})));
 
-    for (int i = 0; i < 3; ++i)
-        std::printf("bare Qt window: %s\n",
-                    qPrintable(runChild({"--bare", QString::number(monotonicNs())}).replace('\n', ' ')));
-    for (int i = 0; i < 3; ++i)
-        std::printf("bare Qt window with a menu and text: %s\n",
-                    qPrintable(runChild({"--bare-text", QString::number(monotonicNs())}).replace('\n', ' ')));
+    // The program's icons, as in the program folder the build lays out.
+    const QDir built(QCoreApplication::applicationDirPath() + QStringLiteral("/../Zandor"));
+    for (const QString &icon : built.entryList({QStringLiteral("zandor*.png")}, QDir::Files))
+        QFile::copy(built.filePath(icon), dir.filePath(icon));
     writeReference(dir.path(), ordinary);
     for (int i = 0; i < 3; ++i)
         std::printf("start-up, 1600x1200 JPEG: %s\n",

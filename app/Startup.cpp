@@ -1,0 +1,112 @@
+#include "app/Startup.h"
+
+#include "app/CloseRequest.h"
+#include "app/SingleInstance.h"
+#include "app/frmMain.h"
+#include "base/AppIcon.h"
+#include "base/ProgramFolder.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <optional>
+#include <thread>
+
+#include <fontconfig/fontconfig.h>
+
+namespace {
+
+// The font database is filled on first use: every installed font is listed
+// and registered, which takes longer than anything else before the window
+// shows. A thread of its own reads the font configuration while the
+// application connects to the display, then fills Qt's database (its
+// functions are thread-safe) while the window builds itself; the window
+// finds it ready when it measures its texts.
+class FontWarmUp
+{
+public:
+    FontWarmUp()
+        : m_thread([this] {
+            FcInit();
+            if (const std::optional<QFont> font = m_font.get_future().get())
+                QFontMetrics(*font).height();
+        })
+    {
+    }
+    // The application is there: Qt's part may begin.
+    void applicationReady(const QFont &font)
+    {
+        m_font.set_value(font);
+        m_told = true;
+    }
+    ~FontWarmUp()
+    {
+        if (!m_told)
+            m_font.set_value(std::nullopt);
+        m_thread.join();
+    }
+    FontWarmUp(const FontWarmUp &) = delete;
+    FontWarmUp &operator=(const FontWarmUp &) = delete;
+
+private:
+    std::promise<std::optional<QFont>> m_font;
+    bool m_told = false;
+    std::thread m_thread;
+};
+
+} // namespace
+
+namespace Startup {
+
+int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
+{
+    FontWarmUp fonts;
+    QApplication app(argc, argv);
+    fonts.applicationReady(QApplication::font());
+    QApplication::setApplicationName(QStringLiteral("Zandor"));
+
+    // Qt's own dialog texts (buttons, the picture dialog) in German.
+    QTranslator qtGerman;
+    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtGerman);
+
+    SingleInstance instance(ProgramFolder::path());
+    if (instance.activateRunningInstance())
+        return 0;
+    instance.listen();
+
+    frmMain mainWindow;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &mainWindow, &frmMain::activateFromOutside);
+    // Once the window is closed the next start may open its own at once,
+    // even while this process still finishes background work.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &SingleInstance::stop);
+    // The icons are read once the board is on the screen: the window
+    // manager shows the icon a moment later, the board comes sooner.
+    QObject::connect(&mainWindow, &frmMain::boardShown, &app, [] { QApplication::setWindowIcon(Zandor::appIcon()); });
+    CloseRequestFilter closeRequest(&mainWindow);
+    app.installNativeEventFilter(&closeRequest);
+    if (beforeLoad)
+        beforeLoad(mainWindow);
+    mainWindow.Form_Load();
+    // A main window closed while it was still being built (from the picture
+    // dialog of a first start, say) ends the process here: the event loop
+    // would otherwise run on with no window left to close.
+    const int code = mainWindow.isVisible() ? app.exec() : 0;
+    if (mainWindow.solverBusy()) {
+        // The solver's tables may still be building. Everything the player
+        // keeps is written the moment it changes, so the process may end
+        // now instead of waiting for a computation nobody needs.
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
+}
+
+} // namespace Startup
