@@ -69,6 +69,10 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
     FontWarmUp fonts;
     QApplication app(argc, argv);
     fonts.applicationReady(QApplication::font());
+    // The menu bar is part of the window. Not offered to a desktop's global
+    // menu, it also spares the start the question for one on the session
+    // bus (and, with no session bus, the attempt to start one).
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication::setApplicationName(QStringLiteral("Zandor"));
 
     // Qt's own dialog texts (buttons, the picture dialog) in German.

@@ -45,10 +45,8 @@ QImage readyWorkingCopy(const QString &workingCopy, const QByteArray &madeFrom, 
     QByteArray bytes;
     if (FileAccess::readRegular(workingCopy, 64 + qint64(side) * side * 4, &bytes) != FileAccess::ReadResult::Ok)
         return QImage();
-    QImage image = QImage::fromData(bytes, "BMP");
-    if (image.size() != QSize(side, side))
-        return QImage();
-    return image.convertToFormat(QImage::Format_RGB32);
+    const QImage image = TileCutter::boardFromBitmap(bytes, side);
+    return image.size() == QSize(side, side) ? image : QImage();
 }
 
 } // namespace

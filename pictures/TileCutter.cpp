@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QtEndian>
 
 namespace TileCutter {
 
@@ -75,6 +76,40 @@ QImage numberedTile(int tile, int side, qreal devicePixelRatio)
     p.setFont(f);
     p.drawText(QRect(0, 0, side, side), Qt::AlignCenter, QString::number(tile + 1));
     return img;
+}
+
+QImage boardFromBitmap(const QByteArray &bytes, int maxSide)
+{
+    // File header (14 bytes) and the information header (at least 40).
+    constexpr qsizetype FileHeader = 14, InfoHeader = 40;
+    if (bytes.size() < FileHeader + InfoHeader || !bytes.startsWith("BM"))
+        return QImage();
+    const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
+    const quint32 pixelsAt = qFromLittleEndian<quint32>(b + 10);
+    const quint32 infoSize = qFromLittleEndian<quint32>(b + 14);
+    const qint32 width = qFromLittleEndian<qint32>(b + 18);
+    const qint32 height = qFromLittleEndian<qint32>(b + 22);
+    const quint16 planes = qFromLittleEndian<quint16>(b + 26);
+    const quint16 bits = qFromLittleEndian<quint16>(b + 28);
+    const quint32 compression = qFromLittleEndian<quint32>(b + 30);
+    const qint64 rows = height < 0 ? -qint64(height) : qint64(height);
+    if (infoSize < InfoHeader || planes != 1 || bits != 24 || compression != 0 || width <= 0 || width > maxSide
+        || rows == 0 || rows > maxSide)
+        return QImage();
+    const qint64 stride = (qint64(width) * 3 + 3) & ~qint64(3);
+    if (pixelsAt < FileHeader + infoSize || pixelsAt + stride * rows > quint64(bytes.size()))
+        return QImage();
+    QImage image(width, int(rows), QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
+    for (int y = 0; y < rows; ++y) {
+        // Bottom-up unless the height is negative.
+        const uchar *in = b + pixelsAt + stride * (height < 0 ? y : rows - 1 - y);
+        auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x, in += 3)
+            out[x] = qRgb(in[2], in[1], in[0]);
+    }
+    return image;
 }
 
 } // namespace TileCutter

@@ -16,6 +16,13 @@ QImage scaleToBoard(const QImage &picture, int side);
 // All lengths are in the picture's own pixels.
 std::array<QImage, 16> cut(const QImage &board, int inner, int outer);
 
+// The board picture from the bytes of its working copy, a Windows bitmap of
+// 24 bits per pixel without compression (as the working copy is written),
+// with rows bottom-up or top-down, in Format_RGB32. Null for any other
+// bitmap, a damaged one, or one wider or higher than maxSide. Read directly,
+// without Qt's image plugins, as it is on the way to the first board.
+QImage boardFromBitmap(const QByteArray &bytes, int maxSide);
+
 // A neutral tile face with its number, shown when no picture could be cut so
 // the board stays playable.
 QImage numberedTile(int tile, int side, qreal devicePixelRatio);

@@ -1,4 +1,5 @@
-// Scaling and cutting: exact squares without borders, stretched inner squares with them.
+// Scaling and cutting: exact squares without borders, stretched inner squares
+// with them; the working copy read back pixel for pixel.
 #include "WindowTestSupport.h"
 
 #include "pictures/TileCutter.h"
@@ -37,6 +38,37 @@ private slots:
         QImage clear(40, 40, QImage::Format_ARGB32);   // transparency is drawn on white
         clear.fill(Qt::transparent);
         QCOMPARE(TileCutter::scaleToBoard(clear, 416).pixelColor(200, 200), QColor(Qt::white));
+    }
+
+    // The working copy as Qt writes it reads back exactly; rows may run
+    // top-down; anything else, damaged or too large is refused.
+    void workingCopyReadsBackExactly()
+    {
+        QImage board(103, 7, QImage::Format_RGB32);   // odd width: rows are padded
+        for (int y = 0; y < board.height(); ++y)
+            for (int x = 0; x < board.width(); ++x)
+                board.setPixel(x, y, qRgb(x * 2, y * 30, (x * y) % 256));
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && board.save(&buffer, "BMP"));
+        QCOMPARE(TileCutter::boardFromBitmap(bmp, 103), board);
+
+        auto edited = [&bmp](int at, const QByteArray &bytes) { return QByteArray(bmp).replace(at, bytes.size(), bytes); };
+        auto le32 = [](qint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
+        const QImage topDown = TileCutter::boardFromBitmap(edited(22, le32(-7)), 103);
+        QCOMPARE(topDown, board.mirrored(false, true));
+        const QByteArray refused[] = {
+            bmp.left(bmp.size() - 1),                // a row cut short
+            edited(0, "XM"),                         // not a bitmap
+            edited(28, QByteArray("\x20\x00", 2)),   // 32 bits per pixel
+            edited(30, le32(1)),                     // compressed
+            edited(10, le32(0x7ffffff0)),            // pixels beyond the end
+            edited(18, le32(0)),                     // no width
+            edited(22, le32(INT_MIN)),               // a height that does not negate
+        };
+        for (const QByteArray &bytes : refused)
+            QVERIFY(TileCutter::boardFromBitmap(bytes, 103).isNull());
+        QVERIFY(TileCutter::boardFromBitmap(bmp, 102).isNull());   // wider than allowed
     }
 };
 
