@@ -10,6 +10,7 @@
 #include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QTranslator>
 
 #include <cstdio>
@@ -34,7 +35,7 @@ public:
     FontWarmUp()
         : m_thread([this] {
             FcInit();
-            if (const std::optional<QFont> font = m_font.get_future().get())
+            if (const std::optional<QFont> font = m_fontReady.get())
                 QFontMetrics(*font).height();
         })
     {
@@ -45,17 +46,24 @@ public:
         m_font.set_value(font);
         m_told = true;
     }
-    ~FontWarmUp()
+    // Waits for the thread; it uses Qt's font database, so this comes before
+    // the application ends.
+    void finish()
     {
-        if (!m_told)
+        if (!m_told) {
             m_font.set_value(std::nullopt);
-        m_thread.join();
+            m_told = true;
+        }
+        if (m_thread.joinable())
+            m_thread.join();
     }
+    ~FontWarmUp() { finish(); }
     FontWarmUp(const FontWarmUp &) = delete;
     FontWarmUp &operator=(const FontWarmUp &) = delete;
 
 private:
     std::promise<std::optional<QFont>> m_font;
+    std::future<std::optional<QFont>> m_fontReady = m_font.get_future();
     bool m_told = false;
     std::thread m_thread;
 };
@@ -69,6 +77,7 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
     FontWarmUp fonts;
     QApplication app(argc, argv);
     fonts.applicationReady(QApplication::font());
+    const auto fontsDone = qScopeGuard([&fonts] { fonts.finish(); });
     // The menu bar is part of the window. Not offered to a desktop's global
     // menu, it also spares the start the question for one on the session
     // bus (and, with no session bus, the attempt to start one).
