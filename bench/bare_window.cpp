@@ -8,6 +8,8 @@
 //                                peak resident memory.
 //   bare_window --text T0 [MS]   the same with a menu bar and a line of text:
 //                                the floor of any window that shows words
+#include "Measure.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -19,21 +21,13 @@
 #include <cstdlib>
 #include <ctime>
 
+using Measure::monotonicNs;
+using Measure::peakRssKb;
+
 namespace {
 
 qint64 t0 = 0;
 int settleMs = 0;
-
-long peakRssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 class Content : public QWidget
 {
@@ -49,9 +43,7 @@ protected:
             settleMs = 0;
             return;
         }
-        timespec ts{};
-        clock_gettime(CLOCK_MONOTONIC, &ts);
-        const qint64 now = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+        const qint64 now = monotonicNs();
         std::printf("first_paint_ms=%.1f peak_rss_kb=%ld\n", (now - t0) / 1e6, peakRssKb());
         std::fflush(stdout);
         std::_Exit(0);

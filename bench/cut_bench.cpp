@@ -21,6 +21,8 @@
 #include "app/frmMain.h"
 #include "app/FieldBox.h"
 
+#include "Measure.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,25 +38,10 @@
 #include <cstdlib>
 #include <ctime>
 
+using Measure::monotonicNs;
+using Measure::peakRssKb;
+
 namespace {
-
-qint64 monotonicNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-long peakRssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 int makeJpeg(const QString &path, int w, int h)
 {

@@ -14,6 +14,8 @@
 #include "pictures/TileCutter.h"
 #include "pictures/WmfWriter.h"
 
+#include "Measure.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,21 +30,12 @@
 #include <cstdio>
 #include <vector>
 
+using Measure::peakRssKb;
+
 namespace {
 
 constexpr int Board = 416;   // 6240 twips
 constexpr int Field = 104;   // 1560 twips
-
-long peakRssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 double median(std::vector<double> v)
 {
