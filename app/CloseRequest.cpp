@@ -6,12 +6,17 @@
 #include <xcb/xcb.h>
 
 #include <cstring>
+#include <utility>
 
 namespace {
-quint32 internAtom(xcb_connection_t *connection, const char *name)
+unsigned int askAtom(xcb_connection_t *connection, const char *name)
 {
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, quint16(std::strlen(name)), name);
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    return xcb_intern_atom(connection, 0, quint16(std::strlen(name)), name).sequence;
+}
+
+quint32 atomAnswer(xcb_connection_t *connection, unsigned int asked)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, xcb_intern_atom_cookie_t{asked}, nullptr);
     if (!reply)
         return 0;
     const quint32 atom = reply->atom;
@@ -25,18 +30,39 @@ CloseRequestFilter::CloseRequestFilter(QWidget *mainWindow)
 {
     if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
         if (xcb_connection_t *connection = x11->connection()) {
-            m_protocols = internAtom(connection, "WM_PROTOCOLS");
-            m_deleteWindow = internAtom(connection, "WM_DELETE_WINDOW");
+            m_connection = connection;
+            m_protocolsAsked = askAtom(connection, "WM_PROTOCOLS");
+            m_deleteWindowAsked = askAtom(connection, "WM_DELETE_WINDOW");
         }
     }
 }
 
+CloseRequestFilter::~CloseRequestFilter()
+{
+    // Answers never read are let go.
+    if (auto *connection = static_cast<xcb_connection_t *>(m_connection)) {
+        xcb_discard_reply(connection, m_protocolsAsked);
+        xcb_discard_reply(connection, m_deleteWindowAsked);
+    }
+}
+
+void CloseRequestFilter::readAtoms()
+{
+    auto *connection = static_cast<xcb_connection_t *>(std::exchange(m_connection, nullptr));
+    m_protocols = atomAnswer(connection, m_protocolsAsked);
+    m_deleteWindow = atomAnswer(connection, m_deleteWindowAsked);
+}
+
 bool CloseRequestFilter::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
-    if (eventType != "xcb_generic_event_t" || !m_main || !m_deleteWindow)
+    if (eventType != "xcb_generic_event_t" || !m_main)
         return false;
     auto *event = static_cast<xcb_generic_event_t *>(message);
     if ((event->response_type & ~0x80) != XCB_CLIENT_MESSAGE)
+        return false;
+    if (m_connection)
+        readAtoms();
+    if (!m_deleteWindow)
         return false;
     auto *client = reinterpret_cast<xcb_client_message_event_t *>(event);
     // Only the close request for the main window; _NET_WM_PING and the

@@ -12,10 +12,20 @@ class CloseRequestFilter : public QAbstractNativeEventFilter
 {
 public:
     explicit CloseRequestFilter(QWidget *mainWindow);
+    ~CloseRequestFilter() override;
+    CloseRequestFilter(const CloseRequestFilter &) = delete;
+    CloseRequestFilter &operator=(const CloseRequestFilter &) = delete;
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
+    // The two atoms are asked for at once and their answers read when the
+    // first client message comes, so that the start does not wait for them.
+    void readAtoms();
+
     QPointer<QWidget> m_main;
+    void *m_connection = nullptr;          // the X server, none elsewhere
+    unsigned int m_protocolsAsked = 0;     // the requests' sequence numbers
+    unsigned int m_deleteWindowAsked = 0;
     quint32 m_protocols = 0;     // the WM_PROTOCOLS atom
     quint32 m_deleteWindow = 0;  // the WM_DELETE_WINDOW atom
 };

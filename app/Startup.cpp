@@ -7,7 +7,7 @@
 #include "base/ProgramFolder.h"
 
 #include <QApplication>
-#include <QFontMetrics>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScopeGuard>
@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <future>
-#include <optional>
 #include <thread>
 
 #include <fontconfig/fontconfig.h>
@@ -27,23 +26,24 @@ namespace {
 // and registered, which takes longer than anything else before the window
 // shows. A thread of its own reads the font configuration while the
 // application connects to the display, then fills Qt's database (its
-// functions are thread-safe) while the window builds itself; the window
-// finds it ready when it measures its texts.
+// functions are thread-safe) while the window begins to build itself; the
+// window finds it ready when it measures its texts. (The fonts themselves
+// are loaded by each thread for itself, so the window loads its own.)
 class FontWarmUp
 {
 public:
     FontWarmUp()
         : m_thread([this] {
             FcInit();
-            if (const std::optional<QFont> font = m_fontReady.get())
-                QFontMetrics(*font).height();
+            if (m_applicationReady.get())
+                QFontDatabase::families();
         })
     {
     }
     // The application is there: Qt's part may begin.
-    void applicationReady(const QFont &font)
+    void applicationReady()
     {
-        m_font.set_value(font);
+        m_application.set_value(true);
         m_told = true;
     }
     // Waits for the thread; it uses Qt's font database, so this comes before
@@ -51,7 +51,7 @@ public:
     void finish()
     {
         if (!m_told) {
-            m_font.set_value(std::nullopt);
+            m_application.set_value(false);
             m_told = true;
         }
         if (m_thread.joinable())
@@ -62,8 +62,8 @@ public:
     FontWarmUp &operator=(const FontWarmUp &) = delete;
 
 private:
-    std::promise<std::optional<QFont>> m_font;
-    std::future<std::optional<QFont>> m_fontReady = m_font.get_future();
+    std::promise<bool> m_application;
+    std::future<bool> m_applicationReady = m_application.get_future();
     bool m_told = false;
     std::thread m_thread;
 };
@@ -76,7 +76,7 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
 {
     FontWarmUp fonts;
     QApplication app(argc, argv);
-    fonts.applicationReady(QApplication::font());
+    fonts.applicationReady();
     const auto fontsDone = qScopeGuard([&fonts] { fonts.finish(); });
     // The menu bar is part of the window. Not offered to a desktop's global
     // menu, it also spares the start the question for one on the session
