@@ -232,7 +232,8 @@ private slots:
     }
     // By the frames the window manager drew, the main window stands centred on
     // the work area, the top-ten list 500 twips right of and below it, the
-    // About window in its upper-right corner. The main window's close box
+    // About window in its upper-right corner; the main window has its icon.
+    // The main window's close box
     // while the other is open closes both, and the program ends with success.
     void placedByFramesCloseBoxEndsAll()
     {
@@ -241,6 +242,9 @@ private slots:
         Session s;
         QCOMPARE(s.start(), QString());
         QVERIFY2(s.waitActive(s.main), "no active game window");
+        // The game's icon (not the window manager's stand-in) is set once the board is shown.
+        QVERIFY2(waitFor([&] { return s.out("xprop", {"-id", s.main, "_NET_WM_ICON"}).contains("Icon (32 x 32)"); }),
+                 "the main window has no icon");
         const QStringList a = s.out("xprop", {"-root", "_NET_WORKAREA"}).section('=', 1).split(',');   // x, y, w, h
         QVERIFY(a.size() >= 4);
         QRect m, w;   // the frames, placed at once or soon, and staying there
