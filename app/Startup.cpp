@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/CloseRequest.h"
+#include "app/DeferredIconStyle.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
 #include "base/AppIcon.h"
@@ -83,6 +84,9 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
     // bus (and, with no session bus, the attempt to start one).
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication::setApplicationName(QStringLiteral("Zandor"));
+    // Before the first widget: the menu bar's hidden extension button then
+    // leaves the image plugins unloaded until an image is first read.
+    QApplication::setStyle(new DeferredIconStyle);
 
     // Qt's own dialog texts (buttons, the picture dialog) in German.
     QTranslator qtGerman;

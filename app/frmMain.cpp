@@ -57,12 +57,16 @@ frmMain::frmMain(QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("    Zandor"));
     setAttribute(Qt::WA_QuitOnClose);
-    readWorkingCopyAhead();
     // The layout is fixed: the window keeps the size its controls need and
     // can be minimised, not maximised or resized.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
+    // The working copy is read while the menus are built and the window is
+    // placed. Not sooner: the first label brings up the accessibility
+    // bridge, which (with no session bus) forks the process to look for
+    // one, and a thread filling fresh memory meanwhile slows both down.
+    readWorkingCopyAhead();
     buildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setFocusPolicy(Qt::StrongFocus);
