@@ -182,8 +182,10 @@ void frmMain::Bild_Teilen(int /*unused*/)
     m_session.board().tagAsCut();
 #ifdef __GLIBC__
     // Decoding and scaling leave megabytes of freed memory in the heap;
-    // handed back now, they do not stay with the process for its life.
-    malloc_trim(0);
+    // handed back now, they do not stay with the process for its life. A
+    // working copy taken as it was left nothing behind.
+    if (ready.isNull())
+        malloc_trim(0);
 #endif
 }
 

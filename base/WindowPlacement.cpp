@@ -68,7 +68,13 @@ struct X11
         return std::find(supported.begin(), supported.end(), atom(name)) != supported.end();
     }
     // A window manager runs: it names its check window on the root window.
-    bool managed() const { return !property(root, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, 1).empty(); }
+    // Asked once for each lookup of the window's server.
+    bool managed() const
+    {
+        if (!m_managed)
+            m_managed = !property(root, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, 1).empty();
+        return *m_managed;
+    }
 
     // The frame's extents the window manager published on w (left, right,
     // top, bottom), if it has.
@@ -108,6 +114,9 @@ struct X11
                        reinterpret_cast<const char *>(&ev));
         xcb_flush(c);
     }
+
+private:
+    mutable std::optional<bool> m_managed;
 };
 
 // The X server of a top-level window (made native if it was not yet), or
@@ -167,11 +176,9 @@ bool isFramed(const QWidget *window)
     return !qtMargins(window).isNull();
 }
 
-} // namespace
-
-QMargins frameMargins(const QWidget *window)
+// The frame's margins of window on the X server x (none: another platform).
+QMargins marginsOn(const QWidget *window, const std::optional<X11> &x)
 {
-    const std::optional<X11> x = x11(window);
     if (x && !x->managed())
         return QMargins();
     if (x)
@@ -185,22 +192,34 @@ QMargins frameMargins(const QWidget *window)
     return own.isNull() && owner ? qtMargins(owner) : own;
 }
 
-QRect frameGeometry(const QWidget *window)
+QRect frameGeometryOn(const QWidget *window, const std::optional<X11> &x)
 {
     QRect client = window->geometry();
-    if (const std::optional<X11> x = x11(window); x && x->viewable())
+    if (x && x->viewable())
         if (const std::optional<QPoint> at = x->origin())
             client.moveTopLeft(*at);
-    return client.marginsAdded(frameMargins(window));
+    return client.marginsAdded(marginsOn(window, x));
+}
+
+} // namespace
+
+QMargins frameMargins(const QWidget *window)
+{
+    return marginsOn(window, x11(window));
+}
+
+QRect frameGeometry(const QWidget *window)
+{
+    return frameGeometryOn(window, x11(window));
 }
 
 void placeFrameNow(QWidget *window, const QPoint &target)
 {
     // A framed window is moved by the window manager, which puts the frame's
     // upper-left corner where asked (north-west gravity, position given).
-    if (const std::optional<X11> x = x11(window);
-        x && x->managed() && x->viewable() && x->extents(x->window) && x->offers("_NET_MOVERESIZE_WINDOW")) {
-        if (frameGeometry(window).topLeft() == target)
+    const std::optional<X11> x = x11(window);
+    if (x && x->managed() && x->viewable() && x->extents(x->window) && x->offers("_NET_MOVERESIZE_WINDOW")) {
+        if (frameGeometryOn(window, x).topLeft() == target)
             return;
         ++movesAsked;
         const uint32_t northWest = 1, givenX = 1u << 8, givenY = 1u << 9, fromApplication = 1u << 12;
@@ -212,7 +231,7 @@ void placeFrameNow(QWidget *window, const QPoint &target)
     // keeps as such. Otherwise the client area is placed inside where the
     // frame is to stand: move() adds the toolkit's idea of the frame, which
     // is taken out again (unlike setGeometry, move leaves the size free).
-    const QMargins m = frameMargins(window);
+    const QMargins m = marginsOn(window, x);
     const QPoint client = target + QPoint(m.left(), m.top());
     if (!window->testAttribute(Qt::WA_WState_Created)) {
         if (window->pos() != target) {
