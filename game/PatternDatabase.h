@@ -104,12 +104,11 @@ public:
     {
         // Digit i is the field of tile i counted among the fields the
         // earlier tiles leave free.
-        std::uint32_t r = 0;
+        std::uint32_t r = 0, taken = 0;
         for (int i = 0; i < k; ++i) {
             const int p = positions[i];
-            int below = 0;
-            for (int j = 0; j < i; ++j)
-                below += positions[j] < p;
+            const int below = __builtin_popcount(taken & ((1u << p) - 1));
+            taken |= 1u << p;
             r = r * std::uint32_t(16 - i) + std::uint32_t(p - below);
         }
         return r;

@@ -11,6 +11,8 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
+#include <vector>
 #include <sys/stat.h>
 #include <thread>
 
@@ -194,6 +196,40 @@ private slots:
         for (const auto &db : got)
             QVERIFY(db && db == got[0] && db != m_db);
         QVERIFY(got[0]->save(dir.filePath(QStringLiteral("copy.pdb"))) && readAll(dir.filePath(QStringLiteral("copy.pdb"))) == m_good);
+    }
+
+    // The tables are indexed by rank: every placement of k tiles has its own
+    // rank below 16!/(16-k)!, in the order of the fields (first tile first).
+    void rankNumbersPlacementsInOrder()
+    {
+        for (const int k : {1, 3, 6}) {
+            std::size_t count = 1;
+            for (int i = 0; i < k; ++i)
+                count *= std::size_t(16 - i);
+            std::vector<bool> used(count, false);
+            int pos[PatternDatabase::MaxGroupSize] = {};
+            std::uint32_t expected = 0;
+            bool inOrder = true;
+            // Placements in lexicographic order of their fields.
+            std::function<void(int, std::uint32_t)> place = [&](int i, std::uint32_t taken) {
+                if (i == k) {
+                    const std::uint32_t r = PatternDatabase::rank(pos, k);
+                    inOrder = inOrder && r == expected++ && !used[r];
+                    if (r < count)
+                        used[r] = true;
+                    return;
+                }
+                for (int f = 0; f < 16; ++f)
+                    if (!(taken & (1u << f))) {
+                        pos[i] = f;
+                        place(i + 1, taken | (1u << f));
+                    }
+            };
+            place(0, 0);
+            QVERIFY2(inOrder, qPrintable(QStringLiteral("k = %1").arg(k)));
+            QCOMPARE(std::size_t(expected), count);
+            QVERIFY(std::all_of(used.begin(), used.end(), [](bool u) { return u; }));
+        }
     }
 
     void damagedCacheIsRebuilt()
