@@ -295,11 +295,15 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
             const std::uint32_t bit = 1u << number;
             const std::uint32_t word = seen[p.rank];
             const std::uint32_t before = word & 0x3F;
-            out[n] = p.tiles | number;
-            n += (before & bit) == 0;
             // The first region reached is reached by the fewest moves.
             const std::uint32_t entry =
                 std::min<std::uint32_t>((depth - p.manhattan) / 2, PatternDatabase::MaxExtra);
+            out[n] = p.tiles | number;
+            // A move adds one to the moves and one or minus one to the
+            // Manhattan distance: the entry never falls along a path. A state
+            // at the cap leads only to placements at the cap, which need not
+            // be reached: it is not searched on.
+            n += ((before & bit) == 0) & (entry < PatternDatabase::MaxExtra);
             seen[p.rank] = std::uint8_t(before == 0 ? (entry << 6) | bit : word | bit);
         }
         next.size = n;
@@ -387,8 +391,9 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
         }
     }
     std::memset(table, 0, tableBytes(k));
+    // A placement never reached lies beyond the cap.
     for (std::size_t r = 0; r < count; ++r)
-        table[r >> 2] |= std::uint8_t((seen[r] >> 6) << (2 * (r & 3)));
+        table[r >> 2] |= std::uint8_t((seen[r] ? seen[r] >> 6 : PatternDatabase::MaxExtra) << (2 * (r & 3)));
 }
 
 } // namespace
