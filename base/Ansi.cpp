@@ -3,10 +3,16 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace Ansi {
 
 QString decode(const QByteArray &bytes)
 {
+    // Plain ASCII reads the same in the code page; the code page's converter
+    // (loaded on first use) is needed only for the bytes above 127.
+    if (std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder("windows-1252");
     return decoder.decode(bytes);
 }
