@@ -40,7 +40,6 @@ public:
     // Not known before it is read; the styles' extension icons are never
     // empty.
     bool isNull() override { return !m_make && m_icon.isNull(); }
-    QString key() const override { return QStringLiteral("DeferredIconEngine"); }
     QIconEngine *clone() const override { return new DeferredIconEngine(*this); }
 
 private:

@@ -112,11 +112,11 @@ void frmMain::startBestwert(quint64 deal)
             });
     };
     // At start-up the tables are read (or built) while the window is still
-    // being drawn; begun only once the board is on the screen, the work
-    // leaves the other core to the display server until then.
+    // being drawn; begun only once the board is on the screen (or after the
+    // wait Form_Load set), the work leaves the other core to the display
+    // server until then.
     if (isVisible() && !m_boardPainted) {
         m_afterFirstPaint = launch;
-        QTimer::singleShot(FirstPaintWaitMillis, this, &frmMain::runAfterFirstPaint);
     } else {
         launch();
     }

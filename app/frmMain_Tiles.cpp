@@ -28,6 +28,18 @@
 
 namespace {
 
+// The scaled working copy of the current picture.
+QString workingCopyPath()
+{
+    return ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
+}
+
+// The board's side in device pixels, the working copy's width and height.
+int boardSide(qreal devicePixelRatio)
+{
+    return qRound(Twips::px(Twips::Main::BoardSize) * devicePixelRatio);
+}
+
 // What a working copy is made from: the picture file as it stands and the
 // board's side in pixels; empty when there is no picture file.
 QByteArray sourceStamp(const QString &picture, int side)
@@ -54,8 +66,8 @@ QImage readyWorkingCopy(const QString &workingCopy, const QByteArray &madeFrom, 
 void frmMain::readWorkingCopyAhead()
 {
     const QString folder = ProgramFolder::path();
-    const QString workingCopy = ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
-    const int side = qRound(Twips::px(Twips::Main::BoardSize) * devicePixelRatioF());
+    const QString workingCopy = workingCopyPath();
+    const int side = boardSide(devicePixelRatioF());
     m_workingCopyAhead = std::async(std::launch::async, [folder, workingCopy, side] {
         WorkingCopyRead read;
         read.path = workingCopy;
@@ -74,12 +86,12 @@ void frmMain::Bild_Teilen(int /*unused*/)
     m_pBar->show();
 
     const qreal dpr = devicePixelRatioF();
-    const int side = qRound(Twips::px(Twips::Main::BoardSize) * dpr);
+    const int side = boardSide(dpr);
 
     // The working copy made from this very picture file at this size (at an
     // earlier start, say) holds the pixels that decoding and scaling would
     // give again, and is taken as it is.
-    const QString workingCopy = ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
+    const QString workingCopy = workingCopyPath();
     const QByteArray madeFrom = sourceStamp(m_session.Bild_aktuell, side);
     bool decoded = false;
     QImage ready;
@@ -92,7 +104,6 @@ void frmMain::Bild_Teilen(int /*unused*/)
     if (!readAhead && !madeFrom.isEmpty())
         ready = readyWorkingCopy(workingCopy, madeFrom, side);
     if (!ready.isNull()) {
-        m_imgTemp->clear();
         m_source = ready;
     } else if (FileAccess::isRegularFile(m_session.Bild_aktuell)) {
         QString error;
@@ -117,7 +128,6 @@ void frmMain::Bild_Teilen(int /*unused*/)
                                       + QStringLiteral("\r\nkann nicht gelesen werden.")
                                       + (error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + error));
         } else {
-            m_imgTemp->clear();
             m_source = picture;
             decoded = true;
         }
