@@ -11,11 +11,14 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <mutex>
 #include <new>
+#include <sched.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 const char *const PatternDatabase::CacheFileName = "solver.pdb";
@@ -154,33 +157,38 @@ struct Entries {
     }
 };
 
-// Copies from into to, ordered by the bits from shift upwards (one counting
-// pass: entries equal in those bits keep their order).
-void orderByHighBits(const Entries &from, Entries &to, int shift, int bits)
+// Copies the entries of from[0..n) into to, ordered by the bits from shift
+// upwards (one counting pass: entries equal in those bits keep their order).
+void orderByHighBits(const Entries *const *from, int n, Entries &to, int shift, int bits)
 {
     std::vector<std::size_t> count((std::size_t(1) << bits) + 1, 0);
     const std::uint32_t mask = (1u << bits) - 1;
-    for (std::size_t i = 0; i < from.size; ++i)
-        ++count[((from.data[i] >> shift) & mask) + 1];
+    std::size_t total = 0;
+    for (int s = 0; s < n; ++s) {
+        for (std::size_t i = 0; i < from[s]->size; ++i)
+            ++count[((from[s]->data[i] >> shift) & mask) + 1];
+        total += from[s]->size;
+    }
     for (std::size_t i = 1; i < count.size(); ++i)
         count[i] += count[i - 1];
     to.size = 0;
-    to.reserve(from.size);
-    for (std::size_t i = 0; i < from.size; ++i) {
-        const std::uint32_t x = from.data[i];
-        to.data[count[(x >> shift) & mask]++] = x;
-    }
-    to.size = from.size;
+    to.reserve(total);
+    for (int s = 0; s < n; ++s)
+        for (std::size_t i = 0; i < from[s]->size; ++i) {
+            const std::uint32_t x = from[s]->data[i];
+            to.data[count[(x >> shift) & mask]++] = x;
+        }
+    to.size = total;
 }
 
-// The build is compiled a second time for processors of the last ten years
-// (x86-64-v3) and that version chosen when the program starts on one: it
-// runs a few per cent faster.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define BUILD_TABLE_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define BUILD_TABLE_CLONES
-#endif
+// The processors this process may run on.
+int usableProcessors()
+{
+    cpu_set_t set;
+    if (::sched_getaffinity(0, sizeof set, &set) == 0)
+        return std::max(1, CPU_COUNT(&set));
+    return std::max(1, int(std::thread::hardware_concurrency()));
+}
 
 // Breadth-first search for one group: the fewest moves of the group's tiles
 // for every placement of them, the other tiles moving for free.
@@ -192,36 +200,68 @@ void orderByHighBits(const Entries &from, Entries &to, int shift, int bits)
 // ordered by the fields of its first tiles, so that the successors of
 // consecutive states lie close together in the tables and memory is read in
 // a few running streams rather than at random.
-// table receives tableBytes(k) bytes.
-BUILD_TABLE_CLONES
-void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
-{
-    const int k = int(tiles.size());
-    const std::size_t count = placements(k);
+//
+// A level entry holds the fields of the tiles, 4 bits each, the first tile
+// highest (so the order of entries is the order of ranks), and the region's
+// number in the lowest 4 bits.
+struct GroupSearch {
+    int k = 0;
     // Per placement one byte: a bit per region reached (there are at most
     // six, bits 0-5) and the table's entry (bits 6-7).
-    BuildArray<std::uint8_t> seen(count);   // mapped anonymously: all zero
-
-    // The Manhattan distance from home of the tile in slot i on field f,
-    // for the level entry's 4-bit field of slot i.
-    std::uint8_t distance[MaxGroupSize][16];
-    for (int i = 0; i < k; ++i)
-        for (int f = 0; f < 16; ++f)
-            distance[i][f] = std::uint8_t(Tiles::steps(tiles[i], f));
-
-    // A level entry holds the fields of the tiles, 4 bits each, the first
-    // tile highest (so the order of entries is the order of ranks), and the
-    // region's number in the lowest 4 bits.
-    const int keyBits = 4 * k + 4;
-    auto shiftOf = [k](int i) { return 4 * (k - i); };
-
+    BuildArray<std::uint8_t> seen;
+    // The Manhattan distance from home of the tile in slot i on field f.
+    std::uint8_t distance[MaxGroupSize][16] = {};
+    // Weight of digit i of the rank.
+    std::int32_t weight[MaxGroupSize] = {};
     // The sets of free fields with 16 - k members, numbered densely so that
     // what is kept per set stays in the processor's cache: for each, the
     // number of the region of each field (4 bits per field) and the fields
     // of each region.
-    std::vector<std::uint16_t> setNumber(std::size_t(1) << 16, 0);
+    std::vector<std::uint16_t> setNumber;
     std::vector<std::uint64_t> labels;
     std::vector<std::array<std::uint16_t, 8>> regions;
+    // The level being searched and the moves of the successors found on it.
+    Entries current;
+    std::uint32_t depth = 0;
+
+    int shiftOf(int i) const { return 4 * (k - i); }
+    std::uint64_t label(std::uint32_t free) const { return labels[setNumber[free]]; }
+
+    // Successors are collected in batches and their visited bytes fetched
+    // ahead, so that many memory accesses are under way at once.
+    struct Pending {
+        std::uint32_t rank;
+        std::uint32_t tiles;     // level entry of the successor without the region
+        std::uint16_t free;      // its free fields
+        std::uint8_t blank;      // the field the blank moved to
+        std::uint8_t manhattan;  // the tiles' Manhattan distances from home, summed
+    };
+    static constexpr std::size_t BatchSize = 1024;
+    // A level is searched by up to two threads, each through a run of its
+    // entries into successors of its own; the runs are joined when the
+    // next level is ordered.
+    struct Worker {
+        // Room for one more state's successors (at most 4 per tile) beyond a batch.
+        std::vector<Pending> batch = std::vector<Pending>(BatchSize + 4 * MaxGroupSize);
+        std::size_t batched = 0;
+        Entries next;
+    };
+
+    explicit GroupSearch(const std::vector<int> &tiles);
+    void run(std::uint8_t *table);
+};
+
+GroupSearch::GroupSearch(const std::vector<int> &tiles)
+    : k(int(tiles.size())), seen(placements(k)), setNumber(std::size_t(1) << 16, 0)
+{
+    for (int i = 0; i < k; ++i)
+        for (int f = 0; f < 16; ++f)
+            distance[i][f] = std::uint8_t(Tiles::steps(tiles[i], f));
+    for (int i = 0; i < k; ++i) {
+        weight[i] = 1;
+        for (int j = i + 1; j < k; ++j)
+            weight[i] *= 16 - j;
+    }
     for (std::uint32_t free = 0; free < (1u << 16); ++free) {
         if (__builtin_popcount(free) != 16 - k)
             continue;
@@ -239,161 +279,207 @@ void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
         labels.push_back(l);
         regions.push_back(r);
     }
-    auto label = [&](std::uint32_t free) { return labels[setNumber[free]]; };
 
-    // Weight of digit i of the rank.
-    std::int32_t weight[MaxGroupSize];
-    for (int i = 0; i < k; ++i) {
-        weight[i] = 1;
-        for (int j = i + 1; j < k; ++j)
-            weight[i] *= 16 - j;
-    }
-
-    int pos[MaxGroupSize];
+    int home[MaxGroupSize];
     std::uint32_t occ = 0, start = 0;
     for (int i = 0; i < k; ++i) {
-        pos[i] = tiles[i];
-        occ |= 1u << pos[i];
-        start |= std::uint32_t(pos[i]) << shiftOf(i);
+        home[i] = tiles[i];
+        occ |= 1u << home[i];
+        start |= std::uint32_t(home[i]) << shiftOf(i);
     }
-    const std::uint32_t region0 =
-        std::uint32_t(label(~occ & 0xFFFF) >> (4 * Tiles::Empty)) & 0xF;
-    const std::uint32_t r0 = PatternDatabase::rank(pos, k);
-    seen[r0] = std::uint8_t(1u << region0);
-
-    // Successors are collected in batches and their visited bytes fetched
-    // ahead, so that many memory accesses are under way at once.
-    struct Pending {
-        std::uint32_t rank;
-        std::uint32_t tiles;     // level entry of the successor without the region
-        std::uint16_t free;      // its free fields
-        std::uint8_t blank;      // the field the blank moved to
-        std::uint8_t manhattan;  // the tiles' Manhattan distances from home, summed
-    };
-    constexpr std::size_t BatchSize = 1024;
-    // Room for one more state's successors (at most 4 per tile) beyond a batch.
-    std::vector<Pending> batchStore(BatchSize + 4 * MaxGroupSize);
-    Pending *const batch = batchStore.data();
-    std::size_t batched = 0;
-    Entries current, next;
+    const std::uint32_t region0 = std::uint32_t(label(~occ & 0xFFFF) >> (4 * Tiles::Empty)) & 0xF;
+    seen[PatternDatabase::rank(home, k)] = std::uint8_t(1u << region0);
     // Room for as many entries as there are placements, more than any level
     // holds: the arrays never grow and copy, and only what a level uses is
     // ever touched.
-    current.reserve(count);
-    next.reserve(count);
+    current.reserve(placements(k));
     current.data[0] = start | region0;
     current.size = 1;
-    std::uint32_t depth = 0;
+}
+
+// The build's inner loop is compiled a second time for processors of the
+// last ten years (x86-64-v3) and that version chosen when the program
+// starts on one: it runs a few per cent faster.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define BUILD_TABLE_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define BUILD_TABLE_CLONES
+#endif
+
+// Searches the entries [begin, end) of the search's current level into the
+// worker's next level.
+//
+// Two threads share the visited bytes without a lock; each byte is read and
+// written whole. When both reach the same placement at once, one of them
+// may not see the other's mark: the state is then searched twice, or a
+// region bit is lost and the state found again on a later level, where
+// everything it leads to has been seen before. The entry is the same from
+// either thread (it depends only on the level and the placement), so the
+// tables come out the same.
+BUILD_TABLE_CLONES
+void searchRun(GroupSearch &g, std::size_t begin, std::size_t end, GroupSearch::Worker &w)
+{
+    using Pending = GroupSearch::Pending;
+    const int k = g.k;
+    std::uint8_t *const seen = g.seen.data;
+    Pending *const batch = w.batch.data();
     // Few branches here: whether a successor is new cannot be predicted.
     auto flush = [&] {
-        next.reserve(next.size + batched);
+        Entries &next = w.next;
+        next.reserve(next.size + w.batched);
         std::uint32_t *out = next.data.data;
         std::size_t n = next.size;
-        for (std::size_t b = 0; b < batched; ++b) {
+        for (std::size_t b = 0; b < w.batched; ++b) {
             const Pending &p = batch[b];
-            const std::uint32_t number = std::uint32_t(label(p.free) >> (4 * p.blank)) & 0xF;
+            const std::uint32_t number = std::uint32_t(g.label(p.free) >> (4 * p.blank)) & 0xF;
             const std::uint32_t bit = 1u << number;
-            const std::uint32_t word = seen[p.rank];
+            const std::uint32_t word = __atomic_load_n(&seen[p.rank], __ATOMIC_RELAXED);
             const std::uint32_t before = word & 0x3F;
             // The first region reached is reached by the fewest moves.
             const std::uint32_t entry =
-                std::min<std::uint32_t>((depth - p.manhattan) / 2, PatternDatabase::MaxExtra);
+                std::min<std::uint32_t>((g.depth - p.manhattan) / 2, PatternDatabase::MaxExtra);
             out[n] = p.tiles | number;
             // A move adds one to the moves and one or minus one to the
             // Manhattan distance: the entry never falls along a path. A state
             // at the cap leads only to placements at the cap, which need not
             // be reached: it is not searched on.
             n += ((before & bit) == 0) & (entry < PatternDatabase::MaxExtra);
-            seen[p.rank] = std::uint8_t(before == 0 ? (entry << 6) | bit : word | bit);
+            __atomic_store_n(&seen[p.rank], std::uint8_t(before == 0 ? (entry << 6) | bit : word | bit),
+                             __ATOMIC_RELAXED);
         }
         next.size = n;
-        batched = 0;
+        w.batched = 0;
     };
 
-    for (std::uint32_t level = 0; current.size > 0; ++level) {
-        depth = level + 1; // the moves of the successors found on this level
-        next.size = 0;
-        for (std::size_t e = 0; e < current.size; ++e) {
-            const std::uint32_t s = current.data[e];
-            occ = 0;
-            // Per field holding a tile of the group: the tile's place in the
-            // group and the weight of its digit.
-            std::int8_t slotAt[16];
-            std::int32_t weightAt[16];
-            int manhattan = 0;
-            for (int i = 0; i < k; ++i) {
-                pos[i] = int((s >> shiftOf(i)) & 0xF);
-                occ |= 1u << pos[i];
-                slotAt[pos[i]] = std::int8_t(i);
-                weightAt[pos[i]] = weight[i];
-                manhattan += distance[i][pos[i]];
-            }
-            const std::int32_t r = std::int32_t(PatternDatabase::rank(pos, k));
-            const std::uint32_t free = ~occ & 0xFFFF;
-            const std::uint32_t region = regions[setNumber[free]][s & 0xF];
-            const std::uint32_t tilesOnly = s & ~0xFu;
-            // The tile in slot i slides from its field into the blank on a
-            // neighbouring field of the blank's region; the blank takes its
-            // field.
-            auto add = [&](int i, int from, int to, std::int32_t r2) {
-                const std::uint32_t r2u = std::uint32_t(r2);
-                __builtin_prefetch(&seen[r2u], 1);
-                batch[batched++] = {r2u,
-                                    (tilesOnly & ~(0xFu << shiftOf(i)))
-                                        | (std::uint32_t(to) << shiftOf(i)),
-                                    std::uint16_t(~(occ ^ (1u << from) ^ (1u << to)) & 0xFFFF),
-                                    std::uint8_t(from),
-                                    std::uint8_t(manhattan - distance[i][from] + distance[i][to])};
-            };
-            // The rank changes in digit i by the step less the earlier tiles
-            // passed over, and in the digit of each later tile passed over by
-            // one the other way. Only a step along a column passes over
-            // fields: the three between, in the order of the fields.
-            auto passedOver = [&](int i, int lo) {
-                std::int32_t passed = 0;
-                for (std::uint32_t m = (0x7u << (lo + 1)) & occ; m; m &= m - 1) {
-                    const int f = __builtin_ctz(m);
-                    passed += slotAt[f] < i ? -weight[i] : weightAt[f];
-                }
-                return passed;
-            };
-            // The tiles that can move each way are those next to the blank's
-            // region on that side (the masks leave out moves across the edge
-            // of a row). One loop per way keeps the branches few and easy to
-            // predict, which matters more here than anything else.
-            for (std::uint32_t m = occ & ((region << 1) & 0xEEEEu); m; m &= m - 1) {
-                const int from = __builtin_ctz(m), i = slotAt[from];
-                add(i, from, from - 1, r - weight[i]);
-            }
-            for (std::uint32_t m = occ & ((region >> 1) & 0x7777u); m; m &= m - 1) {
-                const int from = __builtin_ctz(m), i = slotAt[from];
-                add(i, from, from + 1, r + weight[i]);
-            }
-            for (std::uint32_t m = occ & (region << 4); m; m &= m - 1) {
-                const int from = __builtin_ctz(m), i = slotAt[from];
-                add(i, from, from - 4, r - 4 * weight[i] - passedOver(i, from - 4));
-            }
-            for (std::uint32_t m = occ & (region >> 4); m; m &= m - 1) {
-                const int from = __builtin_ctz(m), i = slotAt[from];
-                add(i, from, from + 4, r + 4 * weight[i] + passedOver(i, from));
-            }
-            if (batched >= BatchSize)
-                flush();
+    for (std::size_t e = begin; e < end; ++e) {
+        const std::uint32_t s = g.current.data[e];
+        int pos[MaxGroupSize];
+        std::uint32_t occ = 0;
+        // Per field holding a tile of the group: the tile's place in the
+        // group and the weight of its digit.
+        std::int8_t slotAt[16];
+        std::int32_t weightAt[16];
+        int manhattan = 0;
+        for (int i = 0; i < k; ++i) {
+            pos[i] = int((s >> g.shiftOf(i)) & 0xF);
+            occ |= 1u << pos[i];
+            slotAt[pos[i]] = std::int8_t(i);
+            weightAt[pos[i]] = g.weight[i];
+            manhattan += g.distance[i][pos[i]];
         }
-        flush();
+        const std::int32_t r = std::int32_t(PatternDatabase::rank(pos, k));
+        const std::uint32_t free = ~occ & 0xFFFF;
+        const std::uint32_t region = g.regions[g.setNumber[free]][s & 0xF];
+        const std::uint32_t tilesOnly = s & ~0xFu;
+        // The tile in slot i slides from its field into the blank on a
+        // neighbouring field of the blank's region; the blank takes its
+        // field.
+        auto add = [&](int i, int from, int to, std::int32_t r2) {
+            const std::uint32_t r2u = std::uint32_t(r2);
+            __builtin_prefetch(&seen[r2u], 1);
+            batch[w.batched++] = {r2u,
+                                  (tilesOnly & ~(0xFu << g.shiftOf(i))) | (std::uint32_t(to) << g.shiftOf(i)),
+                                  std::uint16_t(~(occ ^ (1u << from) ^ (1u << to)) & 0xFFFF),
+                                  std::uint8_t(from),
+                                  std::uint8_t(manhattan - g.distance[i][from] + g.distance[i][to])};
+        };
+        // The rank changes in digit i by the step less the earlier tiles
+        // passed over, and in the digit of each later tile passed over by
+        // one the other way. Only a step along a column passes over
+        // fields: the three between, in the order of the fields.
+        auto passedOver = [&](int i, int lo) {
+            std::int32_t passed = 0;
+            for (std::uint32_t m = (0x7u << (lo + 1)) & occ; m; m &= m - 1) {
+                const int f = __builtin_ctz(m);
+                passed += slotAt[f] < i ? -g.weight[i] : weightAt[f];
+            }
+            return passed;
+        };
+        // The tiles that can move each way are those next to the blank's
+        // region on that side (the masks leave out moves across the edge
+        // of a row). One loop per way keeps the branches few and easy to
+        // predict, which matters more here than anything else.
+        for (std::uint32_t m = occ & ((region << 1) & 0xEEEEu); m; m &= m - 1) {
+            const int from = __builtin_ctz(m), i = slotAt[from];
+            add(i, from, from - 1, r - g.weight[i]);
+        }
+        for (std::uint32_t m = occ & ((region >> 1) & 0x7777u); m; m &= m - 1) {
+            const int from = __builtin_ctz(m), i = slotAt[from];
+            add(i, from, from + 1, r + g.weight[i]);
+        }
+        for (std::uint32_t m = occ & (region << 4); m; m &= m - 1) {
+            const int from = __builtin_ctz(m), i = slotAt[from];
+            add(i, from, from - 4, r - 4 * g.weight[i] - passedOver(i, from - 4));
+        }
+        for (std::uint32_t m = occ & (region >> 4); m; m &= m - 1) {
+            const int from = __builtin_ctz(m), i = slotAt[from];
+            add(i, from, from + 4, r + 4 * g.weight[i] + passedOver(i, from));
+        }
+        if (w.batched >= GroupSearch::BatchSize)
+            flush();
+    }
+    flush();
+}
+
+// Runs the search and writes the table: tableBytes(k) bytes.
+void GroupSearch::run(std::uint8_t *table)
+{
+    const std::size_t count = placements(k);
+    const int keyBits = 4 * k + 4;
+    const int workerCount = std::min(2, usableProcessors());
+    Worker workers[2];
+    for (int w = 0; w < workerCount; ++w)
+        workers[w].next.reserve(count);
+    // A level this small is searched by one thread: starting another would
+    // take longer than the search.
+    constexpr std::size_t SharedLevel = 4096;
+    for (std::uint32_t level = 0; current.size > 0; ++level) {
+        depth = level + 1;
+        const int used = current.size >= SharedLevel ? workerCount : 1;
+        for (int w = 0; w < used; ++w)
+            workers[w].next.size = 0;
+        const std::size_t split = used == 2 ? current.size / 2 : current.size;
+        std::exception_ptr failure;
+        std::thread helper;
+        if (used == 2)
+            helper = std::thread([&] {
+                try {
+                    searchRun(*this, split, current.size, workers[1]);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        try {
+            searchRun(*this, 0, split, workers[0]);
+        } catch (...) {
+            if (helper.joinable())
+                helper.join();
+            throw;
+        }
+        if (helper.joinable())
+            helper.join();
+        if (failure)
+            std::rethrow_exception(failure);
         // The next level becomes the current one, ordered by the fields of
         // its first four tiles: the entries left unordered among themselves
         // share all but a few kilobytes of the tables.
-        if (k > 4) {
-            orderByHighBits(next, current, keyBits - 16, 16);
-        } else {
-            current.swap(next);
-        }
+        const Entries *const parts[2] = {&workers[0].next, &workers[1].next};
+        if (k > 4)
+            orderByHighBits(parts, used, current, keyBits - 16, 16);
+        else if (used == 1)
+            current.swap(workers[0].next);
+        else
+            orderByHighBits(parts, used, current, 0, keyBits);
     }
     std::memset(table, 0, tableBytes(k));
     // A placement never reached lies beyond the cap.
     for (std::size_t r = 0; r < count; ++r)
         table[r >> 2] |= std::uint8_t((seen[r] ? seen[r] >> 6 : PatternDatabase::MaxExtra) << (2 * (r & 3)));
+}
+
+void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
+{
+    GroupSearch(tiles).run(table);
 }
 
 } // namespace

@@ -21,8 +21,9 @@
 // Tables are built by a breadth-first search over (placement of the group's
 // tiles, region of free fields the empty field can reach without moving one
 // of them); the blank's region is part of the state because a group tile can
-// only move into a field the blank reaches. A table is indexed by the rank of
-// the placement, see rank().
+// only move into a field the blank reaches. Where the process may run on two
+// processors, each level of the search is split between two threads. A
+// table is indexed by the rank of the placement, see rank().
 //
 // The tables live inside one buffer laid out exactly as the cache file, so
 // that the file is read straight into place and written from it, with no

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <functional>
 #include <vector>
+#include <sched.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -201,10 +202,28 @@ private slots:
     // The build leaves out the states whose entry is at the cap; the tables
     // are still exactly those of the search over every state, which earlier
     // builds wrote into the cache files of this format. Pinned by that
-    // search's checksum (the file's bytes 44-47).
+    // search's checksum (the file's bytes 44-47). The build searches with
+    // two threads where it may run on two processors and with one
+    // otherwise: pinned to one processor it writes the same file.
     void tablesAreThoseOfTheCompleteSearch()
     {
         QCOMPARE(qFromLittleEndian<quint32>(m_good.constData() + 44), quint32(0xc02d83b5));
+        cpu_set_t all, one;
+        QVERIFY(sched_getaffinity(0, sizeof all, &all) == 0);
+        CPU_ZERO(&one);
+        for (int c = 0; c < CPU_SETSIZE; ++c)
+            if (CPU_ISSET(c, &all)) {
+                CPU_SET(c, &one);
+                break;
+            }
+        QVERIFY(sched_setaffinity(0, sizeof one, &one) == 0);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("solver.pdb"));
+        PatternDatabase::Origin origin;
+        const bool built = PatternDatabase::loadOrBuild(file, &origin) && origin.written;
+        QVERIFY(sched_setaffinity(0, sizeof all, &all) == 0);
+        QVERIFY(built);
+        QVERIFY(readAll(file) == m_good);
     }
 
     // The tables are indexed by rank: every placement of k tiles has its own
