@@ -18,6 +18,7 @@
 #include <sched.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -441,14 +442,20 @@ void GroupSearch::run(std::uint8_t *table)
         const std::size_t split = used == 2 ? current.size / 2 : current.size;
         std::exception_ptr failure;
         std::thread helper;
-        if (used == 2)
-            helper = std::thread([&] {
-                try {
-                    searchRun(*this, split, current.size, workers[1]);
-                } catch (...) {
-                    failure = std::current_exception();
-                }
-            });
+        auto searchSecondHalf = [&] {
+            try {
+                searchRun(*this, split, current.size, workers[1]);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        };
+        if (used == 2) {
+            try {
+                helper = std::thread(searchSecondHalf);
+            } catch (const std::system_error &) {
+                // No thread to be had: this one searches both halves.
+            }
+        }
         try {
             searchRun(*this, 0, split, workers[0]);
         } catch (...) {
@@ -458,6 +465,8 @@ void GroupSearch::run(std::uint8_t *table)
         }
         if (helper.joinable())
             helper.join();
+        else if (used == 2)
+            searchSecondHalf();
         if (failure)
             std::rethrow_exception(failure);
         // The next level becomes the current one, ordered by the fields of
