@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -434,30 +435,40 @@ void GroupSearch::run(std::uint8_t *table)
     // A level this small is searched by one thread: starting another would
     // take longer than the search.
     constexpr std::size_t SharedLevel = 4096;
+    constexpr std::size_t RunLength = 16384;
     for (std::uint32_t level = 0; current.size > 0; ++level) {
         depth = level + 1;
         const int used = current.size >= SharedLevel ? workerCount : 1;
         for (int w = 0; w < used; ++w)
             workers[w].next.size = 0;
-        const std::size_t split = used == 2 ? current.size / 2 : current.size;
-        std::exception_ptr failure;
-        std::thread helper;
-        auto searchSecondHalf = [&] {
-            try {
-                searchRun(*this, split, current.size, workers[1]);
-            } catch (...) {
-                failure = std::current_exception();
+        // The threads take runs of the level in turn until none is left,
+        // so that neither waits long for the other at the end.
+        std::atomic<std::size_t> taken{0};
+        auto searchRuns = [&](Worker &w) {
+            for (;;) {
+                const std::size_t begin = taken.fetch_add(RunLength, std::memory_order_relaxed);
+                if (begin >= current.size)
+                    return;
+                searchRun(*this, begin, std::min(begin + RunLength, current.size), w);
             }
         };
+        std::exception_ptr failure;
+        std::thread helper;
         if (used == 2) {
             try {
-                helper = std::thread(searchSecondHalf);
+                helper = std::thread([&] {
+                    try {
+                        searchRuns(workers[1]);
+                    } catch (...) {
+                        failure = std::current_exception();
+                    }
+                });
             } catch (const std::system_error &) {
-                // No thread to be had: this one searches both halves.
+                // No thread to be had: this one searches the whole level.
             }
         }
         try {
-            searchRun(*this, 0, split, workers[0]);
+            searchRuns(workers[0]);
         } catch (...) {
             if (helper.joinable())
                 helper.join();
@@ -465,8 +476,6 @@ void GroupSearch::run(std::uint8_t *table)
         }
         if (helper.joinable())
             helper.join();
-        else if (used == 2)
-            searchSecondHalf();
         if (failure)
             std::rethrow_exception(failure);
         // The next level becomes the current one, ordered by the fields of
