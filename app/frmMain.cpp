@@ -4,6 +4,7 @@
 #include "pictures/PictureReference.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
+#include "base/WindowMemory.h"
 #include "base/WindowPlacement.h"
 #include "app/FieldBox.h"
 #include "app/ProgressBar.h"
@@ -237,6 +238,7 @@ void frmMain::Bildpfad_Lesen()
 void frmMain::Felder_Anlegen()
 {
     show();
+    m_windowMemory = WindowMemory::prepare(this);
     for (int i = 0; i < Board::FeldAnz; ++i) {
         FieldBox *box = m_picBox[i];
         box->move(Twips::point((i % 4) * FieldSize, (i / 4) * FieldSize));
