@@ -15,6 +15,7 @@
 
 #include <QBuffer>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QPixmap>
 #include <QProgressBar>
@@ -54,10 +55,10 @@ QImage readyWorkingCopy(const QString &workingCopy, const QByteArray &madeFrom, 
 {
     if (FileAccess::note(workingCopy) != madeFrom + ' ' + FileAccess::identity(workingCopy))
         return QImage();
-    QByteArray bytes;
-    if (FileAccess::readRegular(workingCopy, 64 + qint64(side) * side * 4, &bytes) != FileAccess::ReadResult::Ok)
+    QFile file;
+    if (FileAccess::openRegular(workingCopy, 64 + qint64(side) * side * 4, &file) != FileAccess::ReadResult::Ok)
         return QImage();
-    const QImage image = TileCutter::boardFromBitmap(bytes, side);
+    const QImage image = TileCutter::boardFromBitmap(file, side);
     return image.size() == QSize(side, side) ? image : QImage();
 }
 

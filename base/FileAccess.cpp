@@ -44,7 +44,9 @@ void syncFolder(const QByteArray &folder)
 
 enum class Limit { Refuse, Cut };
 
-ReadResult readFile(const QString &path, qint64 maxBytes, Limit limit, QByteArray *out)
+// Opens the regular file at path for reading: its descriptor and size, or
+// -1 and why not. With Limit::Refuse a file longer than maxBytes is TooLarge.
+int openRegularFile(const QString &path, qint64 maxBytes, Limit limit, ReadResult *why, qint64 *size)
 {
     const QByteArray name = nativeName(path);
     // Non-blocking, so that opening a FIFO does not wait for a writer; the
@@ -52,27 +54,44 @@ ReadResult readFile(const QString &path, qint64 maxBytes, Limit limit, QByteArra
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
-            return ReadResult::Missing;
+            *why = ReadResult::Missing;
         // A FIFO without a reader opened for writing, a socket, a device
         // without a driver: not a file the game could read.
-        if (errno == ENXIO || errno == ENODEV || errno == EOPNOTSUPP)
-            return ReadResult::NotRegular;
-        return ReadResult::Failed;
+        else if (errno == ENXIO || errno == ENODEV || errno == EOPNOTSUPP)
+            *why = ReadResult::NotRegular;
+        else
+            *why = ReadResult::Failed;
+        return -1;
     }
     struct stat st;
     if (::fstat(fd, &st) != 0) {
         ::close(fd);
-        return ReadResult::Failed;
+        *why = ReadResult::Failed;
+        return -1;
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return ReadResult::NotRegular;
+        *why = ReadResult::NotRegular;
+        return -1;
     }
     if (st.st_size > maxBytes && limit == Limit::Refuse) {
         ::close(fd);
-        return ReadResult::TooLarge;
+        *why = ReadResult::TooLarge;
+        return -1;
     }
-    const qint64 wanted = qMin<qint64>(st.st_size, maxBytes);
+    *why = ReadResult::Ok;
+    *size = st.st_size;
+    return fd;
+}
+
+ReadResult readFile(const QString &path, qint64 maxBytes, Limit limit, QByteArray *out)
+{
+    ReadResult why;
+    qint64 size = 0;
+    const int fd = openRegularFile(path, maxBytes, limit, &why, &size);
+    if (fd < 0)
+        return why;
+    const qint64 wanted = qMin<qint64>(size, maxBytes);
     QByteArray data;
     data.resize(qsizetype(wanted));
     qint64 got = 0;
@@ -140,6 +159,20 @@ ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out)
 ReadResult readHead(const QString &path, qint64 maxBytes, QByteArray *out)
 {
     return readFile(path, maxBytes, Limit::Cut, out);
+}
+
+ReadResult openRegular(const QString &path, qint64 maxBytes, QFile *file)
+{
+    ReadResult why;
+    qint64 size = 0;
+    const int fd = openRegularFile(path, maxBytes, Limit::Refuse, &why, &size);
+    if (fd < 0)
+        return why;
+    if (!file->open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return ReadResult::Failed;
+    }
+    return ReadResult::Ok;
 }
 
 QString decodeName(const QByteArray &bytes)

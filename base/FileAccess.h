@@ -13,6 +13,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 namespace FileAccess {
 
 // How far a replaced file is pushed to the disk before writeAtomically
@@ -39,6 +41,11 @@ enum class ReadResult {
 // Reads the whole regular file at path, at most maxBytes; a longer file is
 // TooLarge and nothing of it is read.
 ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out);
+
+// Opens the regular file at path for reading through file, unbuffered, with
+// the checks of readRegular: a longer file than maxBytes is TooLarge and is
+// not opened. For files read a part at a time.
+ReadResult openRegular(const QString &path, qint64 maxBytes, QFile *file);
 
 // Reads the first maxBytes bytes of the regular file at path (all of it when
 // it is shorter); a longer file is not refused, only the rest is not read.

@@ -1,8 +1,14 @@
 #include "pictures/TileCutter.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QPainter>
 #include <QtEndian>
+
+#include <cstddef>
+#include <vector>
+
+#include <sys/mman.h>
 
 namespace TileCutter {
 
@@ -78,13 +84,41 @@ QImage numberedTile(int tile, int side, qreal devicePixelRatio)
     return img;
 }
 
-QImage boardFromBitmap(const QByteArray &bytes, int maxSide)
+namespace {
+
+// An RGB32 image whose memory is mapped in with one call rather than a page
+// at a time as it is first written (far cheaper where each page fault is
+// costly); a plain image where that is not to be had.
+QImage imageMappedIn(int width, int height)
+{
+#if defined(MAP_POPULATE)
+    struct Mapping {
+        void *at;
+        std::size_t length;
+    };
+    const std::size_t length = std::size_t(width) * std::size_t(height) * 4;
+    void *at = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (at != MAP_FAILED)
+        return QImage(static_cast<uchar *>(at), width, height, width * 4, QImage::Format_RGB32,
+                      [](void *info) {
+                          auto *m = static_cast<Mapping *>(info);
+                          ::munmap(m->at, m->length);
+                          delete m;
+                      },
+                      new Mapping{at, length});
+#endif
+    return QImage(width, height, QImage::Format_RGB32);
+}
+
+} // namespace
+
+QImage boardFromBitmap(QIODevice &in, int maxSide)
 {
     // File header (14 bytes) and the information header (at least 40).
-    constexpr qsizetype FileHeader = 14, InfoHeader = 40;
-    if (bytes.size() < FileHeader + InfoHeader || !bytes.startsWith("BM"))
+    constexpr qint64 FileHeader = 14, InfoHeader = 40;
+    uchar b[FileHeader + InfoHeader];
+    if (in.read(reinterpret_cast<char *>(b), sizeof b) != qint64(sizeof b) || b[0] != 'B' || b[1] != 'M')
         return QImage();
-    const auto *b = reinterpret_cast<const uchar *>(bytes.constData());
     const quint32 pixelsAt = qFromLittleEndian<quint32>(b + 10);
     const quint32 infoSize = qFromLittleEndian<quint32>(b + 14);
     const qint32 width = qFromLittleEndian<qint32>(b + 18);
@@ -97,19 +131,36 @@ QImage boardFromBitmap(const QByteArray &bytes, int maxSide)
         || rows == 0 || rows > maxSide)
         return QImage();
     const qint64 stride = (qint64(width) * 3 + 3) & ~qint64(3);
-    if (pixelsAt < FileHeader + infoSize || pixelsAt + stride * rows > quint64(bytes.size()))
+    if (pixelsAt < FileHeader + infoSize || pixelsAt + stride * rows > quint64(in.size()) || !in.seek(pixelsAt))
         return QImage();
-    QImage image(width, int(rows), QImage::Format_RGB32);
+    QImage image = imageMappedIn(width, int(rows));
     if (image.isNull())
         return image;
-    for (int y = 0; y < rows; ++y) {
-        // Bottom-up unless the height is negative.
-        const uchar *in = b + pixelsAt + stride * (height < 0 ? y : rows - 1 - y);
-        auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < width; ++x, in += 3)
-            out[x] = qRgb(in[2], in[1], in[0]);
+    // Rows a chunk of about 32 KB at a time (at least one row).
+    const qint64 rowsPerChunk = qMax<qint64>(1, 32768 / stride);
+    std::vector<uchar> chunk(std::size_t(rowsPerChunk * stride));
+    for (qint64 first = 0; first < rows; first += rowsPerChunk) {
+        const qint64 count = qMin(rowsPerChunk, rows - first);
+        // A file that shrank since its size was read ends the reading.
+        if (in.read(reinterpret_cast<char *>(chunk.data()), count * stride) != count * stride)
+            return QImage();
+        for (qint64 r = 0; r < count; ++r) {
+            // Bottom-up unless the height is negative.
+            const qint64 y = height < 0 ? first + r : rows - 1 - (first + r);
+            const uchar *pixel = chunk.data() + r * stride;
+            auto *out = reinterpret_cast<QRgb *>(image.scanLine(int(y)));
+            for (int x = 0; x < width; ++x, pixel += 3)
+                out[x] = qRgb(pixel[2], pixel[1], pixel[0]);
+        }
     }
     return image;
+}
+
+QImage boardFromBitmap(const QByteArray &bytes, int maxSide)
+{
+    QByteArray copy = bytes;   // shares the bytes: QBuffer only reads them here
+    QBuffer buffer(&copy);
+    return buffer.open(QIODevice::ReadOnly) ? boardFromBitmap(buffer, maxSide) : QImage();
 }
 
 } // namespace TileCutter

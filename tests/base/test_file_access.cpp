@@ -71,6 +71,10 @@ private slots:
             QVERIFY2(FileAccess::readHead(path, limit, &head) == (tooLarge ? R::Ok : expected), qPrintable(kind));
             QCOMPARE(head, tooLarge ? QByteArray("0123") : whole);
             QCOMPARE(FileAccess::isRegularFile(path), kind == "file");
+            // Opened for reading a part at a time, under the same checks.
+            QFile opened;
+            QVERIFY2(FileAccess::openRegular(path, limit, &opened) == expected, qPrintable(kind));
+            QCOMPARE(opened.isOpen() ? opened.readAll() : QByteArray("unset"), whole);
         }
     }
 };

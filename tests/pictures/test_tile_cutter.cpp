@@ -44,18 +44,19 @@ private slots:
     // top-down; anything else, damaged or too large is refused.
     void workingCopyReadsBackExactly()
     {
-        QImage board(103, 7, QImage::Format_RGB32);   // odd width: rows are padded
+        // Odd width: rows are padded; tall enough to be read in several parts.
+        QImage board(251, 250, QImage::Format_RGB32);
         for (int y = 0; y < board.height(); ++y)
             for (int x = 0; x < board.width(); ++x)
-                board.setPixel(x, y, qRgb(x * 2, y * 30, (x * y) % 256));
+                board.setPixel(x, y, qRgb(x % 256, (y * 30) % 256, (x * y) % 256));
         QByteArray bmp;
         QBuffer buffer(&bmp);
         QVERIFY(buffer.open(QIODevice::WriteOnly) && board.save(&buffer, "BMP"));
-        QCOMPARE(TileCutter::boardFromBitmap(bmp, 103), board);
+        QCOMPARE(TileCutter::boardFromBitmap(bmp, 251), board);
 
         auto edited = [&bmp](int at, const QByteArray &bytes) { return QByteArray(bmp).replace(at, bytes.size(), bytes); };
         auto le32 = [](qint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
-        const QImage topDown = TileCutter::boardFromBitmap(edited(22, le32(-7)), 103);
+        const QImage topDown = TileCutter::boardFromBitmap(edited(22, le32(-250)), 251);
         QCOMPARE(topDown, board.mirrored(false, true));
         const QByteArray refused[] = {
             bmp.left(bmp.size() - 1),                // a row cut short
@@ -67,8 +68,8 @@ private slots:
             edited(22, le32(INT_MIN)),               // a height that does not negate
         };
         for (const QByteArray &bytes : refused)
-            QVERIFY(TileCutter::boardFromBitmap(bytes, 103).isNull());
-        QVERIFY(TileCutter::boardFromBitmap(bmp, 102).isNull());   // wider than allowed
+            QVERIFY(TileCutter::boardFromBitmap(bytes, 251).isNull());
+        QVERIFY(TileCutter::boardFromBitmap(bmp, 250).isNull());   // wider than allowed
     }
 };
 
