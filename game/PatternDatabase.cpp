@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
 #include <QtEndian>
 
 #include <algorithm>
@@ -16,7 +17,6 @@
 #include <fcntl.h>
 #include <mutex>
 #include <new>
-#include <sched.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -181,15 +181,6 @@ void orderByHighBits(const Entries *const *from, int n, Entries &to, int shift, 
             to.data[count[(x >> shift) & mask]++] = x;
         }
     to.size = total;
-}
-
-// The processors this process may run on.
-int usableProcessors()
-{
-    cpu_set_t set;
-    if (::sched_getaffinity(0, sizeof set, &set) == 0)
-        return std::max(1, CPU_COUNT(&set));
-    return std::max(1, int(std::thread::hardware_concurrency()));
 }
 
 // Breadth-first search for one group: the fewest moves of the group's tiles
@@ -428,7 +419,7 @@ void GroupSearch::run(std::uint8_t *table)
 {
     const std::size_t count = placements(k);
     const int keyBits = 4 * k + 4;
-    const int workerCount = std::min(2, usableProcessors());
+    const int workerCount = std::min(2, QThread::idealThreadCount());
     Worker workers[2];
     for (int w = 0; w < workerCount; ++w)
         workers[w].next.reserve(count);

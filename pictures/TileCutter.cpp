@@ -1,7 +1,7 @@
 #include "pictures/TileCutter.h"
 
-#include <QBuffer>
 #include <QFont>
+#include <QIODevice>
 #include <QPainter>
 #include <QtEndian>
 
@@ -154,13 +154,6 @@ QImage boardFromBitmap(QIODevice &in, int maxSide)
         }
     }
     return image;
-}
-
-QImage boardFromBitmap(const QByteArray &bytes, int maxSide)
-{
-    QByteArray copy = bytes;   // shares the bytes: QBuffer only reads them here
-    QBuffer buffer(&copy);
-    return buffer.open(QIODevice::ReadOnly) ? boardFromBitmap(buffer, maxSide) : QImage();
 }
 
 } // namespace TileCutter

@@ -1,9 +1,10 @@
 #pragma once
 // Scaling a picture to the board and cutting it into the 4 x 4 tile pictures.
 #include <QImage>
-#include <QIODevice>
 #include <QSize>
 #include <array>
+
+class QIODevice;
 
 namespace TileCutter {
 
@@ -22,10 +23,9 @@ std::array<QImage, 16> cut(const QImage &board, int inner, int outer);
 // bottom-up or top-down, in Format_RGB32. Null for any other bitmap, a
 // damaged or shortened one, or one wider or higher than maxSide. Read
 // directly, without Qt's image plugins, as it is on the way to the first
-// board: from a device (a file, say) a few rows at a time, so that no copy
+// board: from a device (the file) a few rows at a time, so that no copy
 // of the whole file is made, into memory that is mapped in with one call.
 QImage boardFromBitmap(QIODevice &in, int maxSide);
-QImage boardFromBitmap(const QByteArray &bytes, int maxSide);
 
 // A neutral tile face with its number, shown when no picture could be cut so
 // the board stays playable.

@@ -4,7 +4,19 @@
 
 #include "pictures/TileCutter.h"
 
+#include <QBuffer>
 #include <QtTest>
+
+namespace {
+
+// The board picture from a working copy's bytes.
+QImage fromBitmap(QByteArray bytes, int maxSide)
+{
+    QBuffer buffer(&bytes);
+    return buffer.open(QIODevice::ReadOnly) ? TileCutter::boardFromBitmap(buffer, maxSide) : QImage();
+}
+
+} // namespace
 
 using namespace TestSupport;
 
@@ -52,11 +64,11 @@ private slots:
         QByteArray bmp;
         QBuffer buffer(&bmp);
         QVERIFY(buffer.open(QIODevice::WriteOnly) && board.save(&buffer, "BMP"));
-        QCOMPARE(TileCutter::boardFromBitmap(bmp, 251), board);
+        QCOMPARE(fromBitmap(bmp, 251), board);
 
         auto edited = [&bmp](int at, const QByteArray &bytes) { return QByteArray(bmp).replace(at, bytes.size(), bytes); };
         auto le32 = [](qint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
-        const QImage topDown = TileCutter::boardFromBitmap(edited(22, le32(-250)), 251);
+        const QImage topDown = fromBitmap(edited(22, le32(-250)), 251);
         QCOMPARE(topDown, board.mirrored(false, true));
         const QByteArray refused[] = {
             bmp.left(bmp.size() - 1),                // a row cut short
@@ -68,8 +80,8 @@ private slots:
             edited(22, le32(INT_MIN)),               // a height that does not negate
         };
         for (const QByteArray &bytes : refused)
-            QVERIFY(TileCutter::boardFromBitmap(bytes, 251).isNull());
-        QVERIFY(TileCutter::boardFromBitmap(bmp, 250).isNull());   // wider than allowed
+            QVERIFY(fromBitmap(bytes, 251).isNull());
+        QVERIFY(fromBitmap(bmp, 250).isNull());   // wider than allowed
     }
 };
 
