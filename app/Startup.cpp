@@ -6,6 +6,7 @@
 #include "app/frmMain.h"
 #include "base/AppIcon.h"
 #include "base/ProgramFolder.h"
+#include "base/SessionBus.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -75,6 +76,8 @@ namespace Startup {
 
 int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
 {
+    // Before the first thread: it may set the session bus in the environment.
+    SessionBus::avoidFutileAutolaunch();
     FontWarmUp fonts;
     QApplication app(argc, argv);
     fonts.applicationReady();
