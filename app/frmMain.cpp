@@ -65,8 +65,9 @@ frmMain::frmMain(QWidget *parent)
     buildControls();
     // The working copy is read while the menus are built and the window is
     // placed. Not sooner: the first label brings up the accessibility
-    // bridge, which (with no session bus) forks the process to look for
-    // one, and a thread filling fresh memory meanwhile slows both down.
+    // bridge, which (with no session bus but a dbus-launch to start one)
+    // forks the process, and a thread filling fresh memory meanwhile slows
+    // both down.
     readWorkingCopyAhead();
     buildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -37,27 +37,19 @@ bool autolaunchIsFutile(const char *busAddress, const char *runtimeDir, const ch
     const std::string launcher = "dbus-launch";
     if (binDir && isProgram(std::string(binDir) + '/' + launcher))
         return false;
-    if (searchPath) {
-        const std::string path = searchPath;
-        std::string::size_type from = 0;
-        while (true) {
-            const std::string::size_type to = path.find(':', from);
-            std::string dir = path.substr(from, to == std::string::npos ? std::string::npos : to - from);
-            // An empty entry is the current folder, as execvp reads it.
-            if (dir.empty())
-                dir = ".";
-            if (isProgram(dir + '/' + launcher))
-                return false;
-            if (to == std::string::npos)
-                break;
-            from = to + 1;
-        }
-    } else {
-        // With no PATH at all execvp searches a default list; the library's
-        // own folder above is one of them, the rest are checked here.
-        for (const char *dir : {"/bin", "/usr/bin"})
-            if (isProgram(std::string(dir) + '/' + launcher))
-                return false;
+    // With no PATH at all execvp searches its default list.
+    const std::string path = searchPath ? searchPath : "/bin:/usr/bin";
+    for (std::string::size_type from = 0;;) {
+        const std::string::size_type to = path.find(':', from);
+        std::string dir = path.substr(from, to == std::string::npos ? std::string::npos : to - from);
+        // An empty entry is the current folder, as execvp reads it.
+        if (dir.empty())
+            dir = ".";
+        if (isProgram(dir + '/' + launcher))
+            return false;
+        if (to == std::string::npos)
+            break;
+        from = to + 1;
     }
     return true;
 }

@@ -472,13 +472,15 @@ void GroupSearch::run(std::uint8_t *table)
         // The next level becomes the current one, ordered by the fields of
         // its first four tiles: the entries left unordered among themselves
         // share all but a few kilobytes of the tables.
+        // A smaller group's level stays as it was found (two threads' parts
+        // one after the other: no bits to order by).
         const Entries *const parts[2] = {&workers[0].next, &workers[1].next};
         if (k > 4)
             orderByHighBits(parts, used, current, keyBits - 16, 16);
         else if (used == 1)
             current.swap(workers[0].next);
         else
-            orderByHighBits(parts, used, current, 0, keyBits);
+            orderByHighBits(parts, used, current, 0, 0);
     }
     std::memset(table, 0, tableBytes(k));
     // A placement never reached lies beyond the cap.
