@@ -12,11 +12,20 @@
 
 namespace TileCutter {
 
-QImage scaleToBoard(const QImage &picture, int side)
+QRect boardSourceRect(const QSize &size, Fit fit)
+{
+    if (fit == Fit::Stretch || size.width() == size.height())
+        return QRect(QPoint(0, 0), size);
+    const int side = qMin(size.width(), size.height());
+    return QRect((size.width() - side) / 2, (size.height() - side) / 2, side, side);
+}
+
+QImage scaleToBoard(const QImage &picture, int side, Fit fit)
 {
     if (picture.isNull() || side <= 0)
         return QImage();
-    QImage src = picture;
+    const QRect source = boardSourceRect(picture.size(), fit);
+    QImage src = source.size() == picture.size() ? picture : picture.copy(source);
     if (src.format() != QImage::Format_RGB32 && src.format() != QImage::Format_ARGB32_Premultiplied) {
         // Transparent parts (GIF, metafile) are drawn on white, as on a
         // freshly cleared drawing surface.

@@ -1,6 +1,7 @@
 #pragma once
 // Scaling a picture to the board and cutting it into the 4 x 4 tile pictures.
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <array>
 
@@ -8,9 +9,18 @@ class QIODevice;
 
 namespace TileCutter {
 
-// The picture stretched to a square of side pixels (aspect ratio not kept,
-// the board is square), smoothly.
-QImage scaleToBoard(const QImage &picture, int side);
+// How a picture that is not square becomes the square board.
+enum class Fit {
+    Stretch,        // the whole picture, stretched (a photo is squeezed)
+    CropToSquare,   // its centre square, undistorted; the rest is cut away
+};
+
+// The picture made a square of side pixels by fit, smoothly.
+QImage scaleToBoard(const QImage &picture, int side, Fit fit = Fit::Stretch);
+
+// The part of a picture of size that fit shows on the board: the whole
+// picture, or its largest centred square.
+QRect boardSourceRect(const QSize &size, Fit fit);
 
 // Cuts the board picture into 16 tiles: tile k is the square of side `inner`
 // at (k mod 4 * inner, k div 4 * inner), stretched to side `outer`. With

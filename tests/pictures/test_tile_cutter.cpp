@@ -2,6 +2,7 @@
 // with them; the working copy read back pixel for pixel.
 #include "WindowTestSupport.h"
 
+#include "pictures/BoardFit.h"
 #include "pictures/TileCutter.h"
 
 #include <QBuffer>
@@ -50,6 +51,36 @@ private slots:
         QImage clear(40, 40, QImage::Format_ARGB32);   // transparency is drawn on white
         clear.fill(Qt::transparent);
         QCOMPARE(TileCutter::scaleToBoard(clear, 416).pixelColor(200, 200), QColor(Qt::white));
+    }
+
+    // Cut to its centre square, a picture keeps its proportions: the middle
+    // 4 x 4 squares of a 6 x 4 (or 4 x 6) grid fill the board, each a tile.
+    // The choice is kept in its settings file; anything but "=1" stretches.
+    void cropKeepsTheCentreSquare()
+    {
+        const QImage square = squaresPicture(400);
+        for (const bool wide : {true, false}) {
+            QImage picture(wide ? 600 : 400, wide ? 400 : 600, QImage::Format_RGB32);
+            picture.fill(Qt::black);
+            QPainter(&picture).drawImage(wide ? 100 : 0, wide ? 0 : 100, square);
+            const QImage board = TileCutter::scaleToBoard(picture, 416, TileCutter::Fit::CropToSquare);
+            QCOMPARE(board.size(), QSize(416, 416));
+            const auto tiles = TileCutter::cut(board, 104, 104);
+            for (int k = 0; k < 16; ++k)
+                QCOMPARE(tileShown(tiles[k]), k);
+            QVERIFY(board.pixelColor(1, 1) != QColor(Qt::black) && board.pixelColor(414, 414) != QColor(Qt::black));
+            QCOMPARE(TileCutter::scaleToBoard(picture, 416).pixelColor(1, 1), QColor(Qt::black));   // stretched: all of it
+        }
+
+        QTemporaryDir dir;
+        QCOMPARE(BoardFit::read(dir.path()), TileCutter::Fit::Stretch);
+        QVERIFY(BoardFit::write(dir.path(), TileCutter::Fit::CropToSquare));
+        QCOMPARE(readAll(dir.filePath(QLatin1String(BoardFit::FileName))), QByteArray("Bild zuschneiden=1\r\n"));
+        QCOMPARE(BoardFit::read(dir.path()), TileCutter::Fit::CropToSquare);
+        for (const QByteArray &other : {QByteArray("Bild zuschneiden=0\r\n"), QByteArray("Bild zuschneiden=11\r\n"), QByteArray()}) {
+            writeAll(dir.filePath(QLatin1String(BoardFit::FileName)), other);
+            QCOMPARE(BoardFit::read(dir.path()), TileCutter::Fit::Stretch);
+        }
     }
 
     // The working copy as Qt writes it reads back exactly; rows may run
