@@ -1,5 +1,6 @@
 #include "info/frmAbout.h"
 
+#include "base/FixedLayout.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
 #include "base/WindowPlacement.h"
@@ -128,16 +129,22 @@ frmAbout::frmAbout(QWidget *owner, const QRect &ownerFrame)
 void frmAbout::buildControls()
 {
     using namespace Twips::About;
-    auto label = [this](QWidget *parent, const char *name, const QString &text, QRect r) {
+    // Every control is kept with its design rectangle for fitToTexts.
+    auto place = [this](QWidget *w, QRect r, int follow = FixedLayout::Stays) {
+        w->setGeometry(r);
+        (w->parentWidget() == this ? m_layout : m_frameLayout).append({w, r, follow});
+    };
+    auto label = [place](QWidget *parent, const char *name, const QString &text, QRect r,
+                         int follow = FixedLayout::Stays) {
         auto *l = new QLabel(text, parent);
         l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(r);
+        place(l, r, follow);
         return l;
     };
-    auto link = [](QWidget *parent, const char *name, const QString &text, QRect r) {
+    auto link = [place](QWidget *parent, const char *name, const QString &text, QRect r) {
         auto *l = new LinkLabel(text, parent);
         l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(r);
+        place(l, r);
         l->setMouseTracking(true);
         return l;
     };
@@ -158,7 +165,7 @@ void frmAbout::buildControls()
 
     m_frame1 = new QGroupBox(this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame1->setGeometry(Twips::rect(FrameLeft, FrameTop, FrameWidth, FrameHeight));
+    place(m_frame1, Twips::rect(FrameLeft, FrameTop, FrameWidth, FrameHeight), FixedLayout::Widens);
     auto row = [](int i, int left, int width) {
         return Twips::rect(left, RowTop + i * RowStep, width, RowHeight);
     };
@@ -171,22 +178,24 @@ void frmAbout::buildControls()
     setTextColor(m_label1, LinkBlue);
     setTextColor(m_label2, LinkBlue);
 
-    m_label5 = label(this, "Label5", YearLine, Twips::rect(YearLeft, YearTop, YearWidth, YearHeight));
+    m_label5 = label(this, "Label5", YearLine, Twips::rect(YearLeft, YearTop, YearWidth, YearHeight),
+                     FixedLayout::Widens);
     m_lblDisclaimer = label(this, "lblDisclaimer", QString(),
-                            Twips::rect(DisclaimerLeft, DisclaimerTop, DisclaimerWidth, DisclaimerHeight));
+                            Twips::rect(DisclaimerLeft, DisclaimerTop, DisclaimerWidth, DisclaimerHeight),
+                            FixedLayout::Widens);
     m_lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    m_cmdOK->setGeometry(Twips::rect(OKLeft, OKTop, OKWidth, OKHeight));
+    place(m_cmdOK, Twips::rect(OKLeft, OKTop, OKWidth, OKHeight), FixedLayout::MovesRight);
     m_cmdOK->setDefault(true);
 
     // Etched separators: a grey line with a white one just below it, three
     // times across the window, and a grey stroke between icon and title.
-    auto line = [this](QRect r, const QColor &c) {
+    auto line = [this, place](QRect r, const QColor &c, int follow) {
         auto *f = new QFrame(this);
         f->setObjectName(QStringLiteral("Line1_%1").arg(m_line1.size()));
-        f->setGeometry(r);
+        place(f, r, follow);
         f->setFrameShape(QFrame::NoFrame);
         f->setAutoFillBackground(true);
         QPalette pal = f->palette();
@@ -195,10 +204,10 @@ void frmAbout::buildControls()
         m_line1.append(f);
     };
     for (int top : {Line1Top, Line2Top, Line3Top}) {
-        line(QRect(Twips::px(LineLeft), Twips::px(top), Twips::px(LineWidth), 1), EtchGrey);
-        line(QRect(Twips::px(LineLeft), Twips::px(top) + 1, Twips::px(LineWidth), 1), EtchWhite);
+        line(QRect(Twips::px(LineLeft), Twips::px(top), Twips::px(LineWidth), 1), EtchGrey, FixedLayout::Widens);
+        line(QRect(Twips::px(LineLeft), Twips::px(top) + 1, Twips::px(LineWidth), 1), EtchWhite, FixedLayout::Widens);
     }
-    line(QRect(Twips::px(TitleLeft) - 6, Twips::px(IconTop), 1, Twips::px(IconSize)), EtchGrey);
+    line(QRect(Twips::px(TitleLeft) - 6, Twips::px(IconTop), 1, Twips::px(IconSize)), EtchGrey, FixedLayout::Stays);
 
     connect(m_cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(m_label1, &LinkLabel::clicked, this, &frmAbout::Label1_Click);
@@ -250,6 +259,25 @@ void frmAbout::Form_Load()
     }
 
     m_lblDisclaimer->setText(disclaimerLines().join(QStringLiteral("\r\n")));
+    fitToTexts();
+}
+
+void frmAbout::fitToTexts()
+{
+    // The author block first: its captions make one column, as wide as the
+    // widest of them; the frame needs what its rows need.
+    using namespace Twips::About;
+    QSize caption(0, 0);
+    for (const QLabel *l : {m_label3, m_lblMail, m_lblURL})
+        caption = caption.expandedTo(FixedLayout::neededSize(l));
+    for (FixedLayout::Control &c : m_frameLayout)
+        if (c.widget == m_label3 || c.widget == m_lblMail || c.widget == m_lblURL)
+            c.need = caption;
+    const QSize frame = FixedLayout::fit(m_frameLayout, Twips::size(FrameWidth, FrameHeight));
+    for (FixedLayout::Control &c : m_layout)
+        if (c.widget == m_frame1)
+            c.need = frame;
+    setFixedSize(FixedLayout::fit(m_layout, Twips::size(ClientWidth, ClientHeight)));
 }
 
 void frmAbout::cmdOK_Click()

@@ -2,6 +2,8 @@
 // The About window: program title, version, author block with the mail and
 // web links, the year line and the freeware note. Opened by "Info" (F1) in the
 // top-right corner of the main window; one at a time, closed by OK.
+#include "base/FixedLayout.h"
+
 #include <QCursor>
 #include <QDialog>
 #include <QLabel>
@@ -98,6 +100,7 @@ public slots:
 
 private:
     void buildControls();
+    void fitToTexts();
     void setTextColor(QLabel *label, const QColor &color);
     int outerWidthTwips() const;
 
@@ -109,4 +112,5 @@ private:
     QLabel *m_label5 = nullptr, *m_lblDisclaimer = nullptr;
     QPushButton *m_cmdOK = nullptr;
     QVector<QFrame *> m_line1;
+    QVector<FixedLayout::Control> m_layout, m_frameLayout;   // design rectangles
 };
