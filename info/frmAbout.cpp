@@ -1,5 +1,6 @@
 #include "info/frmAbout.h"
 
+#include "base/Contrast.h"
 #include "base/FixedLayout.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
@@ -63,9 +64,11 @@ std::function<bool(const QUrl &)> frmAbout::openUrl = [](const QUrl &url) {
 };
 
 namespace {
-const QColor LinkBlue(0, 0, 255);
+// The mail link's colours while pressed and after release, as designed for a
+// light window; the released one stands out more, like a visited link.
 const QColor PressedColor(0, 160, 160);
 const QColor ReleasedColor(0, 80, 80);
+constexpr double ReleasedRatio = 7.0;
 const QColor EtchGrey(128, 128, 128);
 const QColor EtchWhite(255, 255, 255);
 } // namespace
@@ -158,7 +161,6 @@ void frmAbout::buildControls()
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
     m_lblTitle->setFont(titleFont);
-    setTextColor(m_lblTitle, LinkBlue);
 
     m_lblVersion = label(this, "lblVersion", QStringLiteral("Version"),
                          Twips::rect(VersionLeft, VersionTop, VersionWidth, VersionHeight));
@@ -175,8 +177,6 @@ void frmAbout::buildControls()
     m_label1 = link(m_frame1, "Label1", MailAddress, row(1, ValueLeft, ValueWidth));
     m_lblURL = label(m_frame1, "lblURL", QStringLiteral("URL:"), row(2, CaptionLeft, CaptionWidth));
     m_label2 = link(m_frame1, "Label2", WebAddress, row(2, ValueLeft, ValueWidth));
-    setTextColor(m_label1, LinkBlue);
-    setTextColor(m_label2, LinkBlue);
 
     m_label5 = label(this, "Label5", YearLine, Twips::rect(YearLeft, YearTop, YearWidth, YearHeight),
                      FixedLayout::Widens);
@@ -192,22 +192,20 @@ void frmAbout::buildControls()
 
     // Etched separators: a grey line with a white one just below it, three
     // times across the window, and a grey stroke between icon and title.
-    auto line = [this, place](QRect r, const QColor &c, int follow) {
+    auto line = [this, place](QRect r, int follow) {
         auto *f = new QFrame(this);
         f->setObjectName(QStringLiteral("Line1_%1").arg(m_line1.size()));
         place(f, r, follow);
         f->setFrameShape(QFrame::NoFrame);
         f->setAutoFillBackground(true);
-        QPalette pal = f->palette();
-        pal.setColor(QPalette::Window, c);
-        f->setPalette(pal);
         m_line1.append(f);
     };
     for (int top : {Line1Top, Line2Top, Line3Top}) {
-        line(QRect(Twips::px(LineLeft), Twips::px(top), Twips::px(LineWidth), 1), EtchGrey, FixedLayout::Widens);
-        line(QRect(Twips::px(LineLeft), Twips::px(top) + 1, Twips::px(LineWidth), 1), EtchWhite, FixedLayout::Widens);
+        line(QRect(Twips::px(LineLeft), Twips::px(top), Twips::px(LineWidth), 1), FixedLayout::Widens);
+        line(QRect(Twips::px(LineLeft), Twips::px(top) + 1, Twips::px(LineWidth), 1), FixedLayout::Widens);
     }
-    line(QRect(Twips::px(TitleLeft) - 6, Twips::px(IconTop), 1, Twips::px(IconSize)), EtchGrey, FixedLayout::Stays);
+    line(QRect(Twips::px(TitleLeft) - 6, Twips::px(IconTop), 1, Twips::px(IconSize)), FixedLayout::Stays);
+    applyColours();
 
     connect(m_cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(m_label1, &LinkLabel::clicked, this, &frmAbout::Label1_Click);
@@ -215,6 +213,47 @@ void frmAbout::buildControls()
     connect(m_label1, &LinkLabel::mouseDown, this, &frmAbout::Label1_MouseDown);
     connect(m_label1, &LinkLabel::mouseUp, this, &frmAbout::Label1_MouseUp);
     connect(m_label1, &LinkLabel::mouseMove, this, &frmAbout::Label1_MouseMove);
+}
+
+void frmAbout::applyColours()
+{
+    // Title and links in the palette's link colour, the mail link's pressed
+    // and released colours as designed, each made readable on the window's
+    // background where it is not.
+    const QPalette pal = palette();
+    const QColor back = pal.color(QPalette::Window);
+    const QColor link = pal.color(QPalette::Link);
+    setTextColor(m_lblTitle, Contrast::readable(link, back, Contrast::LargeText));
+    setTextColor(m_label2, Contrast::readable(link, back, Contrast::Text));
+    switch (m_mailLook) {
+    case MailLook::Link:
+        setTextColor(m_label1, Contrast::readable(link, back, Contrast::Text));
+        break;
+    case MailLook::Pressed:
+        setTextColor(m_label1, Contrast::readable(PressedColor, back, Contrast::Text));
+        break;
+    case MailLook::Released:
+        setTextColor(m_label1, Contrast::readable(ReleasedColor, back, ReleasedRatio));
+        break;
+    }
+    // Etched separators: grey and white on a light window, the window's own
+    // colour darker and lighter on a dark one; the second line of each pair
+    // is the light one.
+    const bool light = back.lightness() >= 128;
+    const QColor shadow = light ? EtchGrey : back.darker(150);
+    const QColor highlight = light ? EtchWhite : back.lighter(150);
+    for (int i = 0; i < m_line1.size(); ++i) {
+        QPalette p = m_line1[i]->palette();
+        p.setColor(QPalette::Window, i % 2 == 1 && i < 6 ? highlight : shadow);
+        m_line1[i]->setPalette(p);
+    }
+}
+
+void frmAbout::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColours();
 }
 
 void frmAbout::setTextColor(QLabel *label, const QColor &color)
@@ -299,12 +338,14 @@ void frmAbout::Label2_Click()
 
 void frmAbout::Label1_MouseDown()
 {
-    setTextColor(m_label1, PressedColor);
+    m_mailLook = MailLook::Pressed;
+    applyColours();
 }
 
 void frmAbout::Label1_MouseUp()
 {
-    setTextColor(m_label1, ReleasedColor);
+    m_mailLook = MailLook::Released;
+    applyColours();
 }
 
 void frmAbout::Label1_MouseMove()

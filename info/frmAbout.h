@@ -98,13 +98,18 @@ public slots:
     void Label1_MouseUp();
     void Label1_MouseMove();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void buildControls();
+    void applyColours();
     void fitToTexts();
     void setTextColor(QLabel *label, const QColor &color);
     int outerWidthTwips() const;
 
     QRect m_ownerFrame;
+    enum class MailLook { Link, Pressed, Released } m_mailLook = MailLook::Link;
     QLabel *m_picIcon = nullptr, *m_lblTitle = nullptr, *m_lblVersion = nullptr;
     QGroupBox *m_frame1 = nullptr;
     QLabel *m_label3 = nullptr, *m_label4 = nullptr, *m_lblMail = nullptr, *m_lblURL = nullptr;

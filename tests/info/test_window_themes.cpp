@@ -1,6 +1,8 @@
-// The fixed-size windows at the normal font and at a large one: every text
-// whole inside its control, every control inside its window and clear of its
-// neighbours, and at the normal font the design rectangles kept.
+// The fixed-size windows under the desktop's font and colours: at the normal
+// font and at a large one every text whole inside its control, every control
+// inside its window and clear of its neighbours, and at the normal font the
+// design rectangles kept; on light and dark palettes the About window's
+// coloured texts readable on its background.
 #include "../WindowTestSupport.h"
 
 #include "base/Meldung.h"
@@ -12,6 +14,8 @@
 #include "scores/frmTopTen.h"
 
 #include <QAbstractScrollArea>
+#include <QPalette>
+#include <cmath>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -116,9 +120,31 @@ void checkFits(const Opened &o)
         QVERIFY(top->rect().contains(QRect(o.client->mapTo(top, QPoint(0, 0)), o.client->size())));
 }
 
+// Contrast ratio by relative luminance, as the accessibility guidelines define it.
+double contrast(const QColor &a, const QColor &b)
+{
+    auto lum = [](const QColor &c) {
+        auto lin = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+    };
+    const double x = lum(a), y = lum(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+QPalette darkPalette(const QColor &link)
+{
+    QPalette p(QColor(53, 53, 53), QColor(53, 53, 53));
+    p.setColor(QPalette::WindowText, QColor(221, 221, 221));
+    p.setColor(QPalette::ButtonText, QColor(221, 221, 221));
+    p.setColor(QPalette::Text, QColor(221, 221, 221));
+    p.setColor(QPalette::Base, QColor(42, 42, 42));
+    p.setColor(QPalette::Link, link);
+    return p;
+}
+
 } // namespace
 
-class TestWindowFit : public QObject
+class TestWindowThemes : public QObject
 {
     Q_OBJECT
     QFont m_normal;
@@ -127,6 +153,7 @@ private slots:
     void cleanup()
     {
         QApplication::setFont(m_normal);
+        QApplication::setPalette(QPalette());
         for (QWidget *w : QApplication::topLevelWidgets())
             if (w->isVisible())
                 w->close();
@@ -236,7 +263,54 @@ private slots:
         for (const auto &[control, twips] : o.design)
             QCOMPARE(control->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
     }
+
+    void aboutColours_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addRow("light") << QApplication::palette();
+        QTest::addRow("dark, blue links") << darkPalette(Qt::blue);
+        QTest::addRow("dark, own links") << darkPalette(QColor(42, 130, 218));
+    }
+
+    // Title (large text) and both links readable on the window, also the mail
+    // link pressed and after release, with the palette set while it is open.
+    // On the light palette the design's blue and release colour stay.
+    void aboutColours()
+    {
+        QFETCH(QPalette, palette);
+        const auto keep = frmAbout::openUrl;
+        frmAbout::openUrl = [](const QUrl &) { return true; };
+        ProgramDir dir;
+        auto *w = new frmAbout(nullptr, QRect(0, 0, 10200, 7400));
+        w->Form_Load();
+        w->show();
+        QApplication::setPalette(palette);
+        QApplication::processEvents();
+        const QColor back = w->palette().color(QPalette::Window);
+        QCOMPARE(back, palette.color(QPalette::Window));
+        const bool light = back.lightness() >= 128;
+        auto text = [](QLabel *l) { return l->palette().color(QPalette::WindowText); };
+        auto readable = [&](QLabel *l, double ratio) {
+            const double c = contrast(text(l), back);
+            return c >= ratio ? QByteArray() : l->objectName().toLatin1() + " " + QByteArray::number(c);
+        };
+        QCOMPARE(readable(w->lblTitle(), 3.0), QByteArray());
+        for (QLabel *l : {static_cast<QLabel *>(w->Label1()), static_cast<QLabel *>(w->Label2())})
+            QCOMPARE(readable(l, 4.5), QByteArray());
+        if (light)
+            for (QLabel *l : {w->lblTitle(), static_cast<QLabel *>(w->Label1()), static_cast<QLabel *>(w->Label2())})
+                QCOMPARE(text(l), QColor(0, 0, 255));
+        QTest::mousePress(w->Label1(), Qt::LeftButton);
+        const QColor pressed = text(w->Label1());
+        QCOMPARE(readable(w->Label1(), 4.5), QByteArray());
+        QTest::mouseRelease(w->Label1(), Qt::LeftButton);
+        QCOMPARE(readable(w->Label1(), 4.5), QByteArray());
+        QVERIFY(text(w->Label1()) != pressed && text(w->Label1()) != text(w->Label2()));
+        if (light)
+            QCOMPARE(text(w->Label1()), QColor(0, 80, 80));
+        frmAbout::openUrl = keep;
+    }
 };
 
-QTEST_MAIN(TestWindowFit)
-#include "test_window_fit.moc"
+QTEST_MAIN(TestWindowThemes)
+#include "test_window_themes.moc"
