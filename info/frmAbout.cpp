@@ -1,5 +1,7 @@
 #include "info/frmAbout.h"
 
+#include "base/Contrast.h"
+#include "base/FixedLayout.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
 #include "base/WindowPlacement.h"
@@ -62,9 +64,11 @@ std::function<bool(const QUrl &)> frmAbout::openUrl = [](const QUrl &url) {
 };
 
 namespace {
-const QColor LinkBlue(0, 0, 255);
+// The mail link's colours while pressed and after release, as designed for a
+// light window; the released one stands out more, like a visited link.
 const QColor PressedColor(0, 160, 160);
 const QColor ReleasedColor(0, 80, 80);
+constexpr double ReleasedRatio = 7.0;
 const QColor EtchGrey(128, 128, 128);
 const QColor EtchWhite(255, 255, 255);
 } // namespace
@@ -128,16 +132,22 @@ frmAbout::frmAbout(QWidget *owner, const QRect &ownerFrame)
 void frmAbout::buildControls()
 {
     using namespace Twips::About;
-    auto label = [this](QWidget *parent, const char *name, const QString &text, QRect r) {
+    // Every control is kept with its design rectangle for fitToTexts.
+    auto place = [this](QWidget *w, QRect r, int follow = FixedLayout::Stays) {
+        w->setGeometry(r);
+        (w->parentWidget() == this ? m_layout : m_frameLayout).append({w, r, follow});
+    };
+    auto label = [place](QWidget *parent, const char *name, const QString &text, QRect r,
+                         int follow = FixedLayout::Stays) {
         auto *l = new QLabel(text, parent);
         l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(r);
+        place(l, r, follow);
         return l;
     };
-    auto link = [](QWidget *parent, const char *name, const QString &text, QRect r) {
+    auto link = [place](QWidget *parent, const char *name, const QString &text, QRect r) {
         auto *l = new LinkLabel(text, parent);
         l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(r);
+        place(l, r);
         l->setMouseTracking(true);
         return l;
     };
@@ -151,14 +161,13 @@ void frmAbout::buildControls()
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
     m_lblTitle->setFont(titleFont);
-    setTextColor(m_lblTitle, LinkBlue);
 
     m_lblVersion = label(this, "lblVersion", QStringLiteral("Version"),
                          Twips::rect(VersionLeft, VersionTop, VersionWidth, VersionHeight));
 
     m_frame1 = new QGroupBox(this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame1->setGeometry(Twips::rect(FrameLeft, FrameTop, FrameWidth, FrameHeight));
+    place(m_frame1, Twips::rect(FrameLeft, FrameTop, FrameWidth, FrameHeight), FixedLayout::Widens);
     auto row = [](int i, int left, int width) {
         return Twips::rect(left, RowTop + i * RowStep, width, RowHeight);
     };
@@ -168,37 +177,35 @@ void frmAbout::buildControls()
     m_label1 = link(m_frame1, "Label1", MailAddress, row(1, ValueLeft, ValueWidth));
     m_lblURL = label(m_frame1, "lblURL", QStringLiteral("URL:"), row(2, CaptionLeft, CaptionWidth));
     m_label2 = link(m_frame1, "Label2", WebAddress, row(2, ValueLeft, ValueWidth));
-    setTextColor(m_label1, LinkBlue);
-    setTextColor(m_label2, LinkBlue);
 
-    m_label5 = label(this, "Label5", YearLine, Twips::rect(YearLeft, YearTop, YearWidth, YearHeight));
+    m_label5 = label(this, "Label5", YearLine, Twips::rect(YearLeft, YearTop, YearWidth, YearHeight),
+                     FixedLayout::Widens);
     m_lblDisclaimer = label(this, "lblDisclaimer", QString(),
-                            Twips::rect(DisclaimerLeft, DisclaimerTop, DisclaimerWidth, DisclaimerHeight));
+                            Twips::rect(DisclaimerLeft, DisclaimerTop, DisclaimerWidth, DisclaimerHeight),
+                            FixedLayout::Widens);
     m_lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    m_cmdOK->setGeometry(Twips::rect(OKLeft, OKTop, OKWidth, OKHeight));
+    place(m_cmdOK, Twips::rect(OKLeft, OKTop, OKWidth, OKHeight), FixedLayout::MovesRight);
     m_cmdOK->setDefault(true);
 
     // Etched separators: a grey line with a white one just below it, three
     // times across the window, and a grey stroke between icon and title.
-    auto line = [this](QRect r, const QColor &c) {
+    auto line = [this, place](QRect r, int follow) {
         auto *f = new QFrame(this);
         f->setObjectName(QStringLiteral("Line1_%1").arg(m_line1.size()));
-        f->setGeometry(r);
+        place(f, r, follow);
         f->setFrameShape(QFrame::NoFrame);
         f->setAutoFillBackground(true);
-        QPalette pal = f->palette();
-        pal.setColor(QPalette::Window, c);
-        f->setPalette(pal);
         m_line1.append(f);
     };
     for (int top : {Line1Top, Line2Top, Line3Top}) {
-        line(QRect(Twips::px(LineLeft), Twips::px(top), Twips::px(LineWidth), 1), EtchGrey);
-        line(QRect(Twips::px(LineLeft), Twips::px(top) + 1, Twips::px(LineWidth), 1), EtchWhite);
+        line(QRect(Twips::px(LineLeft), Twips::px(top), Twips::px(LineWidth), 1), FixedLayout::Widens);
+        line(QRect(Twips::px(LineLeft), Twips::px(top) + 1, Twips::px(LineWidth), 1), FixedLayout::Widens);
     }
-    line(QRect(Twips::px(TitleLeft) - 6, Twips::px(IconTop), 1, Twips::px(IconSize)), EtchGrey);
+    line(QRect(Twips::px(TitleLeft) - 6, Twips::px(IconTop), 1, Twips::px(IconSize)), FixedLayout::Stays);
+    applyColours();
 
     connect(m_cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(m_label1, &LinkLabel::clicked, this, &frmAbout::Label1_Click);
@@ -206,6 +213,47 @@ void frmAbout::buildControls()
     connect(m_label1, &LinkLabel::mouseDown, this, &frmAbout::Label1_MouseDown);
     connect(m_label1, &LinkLabel::mouseUp, this, &frmAbout::Label1_MouseUp);
     connect(m_label1, &LinkLabel::mouseMove, this, &frmAbout::Label1_MouseMove);
+}
+
+void frmAbout::applyColours()
+{
+    // Title and links in the palette's link colour, the mail link's pressed
+    // and released colours as designed, each made readable on the window's
+    // background where it is not.
+    const QPalette pal = palette();
+    const QColor back = pal.color(QPalette::Window);
+    const QColor link = pal.color(QPalette::Link);
+    setTextColor(m_lblTitle, Contrast::readable(link, back, Contrast::LargeText));
+    setTextColor(m_label2, Contrast::readable(link, back, Contrast::Text));
+    switch (m_mailLook) {
+    case MailLook::Link:
+        setTextColor(m_label1, Contrast::readable(link, back, Contrast::Text));
+        break;
+    case MailLook::Pressed:
+        setTextColor(m_label1, Contrast::readable(PressedColor, back, Contrast::Text));
+        break;
+    case MailLook::Released:
+        setTextColor(m_label1, Contrast::readable(ReleasedColor, back, ReleasedRatio));
+        break;
+    }
+    // Etched separators: grey and white on a light window, the window's own
+    // colour darker and lighter on a dark one; the second line of each pair
+    // is the light one.
+    const bool light = back.lightness() >= 128;
+    const QColor shadow = light ? EtchGrey : back.darker(150);
+    const QColor highlight = light ? EtchWhite : back.lighter(150);
+    for (int i = 0; i < m_line1.size(); ++i) {
+        QPalette p = m_line1[i]->palette();
+        p.setColor(QPalette::Window, i % 2 == 1 && i < 6 ? highlight : shadow);
+        m_line1[i]->setPalette(p);
+    }
+}
+
+void frmAbout::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColours();
 }
 
 void frmAbout::setTextColor(QLabel *label, const QColor &color)
@@ -250,6 +298,25 @@ void frmAbout::Form_Load()
     }
 
     m_lblDisclaimer->setText(disclaimerLines().join(QStringLiteral("\r\n")));
+    fitToTexts();
+}
+
+void frmAbout::fitToTexts()
+{
+    // The author block first: its captions make one column, as wide as the
+    // widest of them; the frame needs what its rows need.
+    using namespace Twips::About;
+    QSize caption(0, 0);
+    for (const QLabel *l : {m_label3, m_lblMail, m_lblURL})
+        caption = caption.expandedTo(FixedLayout::neededSize(l));
+    for (FixedLayout::Control &c : m_frameLayout)
+        if (c.widget == m_label3 || c.widget == m_lblMail || c.widget == m_lblURL)
+            c.need = caption;
+    const QSize frame = FixedLayout::fit(m_frameLayout, Twips::size(FrameWidth, FrameHeight));
+    for (FixedLayout::Control &c : m_layout)
+        if (c.widget == m_frame1)
+            c.need = frame;
+    setFixedSize(FixedLayout::fit(m_layout, Twips::size(ClientWidth, ClientHeight)));
 }
 
 void frmAbout::cmdOK_Click()
@@ -271,12 +338,14 @@ void frmAbout::Label2_Click()
 
 void frmAbout::Label1_MouseDown()
 {
-    setTextColor(m_label1, PressedColor);
+    m_mailLook = MailLook::Pressed;
+    applyColours();
 }
 
 void frmAbout::Label1_MouseUp()
 {
-    setTextColor(m_label1, ReleasedColor);
+    m_mailLook = MailLook::Released;
+    applyColours();
 }
 
 void frmAbout::Label1_MouseMove()

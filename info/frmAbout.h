@@ -2,6 +2,8 @@
 // The About window: program title, version, author block with the mail and
 // web links, the year line and the freeware note. Opened by "Info" (F1) in the
 // top-right corner of the main window; one at a time, closed by OK.
+#include "base/FixedLayout.h"
+
 #include <QCursor>
 #include <QDialog>
 #include <QLabel>
@@ -96,12 +98,18 @@ public slots:
     void Label1_MouseUp();
     void Label1_MouseMove();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void buildControls();
+    void applyColours();
+    void fitToTexts();
     void setTextColor(QLabel *label, const QColor &color);
     int outerWidthTwips() const;
 
     QRect m_ownerFrame;
+    enum class MailLook { Link, Pressed, Released } m_mailLook = MailLook::Link;
     QLabel *m_picIcon = nullptr, *m_lblTitle = nullptr, *m_lblVersion = nullptr;
     QGroupBox *m_frame1 = nullptr;
     QLabel *m_label3 = nullptr, *m_label4 = nullptr, *m_lblMail = nullptr, *m_lblURL = nullptr;
@@ -109,4 +117,5 @@ private:
     QLabel *m_label5 = nullptr, *m_lblDisclaimer = nullptr;
     QPushButton *m_cmdOK = nullptr;
     QVector<QFrame *> m_line1;
+    QVector<FixedLayout::Control> m_layout, m_frameLayout;   // design rectangles
 };

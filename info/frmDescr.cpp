@@ -1,5 +1,6 @@
 #include "info/frmDescr.h"
 
+#include "base/FixedLayout.h"
 #include "base/Twips.h"
 #include "base/WindowPlacement.h"
 #include "base/AppIcon.h"
@@ -9,6 +10,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QKeyEvent>
+
+#include <algorithm>
 
 const QString frmDescr::Caption = QStringLiteral("   Funktionsbeschreibung");
 
@@ -30,7 +33,6 @@ frmDescr::frmDescr(QWidget *owner, QPoint position)
     connect(mnuClose, &QAction::triggered, this, &frmDescr::mnuClose_Click);
 
     auto *client = new QWidget(this);
-    client->setFixedSize(Twips::size(ClientWidth, ClientHeight));
     setCentralWidget(client);
 
     m_text1 = new QPlainTextEdit(client);
@@ -46,8 +48,19 @@ frmDescr::frmDescr(QWidget *owner, QPoint position)
     // Esc closes the window, as it closes the About window.
     m_text1->installEventFilter(this);
 
-    // The client area below the menu bar keeps its designed size.
-    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+    fitToText();
+}
+
+void frmDescr::fitToText()
+{
+    // The client area below the menu bar has its design size, wider where
+    // the widest line of the text needs it; the text scrolls downwards.
+    using namespace Twips::Descr;
+    QSize client = FixedLayout::fit({{m_text1, Twips::rect(TextLeft, TextTop, TextWidth, TextHeight)}},
+                                    Twips::size(ClientWidth, ClientHeight));
+    client.setWidth(std::max(client.width(), menuBar()->sizeHint().width()));
+    centralWidget()->setFixedSize(client);
+    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
 }
 
 void frmDescr::Form_Load()
@@ -56,6 +69,7 @@ void frmDescr::Form_Load()
 
     // The text box takes each CR LF as a paragraph break: one line, one paragraph.
     m_text1->setPlainText(DescriptionText::text());
+    fitToText();
 }
 
 void frmDescr::mnuClose_Click()

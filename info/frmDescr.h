@@ -32,6 +32,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void fitToText();
+
     QPoint m_position;
     QPlainTextEdit *m_text1 = nullptr;
 };

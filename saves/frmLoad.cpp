@@ -1,5 +1,6 @@
 #include "saves/frmLoad.h"
 
+#include "base/FixedLayout.h"
 #include "base/Meldung.h"
 #include "base/Twips.h"
 #include "base/WindowPlacement.h"
@@ -25,7 +26,6 @@ frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
     setWindowTitle(QStringLiteral("  "));
-    setFixedSize(Twips::size(Twips::Load::ClientWidth, Twips::Load::ClientHeight));
     setSizeGripEnabled(false);
 
     using namespace Twips::Load;
@@ -50,6 +50,15 @@ frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
     cmdCancel = new QPushButton(QStringLiteral("&Abbrechen"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setGeometry(Twips::rect(CancelLeft, ButtonTop, CancelWidth, ButtonHeight));
+
+    // Every control at its design place, grown to its caption (the confirm
+    // button's design caption is the widest it gets); the list and the name
+    // box span whatever width the buttons need.
+    using FixedLayout::Widens;
+    setFixedSize(FixedLayout::fit({{File1, File1->geometry(), Widens}, {txtLoad, txtLoad->geometry(), Widens},
+                                   {cmdLoad, cmdLoad->geometry()}, {cmdDelete, cmdDelete->geometry()},
+                                   {cmdCancel, cmdCancel->geometry()}},
+                                  Twips::size(ClientWidth, ClientHeight)));
 
     setTabOrder(File1, txtLoad);
     setTabOrder(txtLoad, cmdLoad);

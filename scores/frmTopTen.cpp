@@ -1,5 +1,6 @@
 #include "scores/frmTopTen.h"
 
+#include "base/FixedLayout.h"
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
@@ -104,6 +105,11 @@ void frmTopTen::Form_Load()
 {
     WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
     File_Read();
+    placeFrame();
+}
+
+void frmTopTen::placeFrame()
+{
     // Frame1 fills the window below the heading, with margins.
     const int W = Twips::fromPx(centralWidget()->width());
     const int H = Twips::fromPx(centralWidget()->height());
@@ -111,6 +117,41 @@ void frmTopTen::Form_Load()
     const int labelHeight = Twips::fromPx(Label1->height());
     Frame1->setGeometry(Twips::rect(FrameLeft, labelTop + labelHeight + FrameGap, W - FrameMarginWidth,
                                     H - FrameMarginHeight - labelHeight));
+}
+
+void frmTopTen::fitToTexts()
+{
+    // Each column of rows as wide as its widest text and every row as high
+    // as the font needs; the frame holds them and the window the frame.
+    const int rows = int(lblNr.size());
+    auto column = [rows](const QVector<QLabel *> &labels, int left, int width) {
+        QSize need(0, 0);
+        for (const QLabel *l : labels)
+            need = need.expandedTo(FixedLayout::neededSize(l));
+        return FixedLayout::Control{nullptr, Twips::rect(left, NrTop, width, rows * RowHeight), FixedLayout::Stays,
+                                    QSize(need.width(), need.height() * rows)};
+    };
+    QVector<QRect> placed;
+    const QSize frame = FixedLayout::fit(
+        {column(lblNr, NrLeft, NrWidth), column(lblName, NameLeft, NameWidth), column(lblScore, ScoreLeft, ScoreWidth)},
+        Twips::size(ClientWidth - FrameMarginWidth, ClientHeight - FrameMarginHeight - HeadingHeight), &placed);
+    const QVector<QLabel *> *columns[] = {&lblNr, &lblName, &lblScore};
+    for (int k = 0; k < 3; ++k) {
+        const QSize cell(placed[k].width(), placed[k].height() / rows);
+        columns[k]->at(0)->setGeometry(QRect(placed[k].topLeft(), cell));
+        for (QLabel *l : *columns[k])
+            l->resize(cell);
+    }
+    placeRows();
+
+    // The window as the frame's placement rule asks for this frame, at least
+    // its design size; the heading stays centred over it.
+    const QSize design = Twips::size(ClientWidth, ClientHeight);
+    const QSize client = design.expandedTo(
+        frame + Twips::size(FrameMarginWidth, FrameMarginHeight) + QSize(0, Label1->height()));
+    Label1->resize(Twips::px(HeadingWidth) + client.width() - design.width(), Label1->height());
+    centralWidget()->setFixedSize(client);
+    placeFrame();
 }
 
 void frmTopTen::display()
@@ -123,11 +164,8 @@ void frmTopTen::display()
             lblName.append(copyOf(lblName[0]));
             lblScore.append(copyOf(lblScore[0]));
         }
-        const int top = lblNr[0]->y() + i * lblNr[i]->height();
-        lblNr[i]->move(lblNr[0]->x(), top);
-        lblName[i]->move(lblName[0]->x(), top);
-        lblScore[i]->move(lblScore[0]->x(), top);
     }
+    placeRows();
     for (int i = 0; i < ScoreList::Rows; ++i) {
         lblNr[i]->show();
         lblName[i]->show();
@@ -139,6 +177,16 @@ void frmTopTen::display()
     activateWindow();
 }
 
+void frmTopTen::placeRows()
+{
+    for (int i = 1; i < lblNr.size(); ++i) {
+        const int top = lblNr[0]->y() + i * lblNr[i]->height();
+        lblNr[i]->move(lblNr[0]->x(), top);
+        lblName[i]->move(lblName[0]->x(), top);
+        lblScore[i]->move(lblScore[0]->x(), top);
+    }
+}
+
 void frmTopTen::showRows()
 {
     for (int k = 0; k < ScoreList::Rows && k < lblNr.size(); ++k) {
@@ -148,6 +196,7 @@ void frmTopTen::showRows()
         // The score as a number, without the blanks that pad it in the file.
         lblScore[k]->setText(row.score.trimmed());
     }
+    fitToTexts();
 }
 
 void frmTopTen::report(const QString &text)

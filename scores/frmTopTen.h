@@ -78,6 +78,9 @@ protected:
 
 private:
     void showRows();
+    void placeRows();
+    void placeFrame();
+    void fitToTexts();
     void report(const QString &text);
 
     QPoint m_position;

@@ -1,0 +1,307 @@
+// The fixed-size windows under the desktop's font and colours: at the normal
+// font and at a large one every text whole inside its control, every control
+// inside its window and clear of its neighbours, and at the normal font the
+// design rectangles kept; on light and dark palettes the About window's
+// coloured texts readable on its background.
+#include "../WindowTestSupport.h"
+
+#include "base/Meldung.h"
+#include "base/Twips.h"
+#include "info/frmAbout.h"
+#include "info/frmDescr.h"
+#include "saves/SavedGame.h"
+#include "saves/frmLoad.h"
+#include "scores/frmTopTen.h"
+
+#include <QAbstractScrollArea>
+#include <QPalette>
+#include <cmath>
+#include <QGroupBox>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOption>
+
+using namespace TestSupport;
+
+namespace {
+
+// A window as the test sees it: its client area and, at the normal font, the
+// rectangles (twips) its controls keep.
+struct Opened
+{
+    QWidget *window = nullptr;
+    QWidget *client = nullptr;
+    QSize designClient;                          // twips; empty: not checked
+    QVector<QPair<QWidget *, QRect>> design;     // twips within the parent
+};
+
+bool internal(const QWidget *w, const QWidget *top)
+{
+    for (const QWidget *p = w->parentWidget(); p && p != top; p = p->parentWidget())
+        if (qobject_cast<const QAbstractScrollArea *>(p) || qobject_cast<const QMenuBar *>(p))
+            return true;
+    return qobject_cast<const QScrollBar *>(w) || qobject_cast<const QMenuBar *>(w);
+}
+
+// Whether the text of w shows whole: w's class and name with the text if not.
+QString clipped(QWidget *w)
+{
+    const QFontMetrics fm = w->fontMetrics();
+    const QString name = QLatin1String(w->metaObject()->className()) + QLatin1Char(' ') + w->objectName() + QLatin1Char(' ');
+    auto within = [](QSize text, QRect room) { return text.width() <= room.width() && text.height() <= room.height(); };
+    if (auto *l = qobject_cast<QLabel *>(w); l && !l->text().isEmpty()) {
+        // Lines one line spacing apart, each as high as the font.
+        const QSize text(fm.boundingRect(QRect(0, 0, 4000, 4000), int(l->alignment()), l->text()).width(),
+                         fm.height() + int(l->text().count(QLatin1Char('\n'))) * fm.lineSpacing());
+        if (!within(text, l->contentsRect() - QMargins(l->margin(), l->margin(), l->margin(), l->margin())))
+            return name + l->text();
+    }
+    if (auto *b = qobject_cast<QPushButton *>(w)) {
+        // The text stands at least a pixel clear of the button's frame.
+        QStyleOptionButton opt;
+        opt.initFrom(b);
+        const QRect room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b) - QMargins(1, 1, 1, 1);
+        if (!within(fm.size(Qt::TextShowMnemonic, b->text()), room))
+            return name + b->text();
+    }
+    if (auto *e = qobject_cast<QLineEdit *>(w)) {
+        // Inside the frame, a line of the font and a pixel above and below it.
+        QStyleOptionFrame opt;
+        opt.initFrom(e);
+        opt.lineWidth = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, e);
+        if (!within(QSize(0, fm.height() + 2), e->style()->subElementRect(QStyle::SE_LineEditContents, &opt, e) - e->textMargins()))
+            return name + e->text();
+    }
+    if (auto *list = qobject_cast<QListWidget *>(w))
+        for (int i = 0; i < list->count(); ++i)
+            if (!list->viewport()->rect().contains(list->visualItemRect(list->item(i))))
+                return name + list->item(i)->text();
+    if (auto *edit = qobject_cast<QPlainTextEdit *>(w); edit && edit->horizontalScrollBar()->maximum() > 0)
+        return name + QStringLiteral("scrolls sideways");
+    if (auto *bar = qobject_cast<QMenuBar *>(w))
+        for (QAction *a : bar->actions())
+            if (!bar->rect().contains(bar->actionGeometry(a)))
+                return name + a->text();
+    return QString();
+}
+
+// Every text whole, every control inside its parent and clear of its siblings.
+void checkFits(QWidget *top)
+{
+    QVERIFY(QTest::qWaitForWindowExposed(top));
+    QHash<QWidget *, QVector<QWidget *>> siblings;
+    for (QWidget *w : top->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(top) || w->isWindow() || (internal(w, top) && !qobject_cast<QMenuBar *>(w)))
+            continue;
+        const QString why = clipped(w);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        if (qobject_cast<QMenuBar *>(w))
+            continue;
+        QWidget *parent = w->parentWidget();
+        const QRect room = qobject_cast<QGroupBox *>(parent) ? parent->contentsRect() : parent->rect();
+        QVERIFY2(room.contains(w->geometry()), qPrintable(w->objectName()));
+        for (QWidget *other : siblings[parent])
+            QVERIFY2(!other->geometry().intersects(w->geometry()), qPrintable(other->objectName() + '/' + w->objectName()));
+        siblings[parent].append(w);
+    }
+}
+
+// Contrast ratio by relative luminance, as the accessibility guidelines define it.
+double contrast(const QColor &a, const QColor &b)
+{
+    auto lum = [](const QColor &c) {
+        auto lin = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+    };
+    const double x = lum(a), y = lum(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+QPalette darkPalette(const QColor &link)
+{
+    QPalette p(QColor(53, 53, 53), QColor(53, 53, 53));
+    p.setColor(QPalette::WindowText, QColor(221, 221, 221));
+    p.setColor(QPalette::ButtonText, QColor(221, 221, 221));
+    p.setColor(QPalette::Text, QColor(221, 221, 221));
+    p.setColor(QPalette::Base, QColor(42, 42, 42));
+    p.setColor(QPalette::Link, link);
+    return p;
+}
+
+} // namespace
+
+class TestWindowThemes : public QObject
+{
+    Q_OBJECT
+    QFont m_normal;
+private slots:
+    void initTestCase() { m_normal = QApplication::font(); }
+    void cleanup()
+    {
+        QApplication::setFont(m_normal);
+        QApplication::setPalette(QPalette());
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->isVisible())
+                w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void fits_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<double>("points");   // 0: the normal font
+        for (const char *w : {"About", "Descr", "TopTen", "Load", "InputBox", "Meldung"})
+            for (double pt : {0.0, 14.0})
+                QTest::addRow("%s %g", w, pt) << QString::fromLatin1(w) << pt;
+    }
+
+    void fits()
+    {
+        QFETCH(QString, window);
+        QFETCH(double, points);
+        if (points > 0) {
+            QFont f = m_normal;
+            f.setPointSizeF(points);
+            QApplication::setFont(f);
+        }
+        ProgramDir dir;
+        Opened o;
+        if (window == QLatin1String("About")) {
+            auto *w = new frmAbout(nullptr, QRect(0, 0, 10200, 7400));
+            w->Form_Load();
+            w->show();
+            using namespace Twips::About;
+            auto row = [](int i, int left, int width) { return QRect(left, RowTop + i * RowStep, width, RowHeight); };
+            o = {w, w, QSize(ClientWidth, ClientHeight),
+                 {{w->picIcon(), QRect(IconLeft, IconTop, IconSize, IconSize)},
+                  {w->lblTitle(), QRect(TitleLeft, TitleTop, TitleWidth, TitleHeight)},
+                  {w->lblVersion(), QRect(VersionLeft, VersionTop, VersionWidth, VersionHeight)},
+                  {w->Frame1(), QRect(FrameLeft, FrameTop, FrameWidth, FrameHeight)},
+                  {w->Label3(), row(0, CaptionLeft, CaptionWidth)}, {w->Label4(), row(0, ValueLeft, ValueWidth)},
+                  {w->lblMail(), row(1, CaptionLeft, CaptionWidth)}, {w->Label1(), row(1, ValueLeft, ValueWidth)},
+                  {w->lblURL(), row(2, CaptionLeft, CaptionWidth)}, {w->Label2(), row(2, ValueLeft, ValueWidth)},
+                  {w->Label5(), QRect(YearLeft, YearTop, YearWidth, YearHeight)},
+                  {w->lblDisclaimer(), QRect(DisclaimerLeft, DisclaimerTop, DisclaimerWidth, DisclaimerHeight)},
+                  {w->cmdOK(), QRect(OKLeft, OKTop, OKWidth, OKHeight)}}};
+        } else if (window == QLatin1String("Descr")) {
+            // The text box is as wide as the text's widest line at every
+            // font; its height and place are the design's.
+            auto *w = new frmDescr(nullptr, QPoint(500, 500));
+            w->Form_Load();
+            w->show();
+            o = {w, w->centralWidget(), {}, {}};
+            if (points == 0) {
+                using namespace Twips::Descr;
+                QCOMPARE(w->centralWidget()->height(), Twips::px(ClientHeight));
+                QCOMPARE(w->Text1()->geometry().topLeft(), Twips::point(TextLeft, TextTop));
+                QCOMPARE(w->Text1()->height(), Twips::px(TextHeight));
+            }
+        } else if (window == QLatin1String("TopTen")) {
+            auto *w = new frmTopTen(nullptr, QPoint(500, 500));
+            w->Form_Load();
+            using namespace Twips::TopTen;
+            o = {w, w->centralWidget(), QSize(ClientWidth, ClientHeight),
+                 {{w->Label1, QRect(HeadingLeft, HeadingTop, HeadingWidth, HeadingHeight)},
+                  {w->Frame1, QRect(FrameLeft, HeadingTop + HeadingHeight + FrameGap, ClientWidth - FrameMarginWidth,
+                                    ClientHeight - FrameMarginHeight - HeadingHeight)},
+                  {w->lblNr[0], QRect(NrLeft, NrTop, NrWidth, RowHeight)},
+                  {w->lblName[9], QRect(NameLeft, NrTop + 9 * RowHeight, NameWidth, RowHeight)},
+                  {w->lblScore[9], QRect(ScoreLeft, NrTop + 9 * RowHeight, ScoreWidth, RowHeight)}}};
+        } else if (window == QLatin1String("Load")) {
+            // A saved game in the list; the cancel button is wider than
+            // designed, its caption touching its edges there.
+            SavedGame::ensureFolder();
+            writeAll(SavedGame::folder() + QStringLiteral("/Spielstand vom Montag.sav"), "x");
+            auto *w = new frmLoad(nullptr, QPoint(500, 500), GameState{});
+            w->display(QStringLiteral("load"));
+            w->txtLoad->setText(QStringLiteral("Spielstand vom Montag.sav"));
+            using namespace Twips::Load;
+            o = {w, w, QSize(ClientWidth, ClientHeight),
+                 {{w->File1, QRect(ListLeft, ListTop, ListWidth, ListHeight)},
+                  {w->txtLoad, QRect(NameLeft, NameTop, NameWidth, NameHeight)},
+                  {w->cmdLoad, QRect(ConfirmLeft, ButtonTop, ConfirmWidth, ButtonHeight)},
+                  {w->cmdDelete, QRect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight)}}};
+            if (points == 0)
+                QVERIFY(w->cmdCancel->x() == Twips::px(CancelLeft) && w->cmdCancel->width() > Twips::px(CancelWidth));
+        } else {
+            // The boxes lay themselves out; they are checked while they are open.
+            bool checked = false;
+            auto check = [&](QDialog *box) {
+                checkFits(box);
+                checked = true;
+                box->reject();
+            };
+            if (window == QLatin1String("InputBox")) {
+                onNextModal<QInputDialog>(check);
+                frmTopTen::Start(nullptr, QRect(0, 0, 10200, 7400));
+            } else {
+                onNextModal<QMessageBox>(check);
+                Meldung::zeigen(nullptr, frmLoad::NoGamesText);
+            }
+            QVERIFY(checked);
+            return;
+        }
+        checkFits(o.window);
+        if (points > 0 || QTest::currentTestFailed())
+            return;
+        if (o.designClient.isValid())
+            QCOMPARE(o.client->size(), Twips::size(o.designClient.width(), o.designClient.height()));
+        for (const auto &[control, twips] : o.design)
+            QCOMPARE(control->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    }
+
+    void aboutColours_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addRow("light") << QApplication::palette();
+        QTest::addRow("dark, blue links") << darkPalette(Qt::blue);
+        QTest::addRow("dark, own links") << darkPalette(QColor(42, 130, 218));
+    }
+
+    // Title (large text) and both links readable on the window, also the mail
+    // link pressed and after release, with the palette set while it is open.
+    // On the light palette the design's blue and release colour stay.
+    void aboutColours()
+    {
+        QFETCH(QPalette, palette);
+        const auto keep = frmAbout::openUrl;
+        frmAbout::openUrl = [](const QUrl &) { return true; };
+        ProgramDir dir;
+        auto *w = new frmAbout(nullptr, QRect(0, 0, 10200, 7400));
+        w->Form_Load();
+        w->show();
+        QApplication::setPalette(palette);
+        QApplication::processEvents();
+        const QColor back = w->palette().color(QPalette::Window);
+        QCOMPARE(back, palette.color(QPalette::Window));
+        const bool light = back.lightness() >= 128;
+        auto text = [](QLabel *l) { return l->palette().color(QPalette::WindowText); };
+        auto readable = [&](QLabel *l, double ratio) {
+            const double c = contrast(text(l), back);
+            return c >= ratio ? QByteArray() : l->objectName().toLatin1() + " " + QByteArray::number(c);
+        };
+        QCOMPARE(readable(w->lblTitle(), 3.0), QByteArray());
+        for (QLabel *l : {static_cast<QLabel *>(w->Label1()), static_cast<QLabel *>(w->Label2())})
+            QCOMPARE(readable(l, 4.5), QByteArray());
+        if (light)
+            for (QLabel *l : {w->lblTitle(), static_cast<QLabel *>(w->Label1()), static_cast<QLabel *>(w->Label2())})
+                QCOMPARE(text(l), QColor(0, 0, 255));
+        QTest::mousePress(w->Label1(), Qt::LeftButton);
+        const QColor pressed = text(w->Label1());
+        QCOMPARE(readable(w->Label1(), 4.5), QByteArray());
+        QTest::mouseRelease(w->Label1(), Qt::LeftButton);
+        QCOMPARE(readable(w->Label1(), 4.5), QByteArray());
+        QVERIFY(text(w->Label1()) != pressed && text(w->Label1()) != text(w->Label2()));
+        if (light)
+            QCOMPARE(text(w->Label1()), QColor(0, 80, 80));
+        frmAbout::openUrl = keep;
+    }
+};
+
+QTEST_MAIN(TestWindowThemes)
+#include "test_window_themes.moc"
