@@ -54,9 +54,9 @@ private slots:
         QCOMPARE(w.Frame3()->geometry(), Twips::rect(240 + 6240 + 320, 240, 3000, 1455));
         QCOMPARE(w.Frame4()->geometry().top(), w.Frame3()->geometry().bottom() + 1);
         for (int i = 0; i < 16; ++i)
-            QCOMPARE(w.picBox(i)->geometry(), Twips::rect((i % 4) * 1560, (i / 4) * 1560, 1560, 1560));
-        // Field 15 is empty and still carries "15"; box 16 is never shown.
-        QVERIFY(w.picBox(15)->Tag == QStringLiteral("15") && w.picBox(15)->picture().isNull() && !w.picBox(16)->isVisible());
+            QCOMPARE(w.Frame1()->fieldRect(i), Twips::rect((i % 4) * 1560, (i / 4) * 1560, 1560, 1560));
+        // Field 15 is empty and still carries "15".
+        QVERIFY(w.Frame1()->Tag(15) == QStringLiteral("15") && w.Frame1()->picture(15).isNull());
         // Only the scaled working copy is left in Images, in the bitmap format.
         QCOMPARE(QDir(w.path(QStringLiteral("Images"))).entryList(QDir::Files), QStringList{"bild.jpg"});
         QVERIFY(w.read(QStringLiteral("Images/bild.jpg")).startsWith("BM"));
@@ -72,41 +72,42 @@ private slots:
         // A tile that may go to the empty field lights it white under the
         // outline; one that may not leaves it dark. Esc, and minimising the
         // window, put the tile back: the release that follows is no drop.
-        const QColor normal = FieldBox::buttonFace();
-        const QPoint overEmpty = w.picBox(10)->mapFromGlobal(w.picBox(11)->mapToGlobal(QPoint(52, 52)));
+        BoardView *board = w.Frame1();
+        const QColor normal = BoardView::buttonFace();
+        const QPoint overEmpty = board->fieldRect(11).topLeft() + QPoint(52, 52);
         auto pressAndHoverEmpty = [&](int from) {
-            QTest::mousePress(w.picBox(from), Qt::LeftButton, Qt::NoModifier, QPoint(52, 52));
-            QTest::mouseMove(w.picBox(from), w.picBox(from)->mapFromGlobal(w.picBox(11)->mapToGlobal(QPoint(52, 52))));
+            QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, board->fieldRect(from).topLeft() + QPoint(52, 52));
+            QTest::mouseMove(board, overEmpty);
         };
         pressAndHoverEmpty(6);
-        QCOMPARE(w.picBox(11)->backColor(), normal);
+        QCOMPARE(board->backColor(11), normal);
         QTest::keyClick(&w, Qt::Key_Escape);
         pressAndHoverEmpty(10);
-        QCOMPARE(w.Frame1()->grab().toImage().pixelColor(w.picBox(11)->geometry().center()), QColor(Qt::white));
+        QCOMPARE(board->grab().toImage().pixelColor(board->fieldRect(11).center()), QColor(Qt::white));
         QTest::keyClick(&w, Qt::Key_Escape);
-        QCOMPARE(w.picBox(11)->backColor(), normal);
-        QTest::mouseRelease(w.picBox(10), Qt::LeftButton, Qt::NoModifier, overEmpty);
+        QCOMPARE(board->backColor(11), normal);
+        QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, overEmpty);
         pressAndHoverEmpty(10);
         w.showMinimized(), w.showNormal();
-        QCOMPARE(w.picBox(11)->backColor(), normal);
-        QTest::mouseRelease(w.picBox(10), Qt::LeftButton, Qt::NoModifier, overEmpty);
-        QVERIFY(w.zuege() == 0 && tileShown(w.picBox(10)->picture()) == 10);
+        QCOMPARE(board->backColor(11), normal);
+        QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, overEmpty);
+        QVERIFY(w.zuege() == 0 && tileShown(board->picture(10)) == 10);
 
         // A tile that is not next to the empty field counts and stays.
         dragField(w, 6, 11);
         QCOMPARE(w.Label(1)->text(), QStringLiteral("1"));
-        QVERIFY(tileShown(w.picBox(6)->picture()) == 6 && w.picBox(11)->picture().isNull());
+        QVERIFY(tileShown(board->picture(6)) == 6 && board->picture(11).isNull());
 
         // Tile 11 dragged home wins: no borders, no seams, the name box, the list.
         bool asked = false;
         onNextModal<QInputDialog>([&asked](QInputDialog *box) { asked = true, box->setTextValue("Anna"), box->accept(); });
         dragField(w, 15, 11);
-        QVERIFY(w.fertig() && !w.picBox(0)->hasBorder());
-        const QImage board = w.Frame1()->grab().toImage();
+        QVERIFY(w.fertig() && !board->hasBorders());
+        const QImage shot = board->grab().toImage();
         for (int k = 0; k < 15; ++k) {
-            const QRect r = w.picBox(k)->geometry();
+            const QRect r = board->fieldRect(k);
             for (const QPoint &p : {r.topLeft(), r.bottomRight(), r.center()})
-                QVERIFY2(similar(board.pixelColor(p), squareColor(k), 8), qPrintable(QString::number(k)));
+                QVERIFY2(similar(shot.pixelColor(p), squareColor(k), 8), qPrintable(QString::number(k)));
         }
         QTRY_VERIFY(asked && openWindow<frmTopTen>());
         frmTopTen *list = openWindow<frmTopTen>();
@@ -118,7 +119,7 @@ private slots:
         dragField(w, 14, 15);
         QCOMPARE(w.zuege(), qint16(2));
         w.mnuNew->trigger();
-        QVERIFY(w.zuege() == 0 && w.picBox(0)->hasBorder() && !w.fertig());
+        QVERIFY(w.zuege() == 0 && board->hasBorders() && !w.fertig());
     }
 
     void hintKeepsTheWinOutOfTheList()
@@ -128,7 +129,7 @@ private slots:
         QSignalSpy hint(&w, &frmMain::hintShown);
         w.mnuHint->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(hint.count(), 1, 60000);
-        QVERIFY(hint.first().first().toInt() == 15 && w.picBox(15)->isHighlighted());
+        QVERIFY(hint.first().first().toInt() == 15 && w.Frame1()->hintMark() == 15);
         QTRY_VERIFY_WITH_TIMEOUT(w.lblBestwert()->text() == QStringLiteral("Bestwert: 1"), 60000);
         QString message;   // and no name box, which the modal guard would fail
         answerMessage(&message);
@@ -167,8 +168,8 @@ private slots:
         QTRY_VERIFY(!openWindow<frmLoad>());
         QVERIFY(w.zuege() == 1 && w.Label(1)->text() == QStringLiteral("1") && w.PosAnz());
         for (int i = 0; i < 16; ++i)
-            QCOMPARE(tileShown(w.picBox(i)->picture()), expected.fields[i] == 100 ? -1 : int(expected.fields[i]));
-        QCOMPARE(w.picBox(15)->Tag, QStringLiteral("leer"));
+            QCOMPARE(tileShown(w.Frame1()->picture(i)), expected.fields[i] == 100 ? -1 : int(expected.fields[i]));
+        QCOMPARE(w.Frame1()->Tag(15), QStringLiteral("leer"));
 
         // A game whose picture is gone: the message names it, both switches
         // end up off, and the picture dialog opens to choose another.
@@ -200,7 +201,7 @@ private slots:
         const auto w = start();
         QVERIFY(FileAccess::identity(copy) != made);
         for (int i = 0; i < 15; ++i)
-            QCOMPARE(tileShown(w->picBox(i)->picture()), 15 - int(w->session().board().ZArray()[i]));
+            QCOMPARE(tileShown(w->Frame1()->picture(i)), 15 - int(w->session().board().ZArray()[i]));
     }
 
     void changePicture()
@@ -231,9 +232,9 @@ private slots:
         QVERIFY(title == QStringLiteral("Bilderdialog") && folder == QDir(w.path("Images/originale")).absolutePath());
         QCOMPARE(w.read(QStringLiteral("p.cxa")), outside.toUtf8() + "\r\n");
         QVERIFY(w.Bild_org() == outside && QFile::exists(w.path(QStringLiteral("Images/originale/bunt.bmp"))));
-        QVERIFY(w.zuege() == 0 && w.picBox(0)->hasBorder());
+        QVERIFY(w.zuege() == 0 && w.Frame1()->hasBorders());
         for (int i = 0; i < 15; ++i)
-            QCOMPARE(tileShown(w.picBox(i)->picture()), int(w.session().board().ZArray()[i]));
+            QCOMPARE(tileShown(w.Frame1()->picture(i)), int(w.session().board().ZArray()[i]));
     }
 
     void functionKeysMatchTheDescription()
