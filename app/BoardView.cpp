@@ -120,13 +120,10 @@ void BoardView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const qreal dpr = devicePixelRatioF();
-    // From here on one unit is one device pixel, and the board's first device
-    // pixel is the whole pixel nearest to where the widget begins (at a
-    // fractional scale a widget can begin inside a device pixel).
-    const QTransform toDevice = painter.deviceTransform();
-    const qreal sx = std::round(toDevice.dx()) - toDevice.dx();
-    const qreal sy = std::round(toDevice.dy()) - toDevice.dy();
-    painter.setWorldTransform(QTransform(1 / dpr, 0, 0, 1 / dpr, sx / dpr, sy / dpr));
+    // From here on one unit is one device pixel. (At a fractional scale the
+    // widget may begin inside a device pixel; the painter rounds a pure
+    // translation to whole device pixels, the same for every field.)
+    painter.scale(1 / dpr, 1 / dpr);
     const int border = m_borders ? qMax(1, qRound(dpr)) : 0;
     for (int p = 0; p < Board::FeldAnz; ++p)
         paintField(painter, p, deviceField(p, dpr), border);

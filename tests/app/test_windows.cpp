@@ -122,6 +122,63 @@ private slots:
         QVERIFY(w.zuege() == 0 && board->hasBorders() && !w.fertig());
     }
 
+    // At the scale this process runs at (ctest runs it at 1, 1.25, 1.5 and
+    // 2): every line between two tiles is black across its whole width and
+    // length, one logical pixel on each side drawn as whole device pixels;
+    // the won board shows the picture without a seam.
+    void linesBetweenTilesAtScale()
+    {
+        const qreal dpr = QGuiApplication::primaryScreen()->devicePixelRatio();
+        const int side = qRound(416 * dpr);
+        ProgramDir dir;   // the picture at the board's device size: no scaling blurs its squares
+        QVERIFY(squaresPicture(side).save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
+        frmMain w;
+        w.Form_Load();
+        placeLayout(w, swapped(solvedLayout(), 14, 15));
+        BoardView *board = w.Frame1();
+        QCOMPARE(board->devicePixelRatioF(), dpr);
+        const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint();
+        const int b = qMax(1, qRound(dpr));
+        auto edge = [dpr](int k) { return qRound(k * 104 * dpr); };
+        // Pixel (along, across) of the line between column (or row) k-1 and
+        // k: `across` counts from the line's middle, `along` from the board's edge.
+        auto at = [&](const QImage &shot, bool vertical, int k, int along, int across) {
+            const QPoint p = vertical ? QPoint(edge(k) + across, along) : QPoint(along, edge(k) + across);
+            return shot.pixelColor(origin + p);
+        };
+        const QImage playing = w.grab().toImage();
+        QCOMPARE(playing.devicePixelRatio(), dpr);
+        for (bool vertical : {true, false})
+            for (int k = 1; k < 4; ++k)
+                for (int along = 0; along < side; ++along) {
+                    for (int across = -b; across < b; ++across)
+                        QVERIFY2(at(playing, vertical, k, along, across) == QColor(Qt::black),
+                                 qPrintable(QStringLiteral("line %1 %2 at %3/%4").arg(vertical).arg(k).arg(along).arg(across)));
+                    const int inField = along % qRound(104 * dpr);
+                    if (inField > 2 * b && inField < qRound(104 * dpr) - 2 * b)   // beside the line: no black
+                        QVERIFY(at(playing, vertical, k, along, -b - 1) != QColor(Qt::black)
+                                && at(playing, vertical, k, along, b) != QColor(Qt::black));
+                }
+
+        onNextModal<QInputDialog>([](QInputDialog *box) { box->reject(); });
+        dragField(w, 15, 14);
+        QVERIFY(w.fertig());
+        const QImage won = w.grab().toImage();
+        for (bool vertical : {true, false})
+            for (int k = 1; k < 4; ++k)
+                for (int along = 0; along < side; ++along) {
+                    const int line = along * 4 / side;   // the row (or column) the pixel lies in
+                    const int before = vertical ? line * 4 + k - 1 : (k - 1) * 4 + line;
+                    const int after = vertical ? before + 1 : before + 4;
+                    if (after == 15)
+                        continue;   // the empty field
+                    QVERIFY2(similar(at(won, vertical, k, along, -1), squareColor(before), 4)
+                                 && similar(at(won, vertical, k, along, 0), squareColor(after), 4),
+                             qPrintable(QStringLiteral("seam %1 %2 at %3").arg(vertical).arg(k).arg(along)));
+                }
+        QTRY_VERIFY(!openWindow<QInputDialog>());
+    }
+
     void hintKeepsTheWinOutOfTheList()
     {
         Started w;
