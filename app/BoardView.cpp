@@ -194,7 +194,6 @@ void BoardView::mousePressEvent(QMouseEvent *event)
         m_outline->show();
         m_outline->raise();
     }
-    emit dragStarted(field);
     m_dragOver = -1;
     hover(field);
 }

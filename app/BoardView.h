@@ -48,8 +48,6 @@ public:
     static QColor dropTarget() { return Qt::white; }
     bool hasBorders() const { return m_borders; }
     void setBorders(bool single);
-    // The field a point of the board lies on, or -1.
-    int fieldAt(const QPoint &pos) const;
 
     // --- the hint mark --------------------------------------------------------
     // Marks field for msecs; then hintTimeUp is emitted. A mark of -1, or a
@@ -58,7 +56,6 @@ public:
     int hintMark() const { return m_hintMark; }
 
     // --- drag and keys ----------------------------------------------------------
-    bool dragging() const { return m_dragSource >= 0; }
     // The dragged tile goes back: nothing is dropped.
     void cancelDrag();
     // Esc ends a drag; an arrow key asks for the move of the tile beside the
@@ -66,8 +63,6 @@ public:
     bool handleKey(QKeyEvent *event);
 
 signals:
-    // A drag began on field source.
-    void dragStarted(int source);
     // While the tile of field source is dragged: the pointer entered, left or
     // moved over field.
     void fieldHovered(int source, int field);
@@ -89,6 +84,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // The field a point of the board lies on, or -1.
+    int fieldAt(const QPoint &pos) const;
     // Field p's rectangle in device pixels, from the board's top-left device
     // pixel: edges at whole device pixels, so neighbours share their edge.
     QRect deviceField(int p, qreal dpr) const;

@@ -59,9 +59,6 @@ public:
     // switches and layout, then the tiles cut and placed again.
     void applyLoadedGame(const GameState &state);
 
-    // Outer geometry (frame included) in twips, for placing other windows.
-    QRect geometryTwips() const;
-
     // Controls (tests look at them). The board widget stands for the board
     // frame and its sixteen fields.
     BoardView *Frame1() const { return m_board; }
@@ -137,6 +134,8 @@ private:
     // The one place that shows the session on screen: the board, the move
     // count and the hint mark.
     void showSession();
+    // Outer geometry (frame included) in twips, for placing other windows.
+    QRect geometryTwips() const;
     QPoint secondaryPosition() const;
     frmTopTen *topTen();
 

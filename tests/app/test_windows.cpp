@@ -84,6 +84,9 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Escape);
         pressAndHoverEmpty(10);
         QCOMPARE(board->grab().toImage().pixelColor(board->fieldRect(11).center()), QColor(Qt::white));
+        QTest::mouseMove(board, board->fieldRect(10).center());   // leaving puts the colour back
+        QCOMPARE(board->backColor(11), normal);
+        QTest::mouseMove(board, overEmpty);
         QTest::keyClick(&w, Qt::Key_Escape);
         QCOMPARE(board->backColor(11), normal);
         QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, overEmpty);
@@ -187,6 +190,7 @@ private slots:
         w.mnuHint->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(hint.count(), 1, 60000);
         QVERIFY(hint.first().first().toInt() == 15 && w.Frame1()->hintMark() == 15);
+        QTRY_COMPARE(w.Frame1()->hintMark(), -1);   // the mark goes after a while
         QTRY_VERIFY_WITH_TIMEOUT(w.lblBestwert()->text() == QStringLiteral("Bestwert: 1"), 60000);
         QString message;   // and no name box, which the modal guard would fail
         answerMessage(&message);
@@ -224,6 +228,7 @@ private slots:
         emit load->File1->itemDoubleClicked(load->File1->item(0));
         QTRY_VERIFY(!openWindow<frmLoad>());
         QVERIFY(w.zuege() == 1 && w.Label(1)->text() == QStringLiteral("1") && w.PosAnz());
+        QVERIFY(w.mnuPosOn->text() == QStringLiteral("Positionsanzeige aus") && w.Frame4()->isVisible());
         for (int i = 0; i < 16; ++i)
             QCOMPARE(tileShown(w.Frame1()->picture(i)), expected.fields[i] == 100 ? -1 : int(expected.fields[i]));
         QCOMPARE(w.Frame1()->Tag(15), QStringLiteral("leer"));
