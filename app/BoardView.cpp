@@ -291,11 +291,3 @@ bool BoardView::handleKey(QKeyEvent *event)
         emit moveRequested(*source, m_session.board().emptyField());
     return true;
 }
-
-void BoardView::keyPressEvent(QKeyEvent *event)
-{
-    if (handleKey(event))
-        event->accept();
-    else
-        QWidget::keyPressEvent(event);
-}

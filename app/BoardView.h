@@ -59,7 +59,8 @@ public:
     // The dragged tile goes back: nothing is dropped.
     void cancelDrag();
     // Esc ends a drag; an arrow key asks for the move of the tile beside the
-    // empty field. Returns whether the key was one of these.
+    // empty field. Returns whether the key was one of these. (The window,
+    // which has the keyboard, hands its keys here.)
     bool handleKey(QKeyEvent *event);
 
 signals:
@@ -80,7 +81,6 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:

@@ -3,7 +3,6 @@
 // runs on a thread of its own, so the window never waits for it.
 #include "app/frmMain.h"
 
-#include "app/BoardView.h"
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
 #include "game/Solver.h"
