@@ -151,12 +151,8 @@ void BoardView::paintField(QPainter &painter, int p, const QRect &device, int bo
         // cut for another scale is stretched to it.
         painter.save();
         painter.setClipRect(inner);
-        if (tile.size() == device.size()) {
-            painter.drawImage(QRect(inner.topLeft(), tile.size()), tile, tile.rect());
-        } else {
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.drawImage(QRect(inner.topLeft(), device.size()), tile, tile.rect());
-        }
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, tile.size() != device.size());
+        painter.drawImage(QRect(inner.topLeft(), device.size()), tile, tile.rect());
         painter.restore();
     }
     if (border > 0)
