@@ -6,7 +6,7 @@
 #include "base/Twips.h"
 #include "base/WindowMemory.h"
 #include "base/WindowPlacement.h"
-#include "app/FieldBox.h"
+#include "app/BoardView.h"
 #include "app/ProgressBar.h"
 #include "info/frmAbout.h"
 #include "info/frmDescr.h"
@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -86,18 +85,11 @@ void frmMain::buildControls()
     central->setFixedSize(Twips::size(ClientWidth, ClientHeight));
     setCentralWidget(central);
 
-    m_frame1 = new QFrame(central);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame1->setFrameShape(QFrame::NoFrame);
-    m_frame1->setGeometry(Twips::rect(BoardLeft, BoardTop, BoardSize, BoardSize));
-
-    for (int i = 0; i <= Board::FeldAnz; ++i) {
-        auto *box = new FieldBox(i, i < Board::FeldAnz ? static_cast<QWidget *>(m_frame1) : central);
-        box->resize(Twips::size(FieldSize, FieldSize));
-        box->hide();
-        box->installEventFilter(this);
-        m_picBox[i] = box;
-    }
+    m_board = new BoardView(m_session, central);
+    m_board->setObjectName(QStringLiteral("Frame1"));
+    m_board->setGeometry(Twips::rect(BoardLeft, BoardTop, BoardSize, BoardSize));
+    m_board->hide();
+    connectBoard();
 
     auto makeLabel = [](QWidget *parent, const QString &text, int top, int height, int pointSize, bool bold) {
         auto *l = new QLabel(text, parent);
@@ -132,9 +124,6 @@ void frmMain::buildControls()
     m_pBar->setObjectName(QStringLiteral("pBar"));
     m_pBar->setRange(0, 1000);
     m_pBar->hide();
-
-    m_dragOutline = new DragOutline(central);
-    m_dragOutline->hide();
 }
 
 void frmMain::buildMenus()
@@ -171,8 +160,8 @@ void frmMain::buildMenus()
 
 void frmMain::Form_Load()
 {
-    // The generator was seeded from the clock when the window was made.
-    m_session.board().setFertig(false);
+    // The generator was seeded from the clock when the window was made; the
+    // session starts unfinished, its counter at 0 and its layout all zeros.
     // Centred by the outer size: at once by the best estimate, and again
     // once the window manager has framed the window. Where the other
     // windows open follows the centred frame.
@@ -182,8 +171,7 @@ void frmMain::Form_Load()
         m_windowTop = toInt16(g.top() + static_cast<double>(SecondaryOffset));
         m_windowLeft = toInt16(g.left() + static_cast<double>(SecondaryOffset));
     });
-    m_session.board().ZArray_setzen(QVector<qint16>(Board::FeldAnz + 1, 0));
-    setZuege(0);
+    showSession();
     Bildpfad_Lesen();
 
     m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
@@ -232,50 +220,47 @@ void frmMain::Bildpfad_Lesen()
     const QString line = PictureReference::read(ProgramFolder::path());
     if (line.isNull())
         return;
-    m_session.Bild_aktuell = line;
-    m_session.Bild_org = trimBlanks(line);
+    m_session.setBild_aktuell(line);
+    m_session.setBild_org(trimBlanks(line));
 }
 
 void frmMain::Felder_Anlegen()
 {
     show();
     m_windowMemory = WindowMemory::prepare(this);
-    for (int i = 0; i < Board::FeldAnz; ++i) {
-        FieldBox *box = m_picBox[i];
-        box->move(Twips::point((i % 4) * FieldSize, (i / 4) * FieldSize));
-        box->show();
-    }
-    m_session.board().markAllEmpty();
-    showAllFields();
-    m_picBox[Board::FeldAnz]->hide();
+    // The sixteen fields, each marked empty until the picture is cut.
+    m_board->show();
     Steine_Mischen();
-    Bild_Teilen(2);
-    Bilder_Laden(2, 1);
+    Bild_Teilen();
+    Bilder_Laden(Placement::NewDeal);
 }
 
 void frmMain::Steine_Mischen()
 {
     m_session.newDeal();
-    m_label[1]->setText(QString::number(m_session.zuege()));
+    showSession();
 }
 
-void frmMain::setZuege(qint16 z)
+void frmMain::showSession()
 {
-    m_session.board().setZuege(z);
-    m_label[1]->setText(QString::number(z));
+    m_label[1]->setText(QString::number(m_session.zuege()));
+    // A mark the session has taken off goes; a new one stays as long as the
+    // session says.
+    if (m_session.hintField() != m_board->hintMark())
+        m_board->showHintMark(m_session.hintField(), GameSession::HintMarkMillis);
+    m_board->update();
 }
 
 void frmMain::ZArray_setzen(const QVector<qint16> &za)
 {
-    m_session.board().ZArray_setzen(za);
-    m_label[1]->setText(QString::number(m_session.board().zuege()));
+    m_session.setLayout(za);
+    showSession();
 }
 
 void frmMain::Settings(QString &l_bild, bool &ivis, bool &pos)
 {
-    m_session.board().clearPictures();
-    showAllFields();
-    m_picBox[Board::FeldAnz]->setPicture(QImage());
+    m_session.clearPictures();
+    showSession();
     if (!QFileInfo(l_bild).isFile()) {
         ivis = false;
         pos = false;
@@ -283,51 +268,29 @@ void frmMain::Settings(QString &l_bild, bool &ivis, bool &pos)
                                   + QStringLiteral("\r\nkann im angegebenen Pfad nicht gefunden werden.\r\n\r\n"
                                                    "Es wird ein neues Spiel gestartet!"));
     }
-    mnuPosOn->setText(pos ? QStringLiteral("Positionsanzeige ein") : QStringLiteral("Positionsanzeige aus"));
-    mnuPosOn_Click();
-    m_session.imgvis = ivis;
+    m_session.setPosAnz(pos);
+    Position_Setzen();
+    m_session.setImgvis(ivis);
     Vorschau_Setzen();
-    m_session.Bild_aktuell = l_bild;
+    m_session.setBild_aktuell(l_bild);
 }
 
 void frmMain::mnuNew_Click()
 {
-    m_session.board().setFertig(false);
     if (m_imgTemp->isVisible()) {
         m_imgTemp->hide();
-        m_session.imgvis = true;
+        m_session.setImgvis(true);
     }
-    setBorders(true);
+    m_board->setBorders(true);
     m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
-    setZuege(0);
     m_label[3]->setText(QString());
-    m_session.board().clearPictures();
-    showAllFields();
+    m_session.clearPictures();
+    // The deal resets the counter and the finished flag.
     Steine_Mischen();
-    Bild_Teilen(2);
-    Bilder_Laden(2, 1);
-    if (m_session.imgvis)
+    Bild_Teilen();
+    Bilder_Laden(Placement::NewDeal);
+    if (m_session.imgvis())
         mnuPreviewOn_Click();
-}
-
-void frmMain::setBorders(bool single)
-{
-    for (FieldBox *box : m_picBox)
-        box->setBorder(single);
-}
-
-void frmMain::showField(int p)
-{
-    FieldBox *box = m_picBox[p];
-    const int t = m_session.board().picture(p);
-    box->setPicture(t == Board::NoPicture ? QImage() : m_bilder[t]);
-    box->Tag = m_session.board().tagText(p);
-}
-
-void frmMain::showAllFields()
-{
-    for (int p = 0; p < Board::FeldAnz; ++p)
-        showField(p);
 }
 
 void frmMain::addProgress(int amount)
@@ -336,7 +299,6 @@ void frmMain::addProgress(int amount)
     if (v > m_pBar->maximum())
         return;  // an increment past the end is dropped
     m_pBar->setValue(v);
-    m_progressPeak = qMax(m_progressPeak, v);
 }
 
 void frmMain::activateFromOutside()
@@ -357,7 +319,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 {
     cancelSolver();
     // The other windows close with the main window; nothing is written.
-    m_dragSource = -1;
+    m_board->cancelDrag();
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget *w : windows)
         if (w != this && w->isVisible())
@@ -369,7 +331,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::Vorschau_Setzen()
 {
-    if (m_session.imgvis) {
+    if (m_session.imgvis()) {
         // Below the position frame, wherever it stands, shown or not.
         const int left = Twips::fromPx(m_frame4->x());
         const int top = Twips::fromPx(m_frame4->y() + m_frame4->height()) + PreviewGap;
@@ -387,21 +349,25 @@ void frmMain::Vorschau_Setzen()
 
 void frmMain::mnuPreviewOn_Click()
 {
-    m_session.imgvis = !m_session.imgvis;
+    m_session.setImgvis(!m_session.imgvis());
     Vorschau_Setzen();
+}
+
+void frmMain::Position_Setzen()
+{
+    if (m_session.PosAnz()) {
+        mnuPosOn->setText(QStringLiteral("Positionsanzeige aus"));
+        m_frame4->show();
+    } else {
+        mnuPosOn->setText(QStringLiteral("Positionsanzeige ein"));
+        m_frame4->hide();
+    }
 }
 
 void frmMain::mnuPosOn_Click()
 {
-    if (mnuPosOn->text() == QLatin1String("Positionsanzeige ein")) {
-        m_session.PosAnz = true;
-        mnuPosOn->setText(QStringLiteral("Positionsanzeige aus"));
-        m_frame4->show();
-    } else {
-        m_session.PosAnz = false;
-        mnuPosOn->setText(QStringLiteral("Positionsanzeige ein"));
-        m_frame4->hide();
-    }
+    m_session.setPosAnz(!m_session.PosAnz());
+    Position_Setzen();
 }
 
 // --- the secondary windows ---------------------------------------------------------
@@ -443,23 +409,11 @@ void frmMain::mnuTopTen_Click()
     topTen()->display();
 }
 
-void frmMain::gameOver(GameSession::Win win)
-{
-    if (!win.mayEnterTopTen) {
-        Meldung::zeigen(this, QStringLiteral("Geschafft! In diesem Spiel wurde ein Tipp benutzt,\r\n"
-                                             "deshalb kommt es nicht in die Bestenliste."));
-        return;
-    }
-    if (frmTopTen::Start(this, geometryTwips()).isEmpty())
-        return;
-    topTen()->Score_Insert(win.zuege);
-}
-
 void frmMain::mnuSave_Click()
 {
     openOne(m_load, [this] {
         auto *dialog = new frmLoad(this, secondaryPosition(), m_session.savedState());
-        dialog->display(QStringLiteral("save"));
+        dialog->display(frmLoad::Mode::Save);
         return dialog;
     });
 }
@@ -469,7 +423,7 @@ void frmMain::mnuLoad_Click()
     openOne(m_load, [this] {
         auto *dialog = new frmLoad(this, secondaryPosition(), m_session.savedState());
         connect(dialog, &frmLoad::gameChosen, this, &frmMain::applyLoadedGame);
-        dialog->display(QStringLiteral("load"));
+        dialog->display(frmLoad::Mode::Load);
         return dialog;
     });
 }
@@ -480,13 +434,13 @@ void frmMain::applyLoadedGame(const GameState &state)
     // window shows the counter, applies the picture and the switches, and
     // cuts and places the tiles.
     m_session.applyLoaded(state);
-    m_label[1]->setText(QString::number(m_session.zuege()));
+    showSession();
     QString l_bild = state.bild;
     bool ivis = state.imgvis;
     bool pos = state.posAnz;
     Settings(l_bild, ivis, pos);
-    Bild_Teilen(1);
-    Bilder_Laden(1, 2);
+    Bild_Teilen();
+    Bilder_Laden(Placement::LoadedGame);
 }
 
 void frmMain::mnuAbout_Click()

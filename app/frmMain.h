@@ -1,9 +1,9 @@
 #pragma once
-// The main window: the board of sixteen fields, the move counter panel, the
-// position panel, the preview, the progress bar and the menus. It holds one
-// game session (the rules and the state of play) and shows it in its field
-// boxes; the other windows get what they need as values when they open and
-// answer with signals.
+// The main window: the board, the move counter panel, the position panel,
+// the preview, the progress bar and the menus. It holds one game session
+// (the rules and the state of play), shows it on its board widget and hands
+// the session what the player does; the other windows get what they need as
+// values when they open and answer with signals.
 #include "game/GameSession.h"
 
 #include <QImage>
@@ -16,9 +16,8 @@
 #include <future>
 #include <memory>
 
-class FieldBox;
+class BoardView;
 class QAction;
-class QFrame;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -35,63 +34,62 @@ public:
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
 
+    // ===== frmMain.cpp: the window, its controls, menus and secondary windows =====
+
     // The load handler: geometry, picture reference, fields, first game.
     // Shows the window.
     void Form_Load();
 
-    // --- the shared state -----------------------------------------------------
+    // The shared state, read-only; the window alone hands changes to it.
     const GameSession &session() const { return m_session; }
     qint16 zuege() const { return m_session.zuege(); }
     bool fertig() const { return m_session.fertig(); }
-    bool PosAnz() const { return m_session.PosAnz; }
-    bool imgvis() const { return m_session.imgvis; }
-    const QString &Bild_org() const { return m_session.Bild_org; }
-    const QString &Bild_aktuell() const { return m_session.Bild_aktuell; }
+    bool PosAnz() const { return m_session.PosAnz(); }
+    bool imgvis() const { return m_session.imgvis(); }
+    const QString &Bild_org() const { return m_session.Bild_org(); }
     qint16 Window_Left() const { return m_windowLeft; }   // where secondary windows open (twips)
     qint16 Window_Top() const { return m_windowTop; }
 
-    // --- operations of the main window ------------------------------------
-    void Bild_Teilen(int unused);
-    void Bilder_Laden(int X, int y);
+    // The layout to be placed next.
     void ZArray_setzen(const QVector<qint16> &za);
+    // The picture and switches of a loaded game: a picture that is missing
+    // turns both switches off and says so.
     void Settings(QString &l_bild, bool &ivis, bool &pos);
     // A saved game chosen in the save/load dialog: its counter, picture,
     // switches and layout, then the tiles cut and placed again.
     void applyLoadedGame(const GameState &state);
 
-    // Outer geometry (frame included) in twips, for placing other windows.
-    QRect geometryTwips() const;
-
-    // --- controls (tests look at them) --------------------------------------
-    FieldBox *picBox(int i) const { return m_picBox[i]; }
+    // Controls (tests look at them). The board widget stands for the board
+    // frame and its sixteen fields.
+    BoardView *Frame1() const { return m_board; }
     QLabel *Label(int i) const { return m_label[i]; }
-    QFrame *Frame1() const { return m_frame1; }
     QGroupBox *Frame3() const { return m_frame3; }
     QGroupBox *Frame4() const { return m_frame4; }
     QLabel *imgTemp() const { return m_imgTemp; }
     QProgressBar *pBar() const { return m_pBar; }
+    // The fewest moves the current game's starting position needs, shown
+    // below the move count ("Bestwert: 52"); computed in the background.
+    QLabel *lblBestwert() const { return m_lblBestwert; }
     QAction *mnuNew = nullptr, *mnuChangePic = nullptr, *mnuSave = nullptr, *mnuLoad = nullptr,
             *mnuExit = nullptr, *mnuPreviewOn = nullptr, *mnuPosOn = nullptr,
             *mnuTopTen = nullptr, *mnuAbout = nullptr, *mnuDescr = nullptr,
             *mnuHint = nullptr;
 
-    // The fewest moves the current game's starting position needs, shown
-    // below the move count ("Bestwert: 52"); computed in the background.
-    QLabel *lblBestwert() const { return m_lblBestwert; }
-    // Waits until the background computations have finished (tests).
-    bool waitForSolver(int msecs);
+    // ===== frmMain_Tiles.cpp: cutting the picture and placing the tiles =====
+
+    // How the tiles are placed: a new deal or a loaded game.
+    using Placement = Board::Placement;
+    void Bild_Teilen();
+    void Bilder_Laden(Placement how);
+
+    // ===== frmMain_Solver.cpp: the best value and the hint =====
+
     // A background computation is still running.
     bool solverBusy() const;
 
-    // Highest progress value reached during the last cut and placement.
-    int progressPeak() const { return m_progressPeak; }
-
-    // Replaces the clock-seeded generator (tests).
-    void setRandomDraw(RandomDraw draw) { m_session.setRandomDraw(std::move(draw)); }
-
 public slots:
+    // frmMain.cpp
     void mnuNew_Click();
-    void mnuChangePic_Click();
     void mnuSave_Click();
     void mnuLoad_Click();
     void mnuPreviewOn_Click();
@@ -99,54 +97,63 @@ public slots:
     void mnuTopTen_Click();
     void mnuAbout_Click();
     void mnuDescr_Click();
-    void mnuHint_Click();
-
     // Brings the window to the front (a second start asks for this).
     void activateFromOutside();
+    // frmMain_ChangePic.cpp
+    void mnuChangePic_Click();
+    // frmMain_Solver.cpp
+    void mnuHint_Click();
 
 signals:
-    // Emitted after a drop that solved the board, before the top ten is asked.
-    void gameWon();
-    // Emitted when the best value of a new deal is known, and when a hint
-    // has been marked (or found impossible).
-    void bestwertKnown();
+    // A hint has been marked on field (-1: the position cannot be solved).
     void hintShown(int field);
     // Emitted once, when the board has first been painted (or could not be
     // within a moment, the window being minimised).
     void boardShown();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    // frmMain_Play.cpp
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
+    // frmMain.cpp
+    void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Reads the working copy of the picture named in p.cxa on a thread of
-    // its own while the window builds itself; Bild_Teilen takes it.
-    void readWorkingCopyAhead();
+    // ===== frmMain.cpp =====
     void buildControls();
     void buildMenus();
     void Fenster_Zentrieren();
     void Felder_Anlegen();
     void Bildpfad_Lesen();
     void Steine_Mischen();
+    // The preview, and the position display, made to match their switch;
+    // each menu caption names the action it will take next.
     void Vorschau_Setzen();
-    void setZuege(qint16 z);                 // also refreshes Label(1)
-    void addProgress(int amount);
-    void setBorders(bool single);
-    void showField(int p);                   // mirror one field of the board
-    void showAllFields();
-    void picBox_DragOver(int index, int source, int state);
-    void picBox_DragDrop(int index, int source);
-    int fieldAt(const QPoint &globalPos) const;
-    void endDrag();
-    void cancelDrag();                       // the tile goes back, nothing counted
-    void setHintMark(int field, bool on);
+    void Position_Setzen();
+    // The one place that shows the session on screen: the board, the move
+    // count and the hint mark.
+    void showSession();
+    // Outer geometry (frame included) in twips, for placing other windows.
+    QRect geometryTwips() const;
+    QPoint secondaryPosition() const;
+    frmTopTen *topTen();
+
+    // ===== frmMain_Play.cpp: the player's moves =====
+    void connectBoard();
+    // A drop (or an arrow key) of the tile of field source onto field target.
+    void picBox_DragDrop(int target, int source);
     // After the winning drop: the name box and the top ten, unless a hint
     // was used; the count is the one of the winning drop.
     void gameOver(GameSession::Win win);
+
+    // ===== frmMain_Tiles.cpp =====
+    // Reads the working copy of the picture named in p.cxa on a thread of
+    // its own while the window builds itself; Bild_Teilen takes it.
+    void readWorkingCopyAhead();
+    void addProgress(int amount);
+
+    // ===== frmMain_Solver.cpp =====
     // Starts computing the best value of the position now on the board.
     void startBestwert(quint64 deal);
     void cancelSolver();
@@ -155,9 +162,8 @@ private:
     // The longest that waits (a window shown minimised is not painted).
     static constexpr int FirstPaintWaitMillis = 500;
     QThreadPool *solverPool();
-    frmTopTen *topTen();
-    QPoint secondaryPosition() const;
 
+    // --- state ------------------------------------------------------------------
     GameSession m_session;
     qint16 m_windowLeft = 0;
     qint16 m_windowTop = 0;
@@ -175,13 +181,13 @@ private:
     // The window's pixel memory, made ready while the display maps the
     // window (base/WindowMemory.h).
     std::future<void> m_windowMemory;
-    std::array<FieldBox *, 17> m_picBox{};
+
+    // --- controls ---------------------------------------------------------------
+    BoardView *m_board = nullptr;
     QVector<QLabel *> m_label;
-    QFrame *m_frame1 = nullptr;
     QGroupBox *m_frame3 = nullptr, *m_frame4 = nullptr;
     QLabel *m_imgTemp = nullptr;
     QProgressBar *m_pBar = nullptr;
-    int m_progressPeak = 0;
     QLabel *m_lblBestwert = nullptr;
 
     // the secondary windows: at most one of each
@@ -196,10 +202,4 @@ private:
     bool m_boardPainted = false;
     bool m_boardShownSignalled = false;
     std::function<void()> m_afterFirstPaint;
-
-    // the drag in progress
-    int m_dragSource = -1;
-    int m_dragOver = -1;
-    QWidget *m_dragOutline = nullptr;
-    QPoint m_dragGrabOffset;
 };

@@ -7,6 +7,7 @@
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
 #include "pictures/PictureLibrary.h"
+#include "app/BoardView.h"
 
 #include <QDir>
 #include <QComboBox>
@@ -72,33 +73,33 @@ void frmMain::mnuChangePic_Click()
     // is to be shown again.
     if (m_imgTemp->isVisible()) {
         m_imgTemp->hide();
-        m_session.imgvis = true;
+        m_session.setImgvis(true);
     }
     m_imgTemp->resize(Twips::size(Twips::Main::BoardSize, Twips::Main::BoardSize));
     // Borderless fields, so that the cut works on whole field squares.
-    setBorders(false);
+    m_board->setBorders(false);
 
     if (!chosen.isEmpty()) {
-        m_session.Bild_aktuell = chosen;
+        m_session.setBild_aktuell(chosen);
         // A failed copy (no library folder, unreadable file) is no reason to
         // stop: the picture is played from where it is.
         PictureLibrary::copyIn(chosen, libraryFolder);
-        m_session.Bild_org = m_session.Bild_aktuell;
+        m_session.setBild_org(chosen);
         // The chosen file's own path is recorded, not the library copy's.
         // When p.cxa cannot be replaced it keeps the old path, and the
         // player is told that the next start will not bring this picture.
-        if (!PictureReference::write(ProgramFolder::path(), m_session.Bild_org))
+        if (!PictureReference::write(ProgramFolder::path(), m_session.Bild_org()))
             Meldung::zeigen(this, QStringLiteral("Das Bild wird beim nächsten Start nicht wieder "
                                                  "geladen:\r\ndie Datei\r\n    ")
                                       + QDir::toNativeSeparators(ProgramFolder::file(
                                           QLatin1String(PictureReference::FileName)))
                                       + QStringLiteral("\r\nkann nicht geschrieben werden."));
         Steine_Mischen();
-        Bild_Teilen(2);
-        Bilder_Laden(2, 1);
+        Bild_Teilen();
+        Bilder_Laden(Placement::NewDeal);
     }
 
     Vorschau_Setzen();
-    setBorders(true);
+    m_board->setBorders(true);
     m_label[3]->setText(QString());
 }

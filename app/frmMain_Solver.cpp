@@ -3,7 +3,6 @@
 // runs on a thread of its own, so the window never waits for it.
 #include "app/frmMain.h"
 
-#include "app/FieldBox.h"
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
 #include "game/Solver.h"
@@ -17,7 +16,6 @@
 #include <utility>
 
 namespace {
-constexpr int HintMillis = 1200;
 
 // Runs job on the pool; its result is handed back to the window on the
 // user-interface thread, unless the window is gone by then.
@@ -51,34 +49,15 @@ QThreadPool *frmMain::solverPool()
     return m_solverPool;
 }
 
-bool frmMain::waitForSolver(int msecs)
-{
-    if (!m_solverPool)
-        return true;
-    if (!m_solverPool->waitForDone(msecs))
-        return false;
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-    return true;
-}
-
 bool frmMain::solverBusy() const
 {
     return m_solverPool && m_solverPool->activeThreadCount() > 0;
-}
-
-void frmMain::setHintMark(int field, bool on)
-{
-    if (field >= 0 && field < Board::FeldAnz)
-        m_picBox[field]->setHighlight(on);
 }
 
 void frmMain::startBestwert(quint64 deal)
 {
     // A new deal: the old computation is of no use any more.
     cancelSolver();
-    for (int p = 0; p < Board::FeldAnz; ++p)
-        setHintMark(p, false);
     m_lblBestwert->setText(QStringLiteral("Bestwert: …"));
 
     const auto start = Tiles::fromLayout(m_session.board().layout());
@@ -108,7 +87,6 @@ void frmMain::startBestwert(quint64 deal)
                 case Solver::Status::Cancelled:
                     return;
                 }
-                emit w->bestwertKnown();
             });
     };
     // At start-up the tables are read (or built) while the window is still
@@ -133,36 +111,31 @@ void frmMain::runAfterFirstPaint()
 
 void frmMain::mnuHint_Click()
 {
-    if (m_session.fertig())
+    // The session says whether a hint may be asked for now, and whether the
+    // answer, when it comes, still fits the board.
+    const GameSession::HintQuestion question = m_session.askHint();
+    switch (question.answer) {
+    case GameSession::HintQuestion::Answer::Finished:
         return;
-    const auto now = Tiles::fromLayout(m_session.board().layout());
-    if (!now || !Tiles::isSolvable(*now)) {
+    case GameSession::HintQuestion::Answer::Unsolvable:
         Meldung::zeigen(this, QStringLiteral("Diese Stellung kann nicht gelöst werden:\r\n"
                                              "kein Zug führt das Bild zusammen."));
         emit hintShown(-1);
         return;
+    case GameSession::HintQuestion::Answer::Ask:
+        break;
     }
-    const quint64 position = m_session.positionNumber();
     const QString folder = ProgramFolder::path();
     const auto cancel = m_solverCancel;
-    const Tiles::Fields board = *now;
+    const Tiles::Fields board = question.fields;
+    const quint64 position = question.position;
     runInBackground(
         solverPool(), this,
         [board, folder, cancel] { return Solver(PatternDatabase::shared(folder)).hint(board, cancel.get()); },
         [position](frmMain *w, std::optional<int> field) {
-            if (position != w->m_session.positionNumber() || !field || w->m_session.fertig())
+            if (!w->m_session.hintAnswered(position, field))
                 return;
-            // The hint counts as used once it has been shown.
-            w->setHintMark(w->m_session.hintField(), false);
-            w->m_session.hintShown(*field);
-            w->setHintMark(*field, true);
-            const int marked = *field;
-            QTimer::singleShot(HintMillis, w, [w, position, marked] {
-                if (w->m_session.positionNumber() == position && w->m_session.hintField() == marked) {
-                    w->setHintMark(marked, false);
-                    w->m_session.hintHidden();
-                }
-            });
+            w->showSession();
             emit w->hintShown(*field);
         });
 }

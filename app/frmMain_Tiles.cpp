@@ -8,7 +8,7 @@
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
-#include "app/FieldBox.h"
+#include "app/BoardView.h"
 #include "pictures/PictureLoader.h"
 #include "pictures/PictureReference.h"
 #include "pictures/TileCutter.h"
@@ -80,9 +80,8 @@ void frmMain::readWorkingCopyAhead()
     });
 }
 
-void frmMain::Bild_Teilen(int /*unused*/)
+void frmMain::Bild_Teilen()
 {
-    m_progressPeak = 0;
     m_pBar->setValue(0);
     m_pBar->show();
 
@@ -93,7 +92,7 @@ void frmMain::Bild_Teilen(int /*unused*/)
     // earlier start, say) holds the pixels that decoding and scaling would
     // give again, and is taken as it is.
     const QString workingCopy = workingCopyPath();
-    const QByteArray madeFrom = sourceStamp(m_session.Bild_aktuell, side);
+    const QByteArray madeFrom = sourceStamp(m_session.Bild_aktuell(), side);
     bool decoded = false;
     QImage ready;
     bool readAhead = false;
@@ -106,14 +105,14 @@ void frmMain::Bild_Teilen(int /*unused*/)
         ready = readyWorkingCopy(workingCopy, madeFrom, side);
     if (!ready.isNull()) {
         m_source = ready;
-    } else if (FileAccess::isRegularFile(m_session.Bild_aktuell)) {
+    } else if (FileAccess::isRegularFile(m_session.Bild_aktuell())) {
         QString error;
         QImage picture;
         // Decoding a large picture takes a while: it runs on a thread of its
         // own while the window goes on drawing itself. The player's input
         // waits until the picture is there.
         {
-            const QString path = m_session.Bild_aktuell;
+            const QString path = m_session.Bild_aktuell();
             QEventLoop wait;
             std::thread decoder([&] {
                 picture = PictureLoader::load(path, QSize(side, side), &error);
@@ -125,7 +124,7 @@ void frmMain::Bild_Teilen(int /*unused*/)
         if (picture.isNull()) {
             // The board keeps the tiles of the last picture (or numbered
             // tiles) so that the game stays playable.
-            Meldung::zeigen(this, QStringLiteral("Das Bild \r\n    ") + m_session.Bild_aktuell
+            Meldung::zeigen(this, QStringLiteral("Das Bild \r\n    ") + m_session.Bild_aktuell()
                                       + QStringLiteral("\r\nkann nicht gelesen werden.")
                                       + (error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + error));
         } else {
@@ -174,8 +173,10 @@ void frmMain::Bild_Teilen(int /*unused*/)
         // Every tile is exactly its square of the board picture, whatever
         // the fields' borders: a won board, shown without borders, is the
         // picture without seams. (A bordered field hides the tile's last
-        // two pixel rows and columns under its frame.)
-        const int tileSide = qRound(m_picBox[0]->width() * dpr);
+        // rows and columns under its frame.) The board's side in device
+        // pixels is four tiles' sides, so the tiles are the device size of
+        // the fields and are drawn unscaled.
+        const int tileSide = side / 4;
         const std::array<QImage, 16> tiles = TileCutter::cut(scaled, tileSide, tileSide);
         for (int k = 0; k < 16; ++k) {
             addProgress(28);
@@ -187,10 +188,10 @@ void frmMain::Bild_Teilen(int /*unused*/)
         for (int k = 0; k < 16; ++k) {
             addProgress(28);
             if (!m_cutDone)
-                m_cut[k] = TileCutter::numberedTile(k, m_picBox[0]->width(), dpr);
+                m_cut[k] = TileCutter::numberedTile(k, m_board->fieldRect(0).width(), dpr);
         }
     }
-    m_session.board().tagAsCut();
+    m_session.tilesCut();
 #ifdef __GLIBC__
     // Decoding and scaling leave megabytes of freed memory in the heap;
     // handed back now, they do not stay with the process for its life. A
@@ -200,10 +201,11 @@ void frmMain::Bild_Teilen(int /*unused*/)
 #endif
 }
 
-void frmMain::Bilder_Laden(int X, int y)
+void frmMain::Bilder_Laden(Placement how)
 {
     // A drag begun on the old board does not drop onto the new one.
-    cancelDrag();
+    m_board->cancelDrag();
+    const auto [X, y] = Board::args(how);
     const int last = Board::FeldAnz - X;
     for (int i = 0; i <= last && i < Board::FeldAnz; ++i) {
         addProgress(10);
@@ -211,16 +213,17 @@ void frmMain::Bilder_Laden(int X, int y)
     }
     for (int i = 0; i <= last && i < Board::FeldAnz; ++i)
         addProgress(10);
-    if (m_session.board().place(X, y)) {
+    if (m_session.place(how)) {
         if (y == 1)
             m_bilder[Board::FeldAnz - 1] = QImage();
-        showAllFields();
+        m_board->setTiles(m_bilder);
+        showSession();
         for (int i = 0; i < Board::FeldAnz; ++i)
             addProgress(10);
         for (int i = 0; i <= Board::FeldAnz; ++i)
             addProgress(10);
-        setBorders(true);
-        startBestwert(m_session.boardPlaced());
+        m_board->setBorders(true);
+        startBestwert(m_session.dealNumber());
     }
     m_pBar->hide();
     m_pBar->setValue(0);

@@ -19,7 +19,7 @@
 #include "base/ProgramFolder.h"
 #include "app/Startup.h"
 #include "app/frmMain.h"
-#include "app/FieldBox.h"
+#include "app/BoardView.h"
 
 #include "Measure.h"
 
@@ -101,8 +101,8 @@ public:
     explicit FirstPaint(qint64 launched) : t0(launched) {}
     bool eventFilter(QObject *o, QEvent *e) override
     {
-        // A field paints before its tile is placed; only the tile counts.
-        if (auto *box = qobject_cast<FieldBox *>(o); box && box->picture().isNull())
+        // The board paints before its tiles are placed; only the tiles count.
+        if (auto *board = qobject_cast<BoardView *>(o); board && board->picture(14).isNull())
             return false;
         if (e->type() == QEvent::Paint && settleMs > 0) {
             o->removeEventFilter(this);
@@ -132,8 +132,8 @@ int startupChild(int argc, char **argv, const QString &folder, qint64 t0)
     ProgramFolder::setPath(folder);
     FirstPaint probe(t0);
     return Startup::run(argc, argv, [&probe](frmMain &w) {
-        // the field that gets its tile last; its paint means the board is shown
-        w.picBox(14)->installEventFilter(&probe);
+        // the board's paint with the tile placed last means the board is shown
+        w.Frame1()->installEventFilter(&probe);
     });
 }
 

@@ -17,19 +17,15 @@ void Board::clearPictures()
     m_picture.fill(NoPicture);
 }
 
-void Board::markAllEmpty()
-{
-    m_tile.fill(Tiles::Leer);
-}
-
 void Board::tagAsCut()
 {
     for (int k = 0; k < FeldAnz; ++k)
         m_tile[k] = static_cast<qint16>(k);
 }
 
-bool Board::place(int X, int y)
+bool Board::place(Placement how)
 {
+    const auto [X, y] = args(how);
     const int last = FeldAnz - X;
     if (last < -1 || last >= FeldAnz || last >= m_zArray.size())
         return false;

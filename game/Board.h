@@ -5,7 +5,8 @@
 // for a field marked empty); the move counter, the finished flag and the
 // layout array ZArray through which new and loaded games are placed.
 //
-// The main window mirrors this model into its field boxes (picBox).
+// The board widget of the main window draws this model; only the game
+// session changes it.
 #include "game/Tiles.h"
 
 #include <QString>
@@ -32,7 +33,6 @@ public:
     // The Tag text shown for the field: the number, or "leer".
     QString tagText(int p) const;
     void clearPictures();                    // every field: no picture, numbers kept
-    void markAllEmpty();                     // every field: number Leer
 
     // --- layout --------------------------------------------------------------
     // ZArray_setzen: ZArray becomes a copy of za, with the bounds of za.
@@ -42,12 +42,22 @@ public:
     // Numbers 0..15 on fields 0..15, as cutting the picture leaves them.
     void tagAsCut();
 
-    // The placement of Bilder_Laden(X, y): fields 0..16-X take the tile that
-    // ZArray names (value 100: no picture, marked empty; t: tile t's picture
-    // and number); y == 1 then empties field 15's picture and keeps its
-    // number. A layout that is too short or holds a value outside 0..16 other
-    // than 100 places nothing and returns false.
-    bool place(int X, int y);
+    // The two ways a layout is placed. A new deal fills fields 0..14 and then
+    // takes field 15's picture away, its number kept from the cut; a loaded
+    // game fills all sixteen fields.
+    enum class Placement { NewDeal, LoadedGame };
+    // The placement's classic arguments (X, y): fields 0..16-X are filled,
+    // y == 1 empties field 15. The one place where the numbers are named.
+    struct PlacementArgs { int X; int y; };
+    static constexpr PlacementArgs args(Placement how)
+    {
+        return how == Placement::NewDeal ? PlacementArgs{2, 1} : PlacementArgs{1, 2};
+    }
+    // The fields filled take the tile that ZArray names (value 100: no
+    // picture, marked empty; t: tile t's picture and number). A layout that
+    // is too short or holds a value outside 0..16 other than 100 places
+    // nothing and returns false.
+    bool place(Placement how);
 
     // --- moves ---------------------------------------------------------------
     // Drag-over, entering field index with the tile of field source: true when

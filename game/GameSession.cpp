@@ -5,11 +5,6 @@ GameSession::GameSession()
 {
 }
 
-GameSession::GameSession(RandomDraw draw)
-    : m_draw(std::move(draw))
-{
-}
-
 void GameSession::newDeal()
 {
     m_board.setFertig(false);
@@ -18,11 +13,14 @@ void GameSession::newDeal()
     m_board.ZArray_setzen(Steine_Mischen(m_draw));
 }
 
-quint64 GameSession::boardPlaced()
+bool GameSession::place(Board::Placement how)
 {
+    if (!m_board.place(how))
+        return false;
     ++m_positionNumber;
     m_hintField = -1;
-    return ++m_dealNumber;
+    ++m_dealNumber;
+    return true;
 }
 
 Board::DropResult GameSession::drop(int source, int index)
@@ -55,10 +53,29 @@ std::optional<int> GameSession::arrowSource(Arrow arrow) const
     return source;
 }
 
-void GameSession::hintShown(int field)
+GameSession::HintQuestion GameSession::askHint() const
 {
+    HintQuestion q;
+    if (m_board.fertig())
+        return q;
+    const auto now = Tiles::fromLayout(m_board.layout());
+    if (!now || !Tiles::isSolvable(*now)) {
+        q.answer = HintQuestion::Answer::Unsolvable;
+        return q;
+    }
+    q.answer = HintQuestion::Answer::Ask;
+    q.position = m_positionNumber;
+    q.fields = *now;
+    return q;
+}
+
+bool GameSession::hintAnswered(quint64 position, std::optional<int> field)
+{
+    if (position != m_positionNumber || !field || *field < 0 || *field >= Board::FeldAnz || m_board.fertig())
+        return false;
     m_hintUsed = true;
-    m_hintField = field;
+    m_hintField = *field;
+    return true;
 }
 
 GameState GameSession::savedState() const
@@ -66,11 +83,11 @@ GameState GameSession::savedState() const
     GameState s;
     s.fields = m_board.layout();
     s.zuege = m_board.zuege();
-    s.imgvis = imgvis;
-    s.posAnz = PosAnz;
+    s.imgvis = m_imgvis;
+    s.posAnz = m_posAnz;
     // The picture the board on screen was cut from: after a load that is the
     // loaded game's picture, not the one p.cxa names.
-    s.bild = Bild_aktuell;
+    s.bild = m_bildAktuell;
     s.hintUsed = m_hintUsed;
     return s;
 }

@@ -2,7 +2,8 @@
 // One game as the player plays it, without any window: the board and its
 // counters, the two switches, the picture paths, the hint bookkeeping and
 // the random source that deals. The main window holds one session, shows it
-// and hands it the player's actions; every rule of play is decided here.
+// and hands it the player's actions; every rule of play is decided here, and
+// nothing else changes the game: the board is handed out read-only.
 #include "game/Board.h"
 #include "game/Shuffle.h"
 
@@ -24,26 +25,34 @@ class GameSession
 {
 public:
     GameSession();                           // dealt from a clock-seeded generator
-    explicit GameSession(RandomDraw draw);   // dealt from draw (tests)
-    void setRandomDraw(RandomDraw draw) { m_draw = std::move(draw); }
 
-    Board &board() { return m_board; }
     const Board &board() const { return m_board; }
     qint16 zuege() const { return m_board.zuege(); }
     bool fertig() const { return m_board.fertig(); }
 
-    bool imgvis = false;                     // preview shown
-    bool PosAnz = false;                     // position display shown
-    QString Bild_org;                        // the picture reference of p.cxa
-    QString Bild_aktuell;                    // the path the board's picture was cut from
+    // --- the switches and the picture paths -----------------------------------
+    bool imgvis() const { return m_imgvis; }             // preview shown
+    void setImgvis(bool on) { m_imgvis = on; }
+    bool PosAnz() const { return m_posAnz; }             // position display shown
+    void setPosAnz(bool on) { m_posAnz = on; }
+    const QString &Bild_org() const { return m_bildOrg; }          // the picture reference of p.cxa
+    void setBild_org(const QString &path) { m_bildOrg = path; }
+    const QString &Bild_aktuell() const { return m_bildAktuell; }  // the path the board's picture is cut from
+    void setBild_aktuell(const QString &path) { m_bildAktuell = path; }
 
-    // --- dealing ------------------------------------------------------------
+    // --- dealing and placing ----------------------------------------------------
     // A new deal: a fresh layout in ZArray, the counter at 0, not finished,
     // no hint used.
     void newDeal();
-    // The tiles have been placed on the board: a new position for the
-    // solver. Returns the number of this deal.
-    quint64 boardPlaced();
+    // The layout to be placed next (ZArray_setzen).
+    void setLayout(const QVector<qint16> &za) { m_board.ZArray_setzen(za); }
+    // Every field loses its picture (the tiles are about to be cut again).
+    void clearPictures() { m_board.clearPictures(); }
+    // The picture has been cut: fields 0..15 carry the numbers 0..15.
+    void tilesCut() { m_board.tagAsCut(); }
+    // Places ZArray on the board (Board::place). A placed board is a new
+    // position: the hint mark goes, and the deal gets a new number.
+    bool place(Board::Placement how);
     quint64 dealNumber() const { return m_dealNumber; }
 
     // --- moves --------------------------------------------------------------
@@ -58,15 +67,22 @@ public:
     std::optional<int> arrowSource(Arrow arrow) const;
 
     // --- the hint -----------------------------------------------------------
-    // Identifies the position on the board; a hint computed for another
-    // position is not shown.
-    quint64 positionNumber() const { return m_positionNumber; }
-    // The hint marks field: from now on the game does not enter the top ten.
-    void hintShown(int field);
-    // The mark is taken off again (time is up).
-    void hintHidden() { m_hintField = -1; }
-    int hintField() const { return m_hintField; }
-    bool hintUsed() const { return m_hintUsed; }
+    // Whether a hint may be asked for now, and for which position.
+    struct HintQuestion {
+        enum class Answer { Ask, Finished, Unsolvable } answer = Answer::Finished;
+        quint64 position = 0;                // identifies the position asked about
+        Tiles::Fields fields{};              // the position, for the solver
+    };
+    HintQuestion askHint() const;
+    // The solver's answer for position: the first tile to move, or nothing.
+    // Taken unless it is stale (a move was made or a new board placed since
+    // it was asked, or the game is over); once taken the field is marked and
+    // the game does not enter the top ten. Returns whether it was taken.
+    bool hintAnswered(quint64 position, std::optional<int> field);
+    // How long the mark stays on the board, and its end.
+    static constexpr int HintMarkMillis = 1200;
+    void hintTimeUp() { m_hintField = -1; }
+    int hintField() const { return m_hintField; }   // the marked field, or -1
 
     // --- the end of a game ----------------------------------------------------
     // What a won game brings to the top ten, taken at the winning drop.
@@ -78,14 +94,19 @@ public:
 
     // --- saved games --------------------------------------------------------
     GameState savedState() const;
-    // The counter, the layout (ZArray, to be placed by the window) and the
-    // hint flag of a loaded game; the game is played on, even after a win.
+    // The counter, the layout (ZArray, to be placed) and the hint flag of a
+    // loaded game; the game is played on, even after a win. The switches and
+    // the picture are set by the window, which checks the picture first.
     void applyLoaded(const GameState &state);
 
 private:
     Board m_board;
     RandomSource m_random;
     RandomDraw m_draw;
+    bool m_imgvis = false;
+    bool m_posAnz = false;
+    QString m_bildOrg;
+    QString m_bildAktuell;
     quint64 m_dealNumber = 0;
     quint64 m_positionNumber = 0;
     bool m_hintUsed = false;

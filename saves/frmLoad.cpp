@@ -75,7 +75,7 @@ frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
     connect(File1, &QListWidget::itemDoubleClicked, this, &frmLoad::File1_DblClick);
 }
 
-void frmLoad::display(const QString &act)
+void frmLoad::display(Mode act)
 {
     m_mode = act;
     Form_Load();
@@ -90,7 +90,7 @@ void frmLoad::Form_Load()
     SavedGame::ensureFolder();
     refreshList();
 
-    if (m_mode == QLatin1String("load")) {
+    if (m_mode == Mode::Load) {
         cmdLoad->setText(QStringLiteral("&Laden"));
         setWindowTitle(QStringLiteral("  Laden"));
         if (File1->count() == 0) {
@@ -99,7 +99,7 @@ void frmLoad::Form_Load()
             close();
             return;
         }
-    } else if (m_mode == QLatin1String("save")) {
+    } else {
         cmdLoad->setText(QStringLiteral("&Speichern"));
         setWindowTitle(QStringLiteral("  Speichern"));
     }
@@ -130,9 +130,9 @@ void frmLoad::cmdLoad_Click()
 {
     if (m_closing)
         return;
-    if (m_mode == QLatin1String("save"))
+    if (m_mode == Mode::Save)
         save();
-    else if (m_mode == QLatin1String("load"))
+    else
         load();
 }
 

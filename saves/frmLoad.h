@@ -1,7 +1,7 @@
 #pragma once
 // The save/load dialog: lists the saved games in Saves, takes a name, and
 // saves the running game under it, loads a saved game, or deletes one. The
-// mode ("save" or "load") is given through display() before the window shows.
+// mode (save or load) is given through display() before the window shows.
 //
 // The dialog is a top-level window of its owner, modal for the whole
 // application but shown without blocking; it deletes itself when it closes,
@@ -23,16 +23,16 @@ public:
     // A dialog of owner at position (twips) that saves current.
     frmLoad(QWidget *owner, QPoint position, const GameState &current);
 
+    enum class Mode { Save, Load };
     // Stores the mode, sets the window up (Form_Load) and shows it, unless
     // Form_Load closed it (load mode without saved games).
-    void display(const QString &act);
+    void display(Mode act);
 
     // Places the window at its position, creates Saves when
     // missing, fills the list and sets the captions for the mode. In load mode
     // with no saved game it says so and closes at once.
     void Form_Load();
 
-    const QString &mode() const { return m_mode; }
     // True once the dialog has begun to close; a new opening then makes a new one.
     bool closing() const { return m_closing; }
 
@@ -71,6 +71,6 @@ private:
 
     QPoint m_position;
     GameState m_current;
-    QString m_mode;
+    Mode m_mode = Mode::Save;
     bool m_closing = false;
 };

@@ -22,8 +22,6 @@
 
 using namespace Twips::TopTen;
 
-QString frmTopTen::PlayerName;
-
 const QString frmTopTen::Caption = QStringLiteral("    Top Ten");
 const QString frmTopTen::InputTitle = QStringLiteral("High Scores");
 const QString frmTopTen::InputPrompt = QStringLiteral("Glückwunsch, Du hast das Zandor geschaft.")
@@ -222,7 +220,7 @@ void frmTopTen::mnuDelete_Click()
         report(WriteFailedText);
 }
 
-void frmTopTen::Score_Insert(qint16 zuege)
+void frmTopTen::Score_Insert(qint16 zuege, const QString &PlayerName)
 {
     display();
     switch (m_list.place(zuege, PlayerName)) {
@@ -263,6 +261,5 @@ QString frmTopTen::Start(QWidget *owner, const QRect &ownerFrame)
     WindowPlacement::placeFrameAt(&box, QPoint(int(std::lround(left / Twips::PerPixel)), int(std::lround(top / Twips::PerPixel))));
     const QString answer = box.exec() == QDialog::Accepted ? box.textValue() : QString();
 
-    PlayerName = ScoreList::firstCharacters(answer, ScoreList::NameLength);
-    return PlayerName;
+    return ScoreList::firstCharacters(answer, ScoreList::NameLength);
 }

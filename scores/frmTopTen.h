@@ -33,13 +33,9 @@ public:
 
     // After a won game: asks for the name in the input box, whose corner
     // goes to the centre of the owner's frame (ownerFrame in twips). The
-    // answer (blanks count) cut to 15 characters becomes PlayerName and is
-    // returned; empty after cancel or an empty name, when nothing is to be
-    // placed.
+    // answer (blanks count) cut to 15 characters is the player's name;
+    // empty after cancel or an empty name, when nothing is to be placed.
     static QString Start(QWidget *owner, const QRect &ownerFrame);
-
-    // The name typed in after the last win, at most 15 characters.
-    static QString PlayerName;
 
     static const QString Caption;      // "    Top Ten"
     static const QString InputTitle;   // "High Scores"
@@ -57,7 +53,7 @@ public:
 
     // Places the move count zuege under PlayerName and rewrites the file; a
     // result that does not qualify leaves list and file alone.
-    void Score_Insert(qint16 zuege);
+    void Score_Insert(qint16 zuege, const QString &PlayerName);
 
     const ScoreList &list() const { return m_list; }
     // True once the window has begun to close.

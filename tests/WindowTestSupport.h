@@ -1,7 +1,7 @@
 #pragma once
 // Window tests: a picture of 4 x 4 squares, a temporary program folder,
 // answering modal boxes, dragging tiles.
-#include "app/FieldBox.h"
+#include "app/BoardView.h"
 #include "app/frmMain.h"
 #include "base/ProgramFolder.h"
 #include "TestFiles.h"
@@ -93,13 +93,13 @@ inline void answerMessage(QString *text) { onNextModal<QMessageBox>([text](QMess
 // Press, move in four steps, release.
 inline void dragField(frmMain &w, int from, int to)
 {
-    FieldBox *src = w.picBox(from);
-    const QPoint start = src->rect().center();
-    const QPoint end = src->mapFromGlobal(w.picBox(to)->mapToGlobal(w.picBox(to)->rect().center()));
-    QTest::mousePress(src, Qt::LeftButton, Qt::NoModifier, start);
+    BoardView *board = w.Frame1();
+    const QPoint start = board->fieldRect(from).center();
+    const QPoint end = board->fieldRect(to).center();
+    QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, start);
     for (int step = 1; step <= 4; ++step)
-        QTest::mouseMove(src, start + (end - start) * step / 4);
-    QTest::mouseRelease(src, Qt::LeftButton, Qt::NoModifier, end);
+        QTest::mouseMove(board, start + (end - start) * step / 4);
+    QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, end);
 }
 
 // Lays a layout on the board the way a loaded game is placed.
@@ -107,8 +107,8 @@ inline void placeLayout(frmMain &w, QVector<qint16> fields)
 {
     fields.resize(17);
     w.ZArray_setzen(fields);
-    w.Bild_Teilen(1);
-    w.Bilder_Laden(1, 2);
+    w.Bild_Teilen();
+    w.Bilder_Laden(frmMain::Placement::LoadedGame);
 }
 
 } // namespace TestSupport

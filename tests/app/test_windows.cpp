@@ -54,9 +54,9 @@ private slots:
         QCOMPARE(w.Frame3()->geometry(), Twips::rect(240 + 6240 + 320, 240, 3000, 1455));
         QCOMPARE(w.Frame4()->geometry().top(), w.Frame3()->geometry().bottom() + 1);
         for (int i = 0; i < 16; ++i)
-            QCOMPARE(w.picBox(i)->geometry(), Twips::rect((i % 4) * 1560, (i / 4) * 1560, 1560, 1560));
-        // Field 15 is empty and still carries "15"; box 16 is never shown.
-        QVERIFY(w.picBox(15)->Tag == QStringLiteral("15") && w.picBox(15)->picture().isNull() && !w.picBox(16)->isVisible());
+            QCOMPARE(w.Frame1()->fieldRect(i), Twips::rect((i % 4) * 1560, (i / 4) * 1560, 1560, 1560));
+        // Field 15 is empty and still carries "15".
+        QVERIFY(w.Frame1()->Tag(15) == QStringLiteral("15") && w.Frame1()->picture(15).isNull());
         // Only the scaled working copy is left in Images, in the bitmap format.
         QCOMPARE(QDir(w.path(QStringLiteral("Images"))).entryList(QDir::Files), QStringList{"bild.jpg"});
         QVERIFY(w.read(QStringLiteral("Images/bild.jpg")).startsWith("BM"));
@@ -72,41 +72,45 @@ private slots:
         // A tile that may go to the empty field lights it white under the
         // outline; one that may not leaves it dark. Esc, and minimising the
         // window, put the tile back: the release that follows is no drop.
-        const QColor normal = FieldBox::buttonFace();
-        const QPoint overEmpty = w.picBox(10)->mapFromGlobal(w.picBox(11)->mapToGlobal(QPoint(52, 52)));
+        BoardView *board = w.Frame1();
+        const QColor normal = BoardView::buttonFace();
+        const QPoint overEmpty = board->fieldRect(11).topLeft() + QPoint(52, 52);
         auto pressAndHoverEmpty = [&](int from) {
-            QTest::mousePress(w.picBox(from), Qt::LeftButton, Qt::NoModifier, QPoint(52, 52));
-            QTest::mouseMove(w.picBox(from), w.picBox(from)->mapFromGlobal(w.picBox(11)->mapToGlobal(QPoint(52, 52))));
+            QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, board->fieldRect(from).topLeft() + QPoint(52, 52));
+            QTest::mouseMove(board, overEmpty);
         };
         pressAndHoverEmpty(6);
-        QCOMPARE(w.picBox(11)->backColor(), normal);
+        QCOMPARE(board->backColor(11), normal);
         QTest::keyClick(&w, Qt::Key_Escape);
         pressAndHoverEmpty(10);
-        QCOMPARE(w.Frame1()->grab().toImage().pixelColor(w.picBox(11)->geometry().center()), QColor(Qt::white));
+        QCOMPARE(board->grab().toImage().pixelColor(board->fieldRect(11).center()), QColor(Qt::white));
+        QTest::mouseMove(board, board->fieldRect(10).center());   // leaving puts the colour back
+        QCOMPARE(board->backColor(11), normal);
+        QTest::mouseMove(board, overEmpty);
         QTest::keyClick(&w, Qt::Key_Escape);
-        QCOMPARE(w.picBox(11)->backColor(), normal);
-        QTest::mouseRelease(w.picBox(10), Qt::LeftButton, Qt::NoModifier, overEmpty);
+        QCOMPARE(board->backColor(11), normal);
+        QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, overEmpty);
         pressAndHoverEmpty(10);
         w.showMinimized(), w.showNormal();
-        QCOMPARE(w.picBox(11)->backColor(), normal);
-        QTest::mouseRelease(w.picBox(10), Qt::LeftButton, Qt::NoModifier, overEmpty);
-        QVERIFY(w.zuege() == 0 && tileShown(w.picBox(10)->picture()) == 10);
+        QCOMPARE(board->backColor(11), normal);
+        QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, overEmpty);
+        QVERIFY(w.zuege() == 0 && tileShown(board->picture(10)) == 10);
 
         // A tile that is not next to the empty field counts and stays.
         dragField(w, 6, 11);
         QCOMPARE(w.Label(1)->text(), QStringLiteral("1"));
-        QVERIFY(tileShown(w.picBox(6)->picture()) == 6 && w.picBox(11)->picture().isNull());
+        QVERIFY(tileShown(board->picture(6)) == 6 && board->picture(11).isNull());
 
         // Tile 11 dragged home wins: no borders, no seams, the name box, the list.
         bool asked = false;
         onNextModal<QInputDialog>([&asked](QInputDialog *box) { asked = true, box->setTextValue("Anna"), box->accept(); });
         dragField(w, 15, 11);
-        QVERIFY(w.fertig() && !w.picBox(0)->hasBorder());
-        const QImage board = w.Frame1()->grab().toImage();
+        QVERIFY(w.fertig() && !board->hasBorders());
+        const QImage shot = board->grab().toImage();
         for (int k = 0; k < 15; ++k) {
-            const QRect r = w.picBox(k)->geometry();
+            const QRect r = board->fieldRect(k);
             for (const QPoint &p : {r.topLeft(), r.bottomRight(), r.center()})
-                QVERIFY2(similar(board.pixelColor(p), squareColor(k), 8), qPrintable(QString::number(k)));
+                QVERIFY2(similar(shot.pixelColor(p), squareColor(k), 8), qPrintable(QString::number(k)));
         }
         QTRY_VERIFY(asked && openWindow<frmTopTen>());
         frmTopTen *list = openWindow<frmTopTen>();
@@ -118,7 +122,65 @@ private slots:
         dragField(w, 14, 15);
         QCOMPARE(w.zuege(), qint16(2));
         w.mnuNew->trigger();
-        QVERIFY(w.zuege() == 0 && w.picBox(0)->hasBorder() && !w.fertig());
+        QVERIFY(w.zuege() == 0 && board->hasBorders() && !w.fertig());
+    }
+
+    // At the scale this process runs at (ctest runs it at 1, 1.25, 1.5 and
+    // 2): every line between two tiles is black across its whole width and
+    // length, one logical pixel on each side drawn as whole device pixels;
+    // the won board shows the picture without a seam.
+    void linesBetweenTilesAtScale()
+    {
+        const qreal dpr = QGuiApplication::primaryScreen()->devicePixelRatio();
+        const int side = qRound(416 * dpr);
+        ProgramDir dir;   // the picture at the board's device size: no scaling blurs its squares
+        QVERIFY(squaresPicture(side).save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
+        frmMain w;
+        w.Form_Load();
+        placeLayout(w, swapped(solvedLayout(), 14, 15));
+        BoardView *board = w.Frame1();
+        QCOMPARE(board->devicePixelRatioF(), dpr);
+        const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint();
+        const int b = qMax(1, qRound(dpr));
+        auto edge = [dpr](int k) { return qRound(k * 104 * dpr); };
+        // Pixel (along, across) of the line between column (or row) k-1 and
+        // k: `across` counts from the line's middle, `along` from the board's edge.
+        auto at = [&](const QImage &shot, bool vertical, int k, int along, int across) {
+            const QPoint p = vertical ? QPoint(edge(k) + across, along) : QPoint(along, edge(k) + across);
+            return shot.pixelColor(origin + p);
+        };
+        const QImage playing = w.grab().toImage();
+        QCOMPARE(playing.devicePixelRatio(), dpr);
+        for (bool vertical : {true, false})
+            for (int k = 1; k < 4; ++k)
+                for (int along = 0; along < side; ++along) {
+                    for (int across = -b; across < b; ++across)
+                        QVERIFY2(at(playing, vertical, k, along, across) == QColor(Qt::black),
+                                 qPrintable(QStringLiteral("line %1 %2 at %3/%4").arg(vertical).arg(k).arg(along).arg(across)));
+                    const int inField = along % qRound(104 * dpr);
+                    if (inField > 2 * b && inField < qRound(104 * dpr) - 2 * b)   // beside the line: no black
+                        QVERIFY(at(playing, vertical, k, along, -b - 1) != QColor(Qt::black)
+                                && at(playing, vertical, k, along, b) != QColor(Qt::black));
+                }
+
+        bool asked = false;
+        onNextModal<QInputDialog>([&asked](QInputDialog *box) { asked = true, box->reject(); });
+        dragField(w, 15, 14);
+        QVERIFY(w.fertig());
+        const QImage won = w.grab().toImage();
+        for (bool vertical : {true, false})
+            for (int k = 1; k < 4; ++k)
+                for (int along = 0; along < side; ++along) {
+                    const int line = along * 4 / side;   // the row (or column) the pixel lies in
+                    const int before = vertical ? line * 4 + k - 1 : (k - 1) * 4 + line;
+                    const int after = vertical ? before + 1 : before + 4;
+                    if (after == 15)
+                        continue;   // the empty field
+                    QVERIFY2(similar(at(won, vertical, k, along, -1), squareColor(before), 4)
+                                 && similar(at(won, vertical, k, along, 0), squareColor(after), 4),
+                             qPrintable(QStringLiteral("seam %1 %2 at %3").arg(vertical).arg(k).arg(along)));
+                }
+        QTRY_VERIFY(asked);
     }
 
     void hintKeepsTheWinOutOfTheList()
@@ -128,7 +190,8 @@ private slots:
         QSignalSpy hint(&w, &frmMain::hintShown);
         w.mnuHint->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(hint.count(), 1, 60000);
-        QVERIFY(hint.first().first().toInt() == 15 && w.picBox(15)->isHighlighted());
+        QVERIFY(hint.first().first().toInt() == 15 && w.Frame1()->hintMark() == 15);
+        QTRY_COMPARE(w.Frame1()->hintMark(), -1);   // the mark goes after a while
         QTRY_VERIFY_WITH_TIMEOUT(w.lblBestwert()->text() == QStringLiteral("Bestwert: 1"), 60000);
         QString message;   // and no name box, which the modal guard would fail
         answerMessage(&message);
@@ -166,9 +229,10 @@ private slots:
         emit load->File1->itemDoubleClicked(load->File1->item(0));
         QTRY_VERIFY(!openWindow<frmLoad>());
         QVERIFY(w.zuege() == 1 && w.Label(1)->text() == QStringLiteral("1") && w.PosAnz());
+        QVERIFY(w.mnuPosOn->text() == QStringLiteral("Positionsanzeige aus") && w.Frame4()->isVisible());
         for (int i = 0; i < 16; ++i)
-            QCOMPARE(tileShown(w.picBox(i)->picture()), expected.fields[i] == 100 ? -1 : int(expected.fields[i]));
-        QCOMPARE(w.picBox(15)->Tag, QStringLiteral("leer"));
+            QCOMPARE(tileShown(w.Frame1()->picture(i)), expected.fields[i] == 100 ? -1 : int(expected.fields[i]));
+        QCOMPARE(w.Frame1()->Tag(15), QStringLiteral("leer"));
 
         // A game whose picture is gone: the message names it, both switches
         // end up off, and the picture dialog opens to choose another.
@@ -200,7 +264,7 @@ private slots:
         const auto w = start();
         QVERIFY(FileAccess::identity(copy) != made);
         for (int i = 0; i < 15; ++i)
-            QCOMPARE(tileShown(w->picBox(i)->picture()), 15 - int(w->session().board().ZArray()[i]));
+            QCOMPARE(tileShown(w->Frame1()->picture(i)), 15 - int(w->session().board().ZArray()[i]));
     }
 
     void changePicture()
@@ -231,9 +295,9 @@ private slots:
         QVERIFY(title == QStringLiteral("Bilderdialog") && folder == QDir(w.path("Images/originale")).absolutePath());
         QCOMPARE(w.read(QStringLiteral("p.cxa")), outside.toUtf8() + "\r\n");
         QVERIFY(w.Bild_org() == outside && QFile::exists(w.path(QStringLiteral("Images/originale/bunt.bmp"))));
-        QVERIFY(w.zuege() == 0 && w.picBox(0)->hasBorder());
+        QVERIFY(w.zuege() == 0 && w.Frame1()->hasBorders());
         for (int i = 0; i < 15; ++i)
-            QCOMPARE(tileShown(w.picBox(i)->picture()), int(w.session().board().ZArray()[i]));
+            QCOMPARE(tileShown(w.Frame1()->picture(i)), int(w.session().board().ZArray()[i]));
     }
 
     void functionKeysMatchTheDescription()

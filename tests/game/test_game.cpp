@@ -12,7 +12,7 @@
 static void play(GameSession &s, const QVector<qint16> &layout, qint16 zuege = 0)
 {
     s.applyLoaded(GameState{layout, zuege, false, false, QString(), false});
-    s.board().place(1, 2);
+    QVERIFY(s.place(Board::Placement::LoadedGame));
 }
 
 class TestGame : public QObject
@@ -71,10 +71,10 @@ private slots:
         for (const Row &r : rows) {
             GameSession s;
             play(s, layout);
-            Board &b = s.board();
+            const Board &b = s.board();
             QCOMPARE(b.lightsUp(r.source, r.target), r.moved);
             const int tile = b.tile(r.source);
-            const Board::DropResult got = b.drop(r.source, r.target);
+            const Board::DropResult got = s.drop(r.source, r.target);
             QVERIFY(got.counted == r.counted && got.moved == r.moved && !got.won);
             QVERIFY(b.zuege() == r.counted && b.layout() == (r.moved ? swapped(layout, r.source, r.target) : layout));
             QVERIFY(!r.moved || (b.tile(r.target) == tile && b.hasPicture(r.target) && b.tagText(r.source) == "leer"));
@@ -95,7 +95,7 @@ private slots:
         QVector<qint16> z = solvedLayout().mid(0, 15) << 15 << 16;
         home.ZArray_setzen(z);
         home.tagAsCut();
-        QVERIFY(home.place(2, 1) && home.tagText(15) == QStringLiteral("15"));
+        QVERIFY(home.place(Board::Placement::NewDeal) && home.tagText(15) == QStringLiteral("15"));
         const Board::DropResult r = home.drop(0, 1);
         QVERIFY(r.won && !r.counted && home.zuege() == 0);
     }
@@ -105,14 +105,14 @@ private slots:
         Board b;
         QVector<qint16> z = swapped(solvedLayout(), 7, 15) << 0;
         b.ZArray_setzen(z);
-        QVERIFY(b.place(1, 2) && b.tagText(7) == QStringLiteral("leer") && !b.hasPicture(7) && b.emptyField() == 7);
+        QVERIFY(b.place(Board::Placement::LoadedGame) && b.tagText(7) == QStringLiteral("leer") && !b.hasPicture(7) && b.emptyField() == 7);
         QVERIFY(b.positionText(15) == QStringLiteral("8") && !b.positionText(7));   // tile 7 stands on field 15
         z[3] = 17;   // a value outside the board places nothing
         b.ZArray_setzen(z);
-        QVERIFY(!b.place(1, 2));
+        QVERIFY(!b.place(Board::Placement::LoadedGame));
         z[3] = 15;   // tile 15 on a field: no picture, its number kept
         b.ZArray_setzen(z);
-        QVERIFY(b.place(1, 2) && !b.hasPicture(3) && b.positionText(3) == QStringLiteral("16"));
+        QVERIFY(b.place(Board::Placement::LoadedGame) && !b.hasPicture(3) && b.positionText(3) == QStringLiteral("16"));
     }
 
     void dealsAreSolvableUnsolvedPermutations()
@@ -162,36 +162,54 @@ private slots:
         }
     }
 
-    void hintKeepsAGameOutOfTheTopTen()
+    // A hint is asked for only while the game goes on and the position can
+    // be solved; its answer is taken only for the position it was asked
+    // about. Once shown it keeps the game out of the top ten until a new deal.
+    void hintPolicy()
     {
+        using Answer = GameSession::HintQuestion::Answer;
         GameSession s;
         play(s, swapped(solvedLayout(), 14, 15), 5);
-        QVERIFY(s.win().mayEnterTopTen);
-        const quint64 before = s.positionNumber();
-        s.hintShown(14);
-        QVERIFY(!s.drop(12, 14).moved && s.hintField() == 14);   // the mark stays
-        QVERIFY(s.drop(15, 14).won);   // a move takes the mark off; the game stays helped
-        QVERIFY(s.hintField() == -1 && s.positionNumber() != before);
-        QVERIFY(s.win().zuege == 7 && !s.win().mayEnterTopTen);
+        const GameSession::HintQuestion q = s.askHint();
+        QVERIFY(q.answer == Answer::Ask && q.fields == *Tiles::fromLayout(s.board().layout()));
+        QVERIFY(!s.hintAnswered(q.position, std::nullopt) && s.win().mayEnterTopTen);
+        QVERIFY(s.hintAnswered(q.position, 15) && s.hintField() == 15 && !s.win().mayEnterTopTen);
+        QVERIFY(!s.drop(12, 14).moved && s.hintField() == 15);   // nothing moved: the mark stays
+        const quint64 asked = s.askHint().position;
+        QVERIFY(s.drop(13, 14).moved && s.hintField() == -1);     // a move takes it off
+        QVERIFY(!s.hintAnswered(asked, 14) && s.hintField() == -1);   // a stale answer is dropped
+        QVERIFY(s.hintAnswered(s.askHint().position, 14));
+        s.hintTimeUp();
+        QCOMPARE(s.hintField(), -1);
+        QVERIFY(s.drop(14, 13).moved && s.drop(15, 14).won);
+        QVERIFY(s.askHint().answer == Answer::Finished && !s.hintAnswered(s.askHint().position, 1));
+        QVERIFY(s.win().zuege == 9 && !s.win().mayEnterTopTen);
         s.newDeal();
         QVERIFY(s.win().mayEnterTopTen && s.zuege() == 0 && !s.fertig());
+        play(s, swapped(solvedLayout(), 0, 1));
+        QVERIFY(s.askHint().answer == Answer::Unsolvable);
     }
 
     void savedStateRoundTrip()
     {
         GameSession s;
-        s.imgvis = true;
-        s.Bild_org = QStringLiteral("/bilder/a.jpg");
-        s.Bild_aktuell = QStringLiteral("/spiele/b.jpg");
+        s.setImgvis(true);
+        s.setBild_org(QStringLiteral("/bilder/a.jpg"));
+        s.setBild_aktuell(QStringLiteral("/spiele/b.jpg"));
         play(s, swapped(solvedLayout(), 14, 15), 3);
+        QVERIFY(s.hintAnswered(s.askHint().position, 15));
         s.drop(15, 14);
-        s.hintShown(3);
         const GameState state = s.savedState();
         QVERIFY(state.fields == solvedLayout() && state.zuege == 4);
         QVERIFY(state.imgvis && !state.posAnz && state.hintUsed);
         QCOMPARE(state.bild, QStringLiteral("/spiele/b.jpg"));   // the picture on the board
-        s.applyLoaded(state);   // a loaded game is played on, even after a win
-        QVERIFY(!s.fertig() && !s.win().mayEnterTopTen);
+        GameSession loaded;   // the hint flag comes with the game
+        loaded.applyLoaded(state);
+        QVERIFY(loaded.zuege() == 4 && !loaded.win().mayEnterTopTen);
+        GameState unhelped = state;
+        unhelped.hintUsed = false;
+        s.applyLoaded(unhelped);   // a loaded game is played on, even after a win
+        QVERIFY(!s.fertig() && s.win().mayEnterTopTen);
     }
 };
 

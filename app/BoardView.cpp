@@ -1,0 +1,289 @@
+#include "app/BoardView.h"
+
+#include "base/Twips.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+
+#include <cmath>
+
+namespace {
+
+constexpr int FieldPx = Twips::px(Twips::Main::FieldSize);   // a field's side, logical pixels
+constexpr int HintFramePx = 5;                                // the hint mark's frame, logical pixels
+
+// The k-th field edge (0..4) from the board's first device pixel.
+int edge(int k, qreal dpr)
+{
+    return qRound(k * FieldPx * dpr);
+}
+
+// A frame of width w drawn inside r as four filled strips: whole device
+// pixels, without the half-pixel spread of a pen.
+void fillFrame(QPainter &p, const QRect &r, int w, const QColor &color)
+{
+    p.fillRect(QRect(r.left(), r.top(), r.width(), w), color);
+    p.fillRect(QRect(r.left(), r.bottom() - w + 1, r.width(), w), color);
+    p.fillRect(QRect(r.left(), r.top() + w, w, r.height() - 2 * w), color);
+    p.fillRect(QRect(r.right() - w + 1, r.top() + w, w, r.height() - 2 * w), color);
+}
+
+// What follows the pointer while a tile is dragged: an unfilled outline of
+// the field, so that the field under it keeps its colour and a lit drop
+// target shows white. It lies over the whole client area, not only the board.
+class DragOutline : public QWidget
+{
+public:
+    explicit DragOutline(QWidget *parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setPen(QPen(QColor(40, 40, 40), 2, Qt::DashLine));
+        p.drawRect(QRectF(1, 1, width() - 2, height() - 2));
+    }
+};
+
+} // namespace
+
+BoardView::BoardView(const GameSession &session, QWidget *parent)
+    : QWidget(parent)
+    , m_session(session)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_hintTimer.setSingleShot(true);
+    connect(&m_hintTimer, &QTimer::timeout, this, [this] {
+        showHintMark(-1, 0);
+        emit hintTimeUp();
+    });
+}
+
+QColor BoardView::buttonFace()
+{
+    // A clearly darker shade of the window colour, so that the white of a
+    // lit drop target stands out at a glance.
+    return QApplication::palette().color(QPalette::Window).darker(135);
+}
+
+void BoardView::setTiles(const std::array<QImage, 17> &bilder)
+{
+    m_bilder = bilder;
+    update();
+}
+
+QRect BoardView::fieldRect(int p) const
+{
+    return QRect((p % 4) * FieldPx, (p / 4) * FieldPx, FieldPx, FieldPx);
+}
+
+QImage BoardView::picture(int p) const
+{
+    const int t = p >= 0 && p < Board::FeldAnz ? m_session.board().picture(p) : Board::NoPicture;
+    return t == Board::NoPicture ? QImage() : m_bilder[t];
+}
+
+void BoardView::setBorders(bool single)
+{
+    if (m_borders == single)
+        return;
+    m_borders = single;
+    update();
+}
+
+QRect BoardView::deviceField(int p, qreal dpr) const
+{
+    const int c = p % 4, r = p / 4;
+    return QRect(QPoint(edge(c, dpr), edge(r, dpr)), QPoint(edge(c + 1, dpr) - 1, edge(r + 1, dpr) - 1));
+}
+
+int BoardView::fieldAt(const QPoint &pos) const
+{
+    // The device pixel under the point decides, as it is drawn.
+    const qreal dpr = devicePixelRatioF();
+    const QPoint d(int(std::floor((pos.x() + 0.5) * dpr)), int(std::floor((pos.y() + 0.5) * dpr)));
+    for (int p = 0; p < Board::FeldAnz; ++p)
+        if (deviceField(p, dpr).contains(d))
+            return p;
+    return -1;
+}
+
+void BoardView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const qreal dpr = devicePixelRatioF();
+    // From here on one unit is one device pixel. (At a fractional scale the
+    // widget may begin inside a device pixel; the painter rounds a pure
+    // translation to whole device pixels, the same for every field.)
+    painter.scale(1 / dpr, 1 / dpr);
+    const int border = m_borders ? qMax(1, qRound(dpr)) : 0;
+    for (int p = 0; p < Board::FeldAnz; ++p)
+        paintField(painter, p, deviceField(p, dpr), border);
+    if (m_hintMark >= 0 && m_hintMark < Board::FeldAnz) {
+        const QRect r = deviceField(m_hintMark, dpr);
+        painter.fillRect(r, QColor(255, 200, 0, 70));
+        fillFrame(painter, r, qMax(1, qRound(HintFramePx * dpr)), QColor(255, 140, 0));
+    }
+    if (!m_painted) {
+        // Once the painting in progress is done, what waited for the board
+        // to be on the screen may begin.
+        m_painted = true;
+        QTimer::singleShot(0, this, &BoardView::firstPainted);
+    }
+}
+
+void BoardView::paintField(QPainter &painter, int p, const QRect &device, int border) const
+{
+    painter.fillRect(device, backColor(p));
+    const QRect inner = device.adjusted(border, border, -border, -border);
+    const QImage tile = picture(p);
+    if (!tile.isNull() && !inner.isEmpty()) {
+        // The tile unscaled from the top-left corner of the drawing area,
+        // clipped to it. Tiles are cut at the device size of a field; one
+        // cut for another scale is stretched to it.
+        painter.save();
+        painter.setClipRect(inner);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, tile.size() != device.size());
+        painter.drawImage(QRect(inner.topLeft(), device.size()), tile, tile.rect());
+        painter.restore();
+    }
+    if (border > 0)
+        fillFrame(painter, device, border, Qt::black);
+}
+
+void BoardView::showHintMark(int field, int msecs)
+{
+    m_hintTimer.stop();
+    if (field >= 0 && msecs > 0)
+        m_hintTimer.start(msecs);
+    if (m_hintMark == field)
+        return;
+    m_hintMark = field;
+    update();
+}
+
+// --- the drag ---------------------------------------------------------------------
+
+void BoardView::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (m_dragSource >= 0)
+        return;  // a second button during a drag changes nothing
+    const int field = fieldAt(event->position().toPoint());
+    if (field < 0)
+        return;
+    m_dragSource = field;
+    m_grabOffset = event->position().toPoint() - fieldRect(field).topLeft();
+    if (QWidget *client = parentWidget()) {
+        if (!m_outline)
+            m_outline = new DragOutline(client);
+        m_outline->setGeometry(QRect(client->mapFromGlobal(event->globalPosition().toPoint()) - m_grabOffset,
+                                     fieldRect(field).size()));
+        m_outline->show();
+        m_outline->raise();
+    }
+    m_dragOver = -1;
+    hover(field);
+}
+
+void BoardView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    mousePressEvent(event);
+}
+
+void BoardView::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (m_dragSource < 0)
+        return;
+    if (m_outline)
+        m_outline->move(m_outline->parentWidget()->mapFromGlobal(event->globalPosition().toPoint()) - m_grabOffset);
+    hover(fieldAt(event->position().toPoint()));
+}
+
+void BoardView::hover(int field)
+{
+    // Entering a field lights it when it is the empty field and the dragged
+    // tile may go there; leaving a field gives it its normal colour back.
+    // Every notification shows the dragged tile in the position display.
+    if (field != m_dragOver) {
+        if (m_dragOver >= 0) {
+            emit fieldHovered(m_dragSource, m_dragOver);
+            if (m_lit == m_dragOver)
+                m_lit = -1, update();
+        }
+        m_dragOver = field;
+        if (field < 0)
+            return;
+        emit fieldHovered(m_dragSource, field);
+        if (m_session.board().lightsUp(m_dragSource, field))
+            m_lit = field, update();
+    } else if (field >= 0) {
+        emit fieldHovered(m_dragSource, field);
+    }
+}
+
+void BoardView::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (m_dragSource < 0)
+        return;
+    const int source = m_dragSource;
+    const int field = fieldAt(event->position().toPoint());
+    endDrag();
+    if (field >= 0)
+        emit moveRequested(source, field);
+}
+
+void BoardView::endDrag()
+{
+    m_dragSource = -1;
+    m_dragOver = -1;
+    if (m_lit >= 0)
+        m_lit = -1, update();
+    if (m_outline)
+        m_outline->hide();
+}
+
+void BoardView::cancelDrag()
+{
+    if (m_dragSource >= 0)
+        endDrag();
+}
+
+void BoardView::hideEvent(QHideEvent *event)
+{
+    cancelDrag();
+    QWidget::hideEvent(event);
+}
+
+bool BoardView::handleKey(QKeyEvent *event)
+{
+    // The arrow gives the direction in which the tile next to the empty
+    // field moves into it.
+    GameSession::Arrow arrow;
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        cancelDrag();
+        return true;
+    case Qt::Key_Left: arrow = GameSession::Arrow::Left; break;
+    case Qt::Key_Right: arrow = GameSession::Arrow::Right; break;
+    case Qt::Key_Up: arrow = GameSession::Arrow::Up; break;
+    case Qt::Key_Down: arrow = GameSession::Arrow::Down; break;
+    default:
+        return false;
+    }
+    if (m_dragSource >= 0)
+        return true;
+    if (const auto source = m_session.arrowSource(arrow))
+        emit moveRequested(*source, m_session.board().emptyField());
+    return true;
+}

@@ -1,0 +1,111 @@
+#pragma once
+// The board on the main window: the sixteen fields of the session's board,
+// drawn with the cut tiles, and the player's hand on them. A field shows its
+// tile unscaled from the top-left corner of its drawing area, clipped, on its
+// background colour, with a single-line border during play and none on a
+// solved board. Pressing on a field drags its tile: an outline follows the
+// pointer, the empty field lights up white while a tile that may go there is
+// over it, and the release drops the tile on the field under the pointer.
+// The arrow keys ask for the move of the tile they push into the empty field.
+//
+// The widget decides nothing about the game: it reads the session (never
+// changes it) and answers with signals; the main window hands the moves to
+// the session and tells the widget to draw again.
+//
+// Everything is drawn in device pixels: the field edges, the borders (one
+// logical pixel wide, as whole device pixels) and the tiles lie on whole
+// device pixels at every scale, so that a line between two tiles is one
+// colour and the tiles of a solved board meet without a seam.
+#include "game/GameSession.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+
+class QKeyEvent;
+
+class BoardView : public QWidget
+{
+    Q_OBJECT
+public:
+    BoardView(const GameSession &session, QWidget *parent);
+
+    // The tile pictures by tile number (Bilder); an empty picture leaves the
+    // field without one.
+    void setTiles(const std::array<QImage, 17> &bilder);
+
+    // --- what each field shows (picBox) ---------------------------------------
+    // The field's rectangle in the board, in logical pixels (1560 twips square).
+    QRect fieldRect(int p) const;
+    // The tile picture field p shows, or an empty picture.
+    QImage picture(int p) const;
+    QString Tag(int p) const { return m_session.board().tagText(p); }
+    QColor backColor(int p) const { return p == m_lit ? dropTarget() : buttonFace(); }
+    static QColor buttonFace();              // the normal background, darker than the window
+    static QColor dropTarget() { return Qt::white; }
+    bool hasBorders() const { return m_borders; }
+    void setBorders(bool single);
+
+    // --- the hint mark --------------------------------------------------------
+    // Marks field for msecs; then hintTimeUp is emitted. A mark of -1, or a
+    // new mark, ends the one before.
+    void showHintMark(int field, int msecs);
+    int hintMark() const { return m_hintMark; }
+
+    // --- drag and keys ----------------------------------------------------------
+    // The dragged tile goes back: nothing is dropped.
+    void cancelDrag();
+    // Esc ends a drag; an arrow key asks for the move of the tile beside the
+    // empty field. Returns whether the key was one of these. (The window,
+    // which has the keyboard, hands its keys here.)
+    bool handleKey(QKeyEvent *event);
+
+signals:
+    // While the tile of field source is dragged: the pointer entered, left or
+    // moved over field.
+    void fieldHovered(int source, int field);
+    // The tile of field source is to go to field target: dropped there, or
+    // pushed by an arrow key.
+    void moveRequested(int source, int target);
+    // The time of the hint mark is up.
+    void hintTimeUp();
+    // The board has been painted for the first time.
+    void firstPainted();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    // The field a point of the board lies on, or -1.
+    int fieldAt(const QPoint &pos) const;
+    // Field p's rectangle in device pixels, from the board's top-left device
+    // pixel: edges at whole device pixels, so neighbours share their edge.
+    QRect deviceField(int p, qreal dpr) const;
+    // One field drawn into its device rectangle at origin (the place a tile
+    // in motion would be drawn at as well).
+    void paintField(QPainter &painter, int p, const QRect &device, int border) const;
+    void hover(int field);
+    void endDrag();
+
+    const GameSession &m_session;
+    std::array<QImage, 17> m_bilder;
+    bool m_borders = true;
+    int m_lit = -1;                          // the empty field lit as drop target
+    int m_hintMark = -1;
+    QTimer m_hintTimer;
+    bool m_painted = false;
+
+    // the drag in progress
+    int m_dragSource = -1;
+    int m_dragOver = -1;
+    QPoint m_grabOffset;                     // pointer within the dragged field
+    QPointer<QWidget> m_outline;             // follows the pointer, over the whole window
+};

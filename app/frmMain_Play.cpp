@@ -1,0 +1,101 @@
+// The player's moves: the board widget reports drags, drops and arrow keys;
+// the window hands the moves to the session and shows what it decided. The
+// menu bar passes the keys that move tiles on to the board.
+#include "app/frmMain.h"
+
+#include "app/BoardView.h"
+#include "base/Meldung.h"
+#include "scores/frmTopTen.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+
+void frmMain::connectBoard()
+{
+    // The position display: the dragged tile's home field, counted from 1;
+    // a field marked empty has none and leaves the display as it is.
+    connect(m_board, &BoardView::fieldHovered, this, [this](int source, int) {
+        if (const auto text = m_session.board().positionText(source))
+            m_label[3]->setText(*text);
+    });
+    connect(m_board, &BoardView::moveRequested, this,
+            [this](int source, int target) { picBox_DragDrop(target, source); });
+    connect(m_board, &BoardView::hintTimeUp, this, [this] {
+        m_session.hintTimeUp();
+        showSession();
+    });
+    connect(m_board, &BoardView::firstPainted, this, [this] {
+        if (!m_boardPainted)
+            runAfterFirstPaint();
+    });
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == menuBar() && event->type() == QEvent::KeyPress
+        && !QApplication::activePopupWidget()) {
+        // While no menu is open, arrow keys move tiles and Esc ends a drag,
+        // also when the menu bar kept the focus after a menu was closed.
+        auto *ke = static_cast<QKeyEvent *>(event);
+        switch (ke->key()) {
+        case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Escape:
+            keyPressEvent(ke);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event)
+{
+    if (!m_board->handleKey(event)) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (event->key() == Qt::Key_Escape && menuBar()->hasFocus())
+        setFocus();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    // A drag ends, with nothing counted, when the window is deactivated or
+    // minimised: the release that ends it may never reach the window.
+    if ((event->type() == QEvent::ActivationChange && !isActiveWindow())
+        || (event->type() == QEvent::WindowStateChange && isMinimized()))
+        m_board->cancelDrag();
+    QMainWindow::changeEvent(event);
+}
+
+void frmMain::picBox_DragDrop(int target, int source)
+{
+    const Board::DropResult r = m_session.drop(source, target);
+    if (r.ignored)
+        return;
+    showSession();
+    if (r.won) {
+        m_board->setBorders(false);
+        // The name box opens once this mouse event is over and the seamless
+        // picture has been drawn; it gets the count of this drop, whatever
+        // happens before it opens.
+        const GameSession::Win win = m_session.win();
+        QMetaObject::invokeMethod(this, [this, win] { gameOver(win); }, Qt::QueuedConnection);
+    }
+}
+
+void frmMain::gameOver(GameSession::Win win)
+{
+    if (!win.mayEnterTopTen) {
+        Meldung::zeigen(this, QStringLiteral("Geschafft! In diesem Spiel wurde ein Tipp benutzt,\r\n"
+                                             "deshalb kommt es nicht in die Bestenliste."));
+        return;
+    }
+    const QString name = frmTopTen::Start(this, geometryTwips());
+    if (name.isEmpty())
+        return;
+    topTen()->Score_Insert(win.zuege, name);
+}
