@@ -218,7 +218,7 @@ private slots:
             SavedGame::ensureFolder();
             writeAll(SavedGame::folder() + QStringLiteral("/Spielstand vom Montag.sav"), "x");
             auto *w = new frmLoad(nullptr, QPoint(500, 500), GameState{});
-            w->display(QStringLiteral("load"));
+            w->display(frmLoad::Mode::Load);
             w->txtLoad->setText(QStringLiteral("Spielstand vom Montag.sav"));
             using namespace Twips::Load;
             o = {w, w, QSize(ClientWidth, ClientHeight),
