@@ -50,6 +50,50 @@ private slots:
         QVERIFY(!QFileInfo(link).isSymLink() && readAll(link) == "list" && readAll(target) == "precious");
     }
 
+    // A file the player made read-only keeps its bytes; the temporary name
+    // fits beside a file whose name is as long as a name can be.
+    void refusesReadOnlyFilesAndLongNames()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("scr.cxa"), longest = dir.filePath(QString(251, 'n') + ".sav");
+        QVERIFY(FileAccess::writeAtomically(file, "old") && QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadOther));
+        QVERIFY(!FileAccess::writeAtomically(file, "new") && readAll(file) == "old");
+        QVERIFY(FileAccess::writeAtomically(longest, "long") && readAll(longest) == "long");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // The content reaches the disk before the rename, the rename after it.
+    void flushesFileThenFolder()
+    {
+        static QTemporaryDir dir;
+        static QStringList steps;
+        const FileAccess::SyncFunction previous = FileAccess::setSync([](int fd) {
+            struct stat st = {};
+            ::fstat(fd, &st);
+            steps << (S_ISDIR(st.st_mode) ? "folder:" : S_ISREG(st.st_mode) ? "file:" : "?:") + readAll(dir.filePath("p.cxa"));
+            return 0;
+        });
+        const auto restore = qScopeGuard([previous] { FileAccess::setSync(previous); });
+        QVERIFY(FileAccess::writeAtomically(dir.filePath("p.cxa"), "old", FileAccess::Durability::Cache) && steps.isEmpty());
+        QVERIFY(FileAccess::writeAtomically(dir.filePath("p.cxa"), "new"));
+        QCOMPARE(steps, QStringList({"file:old", "folder:new"}));
+    }
+
+    // What a write cut short leaves is removed; nothing else is.
+    void removesLeftTemporaries()
+    {
+        QTemporaryDir dir;
+        const QStringList removed = {".zandor-tmp.Ab12Cd", ".solver.pdb.Xy12Zz", ".name.sav.abcdef"};
+        const QStringList kept = {".zandor-tmp.Ab12C", "solver.pdb", ".other.pdb.abcdef", ".name.sav.ab-def", "name.sav"};
+        for (const QString &name : removed + kept)
+            QVERIFY(writeAll(dir.filePath(name), "x"));
+        QVERIFY(QDir(dir.path()).mkdir(".zandor-tmp.Folder") && QFile::link("solver.pdb", dir.filePath(".zandor-tmp.Link12")));
+        QCOMPARE(FileAccess::removeTemporaries(dir.path(), {"solver.pdb", "*.sav"}), removed.size());
+        QStringList left = kept + QStringList{".zandor-tmp.Folder", ".zandor-tmp.Link12"};
+        left.sort();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name), left);
+    }
+
     // A FIFO is refused at once: opening one for reading would wait for a writer.
     void readsOnlyRegularFiles()
     {
