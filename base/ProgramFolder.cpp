@@ -1,5 +1,7 @@
 #include "base/ProgramFolder.h"
 
+#include "base/FileAccess.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -72,6 +74,14 @@ QString file(const QString &relative)
 void setPath(const QString &folder)
 {
     overridePath() = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+}
+
+void removeLeftovers(const QString &folder)
+{
+    FileAccess::removeTemporaries(folder, {"p.cxa", "scr.cxa", "solver.pdb"});
+    FileAccess::removeTemporaries(folder + QStringLiteral("/Saves"), {"*.sav"});
+    FileAccess::removeTemporaries(folder + QStringLiteral("/Images"), {"bild.jpg"});
+    FileAccess::removeTemporaries(folder + QLatin1Char('/') + LibraryFolder, {"*"});
 }
 
 QString resource(const QString &name)

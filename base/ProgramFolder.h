@@ -30,6 +30,11 @@ void setPath(const QString &folder);
 // the executable when that folder exists.
 QString resource(const QString &name);
 
+// Removes the temporary files that writes cut short (a crash, a kill) left in
+// folder and its subfolders Saves, Images and Images/originale. Only while
+// this process holds the folder's lock.
+void removeLeftovers(const QString &folder);
+
 // --- the decision, one step at a time (start-up and tests) ------------------
 
 // True when a file can be created in folder by this process (tried, not
