@@ -1,7 +1,10 @@
 #include "pictures/JpegDecoder.h"
 
+#include <QtEndian>
+
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -41,6 +44,20 @@ void onProgress(j_common_ptr cinfo)
         reinterpret_cast<Failure *>(cinfo->err)->tooLarge = true;
         std::longjmp(reinterpret_cast<Failure *>(cinfo->err)->jump, 1);
     }
+}
+
+// Blocks all scans of the file visit together: each scan walks over every
+// block of the components it names.
+qint64 scanWork(const QByteArray &data, const jpeg_decompress_struct &d)
+{
+    qint64 blocks = 0;
+    walkSegments(data, [&d, &blocks](const uchar *scan, int length) {
+        for (int k = 0; k < scan[0] && 2 + 2 * k < length; ++k)
+            for (int c = 0; c < d.num_components; ++c)
+                if (d.comp_info[c].component_id == scan[1 + 2 * k])
+                    blocks += qint64(d.comp_info[c].width_in_blocks) * d.comp_info[c].height_in_blocks;
+    });
+    return blocks;
 }
 
 // Memory the decoder needs for the whole file's coefficients when it must
@@ -117,6 +134,62 @@ bool run(Session &s, QImage *image)
 
 } // namespace
 
+bool walkSegments(const QByteArray &data, const std::function<void(const uchar *, int)> &onScan)
+{
+    const auto *p = reinterpret_cast<const uchar *>(data.constData());
+    const qint64 n = data.size();
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return false;
+    qint64 i = 2;
+    for (;;) {
+        // Bytes before a marker are skipped, as the decoder does.
+        if (i >= n)
+            return false;
+        if (p[i] != 0xFF) {
+            const void *ff = std::memchr(p + i, 0xFF, size_t(n - i));
+            if (!ff)
+                return false;
+            i = static_cast<const uchar *>(ff) - p;
+        }
+        while (i < n && p[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            return false;
+        const uchar marker = p[i++];
+        if (marker == 0xD9)
+            return true;
+        if (marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;   // markers without a segment
+        if (i + 2 > n)
+            return false;
+        const qint64 length = qFromBigEndian<quint16>(p + i);
+        if (length < 2 || i + length > n)
+            return false;
+        if (marker == 0xDA && onScan && length > 2)
+            onScan(p + i + 2, int(length - 2));
+        i += length;
+        if (marker != 0xDA)
+            continue;
+        // Entropy-coded data of a scan: 0xFF is followed by a stuffed zero
+        // or a restart marker until the next real marker.
+        for (;;) {
+            const void *ff = i < n ? std::memchr(p + i, 0xFF, size_t(n - i)) : nullptr;
+            if (!ff)
+                return false;
+            i = static_cast<const uchar *>(ff) - p;
+            if (i + 1 >= n)
+                return false;
+            const uchar next = p[i + 1];
+            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7))
+                i += 2;
+            else if (next == 0xFF)
+                ++i;
+            else
+                break;
+        }
+    }
+}
+
 QSize scaledSize(const QSize &full, int eighths)
 {
     return QSize(int((qint64(full.width()) * eighths + 7) / 8), int((qint64(full.height()) * eighths + 7) / 8));
@@ -165,9 +238,11 @@ Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out)
         if (!prepare(s, eighths)) {
             outcome = s.failure.tooLarge ? Outcome::TooLarge : Outcome::NotReadable;
         } else if ((jpeg_has_multiple_scans(&s.d) && coefficientBytes(s.d) > MaxDecoderMemory)
-                   || qint64(s.d.output_width) * s.d.output_height > MaxOutputPixels) {
+                   || qint64(s.d.output_width) * s.d.output_height > MaxOutputPixels
+                   || scanWork(data, s.d) > MaxBlockScans) {
             // Checked before a byte is decoded: a file of several scans keeps all
-            // its coefficients at full size, whatever the output size.
+            // its coefficients at full size, whatever the output size, and its
+            // scans may each walk over all of them.
             outcome = Outcome::TooLarge;
         } else {
             QImage image(int(s.d.output_width), int(s.d.output_height), QImage::Format_RGB32);

@@ -176,6 +176,8 @@ private slots:
             {"jpeg 40001x30001 without data", withJpegSize(jpeg, 40001, 30001), board, NotReadable},
             {"progressive 46336x46336", withJpegSize(progressive, 46336, 46336), board, TooLarge},
             {"progressive, too many scans", withRepeatedFirstScan(progressive, 120), board, TooLarge},
+            // within the scan and memory bounds, but 90 scans over 3.4 million blocks each
+            {"progressive 12000x12000, 90 scans", withJpegSize(withRepeatedFirstScan(progressive, 89), 12000, 12000), board, TooLarge},
             {"gif 60000x60000", hugeGif, board, TooLarge},
             {"wmf largest record 8 GB", patched<quint32>(wmf(), 22 + 12, 0xFFFFFFFF), board, NotReadable},
             {"wmf record size 0", patched<quint32>(wmf(), 22 + 18, 0), board, NotReadable},
