@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QtEndian>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -118,6 +119,23 @@ bool gifFirstFrameComplete(const uchar *p, qint64 n)
     }
 }
 
+// The size a Windows bitmap's or a GIF's header declares (a GIF's logical
+// screen), or an invalid size for any other file.
+QSize declaredSize(const uchar *p, qint64 n)
+{
+    if (n >= 26 && p[0] == 'B' && p[1] == 'M') {
+        if (le32(p + 14) == 12)
+            return QSize(int(le16(p + 18)), int(le16(p + 20)));
+        if (n >= 26 && le32(p + 14) >= 40) {
+            const qint64 h = qint32(le32(p + 22));
+            return QSize(int(qMin<qint64>(qint32(le32(p + 18)), INT_MAX)), int(qMin<qint64>(h < 0 ? -h : h, INT_MAX)));
+        }
+    }
+    if (n >= 10 && std::memcmp(p, "GIF8", 4) == 0)
+        return QSize(int(le16(p + 6)), int(le16(p + 8)));
+    return QSize();
+}
+
 // Qt refuses to decode a picture whose full size would pass its allocation
 // limit; this tells that case apart from damaged data for the message.
 bool beyondAllocationLimit(const QSize &size)
@@ -156,6 +174,11 @@ QImage loadBytes(const QByteArray &data, const QSize &needed, QString *error)
             return fail(error, NotReadable);
         }
     }
+
+    // A bitmap or GIF larger than Qt decodes is too large, whether Qt
+    // would say so or only that it cannot read it.
+    if (beyondAllocationLimit(declaredSize(bytes, size)))
+        return fail(error, TooLarge);
 
     QBuffer buffer;
     buffer.setData(data);

@@ -158,6 +158,10 @@ private slots:
         const QSize board(416, 416), small(64, 64);
         const QImage picture = quadrants(120, 80);
         const QByteArray jpeg = encoded(picture, "jpeg"), progressive = encoded(picture, "jpeg", true);
+        // 8 bits per pixel, run-length coded: the data is its end mark alone
+        QByteArray bigBmp = patched<quint32>(patched<quint32>(QByteArray("BM", 2) + QByteArray(52 + 1024, 0) + QByteArray("\0\1", 2), 10, 1078), 14, 40);
+        bigBmp = patched<quint16>(patched<quint16>(patched<qint32>(patched<qint32>(bigBmp, 18, 40000), 22, 20000), 26, 1), 28, 8);
+        bigBmp = patched<quint32>(patched<quint32>(bigBmp, 30, 1), 34, 2);
         QByteArray hugeGif = patched<quint16>(patched<quint16>(gif(120, 80), 6, 60000), 8, 60000);
         hugeGif = patched<quint16>(patched<quint16>(hugeGif, 13 + 12 + 8 + 5, 60000), 13 + 12 + 8 + 7, 60000);
         const auto metafile = [](const QRect &bounds, quint16 perInch, quint16 function, const QVector<quint16> &params,
@@ -179,6 +183,7 @@ private slots:
             // within the scan and memory bounds, but 90 scans over 3.4 million blocks each
             {"progressive 12000x12000, 90 scans", withJpegSize(withRepeatedFirstScan(progressive, 89), 12000, 12000), board, TooLarge},
             {"gif 60000x60000", hugeGif, board, TooLarge},
+            {"bmp 40000x20000", bigBmp, board, TooLarge},
             {"wmf largest record 8 GB", patched<quint32>(wmf(), 22 + 12, 0xFFFFFFFF), board, NotReadable},
             {"wmf record size 0", patched<quint32>(wmf(), 22 + 18, 0), board, NotReadable},
             {"wmf record beyond file", patched<quint32>(wmf(), 22 + 18, 0x7FFFFFFF), board, NotReadable},
