@@ -1,5 +1,6 @@
 #include "pictures/JpegDecoder.h"
 
+#include <QTransform>
 #include <QtEndian>
 
 #include <csetjmp>
@@ -86,6 +87,8 @@ bool readHeader(Session &s, const QByteArray &data)
     if (setjmp(s.failure.jump))
         return false;
     jpeg_mem_src(&s.d, reinterpret_cast<const unsigned char *>(data.constData()), (unsigned long)data.size());
+    // The EXIF segment, for the orientation the camera recorded.
+    jpeg_save_markers(&s.d, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&s.d, TRUE);
     return true;
 }
@@ -130,6 +133,52 @@ bool run(Session &s, QImage *image)
     }
     jpeg_finish_decompress(&s.d);
     return true;
+}
+
+// The orientation of the EXIF segment (1 .. 8; 1 upright, 5 .. 8 turned by
+// a quarter), 1 when there is none or it is damaged.
+int orientation(const jpeg_decompress_struct &d)
+{
+    for (jpeg_saved_marker_ptr m = d.marker_list; m; m = m->next) {
+        const uchar *p = m->data;
+        const qint64 n = m->data_length;
+        if (m->marker != JPEG_APP0 + 1 || n < 14 || std::memcmp(p, "Exif\0\0", 6) != 0)
+            continue;
+        const uchar *tiff = p + 6;
+        const qint64 size = n - 6;
+        const bool big = tiff[0] == 'M';
+        if (!(tiff[0] == tiff[1] && (big || tiff[0] == 'I')))
+            return 1;
+        const auto u16 = [big](const uchar *q) { return big ? qFromBigEndian<quint16>(q) : qFromLittleEndian<quint16>(q); };
+        const auto u32 = [big](const uchar *q) { return big ? qFromBigEndian<quint32>(q) : qFromLittleEndian<quint32>(q); };
+        const qint64 ifd = u32(tiff + 4);
+        if (ifd < 8 || ifd + 2 > size)
+            return 1;
+        const int entries = u16(tiff + ifd);
+        for (int e = 0; e < entries && ifd + 2 + 12 * (e + 1) <= size; ++e) {
+            const uchar *entry = tiff + ifd + 2 + 12 * e;
+            if (u16(entry) == 0x0112 && u16(entry + 2) == 3) {   // Orientation, SHORT
+                const int value = u16(entry + 8);
+                return value >= 1 && value <= 8 ? value : 1;
+            }
+        }
+        return 1;
+    }
+    return 1;
+}
+
+// The picture as the camera meant it to be seen.
+QImage upright(const QImage &image, int orientation)
+{
+    const bool turned = orientation >= 5;
+    QImage out = turned ? image.transformed(QTransform().rotate(orientation == 8 ? -90 : 90))
+                        : image;
+    switch (orientation) {
+    case 2: case 5: return out.mirrored(true, false);
+    case 3: return out.mirrored(true, true);
+    case 4: case 7: return out.mirrored(false, true);
+    default: return out;
+    }
 }
 
 } // namespace
@@ -215,6 +264,8 @@ QSize declaredSize(const QByteArray &data)
     QSize size;
     if (readHeader(s, data))
         size = QSize(int(s.d.image_width), int(s.d.image_height));
+    if (size.isValid() && orientation(s.d) >= 5)
+        size.transpose();
     jpeg_destroy_decompress(&s.d);
     return size;
 }
@@ -234,7 +285,9 @@ Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out)
     Outcome outcome = Outcome::NotReadable;
     if (readHeader(s, data)) {
         const QSize full(int(s.d.image_width), int(s.d.image_height));
-        const int eighths = scaleFor(full, wanted);
+        // wanted is in the picture's own orientation, the data may lie turned.
+        const int turn = orientation(s.d);
+        const int eighths = scaleFor(full, turn >= 5 ? wanted.transposed() : wanted);
         if (!prepare(s, eighths)) {
             outcome = s.failure.tooLarge ? Outcome::TooLarge : Outcome::NotReadable;
         } else if ((jpeg_has_multiple_scans(&s.d) && coefficientBytes(s.d) > MaxDecoderMemory)
@@ -249,7 +302,7 @@ Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out)
             if (image.isNull())
                 outcome = Outcome::TooLarge;
             else if (run(s, &image))
-                outcome = Outcome::Ok, *out = image;
+                outcome = Outcome::Ok, *out = upright(image, turn);
             else
                 outcome = s.failure.tooLarge ? Outcome::TooLarge : Outcome::NotReadable;
         }

@@ -33,8 +33,11 @@ enum class Outcome { Ok, TooLarge, NotReadable };
 int scaleFor(const QSize &full, const QSize &wanted);
 QSize scaledSize(const QSize &full, int eighths);
 
-// Decodes data, scaled by scaleFor(full, wanted). A picture whose decoding
-// would pass the bounds above gives TooLarge and a null image.
+// Decodes data, scaled by scaleFor(full, wanted), and turns or mirrors it as
+// its EXIF orientation says (a phone's portrait photo is stored lying on its
+// side); wanted and declaredSize() are in that upright orientation. A
+// picture whose decoding would pass the bounds above gives TooLarge and a
+// null image.
 Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out);
 
 // Walks the file's segments from the start marker on: false when they do
@@ -43,7 +46,8 @@ Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out);
 // content of every start-of-scan segment (the components it names).
 bool walkSegments(const QByteArray &data, const std::function<void(const uchar *scan, int length)> &onScan);
 
-// The size the file declares, or an invalid size when its header is damaged.
+// The size the file declares, upright, or an invalid size when its header is
+// damaged.
 QSize declaredSize(const QByteArray &data);
 
 } // namespace JpegDecoder

@@ -106,6 +106,15 @@ QByteArray withRepeatedFirstScan(const QByteArray &jpeg, int scans)
     return jpeg.left(end) + jpeg.mid(sos, end - sos).repeated(scans) + jpeg.mid(end);
 }
 
+// The JPEG with an EXIF segment giving the orientation, in either byte order.
+QByteArray withOrientation(const QByteArray &jpeg, quint16 orientation, bool bigEndian)
+{
+    QByteArray tiff = bigEndian ? QByteArray("MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\0\0\0\0\0\0\0", 26)
+                                : QByteArray("II\x2A\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\0\0\0\0\0\0\0\0", 26);
+    bigEndian ? qToBigEndian(orientation, tiff.data() + 18) : qToLittleEndian(orientation, tiff.data() + 18);
+    return jpeg.left(2) + QByteArray("\xFF\xE1\0\x22" "Exif\0\0", 10) + tiff + jpeg.mid(2);
+}
+
 } // namespace
 
 class TestPictureLoader : public QObject
@@ -214,6 +223,25 @@ private slots:
                      qPrintable(name + QStringLiteral(": ") + error));
             QVERIFY2(clock.elapsed() < 9000, qPrintable(name));
         }
+    }
+
+    // A photo lying on its side in the file is turned upright before it is scaled.
+    void turnsByExifOrientation()
+    {
+        const QByteArray jpeg = encoded(quadrants(64, 48), "jpeg");
+        const int shown[8][4] = {{0, 1, 2, 3}, {1, 0, 3, 2}, {3, 2, 1, 0}, {2, 3, 0, 1},   // quadrant at TL, TR, BL, BR
+                                 {0, 2, 1, 3}, {2, 0, 3, 1}, {3, 1, 2, 0}, {1, 3, 0, 2}};
+        for (quint16 o = 1; o <= 8; ++o) {
+            const QImage img = PictureLoader::loadData(withOrientation(jpeg, o, o % 2), QSize(416, 416));
+            QCOMPARE(img.size(), o >= 5 ? QSize(48, 64) : QSize(64, 48));
+            for (int q = 0; q < 4; ++q) {
+                const QColor c = img.pixelColor(img.width() * (q % 2 ? 3 : 1) / 4, img.height() * (q / 2 ? 3 : 1) / 4);
+                QVERIFY2(TestSupport::similar(c, Quadrants[shown[o - 1][q]], 30), qPrintable(QString::number(o)));
+            }
+        }
+        // stored 1600 x 1200, shown 1200 x 1600: decoded at 3/8, just covering 416 x 555
+        QCOMPARE(PictureLoader::loadData(withOrientation(encoded(quadrants(1600, 1200), "jpeg"), 6, true), QSize(416, 416)).size(),
+                 QSize(450, 600));
     }
 
     // The reduced size keeps the aspect ratio and both sides at least the needed
