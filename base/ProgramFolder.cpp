@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace {
 
 QString &overridePath()
@@ -43,16 +46,6 @@ QString dataFolderFor(const QString &executableFolder)
     return own;
 }
 
-// $XDG_DATA_HOME, which counts only as an absolute path; by default
-// ~/.local/share.
-QString dataHome()
-{
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
-        return xdg;
-    return QDir::homePath() + QStringLiteral("/.local/share");
-}
-
 } // namespace
 
 namespace ProgramFolder {
@@ -64,6 +57,33 @@ QString path()
     // Decided once per run: the first start may create and fill the folder.
     static const QString decided = choose(QCoreApplication::applicationDirPath(), dataHome());
     return decided;
+}
+
+QString homeFolder()
+{
+    // Without HOME, Qt would give the root folder; the user database knows
+    // the real one.
+    const auto usable = [](const QString &folder) {
+        return QDir::isAbsolutePath(folder) && QDir::cleanPath(folder) != QLatin1String("/");
+    };
+    const QString home = qEnvironmentVariable("HOME");
+    if (usable(home))
+        return QDir::cleanPath(home);
+    if (const passwd *entry = ::getpwuid(::getuid())) {
+        const QString own = QFile::decodeName(entry->pw_dir);
+        if (usable(own))
+            return QDir::cleanPath(own);
+    }
+    return QString();
+}
+
+QString dataHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return xdg;
+    const QString home = homeFolder();
+    return home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
 }
 
 QString file(const QString &relative)
@@ -104,7 +124,7 @@ QString choose(const QString &executableFolder, const QString &dataHome)
     const QString own = QDir::cleanPath(executableFolder);
     const QString data = dataFolderFor(own);
     const bool installed = data != own;
-    if (!installed && isWritable(own))
+    if ((!installed && isWritable(own)) || dataHome.isEmpty())
         return own;
 
     const QString folder = QDir::cleanPath(dataHome + QStringLiteral("/zandor"));

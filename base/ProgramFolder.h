@@ -42,8 +42,18 @@ void removeLeftovers(const QString &folder);
 // mounts alike).
 bool isWritable(const QString &folder);
 
+// The user's home folder: $HOME, or, when that is unset (or the root folder),
+// the one the user database names; never the root folder. Empty when there
+// is none.
+QString homeFolder();
+
+// $XDG_DATA_HOME when it is an absolute path, else homeFolder() +
+// "/.local/share"; empty without a home folder.
+QString dataHome();
+
 // The program folder for an executable in executableFolder, with dataHome
-// standing for $XDG_DATA_HOME: the executable's folder when it is writable
+// standing for $XDG_DATA_HOME (empty when there is none: the executable's
+// folder is then used in any case): the executable's folder when it is writable
 // and not an installed layout (its data in ../share/zandor), else
 // dataHome/zandor. That folder is created with Images/originale; when the
 // library folder is new, it is filled with the pictures of the data folder's

@@ -9,6 +9,9 @@
 
 #include <optional>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace {
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -71,6 +74,22 @@ private slots:
             QCOMPARE(ProgramFolder::choose(bin, dataHome), home);
             QCOMPARE(QDir(library).entryList(QDir::Files), QStringList("Eins.jpg"));
         }
+    }
+
+    // Without HOME the user database names the home folder, never the root folder.
+    void homeFolder()
+    {
+        const QByteArray home = qgetenv("HOME"), xdg = qgetenv("XDG_DATA_HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", home), qputenv("XDG_DATA_HOME", xdg); });
+        qunsetenv("XDG_DATA_HOME");
+        const QString own = QFile::decodeName(::getpwuid(::getuid())->pw_dir);
+        for (const auto &[value, expected] : {std::pair<const char *, QString>{nullptr, own}, {"/", own}, {"/x/y/", "/x/y"}}) {
+            value ? qputenv("HOME", value) : qunsetenv("HOME");
+            QCOMPARE(ProgramFolder::homeFolder(), expected);
+            QCOMPARE(ProgramFolder::dataHome(), expected + "/.local/share");
+        }
+        qputenv("XDG_DATA_HOME", "/daten");
+        QCOMPARE(ProgramFolder::dataHome(), QStringLiteral("/daten"));
     }
 };
 
