@@ -22,13 +22,25 @@ QString &overridePath()
 const QString LibraryFolder = QStringLiteral("Images/originale");
 const QString DataMarker = QStringLiteral("Hand.cur");
 
-// Copies the regular files of `from` into the folder `to`. A picture that
-// cannot be copied is left out; the player can still choose any other.
-void copyPictures(const QString &from, const QString &to)
+// Marks, in the data folder, that the library was filled with every
+// starting picture. Written last: a fill cut short (a full disk, a kill) has
+// none and is finished at the next start.
+const QString FilledMark = QStringLiteral(".library-filled");
+
+// Copies the regular files of `from` that `to` does not hold yet into the
+// folder `to`; true when every one is there afterwards. A picture that cannot
+// be copied is left out for now; the player can still choose any other.
+bool copyPictures(const QString &from, const QString &to)
 {
+    bool complete = true;
     const QFileInfoList pictures = QDir(from).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
-    for (const QFileInfo &picture : pictures)
-        QFile::copy(picture.filePath(), to + QLatin1Char('/') + picture.fileName());
+    for (const QFileInfo &picture : pictures) {
+        const QString target = to + QLatin1Char('/') + picture.fileName();
+        if (!QFileInfo(target).exists() && !QFileInfo(target).isSymLink()
+            && !FileAccess::copyFile(picture.filePath(), target))
+            complete = false;
+    }
+    return complete;
 }
 
 // The folder of the read-only data for an executable in executableFolder:
@@ -129,8 +141,12 @@ QString choose(const QString &executableFolder, const QString &dataHome)
 
     const QString folder = QDir::cleanPath(dataHome + QStringLiteral("/zandor"));
     const QString library = folder + QLatin1Char('/') + LibraryFolder;
-    if (!QFileInfo(library).isDir() && QDir().mkpath(library))
-        copyPictures(data + QLatin1Char('/') + LibraryFolder, library);
+    // Filled once; pictures the player removes after a complete fill stay
+    // removed.
+    const QString mark = folder + QLatin1Char('/') + FilledMark;
+    if (!QFileInfo::exists(mark) && QDir().mkpath(library)
+        && copyPictures(data + QLatin1Char('/') + LibraryFolder, library))
+        FileAccess::writeAtomically(mark, QByteArray());
     return folder;
 }
 

@@ -55,9 +55,10 @@ QString dataHome();
 // standing for $XDG_DATA_HOME (empty when there is none: the executable's
 // folder is then used in any case): the executable's folder when it is writable
 // and not an installed layout (its data in ../share/zandor), else
-// dataHome/zandor. That folder is created with Images/originale; when the
-// library folder is new, it is filled with the pictures of the data folder's
-// Images/originale.
+// dataHome/zandor. That folder is created with Images/originale, which is
+// filled with the pictures of the data folder's Images/originale; a mark
+// written once all are copied keeps later starts from filling it again, and
+// a fill cut short is finished at the next start.
 QString choose(const QString &executableFolder, const QString &dataHome);
 
 } // namespace ProgramFolder

@@ -69,6 +69,15 @@ private slots:
                 continue;
             QCOMPARE(QDir(library).entryList(QDir::Files), QStringList({"Eins.jpg", "Zwei.bmp"}));
             QCOMPARE(readAll(library + "/Zwei.bmp"), QByteArray("second picture"));
+            // A fill cut short (the disk full at the second picture) is finished at the next start.
+            QVERIFY(QDir(home).removeRecursively());
+            {
+                FileSizeLimit limit(13);
+                QVERIFY(limit.active() && ProgramFolder::choose(bin, dataHome) == home);
+            }
+            QCOMPARE(QDir(library).entryList(QDir::Files), QStringList("Eins.jpg"));
+            QCOMPARE(ProgramFolder::choose(bin, dataHome), home);
+            QCOMPARE(QDir(library).entryList(QDir::Files), QStringList({"Eins.jpg", "Zwei.bmp"}));
             // The next start leaves the library as the player left it.
             QVERIFY(QFile::remove(library + "/Zwei.bmp"));
             QCOMPARE(ProgramFolder::choose(bin, dataHome), home);
