@@ -75,7 +75,7 @@ private slots:
         for (const auto &n : numbers)
             QTest::addRow("line %d: %s", n.first, n.second.constData())
                 << file({n}) << QStringLiteral("!Zeile %1 ist keine ganze Zahl").arg(n.first) << false;
-        for (const auto &b : {std::pair<int, QByteArray>{1, "16"}, {12, "0"}})
+        for (const auto &b : {std::pair<int, QByteArray>{1, "16"}, {12, "0"}, {16, "5"}})   // 16: tile 5 twice, 11 missing
             QTest::addRow("tile %s on field %d", b.second.constData(), b.first)
                 << file({b}) << "!Die Zeilen 1 bis 16 ergeben kein Spielfeld" << false;
         QTest::newRow("picture line a byte too long") << file({{20, longest + 'p'}}) << "!Zeile 20 ist zu lang" << false;
@@ -103,6 +103,20 @@ private slots:
         QCOMPARE(state(g), fields.join(' ') + '|' + read);
         if (exact)
             QCOMPARE(g.toBytes(), content);
+    }
+
+    // The hint flag of line 21 reaches the game it is loaded into, either way.
+    void hintFlagReachesTheGame()
+    {
+        for (const bool hinted : {true, false}) {
+            SavedGame g;
+            QVERIFY(SavedGame::fromBytes(file() + (hinted ? "1\r\n" : ""), &g, nullptr));
+            GameSession s;
+            if (!hinted)
+                s.hintShown(0);   // the game before the load had one
+            s.applyLoaded(g);
+            QCOMPARE(s.win().mayEnterTopTen, !hinted);
+        }
     }
 
     void names()
