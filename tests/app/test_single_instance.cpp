@@ -7,7 +7,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <future>
 #include <list>
 #include <thread>
 #include <vector>
@@ -20,14 +19,6 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-namespace {
-mode_t modeOf(const QString &path)
-{
-    struct stat st = {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
-}
-} // namespace
 
 class TestSingleInstance : public QObject
 {
@@ -80,8 +71,7 @@ private slots:
     // The lock is the owner's alone; a link or a FIFO in its place is replaced, a folder there refuses the start with a message.
     void lockFileIsPrivateAndReplacesLinks()
     {
-        const QStringList kinds = {"none", "0644", "dangling link", "link", "fifo", "folder"};
-        for (const QString &kind : kinds) {
+        for (const QString &kind : {"none", "0644", "dangling link", "link", "fifo", "folder"}) {
             QTemporaryDir folder, outside;
             const QString lock = folder.filePath(SingleInstance::LockName), victim = outside.filePath("victim");
             if (kind == "0644")
@@ -93,12 +83,12 @@ private slots:
             else if (kind == "folder")
                 QVERIFY(QDir().mkdir(lock));
             SingleInstance first(folder.path()), second(folder.path());
-            const bool refused = kind == "folder";
-            QCOMPARE(first.activateRunningInstance(), refused);
-            QCOMPARE(first.refusal(), refused ? SingleInstance::refusalText(lock) : QString());
-            if (refused)
+            QCOMPARE(first.activateRunningInstance(), kind == "folder");
+            QCOMPARE(first.refusal(), kind == "folder" ? SingleInstance::refusalText(lock) : QString());
+            if (kind == "folder")
                 continue;
-            QVERIFY2(S_ISREG(modeOf(lock)) && (modeOf(lock) & 07777) == 0600, qPrintable(kind));
+            struct stat st = {};
+            QVERIFY2(::lstat(QFile::encodeName(lock).constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07777) == 0600, qPrintable(kind));
             QVERIFY(!second.claim());   // the fresh file is the lock
             QVERIFY(kind != "link" || readAll(victim) == "kept");
         }
@@ -116,8 +106,8 @@ private slots:
         qstrncpy(address.sun_path, QFile::encodeName(SingleInstance::serverName(folder.path())).constData(),
                  sizeof address.sun_path);
         const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        QVERIFY(::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 && ::listen(server, 0) == 0);
         std::vector<int> queued;   // never accepted: the queue fills
+        QVERIFY(::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 && ::listen(server, 0) == 0);
         for (int connected = 0; connected == 0 && queued.size() < 64;) {
             queued.push_back(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0));
             connected = ::connect(queued.back(), reinterpret_cast<const sockaddr *>(&address), sizeof address);
@@ -125,18 +115,13 @@ private slots:
         const auto close = qScopeGuard([&] { for (int fd : queued) ::close(fd); ::close(server); });
         QElapsedTimer timer;
         timer.start();
-        auto ended = std::async(std::launch::async, [&folder] { SingleInstance second(folder.path()); return second.activateRunningInstance() && second.refusal().isEmpty(); });
-        if (ended.wait_for(std::chrono::seconds(8)) != std::future_status::ready) {
-            std::thread([f = std::move(ended)]() mutable { f.wait(); }).detach();
-            QFAIL("a second start still waits after 8 s");
-        }
-        QVERIFY(ended.get() && timer.elapsed() < 7000);
+        SingleInstance second(folder.path());   // waiting for ever, it fails by the test's time limit
+        QVERIFY(second.activateRunningInstance() && second.refusal().isEmpty() && timer.elapsed() < 7000);
 
         if (::geteuid() != 0)
             QSKIP("another user's lock needs root to play that user");
         stopped.stop();
-        const int fd = ::open(QFile::encodeName(folder.filePath(SingleInstance::LockName)).constData(), O_RDONLY);
-        int locked[2];
+        int fd = ::open(QFile::encodeName(folder.filePath(SingleInstance::LockName)).constData(), O_RDONLY), locked[2];
         QVERIFY(fd >= 0 && ::pipe(locked) == 0);
         const pid_t other = ::fork();
         if (other == 0) {   // another user that opened the lock before its mode was mended
@@ -144,10 +129,8 @@ private slots:
                 ::pause();
             ::_exit(1);
         }
-        char byte = 0;
-        ::close(fd), ::close(locked[1]);
         const auto end = qScopeGuard([other] { ::kill(other, SIGKILL), ::waitpid(other, nullptr, 0); });
-        QVERIFY(::read(locked[0], &byte, 1) == 1 && ::close(locked[0]) == 0);
+        QVERIFY(::close(fd) == 0 && ::close(locked[1]) == 0 && ::read(locked[0], &fd, 1) == 1 && ::close(locked[0]) == 0);
         SingleInstance mine(folder.path());
         timer.restart();
         QVERIFY(mine.activateRunningInstance() && timer.elapsed() < 1000);
