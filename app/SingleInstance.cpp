@@ -7,6 +7,8 @@
 #include <QSocketNotifier>
 #include <QThread>
 
+#include <sys/sysmacros.h>
+
 #include <memory>
 
 #include <cerrno>
@@ -22,9 +24,12 @@
 namespace {
 const QByteArray ActivateRequest = "activate\n";
 
-// How long a second start waits for the owner to answer: the owner may have
-// just taken the lock and not yet be listening.
+// How long a second start waits for the owner to answer, all steps
+// together: the owner may have just taken the lock and not yet be listening,
+// or be stopped and never answer.
 constexpr int AnswerWaitMs = 5000;
+// How long one request waits for the owner to read it and close.
+constexpr int ReadWaitMs = 1000;
 
 // True when path is a folder (not a link) of this user that no one else may
 // enter.
@@ -35,16 +40,31 @@ bool isPrivateFolder(const QString &path)
            && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
 }
 
+// The longest folder a socket named "<folder>/zandor-<16 hex digits>" fits
+// into (sun_path holds 108 bytes with the closing zero).
+constexpr int MaxSocketFolder = int(sizeof(sockaddr_un::sun_path)) - 1 - 24;
+
+bool fitsSocketName(const QString &folder)
+{
+    return QFile::encodeName(folder).size() <= MaxSocketFolder;
+}
+
 QString runtimeFolder()
 {
     const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!xdg.isEmpty() && isPrivateFolder(xdg))
+    if (!xdg.isEmpty() && fitsSocketName(xdg) && isPrivateFolder(xdg))
         return xdg;
-    // A folder of our own in the temporary folder. One that someone else
-    // made first is not used.
-    const QString own = QDir::tempPath() + QStringLiteral("/zandor-%1").arg(::getuid());
-    ::mkdir(QFile::encodeName(own).constData(), 0700);
-    return isPrivateFolder(own) ? own : QString();
+    // A folder of our own in the temporary folder (or in /tmp when that
+    // path is too long for a socket). One that someone else made first, or
+    // that others may enter, is not used.
+    for (const QString &temporary : {QDir::tempPath(), QStringLiteral("/tmp")}) {
+        const QString own = temporary + QStringLiteral("/zandor-%1").arg(::getuid());
+        if (!fitsSocketName(own))
+            continue;
+        ::mkdir(QFile::encodeName(own).constData(), 0700);
+        return isPrivateFolder(own) ? own : QString();
+    }
+    return QString();
 }
 
 uid_t peerUid(int descriptor)
@@ -79,26 +99,64 @@ bool waitFor(int fd, short events, int ms)
 }
 
 // Asks the game listening on name to bring its window forward; true when it
-// took the request.
-bool askOwnerToActivate(const QString &name)
+// took the request. Never waits longer than ms: a stopped owner accepts
+// nothing, and once its queue is full a blocking connect would wait for ever.
+bool askOwnerToActivate(const QString &name, int ms)
 {
     sockaddr_un address{};
     if (!toAddress(name, &address))
         return false;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return false;
     bool asked = false;
+    // A local connection is made at once or refused at once (EAGAIN when the
+    // owner's queue is full).
     if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
-        asked = ::send(fd, ActivateRequest.constData(), std::size_t(ActivateRequest.size()), MSG_NOSIGNAL)
+        asked = ::send(fd, ActivateRequest.constData(), std::size_t(ActivateRequest.size()),
+                       MSG_NOSIGNAL | MSG_DONTWAIT)
                 == ActivateRequest.size();
-        // Wait until the owner has read the request and closed.
+        // Wait until the owner has read the request and closed, at most ms
+        // in all however much it sends.
+        QElapsedTimer waited;
+        waited.start();
         char rest[16];
-        while (asked && waitFor(fd, POLLIN, 1000) && ::read(fd, rest, sizeof rest) > 0) {
+        while (asked && waited.elapsed() < ms && waitFor(fd, POLLIN, int(ms - waited.elapsed()))
+               && ::read(fd, rest, sizeof rest) > 0) {
         }
     }
     ::close(fd);
     return asked;
+}
+
+// The user id of the process holding a lock on the file open as fd, from
+// the kernel's list of locks; -1 when none is listed or it cannot be told.
+long lockHolderUid(int fd)
+{
+    struct stat st;
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (::fstat(fd, &st) != 0 || !locks.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QByteArray file = QByteArray::number(major(st.st_dev), 16).rightJustified(2, '0') + ':'
+                            + QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') + ':'
+                            + QByteArray::number(quint64(st.st_ino));
+    // "1: FLOCK  ADVISORY  WRITE 1234 fe:00:10952795 0 EOF"
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() < 6 || f.at(1) != "FLOCK" || f.at(5) != file)
+            continue;
+        QFile status(QStringLiteral("/proc/%1/status").arg(QString::fromLatin1(f.at(4))));
+        if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+            return -1;
+        for (const QByteArray &field : status.readAll().split('\n'))
+            if (field.startsWith("Uid:")) {
+                bool ok = false;
+                const long uid = field.mid(4).simplified().split(' ').value(0).toLong(&ok);
+                return ok ? uid : -1;
+            }
+        return -1;
+    }
+    return -1;
 }
 } // namespace
 
@@ -125,44 +183,85 @@ QString SingleInstance::serverName(const QString &programFolder)
     return runtime + QStringLiteral("/zandor-") + QString::fromLatin1(hash);
 }
 
+QString SingleInstance::refusalText(const QString &lockFile)
+{
+    return QStringLiteral("Zandor kann nicht starten: Die Sperrdatei\n    %1\nkann nicht geöffnet werden "
+                          "oder ein anderer Benutzer hält sie.")
+        .arg(QDir::toNativeSeparators(lockFile));
+}
+
 bool SingleInstance::claim()
 {
     if (m_lock >= 0)
         return true;
+    m_lockable = true;
+    m_heldBy = -1;
     const QByteArray path = QFile::encodeName(m_folder + QLatin1Char('/') + QLatin1String(LockName));
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
-        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        // A program folder nobody may write to: the socket alone decides.
-        m_lockable = false;
-        return false;
-    }
-    int result;
-    do
-        result = ::flock(fd, LOCK_EX | LOCK_NB);
-    while (result != 0 && errno == EINTR);
-    if (result != 0) {
+    // A few rounds: a lock file replaced by another start between our open
+    // and our lock is opened again.
+    for (int round = 0; round < 5; ++round) {
+        int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        if (fd < 0 && errno == EACCES)
+            fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        struct stat st;
+        if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+            ::close(fd);
+            fd = -1;
+        }
+        if (fd < 0) {
+            // A symbolic link (dangling or not), a FIFO or a socket in the lock
+            // file's place is replaced by a fresh lock file; a folder there,
+            // or a file that cannot be opened, leaves the folder without a lock.
+            struct stat here;
+            if (::lstat(path.constData(), &here) == 0 && !S_ISREG(here.st_mode) && !S_ISDIR(here.st_mode)
+                && ::unlink(path.constData()) == 0)
+                continue;
+            m_lockable = false;
+            return false;
+        }
+        // Readable by its owner only: no other user can hold a lock on it.
+        if (st.st_uid == ::geteuid() && (st.st_mode & 07777) != 0600)
+            ::fchmod(fd, 0600);
+        int result;
+        do
+            result = ::flock(fd, LOCK_EX | LOCK_NB);
+        while (result != 0 && errno == EINTR);
+        if (result != 0) {
+            m_heldBy = lockHolderUid(fd);
+            ::close(fd);
+            return false;
+        }
+        // Still the file of that name (not replaced meanwhile by a start
+        // that found a link there): then the lock is ours.
+        struct stat now;
+        if (::lstat(path.constData(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino) {
+            m_lock = fd;
+            return true;
+        }
         ::close(fd);
-        return false;
     }
-    m_lock = fd;
-    return true;
+    return false;
 }
 
 bool SingleInstance::activateRunningInstance()
 {
+    m_refusal.clear();
     QElapsedTimer waited;
     waited.start();
     for (;;) {
         if (claim())
             return false;
-        if (askOwnerToActivate(m_name))
+        // No lock to be had, or another user's game holds it: nothing this
+        // start can ask, and waiting would not help.
+        if (!m_lockable || (m_heldBy >= 0 && uid_t(m_heldBy) != ::geteuid())) {
+            m_refusal = refusalText(m_folder + QLatin1Char('/') + QLatin1String(LockName));
             return true;
-        if (!m_lockable)
-            return false;   // nobody answers and there is no lock to ask
-        if (waited.elapsed() > AnswerWaitMs)
-            return true;    // the folder has an owner; no second window
+        }
+        const qint64 left = AnswerWaitMs - waited.elapsed();
+        if (left <= 0)
+            return true;    // the folder has an owner that does not answer; no second window
+        if (askOwnerToActivate(m_name, int(qMin<qint64>(left, ReadWaitMs))))
+            return true;
         QThread::msleep(50);
     }
 }

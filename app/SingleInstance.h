@@ -20,12 +20,14 @@ public:
     explicit SingleInstance(const QString &programFolder, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // The lock file in the program folder.
+    // The lock file in the program folder, readable by its owner only; a
+    // link or other non-file in its place is replaced by a fresh one.
     static constexpr const char *LockName = ".zandor.lock";
 
     // The socket's full path: in the user's runtime folder ($XDG_RUNTIME_DIR,
-    // or a folder of the user's own with no rights for others when that is
-    // unset), named from the program folder. Empty when no such folder can be
+    // or a folder of the user's own with no rights for others in the
+    // temporary folder when that is unset, not private or too long for a
+    // socket's name), named from the program folder. Empty when no such folder can be
     // had; the game then runs without answering second starts.
     static QString serverName(const QString &programFolder);
 
@@ -34,10 +36,18 @@ public:
     bool claim();
 
     // Decides who runs. False when this instance owns the folder (it then
-    // goes on to listen()). True when another instance owns it and was asked
-    // to activate itself (or owns it but did not answer in time): this start
-    // then ends. Should the owner end meanwhile, this instance takes over.
+    // goes on to listen()). True when this start ends: another instance of
+    // the user owns the folder and was asked to activate itself (or did not
+    // answer within about five seconds, every step included, whatever it
+    // does), or no lock can be had (refusal() then says why). Should the owner
+    // end meanwhile, this instance takes over.
     bool activateRunningInstance();
+
+    // Why the last activateRunningInstance() ended this start although no
+    // game of the user answered: the lock file cannot be opened, or another
+    // user's process holds it. Empty otherwise.
+    const QString &refusal() const { return m_refusal; }
+    static QString refusalText(const QString &lockFile);
 
     // Starts listening; a socket left behind by a crashed owner is removed
     // first. False when listening fails (the game runs all the same).
@@ -58,6 +68,8 @@ private:
     QString m_name;
     int m_lock = -1;          // descriptor holding the lock, -1 when not owner
     bool m_lockable = true;   // false when the lock file cannot be opened at all
+    long m_heldBy = -1;       // user id of the lock's holder when claim() lost, -1 unknown
+    QString m_refusal;
     int m_listening = -1;     // the listening socket, -1 when not listening
     QSocketNotifier *m_server = nullptr;
 };

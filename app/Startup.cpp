@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
 #include "base/AppIcon.h"
+#include "base/Meldung.h"
 #include "base/ProgramFolder.h"
 #include "base/SessionBus.h"
 
@@ -98,8 +99,13 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
         QApplication::installTranslator(&qtGerman);
 
     SingleInstance instance(ProgramFolder::path());
-    if (instance.activateRunningInstance())
+    if (instance.activateRunningInstance()) {
+        if (!instance.refusal().isEmpty())
+            Meldung::zeigen(nullptr, instance.refusal());
         return 0;
+    }
+    // The folder is ours now: what writes cut short by a crash left is removed.
+    ProgramFolder::removeLeftovers(ProgramFolder::path());
     instance.listen();
 
     frmMain mainWindow;

@@ -1,14 +1,20 @@
 #include "base/FileAccess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include <cctype>
+#include <limits>
 
 namespace FileAccess {
 
@@ -31,24 +37,46 @@ bool writeAll(int fd, const char *data, qint64 size)
     return true;
 }
 
+SyncFunction &syncFunction()
+{
+    static SyncFunction sync = ::fsync;
+    return sync;
+}
+
 // The rename is durable only once the folder's entry is on the disk too.
 // A failure here does not undo the replacement, so it is not reported.
 void syncFolder(const QByteArray &folder)
 {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
-        ::fsync(fd);
+        syncFunction()(fd);
         ::close(fd);
     }
+}
+
+// The writer's temporary names: a fixed prefix and six random characters,
+// short whatever the name of the file they replace (which may itself be as
+// long as a name can be).
+constexpr char TemporaryPrefix[] = ".zandor-tmp.";
+constexpr int TemporaryRandom = 6;
+const char RandomCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+bool isRandomTail(const QByteArray &tail)
+{
+    if (tail.size() != TemporaryRandom)
+        return false;
+    for (char c : tail)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    return true;
 }
 
 enum class Limit { Refuse, Cut };
 
 // Opens the regular file at path for reading: its descriptor and size, or
 // -1 and why not. With Limit::Refuse a file longer than maxBytes is TooLarge.
-int openRegularFile(const QString &path, qint64 maxBytes, Limit limit, ReadResult *why, qint64 *size)
+int openRegularFile(const QByteArray &name, qint64 maxBytes, Limit limit, ReadResult *why, qint64 *size)
 {
-    const QByteArray name = nativeName(path);
     // Non-blocking, so that opening a FIFO does not wait for a writer; the
     // type is then checked on what was really opened.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -84,7 +112,7 @@ int openRegularFile(const QString &path, qint64 maxBytes, Limit limit, ReadResul
     return fd;
 }
 
-ReadResult readFile(const QString &path, qint64 maxBytes, Limit limit, QByteArray *out)
+ReadResult readFile(const QByteArray &path, qint64 maxBytes, Limit limit, QByteArray *out)
 {
     ReadResult why;
     qint64 size = 0;
@@ -118,27 +146,78 @@ ReadResult readFile(const QString &path, qint64 maxBytes, Limit limit, QByteArra
 
 } // namespace
 
+SyncFunction setSync(SyncFunction sync)
+{
+    const SyncFunction old = syncFunction();
+    syncFunction() = sync ? sync : ::fsync;
+    return old;
+}
+
+int createTemporary(const QByteArray &folder, mode_t mode, QByteArray *name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray candidate = folder + '/' + TemporaryPrefix;
+        for (int i = 0; i < TemporaryRandom; ++i)
+            candidate += RandomCharacters[QRandomGenerator::global()->bounded(int(sizeof RandomCharacters - 1))];
+        const int fd = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd >= 0) {
+            *name = candidate;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+bool isTemporaryName(const QByteArray &name)
+{
+    return name.startsWith(TemporaryPrefix) && isRandomTail(name.mid(qsizetype(sizeof TemporaryPrefix - 1)));
+}
+
+bool mayReplace(const QByteArray &target)
+{
+    struct stat st;
+    if (::lstat(target.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return true;
+    // The owner's own write right counts even for the superuser, whom
+    // access() lets write anything.
+    if (st.st_uid == ::geteuid())
+        return (st.st_mode & S_IWUSR) != 0;
+    return ::access(target.constData(), W_OK) == 0;
+}
+
 bool writeAtomically(const QString &path, const QByteArray &bytes, Durability durability)
 {
+    return writeAtomically(NativePath{QFile::encodeName(path)}, bytes, durability);
+}
+
+bool writeAtomically(const NativePath &path, const QByteArray &bytes, Durability durability)
+{
     const bool synced = durability == Durability::Synced;
-    const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(path);
+    const QByteArray &target = path.bytes;
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray fileName = target.mid(slash + 1);
     // A folder cannot be replaced by a file; a link to one can (the link is
-    // replaced, not followed).
-    struct stat here;
-    if (info.fileName().isEmpty() || (::lstat(target.constData(), &here) == 0 && S_ISDIR(here.st_mode)))
+    // replaced, not followed). A file the player made read-only keeps its
+    // content.
+    struct stat old;
+    const bool hasOld = ::lstat(target.constData(), &old) == 0;
+    if (fileName.isEmpty() || fileName == "." || fileName == ".." || (hasOld && S_ISDIR(old.st_mode))
+        || !mayReplace(target))
         return false;
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    QByteArray temporary = folder + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+    // The new file takes the permissions of the regular file it replaces;
+    // a new file (or one replacing a link) gets the usual rights under the
+    // process's file creation mask. The temporary file is readable by its
+    // owner only until it has those rights.
+    const bool keepMode = hasOld && S_ISREG(old.st_mode);
+    QByteArray temporary;
+    const int fd = createTemporary(folder, keepMode ? 0600 : 0644, &temporary);
     if (fd < 0)
         return false;
-    // The new file takes the permissions of the regular file it replaces;
-    // a new file (or one replacing a link) is readable by all, as usual.
-    struct stat old;
-    const mode_t mode = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : 0644;
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes.constData(), bytes.size())
-              && (!synced || ::fsync(fd) == 0);
+    bool ok = (!keepMode || ::fchmod(fd, old.st_mode & 07777) == 0) && writeAll(fd, bytes.constData(), bytes.size())
+              && (!synced || syncFunction()(fd) == 0);
     ok = ::close(fd) == 0 && ok;
     if (ok)
         ok = ::rename(temporary.constData(), target.constData()) == 0;
@@ -151,21 +230,90 @@ bool writeAtomically(const QString &path, const QByteArray &bytes, Durability du
     return true;
 }
 
+bool copyFile(const QString &from, const QString &to)
+{
+    QFile in;
+    if (openRegular(from, std::numeric_limits<qint64>::max(), &in) != ReadResult::Ok)
+        return false;
+    const QByteArray target = QFile::encodeName(to);
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash <= 0 ? QByteArray(slash == 0 ? "/" : ".") : target.left(slash);
+    QByteArray temporary;
+    // 0644 under the file creation mask, whatever rights the source has.
+    const int fd = createTemporary(folder, 0644, &temporary);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    for (;;) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty())
+            break;
+        if (!writeAll(fd, chunk.constData(), chunk.size())) {
+            ok = false;
+            break;
+        }
+    }
+    ok = ok && in.error() == QFileDevice::NoError && in.atEnd() && syncFunction()(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        ok = ::rename(temporary.constData(), target.constData()) == 0;
+    if (!ok) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+int removeTemporaries(const QString &folder, const QList<QByteArray> &replacedNames)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    DIR *dir = ::opendir(name.constData());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray file(entry->d_name);
+        bool ours = isTemporaryName(file);
+        // An earlier writer named its temporary file after the file it
+        // replaced: "." + name + "." + six random characters.
+        if (!ours && file.startsWith('.') && file.size() > TemporaryRandom + 2
+            && file.at(file.size() - TemporaryRandom - 1) == '.' && isRandomTail(file.right(TemporaryRandom))) {
+            const QByteArray replaced = file.mid(1, file.size() - TemporaryRandom - 2);
+            for (const QByteArray &pattern : replacedNames)
+                ours = ours || pattern == "*" || replaced == pattern
+                       || (pattern.startsWith('*') && replaced.size() > pattern.size() - 1
+                           && replaced.endsWith(pattern.mid(1)));
+        }
+        struct stat st;
+        if (ours && ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
+            && ::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
+
 ReadResult readRegular(const QString &path, qint64 maxBytes, QByteArray *out)
 {
-    return readFile(path, maxBytes, Limit::Refuse, out);
+    return readFile(nativeName(path), maxBytes, Limit::Refuse, out);
 }
 
 ReadResult readHead(const QString &path, qint64 maxBytes, QByteArray *out)
 {
-    return readFile(path, maxBytes, Limit::Cut, out);
+    return readFile(nativeName(path), maxBytes, Limit::Cut, out);
+}
+
+ReadResult readHead(const NativePath &path, qint64 maxBytes, QByteArray *out)
+{
+    return readFile(path.bytes, maxBytes, Limit::Cut, out);
 }
 
 ReadResult openRegular(const QString &path, qint64 maxBytes, QFile *file)
 {
     ReadResult why;
     qint64 size = 0;
-    const int fd = openRegularFile(path, maxBytes, Limit::Refuse, &why, &size);
+    const int fd = openRegularFile(nativeName(path), maxBytes, Limit::Refuse, &why, &size);
     if (fd < 0)
         return why;
     if (!file->open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {

@@ -2,16 +2,22 @@
 // Reading and writing the game's files safely.
 //
 // Every file the game writes is replaced as a whole: the new content goes to
-// a temporary file beside it, is written unbuffered and flushed to the disk,
-// and only then renamed over the old name. A full disk, a file-size limit, a
-// missing right or any other failure leaves the old file untouched and is
-// reported. Renaming replaces a symbolic link standing in the file's place by
-// the new regular file; the link's target is never written.
+// a temporary file beside it (a short name of the writer's own, so that a
+// file name as long as a name can be still fits), is written unbuffered and
+// flushed to the disk, and only then renamed over the old name. A full disk,
+// a file-size limit, a missing right or any other failure leaves the old file
+// untouched and is reported. A regular file whose own rights forbid writing
+// it (made read-only by the player) is not replaced either. Renaming replaces
+// a symbolic link standing in the file's place by the new regular file; the
+// link's target is never written.
 //
 // Every file the game reads is opened only when it is a regular file: a FIFO,
 // a device or a folder in its place is refused at once instead of blocking.
 #include <QByteArray>
+#include <QList>
 #include <QString>
+
+#include <sys/types.h>
 
 class QFile;
 
@@ -25,10 +31,44 @@ namespace FileAccess {
 // disk would only slow it down).
 enum class Durability { Synced, Cache };
 
+// A path as the bytes the file system knows it by, for names that are not
+// UTF-8 (a saved game named by another system).
+struct NativePath {
+    QByteArray bytes;
+};
+
 // Replaces the file at path with bytes, keeping the old file's permissions.
-// False when anything failed; the old file (or its absence) is then as it was.
+// False when anything failed or the old file may not be written (its owner's
+// write right is off, or this user may not write it); the old file (or its
+// absence) is then as it was.
 bool writeAtomically(const QString &path, const QByteArray &bytes,
                      Durability durability = Durability::Synced);
+bool writeAtomically(const NativePath &path, const QByteArray &bytes,
+                     Durability durability = Durability::Synced);
+
+// Copies the regular file `from` to `to` the same way (replacing `to` as a
+// whole, synced). The copy gets the usual rights (0644 under the process's
+// file creation mask), never the source's.
+bool copyFile(const QString &from, const QString &to);
+
+// Creates a new empty file with one of the writer's temporary names in
+// folder (mode under the file creation mask); its descriptor and *name, or -1.
+int createTemporary(const QByteArray &folder, mode_t mode, QByteArray *name);
+// True for a name createTemporary() gives.
+bool isTemporaryName(const QByteArray &name);
+
+// Removes the temporary files a write cut short left in folder: regular
+// files named as createTemporary() names them, and those of an earlier
+// writer, "." + the replaced file's name + "." + six letters or digits, for
+// the replaced names matching one of replacedNames ("*" any, "*.sav" a
+// suffix, else the exact name). Only while no other writer can be at work
+// (the program folder's lock held). Returns how many were removed.
+int removeTemporaries(const QString &folder, const QList<QByteArray> &replacedNames);
+
+// Flushes a file descriptor to the disk; fsync unless a test put another in
+// its place (to record the order of the steps). Returns the one it replaced.
+using SyncFunction = int (*)(int fd);
+SyncFunction setSync(SyncFunction sync);
 
 enum class ReadResult {
     Ok,          // *out holds the content
@@ -50,6 +90,7 @@ ReadResult openRegular(const QString &path, qint64 maxBytes, QFile *file);
 // Reads the first maxBytes bytes of the regular file at path (all of it when
 // it is shorter); a longer file is not refused, only the rest is not read.
 ReadResult readHead(const QString &path, qint64 maxBytes, QByteArray *out);
+ReadResult readHead(const NativePath &path, qint64 maxBytes, QByteArray *out);
 
 // A file name from the folder's bytes: UTF-8 when the bytes are valid UTF-8,
 // otherwise one character per byte (Latin-1), so that a name written by

@@ -1,10 +1,15 @@
 #include "base/ProgramFolder.h"
 
+#include "base/FileAccess.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,13 +22,25 @@ QString &overridePath()
 const QString LibraryFolder = QStringLiteral("Images/originale");
 const QString DataMarker = QStringLiteral("Hand.cur");
 
-// Copies the regular files of `from` into the folder `to`. A picture that
-// cannot be copied is left out; the player can still choose any other.
-void copyPictures(const QString &from, const QString &to)
+// Marks, in the data folder, that the library was filled with every
+// starting picture. Written last: a fill cut short (a full disk, a kill) has
+// none and is finished at the next start.
+const QString FilledMark = QStringLiteral(".library-filled");
+
+// Copies the regular files of `from` that `to` does not hold yet into the
+// folder `to`; true when every one is there afterwards. A picture that cannot
+// be copied is left out for now; the player can still choose any other.
+bool copyPictures(const QString &from, const QString &to)
 {
+    bool complete = true;
     const QFileInfoList pictures = QDir(from).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
-    for (const QFileInfo &picture : pictures)
-        QFile::copy(picture.filePath(), to + QLatin1Char('/') + picture.fileName());
+    for (const QFileInfo &picture : pictures) {
+        const QString target = to + QLatin1Char('/') + picture.fileName();
+        if (!QFileInfo(target).exists() && !QFileInfo(target).isSymLink()
+            && !FileAccess::copyFile(picture.filePath(), target))
+            complete = false;
+    }
+    return complete;
 }
 
 // The folder of the read-only data for an executable in executableFolder:
@@ -41,16 +58,6 @@ QString dataFolderFor(const QString &executableFolder)
     return own;
 }
 
-// $XDG_DATA_HOME, which counts only as an absolute path; by default
-// ~/.local/share.
-QString dataHome()
-{
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
-        return xdg;
-    return QDir::homePath() + QStringLiteral("/.local/share");
-}
-
 } // namespace
 
 namespace ProgramFolder {
@@ -64,6 +71,33 @@ QString path()
     return decided;
 }
 
+QString homeFolder()
+{
+    // Without HOME, Qt would give the root folder; the user database knows
+    // the real one.
+    const auto usable = [](const QString &folder) {
+        return QDir::isAbsolutePath(folder) && QDir::cleanPath(folder) != QLatin1String("/");
+    };
+    const QString home = qEnvironmentVariable("HOME");
+    if (usable(home))
+        return QDir::cleanPath(home);
+    if (const passwd *entry = ::getpwuid(::getuid())) {
+        const QString own = QFile::decodeName(entry->pw_dir);
+        if (usable(own))
+            return QDir::cleanPath(own);
+    }
+    return QString();
+}
+
+QString dataHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return xdg;
+    const QString home = homeFolder();
+    return home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
+}
+
 QString file(const QString &relative)
 {
     return path() + QLatin1Char('/') + relative;
@@ -72,6 +106,14 @@ QString file(const QString &relative)
 void setPath(const QString &folder)
 {
     overridePath() = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+}
+
+void removeLeftovers(const QString &folder)
+{
+    FileAccess::removeTemporaries(folder, {"p.cxa", "scr.cxa", "solver.pdb"});
+    FileAccess::removeTemporaries(folder + QStringLiteral("/Saves"), {"*.sav"});
+    FileAccess::removeTemporaries(folder + QStringLiteral("/Images"), {"bild.jpg"});
+    FileAccess::removeTemporaries(folder + QLatin1Char('/') + LibraryFolder, {"*"});
 }
 
 QString resource(const QString &name)
@@ -94,13 +136,17 @@ QString choose(const QString &executableFolder, const QString &dataHome)
     const QString own = QDir::cleanPath(executableFolder);
     const QString data = dataFolderFor(own);
     const bool installed = data != own;
-    if (!installed && isWritable(own))
+    if ((!installed && isWritable(own)) || dataHome.isEmpty())
         return own;
 
     const QString folder = QDir::cleanPath(dataHome + QStringLiteral("/zandor"));
     const QString library = folder + QLatin1Char('/') + LibraryFolder;
-    if (!QFileInfo(library).isDir() && QDir().mkpath(library))
-        copyPictures(data + QLatin1Char('/') + LibraryFolder, library);
+    // Filled once; pictures the player removes after a complete fill stay
+    // removed.
+    const QString mark = folder + QLatin1Char('/') + FilledMark;
+    if (!QFileInfo::exists(mark) && QDir().mkpath(library)
+        && copyPictures(data + QLatin1Char('/') + LibraryFolder, library))
+        FileAccess::writeAtomically(mark, QByteArray());
     return folder;
 }
 

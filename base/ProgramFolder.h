@@ -30,6 +30,11 @@ void setPath(const QString &folder);
 // the executable when that folder exists.
 QString resource(const QString &name);
 
+// Removes the temporary files that writes cut short (a crash, a kill) left in
+// folder and its subfolders Saves, Images and Images/originale. Only while
+// this process holds the folder's lock.
+void removeLeftovers(const QString &folder);
+
 // --- the decision, one step at a time (start-up and tests) ------------------
 
 // True when a file can be created in folder by this process (tried, not
@@ -37,12 +42,23 @@ QString resource(const QString &name);
 // mounts alike).
 bool isWritable(const QString &folder);
 
+// The user's home folder: $HOME, or, when that is unset (or the root folder),
+// the one the user database names; never the root folder. Empty when there
+// is none.
+QString homeFolder();
+
+// $XDG_DATA_HOME when it is an absolute path, else homeFolder() +
+// "/.local/share"; empty without a home folder.
+QString dataHome();
+
 // The program folder for an executable in executableFolder, with dataHome
-// standing for $XDG_DATA_HOME: the executable's folder when it is writable
+// standing for $XDG_DATA_HOME (empty when there is none: the executable's
+// folder is then used in any case): the executable's folder when it is writable
 // and not an installed layout (its data in ../share/zandor), else
-// dataHome/zandor. That folder is created with Images/originale; when the
-// library folder is new, it is filled with the pictures of the data folder's
-// Images/originale.
+// dataHome/zandor. That folder is created with Images/originale, which is
+// filled with the pictures of the data folder's Images/originale; a mark
+// written once all are copied keeps later starts from filling it again, and
+// a fill cut short is finished at the next start.
 QString choose(const QString &executableFolder, const QString &dataHome);
 
 } // namespace ProgramFolder

@@ -6,6 +6,9 @@
              coefficient buffer needs gigabytes for it)
   scans.jpg  a progressive 4096 x 4096 JPEG of 10,000 scans of a few bytes
              each; every scan walks over all 262,144 blocks
+  work.jpg   a progressive 15000 x 15000 JPEG of one DC scan and 99 AC scans
+             of end-of-band runs (under 1 MB, within the scan and memory
+             bounds): 100 walks over 3.5 million blocks
 
 usage: make_jpeg_bombs.py FOLDER"""
 import struct
@@ -53,6 +56,10 @@ def main():
     body = dc_scan(blocks) + ac_scan(blocks) * 9999
     with open(folder + "/scans.jpg", "wb") as f:
         f.write(header(side) + body + b"\xFF\xD9")
+    side = 15000
+    blocks = ((side + 7) // 8) ** 2
+    with open(folder + "/work.jpg", "wb") as f:
+        f.write(header(side) + dc_scan(blocks) + ac_scan(blocks) * 99 + b"\xFF\xD9")
 
 
 main()

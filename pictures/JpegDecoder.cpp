@@ -1,7 +1,11 @@
 #include "pictures/JpegDecoder.h"
 
+#include <QTransform>
+#include <QtEndian>
+
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -43,6 +47,20 @@ void onProgress(j_common_ptr cinfo)
     }
 }
 
+// Blocks all scans of the file visit together: each scan walks over every
+// block of the components it names.
+qint64 scanWork(const QByteArray &data, const jpeg_decompress_struct &d)
+{
+    qint64 blocks = 0;
+    walkSegments(data, [&d, &blocks](const uchar *scan, int length) {
+        for (int k = 0; k < scan[0] && 2 + 2 * k < length; ++k)
+            for (int c = 0; c < d.num_components; ++c)
+                if (d.comp_info[c].component_id == scan[1 + 2 * k])
+                    blocks += qint64(d.comp_info[c].width_in_blocks) * d.comp_info[c].height_in_blocks;
+    });
+    return blocks;
+}
+
 // Memory the decoder needs for the whole file's coefficients when it must
 // keep them (progressive files): 64 coefficients of 2 bytes per block.
 qint64 coefficientBytes(const jpeg_decompress_struct &d)
@@ -69,6 +87,8 @@ bool readHeader(Session &s, const QByteArray &data)
     if (setjmp(s.failure.jump))
         return false;
     jpeg_mem_src(&s.d, reinterpret_cast<const unsigned char *>(data.constData()), (unsigned long)data.size());
+    // The EXIF segment, for the orientation the camera recorded.
+    jpeg_save_markers(&s.d, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&s.d, TRUE);
     return true;
 }
@@ -115,7 +135,109 @@ bool run(Session &s, QImage *image)
     return true;
 }
 
+// The orientation of the EXIF segment (1 .. 8; 1 upright, 5 .. 8 turned by
+// a quarter), 1 when there is none or it is damaged.
+int orientation(const jpeg_decompress_struct &d)
+{
+    for (jpeg_saved_marker_ptr m = d.marker_list; m; m = m->next) {
+        const uchar *p = m->data;
+        const qint64 n = m->data_length;
+        if (m->marker != JPEG_APP0 + 1 || n < 14 || std::memcmp(p, "Exif\0\0", 6) != 0)
+            continue;
+        const uchar *tiff = p + 6;
+        const qint64 size = n - 6;
+        const bool big = tiff[0] == 'M';
+        if (!(tiff[0] == tiff[1] && (big || tiff[0] == 'I')))
+            return 1;
+        const auto u16 = [big](const uchar *q) { return big ? qFromBigEndian<quint16>(q) : qFromLittleEndian<quint16>(q); };
+        const auto u32 = [big](const uchar *q) { return big ? qFromBigEndian<quint32>(q) : qFromLittleEndian<quint32>(q); };
+        const qint64 ifd = u32(tiff + 4);
+        if (ifd < 8 || ifd + 2 > size)
+            return 1;
+        const int entries = u16(tiff + ifd);
+        for (int e = 0; e < entries && ifd + 2 + 12 * (e + 1) <= size; ++e) {
+            const uchar *entry = tiff + ifd + 2 + 12 * e;
+            if (u16(entry) == 0x0112 && u16(entry + 2) == 3) {   // Orientation, SHORT
+                const int value = u16(entry + 8);
+                return value >= 1 && value <= 8 ? value : 1;
+            }
+        }
+        return 1;
+    }
+    return 1;
+}
+
+// The picture as the camera meant it to be seen.
+QImage upright(const QImage &image, int orientation)
+{
+    const bool turned = orientation >= 5;
+    QImage out = turned ? image.transformed(QTransform().rotate(orientation == 8 ? -90 : 90))
+                        : image;
+    switch (orientation) {
+    case 2: case 5: return out.mirrored(true, false);
+    case 3: return out.mirrored(true, true);
+    case 4: case 7: return out.mirrored(false, true);
+    default: return out;
+    }
+}
+
 } // namespace
+
+bool walkSegments(const QByteArray &data, const std::function<void(const uchar *, int)> &onScan)
+{
+    const auto *p = reinterpret_cast<const uchar *>(data.constData());
+    const qint64 n = data.size();
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return false;
+    qint64 i = 2;
+    for (;;) {
+        // Bytes before a marker are skipped, as the decoder does.
+        if (i >= n)
+            return false;
+        if (p[i] != 0xFF) {
+            const void *ff = std::memchr(p + i, 0xFF, size_t(n - i));
+            if (!ff)
+                return false;
+            i = static_cast<const uchar *>(ff) - p;
+        }
+        while (i < n && p[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            return false;
+        const uchar marker = p[i++];
+        if (marker == 0xD9)
+            return true;
+        if (marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;   // markers without a segment
+        if (i + 2 > n)
+            return false;
+        const qint64 length = qFromBigEndian<quint16>(p + i);
+        if (length < 2 || i + length > n)
+            return false;
+        if (marker == 0xDA && onScan && length > 2)
+            onScan(p + i + 2, int(length - 2));
+        i += length;
+        if (marker != 0xDA)
+            continue;
+        // Entropy-coded data of a scan: 0xFF is followed by a stuffed zero
+        // or a restart marker until the next real marker.
+        for (;;) {
+            const void *ff = i < n ? std::memchr(p + i, 0xFF, size_t(n - i)) : nullptr;
+            if (!ff)
+                return false;
+            i = static_cast<const uchar *>(ff) - p;
+            if (i + 1 >= n)
+                return false;
+            const uchar next = p[i + 1];
+            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7))
+                i += 2;
+            else if (next == 0xFF)
+                ++i;
+            else
+                break;
+        }
+    }
+}
 
 QSize scaledSize(const QSize &full, int eighths)
 {
@@ -142,6 +264,8 @@ QSize declaredSize(const QByteArray &data)
     QSize size;
     if (readHeader(s, data))
         size = QSize(int(s.d.image_width), int(s.d.image_height));
+    if (size.isValid() && orientation(s.d) >= 5)
+        size.transpose();
     jpeg_destroy_decompress(&s.d);
     return size;
 }
@@ -161,20 +285,24 @@ Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out)
     Outcome outcome = Outcome::NotReadable;
     if (readHeader(s, data)) {
         const QSize full(int(s.d.image_width), int(s.d.image_height));
-        const int eighths = scaleFor(full, wanted);
+        // wanted is in the picture's own orientation, the data may lie turned.
+        const int turn = orientation(s.d);
+        const int eighths = scaleFor(full, turn >= 5 ? wanted.transposed() : wanted);
         if (!prepare(s, eighths)) {
             outcome = s.failure.tooLarge ? Outcome::TooLarge : Outcome::NotReadable;
         } else if ((jpeg_has_multiple_scans(&s.d) && coefficientBytes(s.d) > MaxDecoderMemory)
-                   || qint64(s.d.output_width) * s.d.output_height > MaxOutputPixels) {
+                   || qint64(s.d.output_width) * s.d.output_height > MaxOutputPixels
+                   || scanWork(data, s.d) > MaxBlockScans) {
             // Checked before a byte is decoded: a file of several scans keeps all
-            // its coefficients at full size, whatever the output size.
+            // its coefficients at full size, whatever the output size, and its
+            // scans may each walk over all of them.
             outcome = Outcome::TooLarge;
         } else {
             QImage image(int(s.d.output_width), int(s.d.output_height), QImage::Format_RGB32);
             if (image.isNull())
                 outcome = Outcome::TooLarge;
             else if (run(s, &image))
-                outcome = Outcome::Ok, *out = image;
+                outcome = Outcome::Ok, *out = upright(image, turn);
             else
                 outcome = s.failure.tooLarge ? Outcome::TooLarge : Outcome::NotReadable;
         }

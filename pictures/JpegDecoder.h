@@ -1,7 +1,8 @@
 #pragma once
 // JPEG decoding with bounded cost. The decoder is told before decoding how
-// much memory it may take and how many scans it may read, so that a small
-// file declaring a huge picture, or thousands of progressive scans, is
+// much memory it may take, how many scans it may read and how many blocks
+// they may visit together, so that a small file declaring a huge picture,
+// thousands of progressive scans, or a hundred scans over a huge picture, is
 // refused quickly instead of taking gigabytes or minutes. Large pictures are
 // scaled down in the decoder itself (by n/8), so a big photograph never
 // exists at full size in memory. Safe to use from any thread.
@@ -9,12 +10,19 @@
 #include <QImage>
 #include <QSize>
 
+#include <functional>
+
 namespace JpegDecoder {
 
 // Memory the decoder may use for one picture, beside the decoded picture.
 constexpr long MaxDecoderMemory = 512L * 1024 * 1024;
 // Progressive scans read at most; real photographs have about ten.
 constexpr int MaxScans = 100;
+// Blocks of 8 x 8 samples all scans together visit at most: a photograph
+// decodes every block of every component in about six to ten scans, so a
+// picture within the memory bound (4 million blocks) stays within 16 visits
+// of each, and a 100-megapixel photograph needs about 13 million.
+constexpr qint64 MaxBlockScans = 64LL * 1024 * 1024;
 // Largest decoded picture, in pixels.
 constexpr qint64 MaxOutputPixels = 32LL * 1024 * 1024;
 
@@ -25,11 +33,21 @@ enum class Outcome { Ok, TooLarge, NotReadable };
 int scaleFor(const QSize &full, const QSize &wanted);
 QSize scaledSize(const QSize &full, int eighths);
 
-// Decodes data, scaled by scaleFor(full, wanted). A picture whose decoding
-// would pass the bounds above gives TooLarge and a null image.
+// Decodes data, scaled by scaleFor(full, wanted), and turns or mirrors it as
+// its EXIF orientation says (a phone's portrait photo is stored lying on its
+// side); wanted and declaredSize() are in that upright orientation. A
+// picture whose decoding would pass the bounds above gives TooLarge and a
+// null image.
 Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out);
 
-// The size the file declares, or an invalid size when its header is damaged.
+// Walks the file's segments from the start marker on: false when they do
+// not run on to the end-of-image marker (a file cut short, whose missing
+// part the decoder would fill with grey). onScan, when given, gets the
+// content of every start-of-scan segment (the components it names).
+bool walkSegments(const QByteArray &data, const std::function<void(const uchar *scan, int length)> &onScan);
+
+// The size the file declares, upright, or an invalid size when its header is
+// damaged.
 QSize declaredSize(const QByteArray &data);
 
 } // namespace JpegDecoder

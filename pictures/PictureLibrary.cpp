@@ -1,14 +1,14 @@
 #include "pictures/PictureLibrary.h"
 
+#include "base/FileAccess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <filesystem>
 #include <system_error>
 
-#include <unistd.h>
 
 namespace PictureLibrary {
 
@@ -53,37 +53,10 @@ bool copyIn(const QString &chosen, const QString &libraryFolder)
     if (QFileInfo(target).isDir())
         return false;
 
-    QFile in(chosen);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-
-    QTemporaryFile out(QDir(libraryFolder).filePath(QStringLiteral(".%1.XXXXXX").arg(source.fileName())));
-    if (!out.open())
-        return false;
-    QByteArray chunk;
-    for (;;) {
-        chunk = in.read(1 << 20);
-        if (chunk.isEmpty())
-            break;
-        if (out.write(chunk) != chunk.size())
-            return false;
-    }
-    if (in.error() != QFileDevice::NoError || !in.atEnd())
-        return false;
-    if (!out.flush() || ::fsync(out.handle()) != 0)
-        return false;
-    out.setPermissions(source.permissions() | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QString temporary = out.fileName();
-    out.close();
-
-    // rename() replaces the old library file in one step; a symbolic link in
-    // its place is replaced itself, never the file it points to.
-    std::error_code ec;
-    std::filesystem::rename(nativePath(temporary), nativePath(target), ec);
-    if (ec)
-        return false;   // the temporary file is removed with `out`
-    out.setAutoRemove(false);
-    return true;
+    // Written under a short temporary name and renamed over the old file;
+    // the copy gets the usual rights, never the source's (a picture from a
+    // stick that lets everyone write would otherwise give such a copy).
+    return FileAccess::copyFile(chosen, target);
 }
 
 } // namespace PictureLibrary

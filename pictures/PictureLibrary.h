@@ -17,7 +17,9 @@ bool sameFile(const QString &a, const QString &b);
 // name, replacing a library file of that name. When `chosen` already is that
 // library file it is left exactly as it is. The copy is written under a
 // temporary name in the library and then renamed over the old file, so the
-// old file stays whole until its replacement is complete. Returns true when
+// old file stays whole until its replacement is complete; it is readable by
+// all and writable by its owner at most (under the file creation mask),
+// whatever rights the chosen file has. Returns true when
 // the library holds the picture afterwards; false (and nothing changed) when
 // the folder is missing or the file cannot be read or written.
 bool copyIn(const QString &chosen, const QString &libraryFolder);

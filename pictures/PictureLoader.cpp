@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QtEndian>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -34,60 +35,6 @@ quint32 le32(const uchar *p) { return qFromLittleEndian<quint32>(p); }
 
 // Qt's decoders fill in what a cut-off JPEG, bitmap or GIF lacks and report
 // success; a file that ends early is refused here instead, before decoding.
-
-// A JPEG is whole when its segments and scans run on to the end-of-image
-// marker.
-bool jpegComplete(const uchar *p, qint64 n)
-{
-    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
-        return false;
-    qint64 i = 2;
-    for (;;) {
-        // Bytes before a marker are skipped, as the decoder does.
-        if (i >= n)
-            return false;
-        if (p[i] != 0xFF) {
-            const void *ff = std::memchr(p + i, 0xFF, size_t(n - i));
-            if (!ff)
-                return false;
-            i = static_cast<const uchar *>(ff) - p;
-        }
-        while (i < n && p[i] == 0xFF)
-            ++i;
-        if (i >= n)
-            return false;
-        const uchar marker = p[i++];
-        if (marker == 0xD9)
-            return true;
-        if (marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7))
-            continue;   // markers without a segment
-        if (i + 2 > n)
-            return false;
-        const qint64 length = qFromBigEndian<quint16>(p + i);
-        if (length < 2 || i + length > n)
-            return false;
-        i += length;
-        if (marker != 0xDA)
-            continue;
-        // Entropy-coded data of a scan: 0xFF is followed by a stuffed zero
-        // or a restart marker until the next real marker.
-        for (;;) {
-            const void *ff = i < n ? std::memchr(p + i, 0xFF, size_t(n - i)) : nullptr;
-            if (!ff)
-                return false;
-            i = static_cast<const uchar *>(ff) - p;
-            if (i + 1 >= n)
-                return false;
-            const uchar next = p[i + 1];
-            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7))
-                i += 2;
-            else if (next == 0xFF)
-                ++i;
-            else
-                break;
-        }
-    }
-}
 
 // A Windows bitmap is whole when its pixel rows (or, compressed, the size
 // its header gives) are all there.
@@ -172,6 +119,23 @@ bool gifFirstFrameComplete(const uchar *p, qint64 n)
     }
 }
 
+// The size a Windows bitmap's or a GIF's header declares (a GIF's logical
+// screen), or an invalid size for any other file.
+QSize declaredSize(const uchar *p, qint64 n)
+{
+    if (n >= 26 && p[0] == 'B' && p[1] == 'M') {
+        if (le32(p + 14) == 12)
+            return QSize(int(le16(p + 18)), int(le16(p + 20)));
+        if (n >= 26 && le32(p + 14) >= 40) {
+            const qint64 h = qint32(le32(p + 22));
+            return QSize(int(qMin<qint64>(qint32(le32(p + 18)), INT_MAX)), int(qMin<qint64>(h < 0 ? -h : h, INT_MAX)));
+        }
+    }
+    if (n >= 10 && std::memcmp(p, "GIF8", 4) == 0)
+        return QSize(int(le16(p + 6)), int(le16(p + 8)));
+    return QSize();
+}
+
 // Qt refuses to decode a picture whose full size would pass its allocation
 // limit; this tells that case apart from damaged data for the message.
 bool beyondAllocationLimit(const QSize &size)
@@ -197,7 +161,7 @@ QImage loadBytes(const QByteArray &data, const QSize &needed, QString *error)
     // scale are under the game's control (and Qt's picture plugins need not
     // be loaded to tell the format).
     if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
-        if (!jpegComplete(bytes, size))
+        if (!JpegDecoder::walkSegments(data, nullptr))
             return fail(error, NotReadable);
         QImage image;
         const QSize full = JpegDecoder::declaredSize(data);
@@ -210,6 +174,11 @@ QImage loadBytes(const QByteArray &data, const QSize &needed, QString *error)
             return fail(error, NotReadable);
         }
     }
+
+    // A bitmap or GIF larger than Qt decodes is too large, whether Qt
+    // would say so or only that it cannot read it.
+    if (beyondAllocationLimit(declaredSize(bytes, size)))
+        return fail(error, TooLarge);
 
     QBuffer buffer;
     buffer.setData(data);

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
@@ -25,6 +26,28 @@ constexpr qint64 MaxBytes = 1024 * 1024;
 QString lineText(int k)
 {
     return QString::number(k);
+}
+
+bool isUtf8(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return !utf8.hasError() && text.toUtf8() == bytes;
+}
+
+// The file name bytes a name shown for bytes that are not UTF-8 stands for;
+// false for any other name.
+bool notUtf8File(const QString &name, QByteArray *bytes)
+{
+    const QLatin1String mark(SavedGame::NotUtf8Mark);
+    if (!name.endsWith(mark))
+        return false;
+    const QString shown = name.chopped(mark.size());
+    for (QChar c : shown)
+        if (c.unicode() > 0xFF || c == QLatin1Char('/') || c.isNull())
+            return false;
+    *bytes = shown.toLatin1();
+    return !isUtf8(*bytes);
 }
 
 } // namespace
@@ -129,6 +152,9 @@ bool SavedGame::ensureFolder()
 
 QString SavedGame::nameError(const QString &name)
 {
+    QByteArray bytes;
+    if (notUtf8File(name, &bytes))
+        return QString();
     if (name.trimmed().isEmpty())
         return QStringLiteral("Bitte einen Namen für den Spielstand eingeben!");
     if (name == QLatin1String(".") || name == QLatin1String(".."))
@@ -154,16 +180,44 @@ QString SavedGame::loadPath(const QString &name)
     return folder() + QLatin1Char('/') + name;
 }
 
-bool SavedGame::write(const QString &path, QString *error) const
+QString SavedGame::shownName(const QByteArray &fileName)
+{
+    return isUtf8(fileName) ? QString::fromUtf8(fileName) : QString::fromLatin1(fileName) + QLatin1String(NotUtf8Mark);
+}
+
+FileAccess::NativePath SavedGame::saveFile(const QString &name)
+{
+    QByteArray bytes;
+    if (notUtf8File(name, &bytes))
+        return {QFile::encodeName(folder()) + '/' + bytes};
+    return {QFile::encodeName(savePath(name))};
+}
+
+FileAccess::NativePath SavedGame::loadFile(const QString &name)
+{
+    QByteArray bytes;
+    if (notUtf8File(name, &bytes))
+        return {QFile::encodeName(folder()) + '/' + bytes};
+    return {QFile::encodeName(loadPath(name))};
+}
+
+bool SavedGame::exists(const FileAccess::NativePath &path)
+{
+    struct stat st;
+    return ::stat(path.bytes.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool SavedGame::write(const FileAccess::NativePath &path, QString *error) const
 {
     if (FileAccess::writeAtomically(path, toBytes()))
         return true;
     if (error)
-        *error = QStringLiteral("Der Spielstand kann nicht gespeichert werden:\n    %1").arg(QDir::toNativeSeparators(path));
+        *error = QStringLiteral("Der Spielstand kann nicht gespeichert werden:\n    %1")
+                     .arg(QDir::toNativeSeparators(FileAccess::decodeName(path.bytes)));
     return false;
 }
 
-bool SavedGame::read(const QString &path, SavedGame *game, QString *error)
+bool SavedGame::read(const FileAccess::NativePath &path, SavedGame *game, QString *error)
 {
     auto fail = [error](const QString &reason) {
         if (error)
@@ -206,7 +260,7 @@ QStringList SavedGame::list()
         struct stat st;
         if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
             continue;
-        names.append(FileAccess::decodeName(raw));
+        names.append(shownName(raw));
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
@@ -216,12 +270,12 @@ QStringList SavedGame::list()
     return names;
 }
 
-bool SavedGame::remove(const QString &path, QString *error)
+bool SavedGame::remove(const FileAccess::NativePath &path, QString *error)
 {
-    if (::unlink(FileAccess::nativeName(path).constData()) == 0)
+    if (::unlink(path.bytes.constData()) == 0)
         return true;
     if (error)
         *error = QStringLiteral("Die Datei\n    %1\nkann nicht gelöscht werden!")
-                     .arg(QFileInfo(path).fileName());
+                     .arg(shownName(path.bytes.mid(path.bytes.lastIndexOf('/') + 1)));
     return false;
 }

@@ -21,9 +21,11 @@
 // range, lines 1..16 that are not a board (tiles 0..14 once each and one
 // empty field, 100 or 15), or a line 20 longer than a path can be is not a
 // saved game, and nothing of it is used.
+#include "base/FileAccess.h"
 #include "game/GameSession.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -61,7 +63,8 @@ public:
 
     // A German message when name must not be used as the name of a saved
     // game: empty or blank, "." or "..", holding '/' or '\' or a control
-    // character. An empty string when the name is fine. Checked before every
+    // character. An empty string when the name is fine; a name the list
+    // shows for bytes that are not UTF-8 always is. Checked before every
     // save, load and delete so that no name reaches outside Saves.
     static QString nameError(const QString &name);
 
@@ -71,22 +74,41 @@ public:
     // Load and delete: folder + "/" + name, nothing appended.
     static QString loadPath(const QString &name);
 
+    // How the list shows the file name bytes of a saved game: as UTF-8 when
+    // they are; otherwise one character per byte (Latin-1) followed by
+    // NotUtf8Mark, so that it can never look like the UTF-8 name of another
+    // file and still leads back to its own bytes.
+    static constexpr const char *NotUtf8Mark = " (Latin-1)";
+    static QString shownName(const QByteArray &fileName);
+
+    // The file a name stands for, as the bytes the file system knows it by:
+    // a name the list shows for bytes that are not UTF-8 stands for those
+    // bytes, any other name for its UTF-8 form by savePath() or loadPath().
+    static FileAccess::NativePath saveFile(const QString &name);
+    static FileAccess::NativePath loadFile(const QString &name);
+    // True when a regular file stands at path.
+    static bool exists(const FileAccess::NativePath &path);
+
     // --- files ---------------------------------------------------------------
     // Replaces the file at path atomically with this game. On failure returns
     // false with a German reason in error; an old file at path stays whole.
-    bool write(const QString &path, QString *error) const;
+    bool write(const FileAccess::NativePath &path, QString *error) const;
+    bool write(const QString &path, QString *error) const { return write(FileAccess::NativePath{QFile::encodeName(path)}, error); }
 
     // Reads and checks the file at path (see fromBytes). A missing,
     // unreadable or oversized file gives false and a German reason.
-    static bool read(const QString &path, SavedGame *game, QString *error);
+    static bool read(const FileAccess::NativePath &path, SavedGame *game, QString *error);
+    static bool read(const QString &path, SavedGame *game, QString *error)
+    {
+        return read(FileAccess::NativePath{QFile::encodeName(path)}, game, error);
+    }
 
-    // The saved games in folder: the regular files matching "*.sav" (the
-    // pattern without regard to case, hidden names included), sorted by name
-    // without regard to case. A name whose bytes are not UTF-8 is listed as
-    // FileAccess::decodeName gives it; read and remove find its bytes again.
+    // The saved games in folder, as shownName() shows them: the regular files
+    // matching "*.sav" (the pattern without regard to case, hidden names
+    // included), sorted by name without regard to case.
     static QStringList list();
 
     // Deletes the file at path. False with a German reason when it cannot be
     // deleted; the file is then left as it was.
-    static bool remove(const QString &path, QString *error);
+    static bool remove(const FileAccess::NativePath &path, QString *error);
 };

@@ -8,7 +8,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -150,7 +149,8 @@ void frmLoad::save()
         return;
     }
     const SavedGame game(m_current);
-    if (!game.write(SavedGame::savePath(name), &error)) {
+    // A name taken from the list saves over that entry's own file.
+    if (!game.write(SavedGame::saveFile(name), &error)) {
         // The old file of that name, if any, is whole; the player may try
         // another name.
         Meldung::zeigen(this, error);
@@ -167,10 +167,10 @@ void frmLoad::load()
         Meldung::zeigen(this, error);
         return;
     }
-    const QString path = SavedGame::loadPath(name);
+    const FileAccess::NativePath path = SavedGame::loadFile(name);
     // A name without a file (typed without ".sav", or removed meanwhile):
     // nothing happens, the dialog stays as it is.
-    if (!QFileInfo::exists(path))
+    if (!SavedGame::exists(path))
         return;
 
     // The whole file is checked before anything of the game changes.
@@ -204,8 +204,8 @@ void frmLoad::cmdDelete_Click()
         Meldung::zeigen(this, error);
         return;
     }
-    const QString path = SavedGame::loadPath(name);
-    if (!QFileInfo(path).isFile()) {
+    const FileAccess::NativePath path = SavedGame::loadFile(name);
+    if (!SavedGame::exists(path)) {
         Meldung::zeigen(this, NotFoundText);
         return;
     }

@@ -2,6 +2,7 @@
 // wins; a second start asks the first to come forward and ends, even when a
 // crashed game left its socket behind; the socket lies in a private folder.
 #include "app/SingleInstance.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
@@ -10,9 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 class TestSingleInstance : public QObject
@@ -63,6 +68,75 @@ private slots:
                 && second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0);
     }
 
+    // The lock is the owner's alone; a link or a FIFO in its place is replaced, a folder there refuses the start with a message.
+    void lockFileIsPrivateAndReplacesLinks()
+    {
+        for (const QString &kind : {"none", "0644", "dangling link", "link", "fifo", "folder"}) {
+            QTemporaryDir folder, outside;
+            const QString lock = folder.filePath(SingleInstance::LockName), victim = outside.filePath("victim");
+            if (kind == "0644")
+                QVERIFY(writeAll(lock, "") && QFile::setPermissions(lock, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+            else if (kind.endsWith("link"))
+                QVERIFY((kind == "link" ? writeAll(victim, "kept") : true) && QFile::link(victim, lock));
+            else if (kind == "fifo")
+                QVERIFY(::mkfifo(QFile::encodeName(lock).constData(), 0666) == 0);
+            else if (kind == "folder")
+                QVERIFY(QDir().mkdir(lock));
+            SingleInstance first(folder.path()), second(folder.path());
+            QCOMPARE(first.activateRunningInstance(), kind == "folder");
+            QCOMPARE(first.refusal(), kind == "folder" ? SingleInstance::refusalText(lock) : QString());
+            if (kind == "folder")
+                continue;
+            struct stat st = {};
+            QVERIFY2(::lstat(QFile::encodeName(lock).constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07777) == 0600, qPrintable(kind));
+            QVERIFY(!second.claim());   // the fresh file is the lock
+            QVERIFY(kind != "link" || readAll(victim) == "kept");
+        }
+    }
+
+    // A game of the user that holds the lock but never answers (stopped, its
+    // queue full) lets a second start end within the bound; another user's
+    // lock ends it at once with a message.
+    void secondStartEndsWithinTheBound()
+    {
+        QTemporaryDir folder;
+        SingleInstance stopped(folder.path());
+        QVERIFY(stopped.claim());
+        sockaddr_un address{AF_UNIX, {}};
+        qstrncpy(address.sun_path, QFile::encodeName(SingleInstance::serverName(folder.path())).constData(),
+                 sizeof address.sun_path);
+        const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        std::vector<int> queued;   // never accepted: the queue fills
+        QVERIFY(::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 && ::listen(server, 0) == 0);
+        for (int connected = 0; connected == 0 && queued.size() < 64;) {
+            queued.push_back(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0));
+            connected = ::connect(queued.back(), reinterpret_cast<const sockaddr *>(&address), sizeof address);
+        }
+        const auto close = qScopeGuard([&] { for (int fd : queued) ::close(fd); ::close(server); });
+        QElapsedTimer timer;
+        timer.start();
+        SingleInstance second(folder.path());   // waiting for ever, it fails by the test's time limit
+        QVERIFY(second.activateRunningInstance() && second.refusal().isEmpty() && timer.elapsed() < 7000);
+
+        if (::geteuid() != 0)
+            QSKIP("another user's lock needs root to play that user");
+        stopped.stop();
+        int fd = ::open(QFile::encodeName(folder.filePath(SingleInstance::LockName)).constData(), O_RDONLY), locked[2];
+        QVERIFY(fd >= 0 && ::pipe(locked) == 0);
+        const pid_t other = ::fork();
+        if (other == 0) {   // another user that opened the lock before its mode was mended
+            if (::setuid(65534) == 0 && ::flock(fd, LOCK_EX) == 0 && ::write(locked[1], "1", 1) == 1)
+                ::pause();
+            ::_exit(1);
+        }
+        const auto end = qScopeGuard([other] { ::kill(other, SIGKILL), ::waitpid(other, nullptr, 0); });
+        QVERIFY(::close(fd) == 0 && ::close(locked[1]) == 0 && ::read(locked[0], &fd, 1) == 1 && ::close(locked[0]) == 0);
+        SingleInstance mine(folder.path());
+        timer.restart();
+        QVERIFY(mine.activateRunningInstance() && timer.elapsed() < 1000);
+        QCOMPARE(mine.refusal(), SingleInstance::refusalText(folder.filePath(SingleInstance::LockName)));
+    }
+
     // A runtime folder that others may enter is not used; the socket moves to one of the user's own.
     void socketFolderIsPrivate()
     {
@@ -76,6 +150,12 @@ private slots:
         struct stat st;
         QVERIFY(moved != runtime.path() && ::lstat(QFile::encodeName(moved).constData(), &st) == 0);
         QVERIFY(S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0);
+        // So is one whose path leaves no room for the socket's name.
+        const QString deep = runtime.filePath(QString(100 - runtime.path().size(), 'd'));
+        QVERIFY(QDir().mkdir(deep) && QFile::setPermissions(deep, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(deep));
+        const QString name = SingleInstance::serverName(folder.path());
+        QVERIFY(!name.startsWith(deep) && QFile::encodeName(name).size() < int(sizeof(sockaddr_un::sun_path)));
     }
 };
 

@@ -48,6 +48,37 @@ private slots:
         QVERIFY(FileAccess::writeAtomically(target, "precious") && QFile::link(target, link));
         QVERIFY(FileAccess::writeAtomically(link, "list"));
         QVERIFY(!QFileInfo(link).isSymLink() && readAll(link) == "list" && readAll(target) == "precious");
+        // A file the player made read-only keeps its bytes; the temporary name fits beside the longest name.
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadOther) && !FileAccess::writeAtomically(file, "x"));
+        const QString longest = dir.filePath(QString(251, 'n') + ".sav");
+        QVERIFY(readAll(file) == "new" && FileAccess::writeAtomically(longest, "long") && readAll(longest) == "long");
+    }
+
+    // The content reaches the disk before the rename, the rename after it.
+    void flushesFileThenFolder()
+    {
+        static QTemporaryDir dir;
+        static QStringList steps;
+        const FileAccess::SyncFunction previous = FileAccess::setSync([](int fd) {
+            struct stat st = {};
+            return ::fstat(fd, &st), steps << (S_ISDIR(st.st_mode) ? "folder:" : S_ISREG(st.st_mode) ? "file:" : "?:") + readAll(dir.filePath("p.cxa")), 0;
+        });
+        const auto restore = qScopeGuard([previous] { FileAccess::setSync(previous); });
+        QVERIFY(FileAccess::writeAtomically(dir.filePath("p.cxa"), "old", FileAccess::Durability::Cache) && steps.isEmpty());
+        QVERIFY(FileAccess::writeAtomically(dir.filePath("p.cxa"), "new"));
+        QCOMPARE(steps, QStringList({"file:old", "folder:new"}));
+    }
+
+    // What a write cut short leaves is removed; nothing else is (a folder, a link, names not of the writer).
+    void removesLeftTemporaries()
+    {
+        QTemporaryDir dir;
+        QStringList kept = {".zandor-tmp.Ab12C", "solver.pdb", ".other.pdb.abcdef", ".name.sav.ab-def", ".zandor-tmp.Folder", ".zandor-tmp.Link12"};
+        for (const QString &name : kept.mid(0, 4) + QStringList{".zandor-tmp.Ab12Cd", ".solver.pdb.Xy12Zz", ".name.sav.abcdef"})
+            QVERIFY(writeAll(dir.filePath(name), "x"));
+        QVERIFY(QDir(dir.path()).mkdir(kept[4]) && QFile::link("solver.pdb", dir.filePath(kept[5])));
+        QCOMPARE(FileAccess::removeTemporaries(dir.path(), {"solver.pdb", "*.sav"}), 3);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted).size(), 6);
     }
 
     // A FIFO is refused at once: opening one for reading would wait for a writer.

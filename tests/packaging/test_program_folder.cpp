@@ -9,6 +9,9 @@
 
 #include <optional>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace {
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -66,10 +69,32 @@ private slots:
                 continue;
             QCOMPARE(QDir(library).entryList(QDir::Files), QStringList({"Eins.jpg", "Zwei.bmp"}));
             QCOMPARE(readAll(library + "/Zwei.bmp"), QByteArray("second picture"));
+            // A fill cut short (the disk full at the second picture) is finished at the next start.
+            QVERIFY(QDir(home).removeRecursively());
+            std::optional<FileSizeLimit> limit(13);
+            QVERIFY(limit->active() && ProgramFolder::choose(bin, dataHome) == home);
+            limit.reset();
+            QCOMPARE(QDir(library).entryList(QDir::Files), QStringList("Eins.jpg"));
+            QCOMPARE(ProgramFolder::choose(bin, dataHome), home);
+            QCOMPARE(QDir(library).entryList(QDir::Files), QStringList({"Eins.jpg", "Zwei.bmp"}));
             // The next start leaves the library as the player left it.
             QVERIFY(QFile::remove(library + "/Zwei.bmp"));
             QCOMPARE(ProgramFolder::choose(bin, dataHome), home);
             QCOMPARE(QDir(library).entryList(QDir::Files), QStringList("Eins.jpg"));
+        }
+    }
+
+    // Without HOME the user database names the home folder, never the root folder.
+    void homeFolder()
+    {
+        const QByteArray home = qgetenv("HOME"), xdg = qgetenv("XDG_DATA_HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", home), qputenv("XDG_DATA_HOME", xdg); });
+        QVERIFY(qunsetenv("XDG_DATA_HOME"));
+        const QString own = QFile::decodeName(::getpwuid(::getuid())->pw_dir);
+        for (const auto &[value, expected] : {std::pair<const char *, QString>{nullptr, own}, {"/", own}, {"/x/y/", "/x/y"}}) {
+            value ? qputenv("HOME", value) : qunsetenv("HOME");
+            QCOMPARE(ProgramFolder::homeFolder(), expected);
+            QCOMPARE(ProgramFolder::dataHome(), expected + "/.local/share");
         }
     }
 };

@@ -31,6 +31,14 @@ private slots:
         QVERIFY(writeAll(chosen, picture('n', 1000)) && PictureLibrary::copyIn(chosen, m_library));   // shorter
         QCOMPARE(readAll(m_target), picture('n', 1000));
         QCOMPARE(entries(), QStringList{QStringLiteral("Bild.jpg")});   // no temporary file is left
+        // The copy's rights come from the file creation mask, never from the source's.
+        for (const auto &[mask, mode] : {std::pair{0002, 0644}, std::pair{0027, 0640}}) {
+            const mode_t old = ::umask(mask);
+            QVERIFY(::chmod(QFile::encodeName(chosen).constData(), 0777) == 0 && PictureLibrary::copyIn(chosen, m_library));
+            ::umask(old);
+            struct stat st = {};
+            QVERIFY(::stat(QFile::encodeName(m_target).constData(), &st) == 0 && (st.st_mode & 07777) == mode_t(mode));
+        }
         // a library entry that is a link is replaced, the file it points to left alone
         QVERIFY(QFile::remove(m_target) && QFile::link(chosen, m_target));
         QVERIFY(writeAll(other, picture('o')) && PictureLibrary::copyIn(other, m_library));

@@ -106,6 +106,15 @@ QByteArray withRepeatedFirstScan(const QByteArray &jpeg, int scans)
     return jpeg.left(end) + jpeg.mid(sos, end - sos).repeated(scans) + jpeg.mid(end);
 }
 
+// The JPEG with an EXIF segment giving the orientation, in either byte order.
+QByteArray withOrientation(const QByteArray &jpeg, quint16 orientation, bool bigEndian)
+{
+    QByteArray tiff = bigEndian ? QByteArray("MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\0\0\0\0\0\0\0", 26)
+                                : QByteArray("II\x2A\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\0\0\0\0\0\0\0\0", 26);
+    bigEndian ? qToBigEndian(orientation, tiff.data() + 18) : qToLittleEndian(orientation, tiff.data() + 18);
+    return jpeg.left(2) + QByteArray("\xFF\xE1\0\x22" "Exif\0\0", 10) + tiff + jpeg.mid(2);
+}
+
 } // namespace
 
 class TestPictureLoader : public QObject
@@ -121,7 +130,7 @@ private slots:
             greys << grey.pixelColor(q % 2 ? 48 : 16, q / 2 ? 36 : 12);
         const QVector<QColor> drawn = {Quadrants[0], Quadrants[2], Quadrants[0], Qt::white};
         const QSize board(416, 416), own(64, 48);
-        const std::tuple<const char *, QByteArray, QSize, QSize, QVector<QColor>, int> rows[] = {
+        QVector<std::tuple<QString, QByteArray, QSize, QSize, QVector<QColor>, int>> rows = {
             {"jpeg", encoded(picture, "jpeg"), board, own, Quadrants, 30},
             {"jpeg progressive", encoded(picture, "jpeg", true), board, own, Quadrants, 30},
             {"jpeg grey", encoded(grey, "jpeg"), board, own, greys, 30},
@@ -132,18 +141,25 @@ private slots:
             {"wmf wide", wmf(), QSize(1000, 100), QSize(1000, 500), drawn, 4},
             {"wmf standard", wmf(false), board, QSize(832, 416), drawn, 4},
         };
+        // EXIF orientations 2 .. 8 turn the picture upright: the quadrants shown at TL, TR, BL, BR
+        const int turned[7][4] = {{1, 0, 3, 2}, {3, 2, 1, 0}, {2, 3, 0, 1}, {0, 2, 1, 3}, {2, 0, 3, 1}, {3, 1, 2, 0}, {1, 3, 0, 2}};
+        for (quint16 o = 2; o <= 8; ++o)
+            rows.append({QStringLiteral("jpeg orientation %1").arg(o), withOrientation(encoded(picture, "jpeg"), o, o % 2), board,
+                         o < 5 ? own : own.transposed(), {Quadrants[turned[o - 2][0]], Quadrants[turned[o - 2][1]], Quadrants[turned[o - 2][2]], Quadrants[turned[o - 2][3]]}, 30});
         QTemporaryDir dir;
         for (const auto &[name, data, needed, size, colours, tolerance] : rows) {
             const QString file = dir.filePath(QStringLiteral("bild.jpg"));   // the name says JPEG whatever the content
             QVERIFY(writeAll(file, data));
             const QImage img = PictureLoader::load(file, needed);
             const QSize extra = img.size() - size;   // a metafile may round a side up by a pixel
-            QVERIFY2(extra.width() >= 0 && extra.height() >= 0 && extra.width() + extra.height() <= 1, name);
+            QVERIFY2(extra.width() >= 0 && extra.height() >= 0 && extra.width() + extra.height() <= 1, qPrintable(name));
             for (int q = 0; q < 4; ++q) {
                 const QColor c = img.pixelColor(img.width() * (q % 2 ? 3 : 1) / 4, img.height() * (q / 2 ? 3 : 1) / 4);
-                QVERIFY2(TestSupport::similar(c, colours[q], tolerance), name);
+                QVERIFY2(TestSupport::similar(c, colours[q], tolerance), qPrintable(name));
             }
         }
+        // stored 1600 x 1200, shown 1200 x 1600: the decoder's scale (3/8) chosen for the upright picture
+        QCOMPARE(PictureLoader::loadData(withOrientation(encoded(quadrants(1600, 1200), "jpeg"), 6, true), board).size(), QSize(450, 600));
         // a FIFO is refused at once, never waited for
         const QString fifo = dir.filePath(QStringLiteral("fifo.jpg"));
         QString error;
@@ -158,6 +174,10 @@ private slots:
         const QSize board(416, 416), small(64, 64);
         const QImage picture = quadrants(120, 80);
         const QByteArray jpeg = encoded(picture, "jpeg"), progressive = encoded(picture, "jpeg", true);
+        // 8 bits per pixel, run-length coded: the data is its end mark alone
+        QByteArray bigBmp = patched<quint32>(patched<quint32>(QByteArray("BM", 2) + QByteArray(52 + 1024, 0) + QByteArray("\0\1", 2), 10, 1078), 14, 40);
+        bigBmp = patched<quint16>(patched<quint16>(patched<qint32>(patched<qint32>(bigBmp, 18, 40000), 22, 20000), 26, 1), 28, 8);
+        bigBmp = patched<quint32>(patched<quint32>(bigBmp, 30, 1), 34, 2);
         QByteArray hugeGif = patched<quint16>(patched<quint16>(gif(120, 80), 6, 60000), 8, 60000);
         hugeGif = patched<quint16>(patched<quint16>(hugeGif, 13 + 12 + 8 + 5, 60000), 13 + 12 + 8 + 7, 60000);
         const auto metafile = [](const QRect &bounds, quint16 perInch, quint16 function, const QVector<quint16> &params,
@@ -176,7 +196,10 @@ private slots:
             {"jpeg 40001x30001 without data", withJpegSize(jpeg, 40001, 30001), board, NotReadable},
             {"progressive 46336x46336", withJpegSize(progressive, 46336, 46336), board, TooLarge},
             {"progressive, too many scans", withRepeatedFirstScan(progressive, 120), board, TooLarge},
+            // within the scan and memory bounds, but 90 scans over 3.4 million blocks each
+            {"progressive 12000x12000, 90 scans", withJpegSize(withRepeatedFirstScan(progressive, 89), 12000, 12000), board, TooLarge},
             {"gif 60000x60000", hugeGif, board, TooLarge},
+            {"bmp 40000x20000", bigBmp, board, TooLarge},
             {"wmf largest record 8 GB", patched<quint32>(wmf(), 22 + 12, 0xFFFFFFFF), board, NotReadable},
             {"wmf record size 0", patched<quint32>(wmf(), 22 + 18, 0), board, NotReadable},
             {"wmf record beyond file", patched<quint32>(wmf(), 22 + 18, 0x7FFFFFFF), board, NotReadable},

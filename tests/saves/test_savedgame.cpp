@@ -75,7 +75,7 @@ private slots:
         for (const auto &n : numbers)
             QTest::addRow("line %d: %s", n.first, n.second.constData())
                 << file({n}) << QStringLiteral("!Zeile %1 ist keine ganze Zahl").arg(n.first) << false;
-        for (const auto &b : {std::pair<int, QByteArray>{1, "16"}, {12, "0"}})
+        for (const auto &b : {std::pair<int, QByteArray>{1, "16"}, {12, "0"}, {16, "5"}})   // 16: tile 5 twice, 11 missing
             QTest::addRow("tile %s on field %d", b.second.constData(), b.first)
                 << file({b}) << "!Die Zeilen 1 bis 16 ergeben kein Spielfeld" << false;
         QTest::newRow("picture line a byte too long") << file({{20, longest + 'p'}}) << "!Zeile 20 ist zu lang" << false;
@@ -101,6 +101,10 @@ private slots:
         for (const QByteArray &line : content.split('\n').mid(0, 16))
             fields << QString::number(line.trimmed().toShort());
         QCOMPARE(state(g), fields.join(' ') + '|' + read);
+        GameSession session;   // the flag of line 21 replaces that of the game before the load
+        session.hintShown(0);
+        session.applyLoaded(g);
+        QCOMPARE(session.win().mayEnterTopTen, !g.hintUsed);
         if (exact)
             QCOMPARE(g.toBytes(), content);
     }
@@ -137,14 +141,20 @@ private slots:
         const QByteArray latin1 = QFile::encodeName(s) + "Sp\xE9l.sav";
         QVERIFY(writeAll(s + "tmp", file()));
         QCOMPARE(::rename(QFile::encodeName(s + "tmp").constData(), latin1.constData()), 0);
-        QCOMPARE(SavedGame::list(), (QStringList{".sav", "A.sav", "a2.sav", "b.sav", "C.sav", "D.SAV", "Spél.sav"}));
+        QVERIFY(writeAll(s + "Spél.sav", "utf-8"));   // looks alike, but is another file
+        const QString shown = "Spél.sav (Latin-1)";
+        QCOMPARE(SavedGame::list(), (QStringList{".sav", "A.sav", "a2.sav", "b.sav", "C.sav", "D.SAV", "Spél.sav", shown}));
 
-        // The listed name leads back to the same bytes.
+        // The listed name leads back to the same bytes: saved over, read, deleted.
         SavedGame g;
+        const SavedGame played(GameState{solvedLayout(), 3, false, true, "x", false});
         QString error;
-        QVERIFY2(SavedGame::read(SavedGame::loadPath("Spél.sav"), &g, &error), qPrintable(error));
-        QVERIFY(SavedGame::remove(SavedGame::loadPath("Spél.sav"), &error));
-        QVERIFY(::access(latin1.constData(), F_OK) != 0);
+        QVERIFY(SavedGame::nameError(shown).isEmpty() && SavedGame::saveFile(shown).bytes == latin1);
+        QVERIFY(played.write(SavedGame::saveFile(shown), &error) && readAll(s + "Spél.sav") == "utf-8");
+        QVERIFY2(SavedGame::read(SavedGame::loadFile(shown), &g, &error), qPrintable(error));
+        QCOMPARE(state(g), state(played));
+        QVERIFY(SavedGame::remove(SavedGame::loadFile(shown), &error));
+        QVERIFY(::access(latin1.constData(), F_OK) != 0 && readAll(s + "Spél.sav") == "utf-8");
     }
 
     void saveAndRemove()
@@ -159,7 +169,7 @@ private slots:
         if (!lock.ok())
             QSKIP("cannot make the folder read-only here");
         QVERIFY(!first.write(path, &error) && error.contains("kann nicht gespeichert werden"));
-        QVERIFY(!SavedGame::remove(path, &error) && error.contains("kann nicht gelöscht werden"));
+        QVERIFY(!SavedGame::remove(FileAccess::NativePath{QFile::encodeName(path)}, &error) && error.contains("kann nicht gelöscht werden"));
         QCOMPARE(readAll(path), second.toBytes());
     }
 };
