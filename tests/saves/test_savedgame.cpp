@@ -102,7 +102,7 @@ private slots:
             fields << QString::number(line.trimmed().toShort());
         QCOMPARE(state(g), fields.join(' ') + '|' + read);
         GameSession session;   // the flag of line 21 replaces that of the game before the load
-        session.hintShown(0);
+        session.applyLoaded(GameState{{}, 0, false, false, QString(), true});
         session.applyLoaded(g);
         QCOMPARE(session.win().mayEnterTopTen, !g.hintUsed);
         if (exact)
