@@ -23,9 +23,14 @@ namespace {
 // this many bytes so that a huge file named *.sav is never loaded whole.
 constexpr qint64 MaxBytes = 1024 * 1024;
 
-QString lineText(int k)
+using Kind = SavedGame::Problem::Kind;
+
+// Sets *problem (when asked for) and returns false.
+bool fail(SavedGame::Problem *problem, Kind kind, int line = 0, const QString &subject = QString())
 {
-    return QString::number(k);
+    if (problem)
+        *problem = SavedGame::Problem{kind, line, subject};
+    return false;
 }
 
 bool isUtf8(const QByteArray &bytes)
@@ -98,33 +103,25 @@ bool SavedGame::parseNumber(const QString &line, qint16 *value)
     return true;
 }
 
-bool SavedGame::fromBytes(const QByteArray &content, SavedGame *game, QString *error)
+bool SavedGame::fromBytes(const QByteArray &content, SavedGame *game, Problem *problem)
 {
-    auto fail = [error](const QString &reason) {
-        if (error)
-            *error = reason;
-        return false;
-    };
     const QList<QByteArray> raw = Ansi::splitLines(content);
     if (raw.size() < LineCount)
-        return fail(QStringLiteral("Die Datei hat weniger als %1 Zeilen.").arg(LineCount));
+        return fail(problem, Kind::TooFewLines);
 
     std::array<qint16, LineCount - 1> n{};
     for (int k = 1; k < LineCount; ++k) {
         if (!parseNumber(Ansi::decode(raw.at(k - 1)), &n[k - 1]))
-            return fail(QStringLiteral("Zeile %1 ist keine ganze Zahl zwischen -32768 und 32767.")
-                            .arg(lineText(k)));
+            return fail(problem, Kind::NotANumber, k);
     }
     QVector<qint16> f(n.begin(), n.begin() + FieldCount);
     if (!Tiles::fromLayout(f))
-        return fail(QStringLiteral("Die Zeilen 1 bis 16 ergeben kein Spielfeld: jeder Stein von 0 "
-                                   "bis 14 muss genau einmal vorkommen und das leere Feld "
-                                   "(100 oder 15) genau einmal."));
+        return fail(problem, Kind::NotABoard);
 
     // Line 20 is a path: longer than any path can be, it is no saved game.
     const QByteArray &picture = raw.at(LineCount - 1);
     if (picture.size() > PictureReference::MaxPathBytes)
-        return fail(QStringLiteral("Zeile 20 ist zu lang für den Pfad eines Bildes."));
+        return fail(problem, Kind::PictureLineTooLong);
 
     game->fields = f;
     game->zuege = n[16];
@@ -150,21 +147,21 @@ bool SavedGame::ensureFolder()
     return QDir().mkpath(f);
 }
 
-QString SavedGame::nameError(const QString &name)
+SavedGame::Problem SavedGame::nameError(const QString &name)
 {
     QByteArray bytes;
     if (notUtf8File(name, &bytes))
-        return QString();
+        return {};
     if (name.trimmed().isEmpty())
-        return QStringLiteral("Bitte einen Namen für den Spielstand eingeben!");
+        return {Kind::NameBlank};
     if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return QStringLiteral("Der Name \"%1\" ist nicht erlaubt!").arg(name);
+        return {Kind::NameReserved, 0, name};
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
-        return QStringLiteral("Der Name darf die Zeichen \"/\" und \"\\\" nicht enthalten!");
+        return {Kind::NameSeparator};
     for (QChar c : name)
         if (c.category() == QChar::Other_Control)
-            return QStringLiteral("Der Name darf keine Steuerzeichen enthalten!");
-    return QString();
+            return {Kind::NameControl};
+    return {};
 }
 
 QString SavedGame::savePath(const QString &name)
@@ -207,28 +204,20 @@ bool SavedGame::exists(const FileAccess::NativePath &path)
     return ::stat(path.bytes.constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool SavedGame::write(const FileAccess::NativePath &path, QString *error) const
+bool SavedGame::write(const FileAccess::NativePath &path, Problem *problem) const
 {
     if (FileAccess::writeAtomically(path, toBytes()))
         return true;
-    if (error)
-        *error = QStringLiteral("Der Spielstand kann nicht gespeichert werden:\n    %1")
-                     .arg(QDir::toNativeSeparators(FileAccess::decodeName(path.bytes)));
-    return false;
+    return fail(problem, Kind::CannotWrite, 0, QDir::toNativeSeparators(FileAccess::decodeName(path.bytes)));
 }
 
-bool SavedGame::read(const FileAccess::NativePath &path, SavedGame *game, QString *error)
+bool SavedGame::read(const FileAccess::NativePath &path, SavedGame *game, Problem *problem)
 {
-    auto fail = [error](const QString &reason) {
-        if (error)
-            *error = reason;
-        return false;
-    };
     // Only a regular file is opened (a FIFO would block), and never more
     // than the bound is read.
     QByteArray content;
     if (FileAccess::readHead(path, MaxBytes + 1, &content) != FileAccess::ReadResult::Ok)
-        return fail(QStringLiteral("Die Datei kann nicht gelesen werden."));
+        return fail(problem, Kind::Unreadable);
     if (content.size() > MaxBytes) {
         // Only the first 20 lines count; they must end within the bound.
         content.truncate(MaxBytes);
@@ -236,11 +225,11 @@ bool SavedGame::read(const FileAccess::NativePath &path, SavedGame *game, QStrin
         for (int k = 0; k < LineCount; ++k) {
             end = content.indexOf('\n', end + 1);
             if (end < 0)
-                return fail(QStringLiteral("Die Datei ist zu groß für einen Spielstand."));
+                return fail(problem, Kind::TooLarge);
         }
         content.truncate(end + 1);
     }
-    return fromBytes(content, game, error);
+    return fromBytes(content, game, problem);
 }
 
 QStringList SavedGame::list()
@@ -270,12 +259,9 @@ QStringList SavedGame::list()
     return names;
 }
 
-bool SavedGame::remove(const FileAccess::NativePath &path, QString *error)
+bool SavedGame::remove(const FileAccess::NativePath &path, Problem *problem)
 {
     if (::unlink(path.bytes.constData()) == 0)
         return true;
-    if (error)
-        *error = QStringLiteral("Die Datei\n    %1\nkann nicht gelöscht werden!")
-                     .arg(shownName(path.bytes.mid(path.bytes.lastIndexOf('/') + 1)));
-    return false;
+    return fail(problem, Kind::CannotDelete, 0, shownName(path.bytes.mid(path.bytes.lastIndexOf('/') + 1)));
 }

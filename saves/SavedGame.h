@@ -33,6 +33,30 @@
 class SavedGame : public GameState
 {
 public:
+    // What went wrong with a saved game or a name for one. The file knows
+    // what happened; the window that reports it puts it into words.
+    struct Problem {
+        enum class Kind {
+            None,
+            NameBlank,           // no name, or only blanks
+            NameReserved,        // "." or ".."
+            NameSeparator,       // holds '/' or '\'
+            NameControl,         // holds a control character
+            TooFewLines,         // fewer than LineCount lines
+            NotANumber,          // line `line` (1..19) is no 16-bit whole number
+            NotABoard,           // lines 1..16 are no board
+            PictureLineTooLong,  // line 20 is longer than a path can be
+            Unreadable,          // missing, not a regular file, or not readable
+            TooLarge,            // the 20 lines do not end within the bound
+            CannotWrite,         // the file at `subject` could not be replaced
+            CannotDelete,        // the file shown as `subject` could not be deleted
+        };
+        Kind kind = Kind::None;
+        int line = 0;
+        QString subject;         // the name, path or shown name concerned
+        explicit operator bool() const { return kind != Kind::None; }
+    };
+
     static constexpr int LineCount = 20;
     static constexpr const char *HintLine = "1";
     static constexpr int FieldCount = 16;
@@ -47,9 +71,9 @@ public:
     QByteArray toBytes() const;
 
     // Parses and checks file content. On success fills game and returns true;
-    // otherwise returns false with a German reason in error and leaves game
-    // as it was.
-    static bool fromBytes(const QByteArray &content, SavedGame *game, QString *error);
+    // otherwise returns false with the reason in problem and leaves game as
+    // it was.
+    static bool fromBytes(const QByteArray &content, SavedGame *game, Problem *problem);
 
     // A line 1..19: a whole number in the 16-bit range (blanks around it and
     // a sign allowed). Returns false for anything else.
@@ -61,12 +85,12 @@ public:
     // Creates the folder when it is missing; false when that fails.
     static bool ensureFolder();
 
-    // A German message when name must not be used as the name of a saved
-    // game: empty or blank, "." or "..", holding '/' or '\' or a control
-    // character. An empty string when the name is fine; a name the list
-    // shows for bytes that are not UTF-8 always is. Checked before every
-    // save, load and delete so that no name reaches outside Saves.
-    static QString nameError(const QString &name);
+    // Why name must not be used as the name of a saved game: empty or blank,
+    // "." or "..", holding '/' or '\' or a control character. No problem
+    // when the name is fine; a name the list shows for bytes that are not
+    // UTF-8 always is. Checked before every save, load and delete so that no
+    // name reaches outside Saves.
+    static Problem nameError(const QString &name);
 
     // Save: folder + "/" + name, with ".sav" appended unless the name already
     // ends in exactly ".sav" (case-sensitive).
@@ -91,16 +115,16 @@ public:
 
     // --- files ---------------------------------------------------------------
     // Replaces the file at path atomically with this game. On failure returns
-    // false with a German reason in error; an old file at path stays whole.
-    bool write(const FileAccess::NativePath &path, QString *error) const;
-    bool write(const QString &path, QString *error) const { return write(FileAccess::NativePath{QFile::encodeName(path)}, error); }
+    // false with the reason in problem; an old file at path stays whole.
+    bool write(const FileAccess::NativePath &path, Problem *problem) const;
+    bool write(const QString &path, Problem *problem) const { return write(FileAccess::NativePath{QFile::encodeName(path)}, problem); }
 
     // Reads and checks the file at path (see fromBytes). A missing,
-    // unreadable or oversized file gives false and a German reason.
-    static bool read(const FileAccess::NativePath &path, SavedGame *game, QString *error);
-    static bool read(const QString &path, SavedGame *game, QString *error)
+    // unreadable or oversized file gives false and the reason.
+    static bool read(const FileAccess::NativePath &path, SavedGame *game, Problem *problem);
+    static bool read(const QString &path, SavedGame *game, Problem *problem)
     {
-        return read(FileAccess::NativePath{QFile::encodeName(path)}, game, error);
+        return read(FileAccess::NativePath{QFile::encodeName(path)}, game, problem);
     }
 
     // The saved games in folder, as shownName() shows them: the regular files
@@ -108,7 +132,7 @@ public:
     // included), sorted by name without regard to case.
     static QStringList list();
 
-    // Deletes the file at path. False with a German reason when it cannot be
+    // Deletes the file at path. False with the reason when it cannot be
     // deleted; the file is then left as it was.
-    static bool remove(const FileAccess::NativePath &path, QString *error);
+    static bool remove(const FileAccess::NativePath &path, Problem *problem);
 };

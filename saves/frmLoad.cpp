@@ -15,6 +15,42 @@
 const QString frmLoad::NoGamesText = QStringLiteral("Es gibt keine gespeicherten Spiele!");
 const QString frmLoad::NotFoundText = QStringLiteral("Datei nicht gefunden!");
 
+QString frmLoad::problemText(const SavedGame::Problem &problem)
+{
+    using Kind = SavedGame::Problem::Kind;
+    switch (problem.kind) {
+    case Kind::None:
+        break;
+    case Kind::NameBlank:
+        return QStringLiteral("Bitte einen Namen für den Spielstand eingeben!");
+    case Kind::NameReserved:
+        return QStringLiteral("Der Name \"%1\" ist nicht erlaubt!").arg(problem.subject);
+    case Kind::NameSeparator:
+        return QStringLiteral("Der Name darf die Zeichen \"/\" und \"\\\" nicht enthalten!");
+    case Kind::NameControl:
+        return QStringLiteral("Der Name darf keine Steuerzeichen enthalten!");
+    case Kind::TooFewLines:
+        return QStringLiteral("Die Datei hat weniger als %1 Zeilen.").arg(SavedGame::LineCount);
+    case Kind::NotANumber:
+        return QStringLiteral("Zeile %1 ist keine ganze Zahl zwischen -32768 und 32767.").arg(problem.line);
+    case Kind::NotABoard:
+        return QStringLiteral("Die Zeilen 1 bis 16 ergeben kein Spielfeld: jeder Stein von 0 "
+                              "bis 14 muss genau einmal vorkommen und das leere Feld "
+                              "(100 oder 15) genau einmal.");
+    case Kind::PictureLineTooLong:
+        return QStringLiteral("Zeile 20 ist zu lang für den Pfad eines Bildes.");
+    case Kind::Unreadable:
+        return QStringLiteral("Die Datei kann nicht gelesen werden.");
+    case Kind::TooLarge:
+        return QStringLiteral("Die Datei ist zu groß für einen Spielstand.");
+    case Kind::CannotWrite:
+        return QStringLiteral("Der Spielstand kann nicht gespeichert werden:\n    %1").arg(problem.subject);
+    case Kind::CannotDelete:
+        return QStringLiteral("Die Datei\n    %1\nkann nicht gelöscht werden!").arg(problem.subject);
+    }
+    return QString();
+}
+
 frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                          | Qt::WindowCloseButtonHint)
@@ -138,9 +174,9 @@ void frmLoad::cmdLoad_Click()
 void frmLoad::save()
 {
     const QString name = txtLoad->text();
-    QString error = SavedGame::nameError(name);
-    if (!error.isEmpty()) {
-        Meldung::zeigen(this, error);
+    SavedGame::Problem problem = SavedGame::nameError(name);
+    if (problem) {
+        Meldung::zeigen(this, problemText(problem));
         return;
     }
     if (!SavedGame::ensureFolder()) {
@@ -150,10 +186,10 @@ void frmLoad::save()
     }
     const SavedGame game(m_current);
     // A name taken from the list saves over that entry's own file.
-    if (!game.write(SavedGame::saveFile(name), &error)) {
+    if (!game.write(SavedGame::saveFile(name), &problem)) {
         // The old file of that name, if any, is whole; the player may try
         // another name.
-        Meldung::zeigen(this, error);
+        Meldung::zeigen(this, problemText(problem));
         return;
     }
     close();
@@ -162,9 +198,9 @@ void frmLoad::save()
 void frmLoad::load()
 {
     const QString name = txtLoad->text();
-    QString error = SavedGame::nameError(name);
-    if (!error.isEmpty()) {
-        Meldung::zeigen(this, error);
+    SavedGame::Problem problem = SavedGame::nameError(name);
+    if (problem) {
+        Meldung::zeigen(this, problemText(problem));
         return;
     }
     const FileAccess::NativePath path = SavedGame::loadFile(name);
@@ -175,9 +211,9 @@ void frmLoad::load()
 
     // The whole file is checked before anything of the game changes.
     SavedGame game;
-    if (!SavedGame::read(path, &game, &error)) {
+    if (!SavedGame::read(path, &game, &problem)) {
         Meldung::zeigen(this, QStringLiteral("Die Datei\n    %1\nist kein gültiger Spielstand.\n\n%2")
-                                  .arg(name, error));
+                                  .arg(name, problemText(problem)));
         return;
     }
 
@@ -199,9 +235,9 @@ void frmLoad::load()
 void frmLoad::cmdDelete_Click()
 {
     const QString name = txtLoad->text();
-    QString error = SavedGame::nameError(name);
-    if (!error.isEmpty()) {
-        Meldung::zeigen(this, error);
+    SavedGame::Problem problem = SavedGame::nameError(name);
+    if (problem) {
+        Meldung::zeigen(this, problemText(problem));
         return;
     }
     const FileAccess::NativePath path = SavedGame::loadFile(name);
@@ -209,9 +245,9 @@ void frmLoad::cmdDelete_Click()
         Meldung::zeigen(this, NotFoundText);
         return;
     }
-    if (!SavedGame::remove(path, &error)) {
+    if (!SavedGame::remove(path, &problem)) {
         // Left as it was: list and name stay.
-        Meldung::zeigen(this, error);
+        Meldung::zeigen(this, problemText(problem));
         return;
     }
     refreshList();

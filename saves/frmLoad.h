@@ -8,6 +8,7 @@
 // so every opening starts afresh in its mode. It saves the game it was given
 // when it opened; a game chosen for loading is handed over by gameChosen.
 #include "game/GameSession.h"
+#include "saves/SavedGame.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -45,6 +46,8 @@ public:
     // Message texts of the dialog.
     static const QString NoGamesText;       // "Es gibt keine gespeicherten Spiele!"
     static const QString NotFoundText;      // "Datei nicht gefunden!"
+    // What the player reads for a problem with a saved game or its name.
+    static QString problemText(const SavedGame::Problem &problem);
 
 signals:
     // A saved game was read and checked; the owner applies it. The dialog

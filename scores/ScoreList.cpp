@@ -36,11 +36,6 @@ std::array<ScoreList::Row, ScoreList::Rows> defaultRows()
     return rows;
 }
 
-QString nativePath(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 } // namespace
 
 ScoreList::ScoreList(const QString &filePath)
@@ -119,7 +114,7 @@ QString ScoreList::firstCharacters(const QString &text, int count)
 
 bool ScoreList::read()
 {
-    m_error.clear();
+    m_failure = Failure::None;
     // Only records 1 .. 10 are read, however long the file is.
     QByteArray bytes;
     switch (FileAccess::readHead(m_filePath, FileLength, &bytes)) {
@@ -134,7 +129,7 @@ bool ScoreList::read()
     default:
         // A FIFO, a folder or an unreadable file: nothing is waited for and
         // the rows stay as they were.
-        m_error = QStringLiteral("%1: %2").arg(nativePath(m_filePath), QStringLiteral("nicht lesbar"));
+        m_failure = Failure::Unreadable;
         return false;
     }
     for (int k = 0; k < Rows; ++k) {
@@ -151,7 +146,7 @@ bool ScoreList::read()
 
 bool ScoreList::reset()
 {
-    m_error.clear();
+    m_failure = Failure::None;
     const std::array<Row, Rows> rows = defaultRows();
     if (!write(rows))
         return false;
@@ -161,7 +156,7 @@ bool ScoreList::reset()
 
 ScoreList::Placing ScoreList::place(qint16 z, const QString &name, int *row)
 {
-    m_error.clear();
+    m_failure = Failure::None;
     if (row)
         *row = -1;
     std::array<int, Rows> s;
@@ -193,8 +188,8 @@ bool ScoreList::write(const std::array<Row, Rows> &rows)
     for (const Row &r : rows)
         bytes.append(record(QString::number(scoreValue(r.score)), r.name));
 
-    auto fail = [this](const QString &why) {
-        m_error = QStringLiteral("%1: %2").arg(nativePath(m_filePath), why);
+    auto fail = [this](Failure why) {
+        m_failure = why;
         return false;
     };
 
@@ -206,11 +201,11 @@ bool ScoreList::write(const std::array<Row, Rows> &rows)
     QByteArray old;
     const FileAccess::ReadResult got = FileAccess::readHead(m_filePath, FileLength + MaxTail + 1, &old);
     if (got == FileAccess::ReadResult::Failed)
-        return fail(QStringLiteral("nicht lesbar"));
+        return fail(Failure::Unreadable);
     if (got == FileAccess::ReadResult::Ok && old.size() > FileLength && old.size() <= FileLength + MaxTail)
         bytes.append(old.mid(FileLength));
 
     if (!FileAccess::writeAtomically(m_filePath, bytes))
-        return fail(QStringLiteral("nicht beschreibbar"));
+        return fail(Failure::Unwritable);
     return true;
 }

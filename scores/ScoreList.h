@@ -68,7 +68,7 @@ public:
     // list (reset()). A file shorter than ten whole records gives free slots
     // (score "0", blank name) for the missing rows. False when the file exists
     // but cannot be read, or when it was missing and could not be created;
-    // errorString() says why.
+    // failure() says which.
     bool read();
 
     // Writes the default list (ten free slots named "Hanno Holzbein") into
@@ -85,8 +85,10 @@ public:
     // result went to is stored in *row (-1 when not placed).
     Placing place(qint16 z, const QString &name, int *row = nullptr);
 
-    // Why the last read or write failed.
-    const QString &errorString() const { return m_error; }
+    // Why the last read, reset or place failed: the file could not be read
+    // (a list with it would lose what it holds), or not be written.
+    enum class Failure { None, Unreadable, Unwritable };
+    Failure failure() const { return m_failure; }
 
 private:
     // Records 1 .. 10 from rows, then the bytes the file holds after them
@@ -95,5 +97,5 @@ private:
 
     QString m_filePath;
     std::array<Row, Rows> m_rows;
-    QString m_error;
+    Failure m_failure = Failure::None;
 };

@@ -205,11 +205,10 @@ void frmTopTen::report(const QString &text)
 void frmTopTen::File_Read()
 {
     display();
-    const bool existed = QFileInfo::exists(m_list.filePath());
     const bool ok = m_list.read();
     showRows();
     if (!ok)
-        report(existed ? ReadFailedText : WriteFailedText);
+        report(m_list.failure() == ScoreList::Failure::Unreadable ? ReadFailedText : WriteFailedText);
 }
 
 void frmTopTen::mnuDelete_Click()

@@ -53,17 +53,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     SavedGame game = Sentinel;
-    QString error;
-    const bool ok = SavedGame::fromBytes(bytes, &game, &error);
+    SavedGame::Problem problem;
+    const bool ok = SavedGame::fromBytes(bytes, &game, &problem);
     if (!ok) {
-        check(same(game, Sentinel) && !error.isEmpty(), "a refused file changes nothing and says why");
+        check(same(game, Sentinel) && problem, "a refused file changes nothing and says why");
     } else {
         check(Ansi::splitLines(bytes).size() >= SavedGame::LineCount, "an accepted file has every line");
         check(game.fields.size() == SavedGame::FieldCount && Tiles::fromLayout(game.fields).has_value(),
               "an accepted file is a board");
         const QByteArray written = game.toBytes();
         SavedGame again = Sentinel;
-        check(SavedGame::fromBytes(written, &again, &error) && same(game, again), "a written game reads back");
+        check(SavedGame::fromBytes(written, &again, &problem) && same(game, again), "a written game reads back");
         check(again.toBytes() == written, "a written game writes the same bytes again");
     }
 
@@ -71,12 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = SavedGame::folder() + QStringLiteral("/fuzz.sav");
     check(writeFile(path, bytes), "scratch file written");
     SavedGame fromFile = Sentinel;
-    check(SavedGame::read(path, &fromFile, &error) == ok && same(fromFile, ok ? game : Sentinel),
+    check(SavedGame::read(path, &fromFile, &problem) == ok && same(fromFile, ok ? game : Sentinel),
           "file and memory give one verdict and one game");
 
     const QList<QByteArray> lines = Ansi::splitLines(bytes);
     const QString name = lines.isEmpty() ? QString() : QString::fromUtf8(lines.first());
-    if (SavedGame::nameError(name).isEmpty()) {
+    if (!SavedGame::nameError(name)) {
         const QString folder = QFileInfo(SavedGame::folder()).absoluteFilePath();
         for (const QString &path : {SavedGame::savePath(name), SavedGame::loadPath(name)})
             check(QFileInfo(QDir::cleanPath(path)).absolutePath() == folder, "an accepted name stays inside Saves");

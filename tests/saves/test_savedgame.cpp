@@ -1,5 +1,6 @@
 // The saved-game file: bytes, reading and its checks, names, listing, saving, deleting.
 #include "saves/SavedGame.h"
+#include "saves/frmLoad.h"
 
 #include "base/ProgramFolder.h"
 #include "pictures/PictureReference.h"
@@ -32,6 +33,9 @@ QString state(const SavedGame &g)
     return QStringLiteral("%1|%2|%3|%4|%5|%6")
         .arg(f.join(' ')).arg(g.zuege).arg(g.imgvis).arg(g.posAnz).arg(g.hintUsed).arg(g.bild);
 }
+
+// How a row names a refused file: its problem's kind and line.
+QString refused(SavedGame::Problem::Kind kind, int line = 0) { return QStringLiteral("!%1 %2").arg(int(kind)).arg(line); }
 
 SavedGame sentinel() { return SavedGame(GameState{{9, 9, 9}, 1234, true, true, QStringLiteral("unverändert"), true}); }
 
@@ -70,17 +74,16 @@ private slots:
             << file({{1, " 005"}, {17, "+9 "}, {18, "-1"}, {19, "2"}, {20, " C:\\b "}}) << "9|0|0|0| C:\\b " << false;
         QTest::newRow("2 MiB after line 20 are not read") << file() + QByteArray(2 << 20, 'x') << T << false;
 
-        QTest::newRow("19 lines") << file().chopped(Turm.size() + 2) << "!weniger als 20 Zeilen" << false;
+        // A refused file: the problem's kind, and its line where it names one.
+        using K = SavedGame::Problem::Kind;
+        QTest::newRow("19 lines") << file().chopped(Turm.size() + 2) << refused(K::TooFewLines) << false;
         const std::pair<int, QByteArray> numbers[] = {{1, "leer"}, {3, ""}, {17, "32768"}, {17, "-32769"}, {19, "True"}};
         for (const auto &n : numbers)
-            QTest::addRow("line %d: %s", n.first, n.second.constData())
-                << file({n}) << QStringLiteral("!Zeile %1 ist keine ganze Zahl").arg(n.first) << false;
+            QTest::addRow("line %d: %s", n.first, n.second.constData()) << file({n}) << refused(K::NotANumber, n.first) << false;
         for (const auto &b : {std::pair<int, QByteArray>{1, "16"}, {12, "0"}, {16, "5"}})   // 16: tile 5 twice, 11 missing
-            QTest::addRow("tile %s on field %d", b.second.constData(), b.first)
-                << file({b}) << "!Die Zeilen 1 bis 16 ergeben kein Spielfeld" << false;
-        QTest::newRow("picture line a byte too long") << file({{20, longest + 'p'}}) << "!Zeile 20 ist zu lang" << false;
-        QTest::newRow("20 lines do not end within 1 MiB")
-            << file({{20, QByteArray(2 << 20, 'y')}}) << QStringLiteral("!zu groß") << false;
+            QTest::addRow("tile %s on field %d", b.second.constData(), b.first) << file({b}) << refused(K::NotABoard) << false;
+        QTest::newRow("picture line a byte too long") << file({{20, longest + 'p'}}) << refused(K::PictureLineTooLong) << false;
+        QTest::newRow("20 lines do not end within 1 MiB") << file({{20, QByteArray(2 << 20, 'y')}}) << refused(K::TooLarge) << false;
     }
     void reading()
     {
@@ -90,10 +93,10 @@ private slots:
         const QString path = m_dir.filePath("t.sav");
         QVERIFY(writeAll(path, content));
         SavedGame g = sentinel();
-        QString error;
-        QCOMPARE(SavedGame::read(path, &g, &error), !read.startsWith('!'));
+        SavedGame::Problem problem;
+        QCOMPARE(SavedGame::read(path, &g, &problem), !read.startsWith('!'));
         if (read.startsWith('!')) {   // nothing of a refused file is used
-            QVERIFY2(error.contains(read.mid(1)), qPrintable(error));
+            QCOMPARE(refused(problem.kind, problem.line), read);
             QCOMPARE(state(g), state(sentinel()));
             return;
         }
@@ -114,18 +117,23 @@ private slots:
         const QString s = m_dir.path() + "/Saves/";
         for (const auto &[name, file] : {std::pair<QString, QString>{"Spiel 1", "Spiel 1.sav"},
                  {"Spiel.sav", "Spiel.sav"}, {"X.SAV", "X.SAV.sav"}, {"xsav", "xsav.sav"}}) {
-            QVERIFY(SavedGame::nameError(name).isEmpty());
+            QVERIFY(!SavedGame::nameError(name));
             QCOMPARE(SavedGame::savePath(name), s + file);
             QCOMPARE(SavedGame::loadPath(name), s + name);
         }
         // No name reaches outside the folder.
-        for (const auto &[name, reason] : {std::pair<QString, QString>{"", "Namen"}, {" \t", "Namen"},
-                 {"..", "nicht erlaubt"}, {".", "nicht erlaubt"}, {"../p.cxa", "\"/\""}, {"..\\x", "\"\\\""},
-                 {"a\nb", "Steuerzeichen"}, {QString(QChar(0)) + "x", "Steuerzeichen"},
-                 {"a\x7f", "Steuerzeichen"}, {QString("a") + QChar(0x85), "Steuerzeichen"}}) {
-            const QString error = SavedGame::nameError(name);
-            QVERIFY2(error.contains(reason), qPrintable(name + ": " + error));
-        }
+        using K = SavedGame::Problem::Kind;
+        for (const auto &[name, reason] : {std::pair<QString, K>{"", K::NameBlank}, {" \t", K::NameBlank},
+                 {"..", K::NameReserved}, {".", K::NameReserved}, {"../p.cxa", K::NameSeparator}, {"..\\x", K::NameSeparator},
+                 {"a\nb", K::NameControl}, {QString(QChar(0)) + "x", K::NameControl},
+                 {"a\x7f", K::NameControl}, {QString("a") + QChar(0x85), K::NameControl}})
+            QVERIFY2(SavedGame::nameError(name).kind == reason, qPrintable(name));
+        // The dialog puts every problem into words of its own, naming the line concerned.
+        QSet<QString> texts;
+        for (int k = int(K::NameBlank); k <= int(K::CannotDelete); ++k)
+            texts << frmLoad::problemText({K(k), 7, "x"});
+        QVERIFY(texts.size() == int(K::CannotDelete) && !texts.contains(QString()));
+        QCOMPARE(frmLoad::problemText({K::NotANumber, 7, {}}), "Zeile 7 ist keine ganze Zahl zwischen -32768 und 32767.");
     }
 
     // Regular files "*.sav" in any case, hidden or not UTF-8, sorted without case.
@@ -148,28 +156,29 @@ private slots:
         // The listed name leads back to the same bytes: saved over, read, deleted.
         SavedGame g;
         const SavedGame played(GameState{solvedLayout(), 3, false, true, "x", false});
-        QString error;
-        QVERIFY(SavedGame::nameError(shown).isEmpty() && SavedGame::saveFile(shown).bytes == latin1);
-        QVERIFY(played.write(SavedGame::saveFile(shown), &error) && readAll(s + "Spél.sav") == "utf-8");
-        QVERIFY2(SavedGame::read(SavedGame::loadFile(shown), &g, &error), qPrintable(error));
+        SavedGame::Problem problem;
+        QVERIFY(!SavedGame::nameError(shown) && SavedGame::saveFile(shown).bytes == latin1);
+        QVERIFY(played.write(SavedGame::saveFile(shown), &problem) && readAll(s + "Spél.sav") == "utf-8");
+        QVERIFY(SavedGame::read(SavedGame::loadFile(shown), &g, &problem));
         QCOMPARE(state(g), state(played));
-        QVERIFY(SavedGame::remove(SavedGame::loadFile(shown), &error));
+        QVERIFY(SavedGame::remove(SavedGame::loadFile(shown), &problem));
         QVERIFY(::access(latin1.constData(), F_OK) != 0 && readAll(s + "Spél.sav") == "utf-8");
     }
 
     void saveAndRemove()
     {
         const SavedGame first, second = sentinel();
-        QString error;
+        SavedGame::Problem problem;
         QVERIFY(SavedGame::ensureFolder());
         const QString path = SavedGame::savePath("spiel");
-        QVERIFY(first.write(path, &error) && second.write(path, &error));
+        QVERIFY(first.write(path, &problem) && second.write(path, &problem));
         QCOMPARE(readAll(path), second.toBytes());
         ReadOnlyFolder lock(SavedGame::folder());   // a save or delete that fails leaves the old file whole
         if (!lock.ok())
             QSKIP("cannot make the folder read-only here");
-        QVERIFY(!first.write(path, &error) && error.contains("kann nicht gespeichert werden"));
-        QVERIFY(!SavedGame::remove(FileAccess::NativePath{QFile::encodeName(path)}, &error) && error.contains("kann nicht gelöscht werden"));
+        QVERIFY(!first.write(path, &problem) && problem.kind == SavedGame::Problem::Kind::CannotWrite && problem.subject == path);
+        QVERIFY(!SavedGame::remove(FileAccess::NativePath{QFile::encodeName(path)}, &problem)
+                && problem.kind == SavedGame::Problem::Kind::CannotDelete && problem.subject == QFileInfo(path).fileName());
         QCOMPARE(readAll(path), second.toBytes());
     }
 };

@@ -136,6 +136,8 @@ private slots:
                 QVERIFY(kind == "folder" ? QDir().mkpath(file + "/in") : writeAll(blocker, before));
             ScoreList list(file);
             QCOMPARE(list.read(), kind == "full disk");
+            using F = ScoreList::Failure;   // what the window tells: cannot read, cannot store
+            QCOMPARE(list.failure(), kind == "full disk" ? F::None : kind == "no folder" ? F::Unwritable : F::Unreadable);
             const QStringList shown = texts(list);
             QCOMPARE(shown[0], first);
             std::optional<FileSizeLimit> limit;
@@ -149,7 +151,7 @@ private slots:
                 QVERIFY(QFileInfo(file).isFile() && readAll(file) == listFile({}));
                 continue;
             }
-            QVERIFY2(list.errorString().contains("scr.cxa") && texts(list) == shown, qPrintable(kind));
+            QVERIFY2(list.failure() == ScoreList::Failure::Unwritable && texts(list) == shown, qPrintable(kind));
             QVERIFY(kind == "folder" ? QFileInfo(file + "/in").isDir() : readAll(blocker) == before);
         }
     }
