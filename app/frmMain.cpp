@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "base/FixedLayout.h"
 #include "base/Meldung.h"
 #include "pictures/PictureReference.h"
 #include "base/ProgramFolder.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -25,6 +27,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
+#include <limits>
 
 using namespace Twips::Main;
 
@@ -32,6 +36,8 @@ namespace {
 // The height of the window's content: board, progress bar and a margin.
 constexpr int ClientHeight = BoardTop + BoardSize + ProgressGap + ProgressHeight + 150;
 constexpr int ClientWidth = Width - 120;
+// The labels in the panels keep this far from the panel's sides.
+constexpr int PanelLabelLeft = 120;
 
 // Blanks (only blanks) removed at both ends, as the picture reference is read.
 QString trimBlanks(const QString &s)
@@ -42,6 +48,62 @@ QString trimBlanks(const QString &s)
     while (b > a && s.at(b - 1) == QLatin1Char(' '))
         --b;
     return s.mid(a, b - a);
+}
+
+// The labels' point sizes are designed for Qt's default general font of 9
+// points; a larger general font (as a desktop sets it) makes them larger by
+// as much, a smaller one leaves them as designed.
+constexpr double NormalPoints = 9.0;
+double labelScale()
+{
+    const QFont general = QApplication::font();
+    const double points = general.pointSizeF() > 0 ? general.pointSizeF() : QFontInfo(general).pointSizeF();
+    return std::max(1.0, points / NormalPoints);
+}
+
+// The panels beside the board, grown to their labels' texts, and the client
+// area grown to hold the board, the panels and the progress bar, which moves
+// down as far as the panels have grown, the preview's place below Frame4
+// moving with them. A label is as wide as the widest of the texts it is
+// given or shows, so the panels keep their size while the game runs; all
+// labels of both panels share that width, so the panels are equally wide and
+// their centred texts stay centred. Returns the client area's size.
+QSize fitPanels(QGroupBox *frame3, QGroupBox *frame4, QWidget *progress,
+                const QVector<QPair<QLabel *, QStringList>> &labels)
+{
+    int width = 0;
+    QVector<QSize> need;
+    for (const auto &[label, texts] : labels) {
+        QSize n = FixedLayout::neededSize(label);
+        const QString shown = label->text();
+        for (const QString &t : texts) {
+            label->setText(t);
+            n = n.expandedTo(FixedLayout::neededSize(label));
+        }
+        label->setText(shown);
+        need.append(n);
+        width = std::max(width, n.width());
+    }
+    QVector<FixedLayout::Control> in3, in4;
+    for (int i = 0; i < labels.size(); ++i) {
+        QLabel *label = labels[i].first;
+        const QRect design(Twips::point(PanelLabelLeft, Twips::fromPx(label->y())),
+                           QSize(Twips::px(PanelWidth - 2 * PanelLabelLeft), label->height()));
+        (label->parentWidget() == frame3 ? in3 : in4)
+            .append({label, design, FixedLayout::Widens, QSize(width, need[i].height())});
+    }
+    const QSize panel = Twips::size(PanelWidth, PanelHeight);
+    const QSize size3 = FixedLayout::fit(in3, panel);
+    const QSize size4 = FixedLayout::fit(in4, panel);
+    const int panelLeft = BoardLeft + BoardSize + PanelGap;
+    const int progressTop = BoardTop + BoardSize + ProgressGap;
+    return FixedLayout::fit(
+        {{nullptr, Twips::rect(BoardLeft, BoardTop, BoardSize, BoardSize), FixedLayout::Stays, QSize(0, 0)},
+         {frame3, Twips::rect(panelLeft, BoardTop, PanelWidth, PanelHeight), FixedLayout::Stays, size3},
+         {frame4, Twips::rect(panelLeft, BoardTop + PanelHeight, PanelWidth, PanelHeight), FixedLayout::Stays, size4},
+         {progress, Twips::rect(ProgressLeft, progressTop, ClientWidth - ProgressRightMargin, ProgressHeight),
+          FixedLayout::Widens, QSize(0, 0)}},
+        Twips::size(ClientWidth, ClientHeight));
 }
 
 qint16 toInt16(double twips)
@@ -93,10 +155,10 @@ void frmMain::buildControls()
 
     auto makeLabel = [](QWidget *parent, const QString &text, int top, int height, int pointSize, bool bold) {
         auto *l = new QLabel(text, parent);
-        l->setGeometry(Twips::rect(120, top, PanelWidth - 240, height));
+        l->setGeometry(Twips::rect(PanelLabelLeft, top, PanelWidth - 2 * PanelLabelLeft, height));
         l->setAlignment(Qt::AlignCenter);
         QFont f = l->font();
-        f.setPointSizeF(pointSize);
+        f.setPointSizeF(pointSize * labelScale());
         f.setBold(bold);
         l->setFont(f);
         return l;
@@ -175,15 +237,21 @@ void frmMain::Form_Load()
     Bildpfad_Lesen();
 
     m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
-    m_frame3->setGeometry(Twips::rect(BoardLeft + BoardSize + PanelGap, BoardTop, PanelWidth, PanelHeight));
-    m_frame4->setGeometry(Twips::rect(Twips::fromPx(m_frame3->x()),
-                                      Twips::fromPx(m_frame3->y() + m_frame3->height()),
-                                      Twips::fromPx(m_frame3->width()), PanelHeight));
-    m_frame4->hide();
+    // The panels right of the board, Frame4 directly below Frame3, and the
+    // progress bar below the board across the window: at their design
+    // places at the normal font, grown to their texts at a larger one. Each
+    // label is sized for the widest texts it shows: the largest move count,
+    // the highest field number and every text of the best-value line.
     m_label[3]->setText(QString());
-    const int clientWidth = Twips::fromPx(centralWidget()->width());
-    m_pBar->setGeometry(Twips::rect(ProgressLeft, BoardTop + BoardSize + ProgressGap,
-                                    clientWidth - ProgressRightMargin, ProgressHeight));
+    centralWidget()->setFixedSize(fitPanels(
+        m_frame3, m_frame4, m_pBar,
+        {{m_label[0], {}},
+         {m_label[1], {QString::number(std::numeric_limits<qint16>::max())}},
+         {m_lblBestwert, {QStringLiteral("Bestwert: …"), QStringLiteral("Bestwert: 80"),
+                          QStringLiteral("Bestwert: unlösbar")}},
+         {m_label[2], {}},
+         {m_label[3], {QStringLiteral("16")}}}));
+    m_frame4->hide();
     m_pBar->setValue(0);
     m_pBar->hide();
 

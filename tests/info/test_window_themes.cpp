@@ -14,6 +14,8 @@
 #include "scores/frmTopTen.h"
 
 #include <QAbstractScrollArea>
+#include <QAction>
+#include <QMenu>
 #include <QPalette>
 #include <cmath>
 #include <QGroupBox>
@@ -22,6 +24,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyleOption>
@@ -155,7 +158,7 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<double>("points");   // 0: the normal font
-        for (const char *w : {"About", "Descr", "TopTen", "Load", "InputBox", "Meldung"})
+        for (const char *w : {"Main", "About", "Descr", "TopTen", "Load", "InputBox", "Meldung"})
             for (double pt : {0.0, 14.0})
                 QTest::addRow("%s %g", w, pt) << QString::fromLatin1(w) << pt;
     }
@@ -171,7 +174,42 @@ private slots:
         }
         ProgramDir dir;
         Opened o;
-        if (window == QLatin1String("About")) {
+        if (window == QLatin1String("Main")) {
+            // Both panels, the preview and the progress bar shown at once;
+            // the board keeps its size, pictures need no more room.
+            auto *w = new frmMain;
+            w->setAttribute(Qt::WA_DeleteOnClose);
+            w->Form_Load();
+            w->mnuPosOn->trigger();
+            w->mnuPreviewOn->trigger();
+            w->pBar()->show();
+            using namespace Twips::Main;
+            const int panelLeft = BoardLeft + BoardSize + PanelGap, clientWidth = Width - 120;
+            o = {w, w->centralWidget(), QSize(clientWidth, BoardTop + BoardSize + ProgressGap + ProgressHeight + 150),
+                 {{w->Frame1(), QRect(BoardLeft, BoardTop, BoardSize, BoardSize)},
+                  {w->Frame3(), QRect(panelLeft, BoardTop, PanelWidth, PanelHeight)},
+                  {w->Frame4(), QRect(panelLeft, BoardTop + PanelHeight, PanelWidth, PanelHeight)},
+                  {w->imgTemp(), QRect(panelLeft, BoardTop + 2 * PanelHeight + PreviewGap, PreviewSize, PreviewSize)},
+                  {w->pBar(), QRect(ProgressLeft, BoardTop + BoardSize + ProgressGap, clientWidth - ProgressRightMargin,
+                                    ProgressHeight)}}};
+            // The best-value line and the counters hold their longest texts,
+            // none smaller than the general font.
+            checkFits(w);
+            for (const auto &[label, text] : {std::pair{w->lblBestwert(), "Bestwert: unlösbar"}, {w->lblBestwert(), "Bestwert: 80"},
+                                              {w->lblBestwert(), "Bestwert: …"}, {w->Label(1), "32767"}, {w->Label(3), "16"}}) {
+                label->setText(QString::fromUtf8(text));
+                QCOMPARE(clipped(label), QString());
+                QVERIFY(QFontInfo(label->font()).pixelSize() >= QFontInfo(QApplication::font()).pixelSize());
+            }
+            // The menus lay out their items within themselves.
+            for (QAction *a : w->menuBar()->actions()) {
+                a->menu()->popup(w->pos());
+                QVERIFY(QTest::qWaitForWindowExposed(a->menu()));
+                for (QAction *item : a->menu()->actions())
+                    QVERIFY2(a->menu()->rect().contains(a->menu()->actionGeometry(item)), qPrintable(item->text()));
+                a->menu()->close();
+            }
+        } else if (window == QLatin1String("About")) {
             auto *w = new frmAbout(nullptr, QRect(0, 0, 10200, 7400));
             w->Form_Load();
             w->show();
