@@ -11,6 +11,15 @@ void GameSession::newDeal()
     m_board.setZuege(0);
     m_hintUsed = false;
     m_board.ZArray_setzen(Steine_Mischen(m_draw));
+    forgetPosition();
+}
+
+void GameSession::forgetPosition()
+{
+    // Another game begins: an answer still on its way for the one before
+    // (a hint asked just before a load, say) no longer fits.
+    ++m_positionNumber;
+    m_hintField = -1;
 }
 
 bool GameSession::place(Board::Placement how)
@@ -101,4 +110,5 @@ void GameSession::applyLoaded(const GameState &state)
     m_board.ZArray_setzen(za);
     m_board.setFertig(false);
     m_hintUsed = state.hintUsed;
+    forgetPosition();
 }

@@ -100,6 +100,8 @@ public:
     void applyLoaded(const GameState &state);
 
 private:
+    void forgetPosition();
+
     Board m_board;
     RandomSource m_random;
     RandomDraw m_draw;
