@@ -1,7 +1,12 @@
 #include "app/CloseRequest.h"
 
+#include "base/WindowPlacement.h"
+
+#include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -28,6 +33,10 @@ quint32 atomAnswer(xcb_connection_t *connection, unsigned int asked)
 CloseRequestFilter::CloseRequestFilter(QWidget *mainWindow)
     : m_main(mainWindow)
 {
+    // Only the X11 platform: elsewhere the filter sees no X events and asks
+    // no X server for anything.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
     if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
         if (xcb_connection_t *connection = x11->connection()) {
             m_connection = connection;
@@ -78,4 +87,64 @@ bool CloseRequestFilter::nativeEventFilter(const QByteArray &eventType, void *me
             main->close();
     });
     return true;
+}
+
+WaylandModality::WaylandModality(QWidget *mainWindow)
+    : QObject(mainWindow)
+    , m_main(mainWindow)
+{
+    if (WindowPlacement::compositorPlaces())
+        qApp->installEventFilter(this);
+}
+
+bool WaylandModality::modalOpen()
+{
+    m_modal.removeIf([](const QPointer<QWidget> &w) { return !w || !w->isVisible(); });
+    return !m_modal.isEmpty();
+}
+
+bool WaylandModality::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!m_main)
+        return false;
+    switch (event->type()) {
+    case QEvent::Show: {
+        // Sent once the native window exists and before it is mapped: it is
+        // mapped without the platform's modality.
+        if (!watched->isWidgetType())
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        if (window == m_main || !window->isWindow() || window->windowModality() == Qt::NonModal
+            || !window->windowHandle())
+            return false;
+        window->windowHandle()->setModality(Qt::NonModal);
+        if (!m_modal.contains(window))
+            m_modal.append(window);
+        return false;
+    }
+    case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: case QEvent::Wheel: case QEvent::KeyPress: case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride: case QEvent::ContextMenu: case QEvent::TouchBegin:
+    case QEvent::TabletPress: {
+        // Input for the main window or anything in it waits while a
+        // secondary window is open.
+        const QWidget *target = watched->isWidgetType() ? static_cast<QWidget *>(watched)->window() : nullptr;
+        const bool forMain = target == m_main || watched == m_main->windowHandle();
+        return forMain && modalOpen();
+    }
+    case QEvent::Shortcut:
+        // A menu command's key, while the main window has the keyboard.
+        return QGuiApplication::focusWindow() == m_main->windowHandle() && modalOpen();
+    case QEvent::WindowActivate:
+        // The main window brought forward: the open secondary window comes
+        // with it, as far as the compositor lets it.
+        if (watched == m_main && modalOpen()) {
+            QWidget *last = m_modal.constLast();
+            last->raise();
+            last->activateWindow();
+        }
+        return false;
+    default:
+        return false;
+    }
 }

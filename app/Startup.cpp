@@ -7,6 +7,7 @@
 #include "base/AppIcon.h"
 #include "base/ProgramFolder.h"
 #include "base/SessionBus.h"
+#include "base/WindowPlacement.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -110,7 +111,9 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
     // The icons are read once the board is on the screen: the window
     // manager shows the icon a moment later, the board comes sooner.
     QObject::connect(&mainWindow, &frmMain::boardShown, &app, [] { QApplication::setWindowIcon(Zandor::appIcon()); });
+    WindowPlacement::keepOverMainWindow(&mainWindow);
     CloseRequestFilter closeRequest(&mainWindow);
+    new WaylandModality(&mainWindow);
     app.installNativeEventFilter(&closeRequest);
     if (beforeLoad)
         beforeLoad(mainWindow);

@@ -4,7 +4,6 @@
 #include "pictures/PictureReference.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
-#include "base/WindowMemory.h"
 #include "base/WindowPlacement.h"
 #include "app/FieldBox.h"
 #include "app/ProgressBar.h"
@@ -239,7 +238,6 @@ void frmMain::Bildpfad_Lesen()
 void frmMain::Felder_Anlegen()
 {
     show();
-    m_windowMemory = WindowMemory::prepare(this);
     for (int i = 0; i < Board::FeldAnz; ++i) {
         FieldBox *box = m_picBox[i];
         box->move(Twips::point((i % 4) * FieldSize, (i / 4) * FieldSize));
@@ -346,6 +344,10 @@ void frmMain::activateFromOutside()
     show();
     raise();
     activateWindow();
+    // Under Wayland the compositor decides whether the window may come
+    // forward; the request is all a program can make there.
+    if (QWindow *handle = windowHandle())
+        handle->requestActivate();
     // A secondary window that is open keeps the game; bring it up as well.
     if (QWidget *modal = QApplication::activeModalWidget()) {
         modal->raise();

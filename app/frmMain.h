@@ -172,9 +172,6 @@ private:
         QImage image;                        // null unless it was
     };
     std::future<WorkingCopyRead> m_workingCopyAhead;
-    // The window's pixel memory, made ready while the display maps the
-    // window (base/WindowMemory.h).
-    std::future<void> m_windowMemory;
     std::array<FieldBox *, 17> m_picBox{};
     QVector<QLabel *> m_label;
     QFrame *m_frame1 = nullptr;
