@@ -2,7 +2,6 @@
 
 #include "base/WindowPlacement.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
@@ -97,10 +96,31 @@ WaylandModality::WaylandModality(QWidget *mainWindow)
         qApp->installEventFilter(this);
 }
 
-bool WaylandModality::modalOpen()
+const QWidget *WaylandModality::widgetOf(const QWindow *window) const
+{
+    if (!window)
+        return nullptr;
+    if (m_main->windowHandle() == window)
+        return m_main;
+    for (const QPointer<QWidget> &w : m_modal)
+        if (w && w->windowHandle() == window)
+            return w;
+    return nullptr;
+}
+
+bool WaylandModality::blocked(const QWidget *window)
 {
     m_modal.removeIf([](const QPointer<QWidget> &w) { return !w || !w->isVisible(); });
-    return !m_modal.isEmpty();
+    if (!window || m_modal.isEmpty())
+        return false;
+    if (window == m_main)
+        return true;
+    // A secondary window under one opened after it (a message over the save
+    // dialog) waits as well.
+    for (qsizetype i = 0; i + 1 < m_modal.size(); ++i)
+        if (m_modal.at(i) == window)
+            return true;
+    return false;
 }
 
 bool WaylandModality::eventFilter(QObject *watched, QEvent *event)
@@ -118,32 +138,24 @@ bool WaylandModality::eventFilter(QObject *watched, QEvent *event)
             || !window->windowHandle())
             return false;
         window->windowHandle()->setModality(Qt::NonModal);
-        if (!m_modal.contains(window))
-            m_modal.append(window);
+        m_modal.removeAll(window);
+        m_modal.append(window);
         return false;
     }
     case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove: case QEvent::Wheel: case QEvent::KeyPress: case QEvent::KeyRelease:
     case QEvent::ShortcutOverride: case QEvent::ContextMenu: case QEvent::TouchBegin:
     case QEvent::TabletPress: {
-        // Input for the main window or anything in it waits while a
-        // secondary window is open.
-        const QWidget *target = watched->isWidgetType() ? static_cast<QWidget *>(watched)->window() : nullptr;
-        const bool forMain = target == m_main || watched == m_main->windowHandle();
-        return forMain && modalOpen();
+        // Input for a window under an open secondary window, or anything in
+        // it, waits until that one is closed.
+        if (watched->isWidgetType())
+            return blocked(static_cast<QWidget *>(watched)->window());
+        return watched->isWindowType() && blocked(widgetOf(static_cast<QWindow *>(watched)));
     }
-    case QEvent::Shortcut:
-        // A menu command's key, while the main window has the keyboard.
-        return QGuiApplication::focusWindow() == m_main->windowHandle() && modalOpen();
-    case QEvent::WindowActivate:
-        // The main window brought forward: the open secondary window comes
-        // with it, as far as the compositor lets it.
-        if (watched == m_main && modalOpen()) {
-            QWidget *last = m_modal.constLast();
-            last->raise();
-            last->activateWindow();
-        }
-        return false;
+    case QEvent::Shortcut: {
+        // A menu command's key, while such a window has the keyboard.
+        return blocked(widgetOf(QGuiApplication::focusWindow()));
+    }
     default:
         return false;
     }

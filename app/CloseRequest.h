@@ -48,9 +48,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The secondary windows shown as modal and still open.
-    bool modalOpen();
+    // Whether window waits for a secondary window opened after it.
+    bool blocked(const QWidget *window);
+    // The main window or a secondary window shown as modal, by its native window.
+    const QWidget *widgetOf(const QWindow *window) const;
 
     QPointer<QWidget> m_main;
-    QList<QPointer<QWidget>> m_modal;
+    QList<QPointer<QWidget>> m_modal;   // the secondary windows shown as modal, in order
 };
