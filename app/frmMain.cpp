@@ -62,12 +62,6 @@ frmMain::frmMain(QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
-    // The working copy is read while the menus are built and the window is
-    // placed. Not sooner: the first label brings up the accessibility
-    // bridge, which (with no session bus but a dbus-launch to start one)
-    // forks the process, and a thread filling fresh memory meanwhile slows
-    // both down.
-    readWorkingCopyAhead();
     buildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setFocusPolicy(Qt::StrongFocus);

@@ -13,7 +13,6 @@
 #include <array>
 #include <atomic>
 #include <functional>
-#include <future>
 #include <memory>
 
 class FieldBox;
@@ -123,9 +122,6 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    // Reads the working copy of the picture named in p.cxa on a thread of
-    // its own while the window builds itself; Bild_Teilen takes it.
-    void readWorkingCopyAhead();
     void buildControls();
     void buildMenus();
     void Fenster_Zentrieren();
@@ -165,13 +161,6 @@ private:
     std::array<QImage, 16> m_cut;            // the tiles of the last cut, by tile number
     QImage m_source;                         // imgTemp's picture: the last picture loaded
     bool m_cutDone = false;                  // the last cut produced tiles
-    struct WorkingCopyRead
-    {
-        QString path;                        // the working copy read
-        QByteArray madeFrom;                 // what it had to be made from
-        QImage image;                        // null unless it was
-    };
-    std::future<WorkingCopyRead> m_workingCopyAhead;
     std::array<FieldBox *, 17> m_picBox{};
     QVector<QLabel *> m_label;
     QFrame *m_frame1 = nullptr;
