@@ -459,8 +459,8 @@ private slots:
         QVERIFY(!QFile::exists(s.file("p.cxa")));
     }
 
-    // Under Wayland the main window's close box ends the game while the modal
-    // About window is open.
+    // Under Wayland the main window's menus take no click while the modal
+    // About window is open, and its close box ends the game.
     void waylandCloseBoxEndsAll()
     {
         Session s(true);
@@ -500,6 +500,25 @@ private slots:
             about = QRect();
         }
         QVERIFY2(about.isValid(), "the About window always covered the close box");
+        // A click on a menu of the main window's menu bar opens nothing
+        // while the About window is open.
+        const int frameLeft = edge(QPoint(board.left(), board.center().y()), QPoint(-1, 0)).x();
+        QPoint menu;
+        for (int x : {28, 86, 141})   // "Datei", "Optionen", "Hilfe"
+            if (menu.isNull() && !about.adjusted(-10, -10, 10, 10).contains(QPoint(frameLeft + x, frameTop + 38)))
+                menu = QPoint(frameLeft + x, frameTop + 38);
+        QVERIFY(!menu.isNull());
+        const QImage open = s.shot();
+        QVERIFY(s.ok(s.at(menu) << "sleep" << "0.2" << "click" << "1"));
+        QTest::qWait(1000);   // what must not happen has had its time
+        const QImage clicked = s.shot();
+        // Where the menu would drop down, below the pointer.
+        const QRect below = QRect(menu.x() - 30, frameTop + 62, 200, 160).intersected(clicked.rect());
+        int changed = 0;
+        for (int y = below.top(); y <= below.bottom(); ++y)
+            for (int x = below.left(); x <= below.right(); ++x)
+                changed += !about.contains(x, y) && clicked.pixel(x, y) != open.pixel(x, y);
+        QVERIFY2(changed < 200, qPrintable(QString("%1 pixels changed below the menu bar: a menu opened").arg(changed)));
         // Pointed at first, then pressed: the title bar's buttons follow the pointer.
         QVERIFY(s.ok(s.at(closeBox - QPoint(3, 0)) << "sleep" << "0.3" << s.at(closeBox) << "sleep" << "0.3" << "click" << "1"));
         QVERIFY2(s.game.proc.waitForFinished(Timeout), "the game did not end");
