@@ -1,7 +1,11 @@
 #include "app/CloseRequest.h"
 
+#include "base/WindowPlacement.h"
+
+#include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -28,6 +32,10 @@ quint32 atomAnswer(xcb_connection_t *connection, unsigned int asked)
 CloseRequestFilter::CloseRequestFilter(QWidget *mainWindow)
     : m_main(mainWindow)
 {
+    // Only the X11 platform: elsewhere the filter sees no X events and asks
+    // no X server for anything.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
     if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
         if (xcb_connection_t *connection = x11->connection()) {
             m_connection = connection;
@@ -78,4 +86,77 @@ bool CloseRequestFilter::nativeEventFilter(const QByteArray &eventType, void *me
             main->close();
     });
     return true;
+}
+
+WaylandModality::WaylandModality(QWidget *mainWindow)
+    : QObject(mainWindow)
+    , m_main(mainWindow)
+{
+    if (WindowPlacement::compositorPlaces())
+        qApp->installEventFilter(this);
+}
+
+const QWidget *WaylandModality::widgetOf(const QWindow *window) const
+{
+    if (!window)
+        return nullptr;
+    if (m_main->windowHandle() == window)
+        return m_main;
+    for (const QPointer<QWidget> &w : m_modal)
+        if (w && w->windowHandle() == window)
+            return w;
+    return nullptr;
+}
+
+bool WaylandModality::blocked(const QWidget *window)
+{
+    m_modal.removeIf([](const QPointer<QWidget> &w) { return !w || !w->isVisible(); });
+    if (!window || m_modal.isEmpty())
+        return false;
+    if (window == m_main)
+        return true;
+    // A secondary window under one opened after it (a message over the save
+    // dialog) waits as well.
+    for (qsizetype i = 0; i + 1 < m_modal.size(); ++i)
+        if (m_modal.at(i) == window)
+            return true;
+    return false;
+}
+
+bool WaylandModality::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!m_main)
+        return false;
+    switch (event->type()) {
+    case QEvent::Show: {
+        // Sent once the native window exists and before it is mapped: it is
+        // mapped without the platform's modality.
+        if (!watched->isWidgetType())
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        if (window == m_main || !window->isWindow() || window->windowModality() == Qt::NonModal
+            || !window->windowHandle())
+            return false;
+        window->windowHandle()->setModality(Qt::NonModal);
+        m_modal.removeAll(window);
+        m_modal.append(window);
+        return false;
+    }
+    case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: case QEvent::Wheel: case QEvent::KeyPress: case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride: case QEvent::ContextMenu: case QEvent::TouchBegin:
+    case QEvent::TabletPress: {
+        // Input for a window under an open secondary window, or anything in
+        // it, waits until that one is closed.
+        if (watched->isWidgetType())
+            return blocked(static_cast<QWidget *>(watched)->window());
+        return watched->isWindowType() && blocked(widgetOf(static_cast<QWindow *>(watched)));
+    }
+    case QEvent::Shortcut: {
+        // A menu command's key, while such a window has the keyboard.
+        return blocked(widgetOf(QGuiApplication::focusWindow()));
+    }
+    default:
+        return false;
+    }
 }

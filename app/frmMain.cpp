@@ -5,7 +5,6 @@
 #include "pictures/PictureReference.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
-#include "base/WindowMemory.h"
 #include "base/WindowPlacement.h"
 #include "app/BoardView.h"
 #include "app/ProgressBar.h"
@@ -124,12 +123,6 @@ frmMain::frmMain(QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
-    // The working copy is read while the menus are built and the window is
-    // placed. Not sooner: the first label brings up the accessibility
-    // bridge, which (with no session bus but a dbus-launch to start one)
-    // forks the process, and a thread filling fresh memory meanwhile slows
-    // both down.
-    readWorkingCopyAhead();
     buildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setFocusPolicy(Qt::StrongFocus);
@@ -295,7 +288,6 @@ void frmMain::Bildpfad_Lesen()
 void frmMain::Felder_Anlegen()
 {
     show();
-    m_windowMemory = WindowMemory::prepare(this);
     // The sixteen fields, each marked empty until the picture is cut.
     m_board->show();
     Steine_Mischen();
@@ -376,6 +368,10 @@ void frmMain::activateFromOutside()
     show();
     raise();
     activateWindow();
+    // Under Wayland the compositor decides whether the window may come
+    // forward; the request is all a program can make there.
+    if (QWindow *handle = windowHandle())
+        handle->requestActivate();
     // A secondary window that is open keeps the game; bring it up as well.
     if (QWidget *modal = QApplication::activeModalWidget()) {
         modal->raise();

@@ -13,7 +13,6 @@
 #include <array>
 #include <atomic>
 #include <functional>
-#include <future>
 #include <memory>
 
 class BoardView;
@@ -148,9 +147,6 @@ private:
     void gameOver(GameSession::Win win);
 
     // ===== frmMain_Tiles.cpp =====
-    // Reads the working copy of the picture named in p.cxa on a thread of
-    // its own while the window builds itself; Bild_Teilen takes it.
-    void readWorkingCopyAhead();
     void addProgress(int amount);
 
     // ===== frmMain_Solver.cpp =====
@@ -171,16 +167,6 @@ private:
     std::array<QImage, 16> m_cut;            // the tiles of the last cut, by tile number
     QImage m_source;                         // imgTemp's picture: the last picture loaded
     bool m_cutDone = false;                  // the last cut produced tiles
-    struct WorkingCopyRead
-    {
-        QString path;                        // the working copy read
-        QByteArray madeFrom;                 // what it had to be made from
-        QImage image;                        // null unless it was
-    };
-    std::future<WorkingCopyRead> m_workingCopyAhead;
-    // The window's pixel memory, made ready while the display maps the
-    // window (base/WindowMemory.h).
-    std::future<void> m_windowMemory;
 
     // --- controls ---------------------------------------------------------------
     BoardView *m_board = nullptr;

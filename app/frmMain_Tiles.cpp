@@ -10,7 +10,6 @@
 #include "base/Twips.h"
 #include "app/BoardView.h"
 #include "pictures/PictureLoader.h"
-#include "pictures/PictureReference.h"
 #include "pictures/TileCutter.h"
 
 #include <QBuffer>
@@ -20,12 +19,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 
-#include <future>
 #include <thread>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -64,22 +58,6 @@ QImage readyWorkingCopy(const QString &workingCopy, const QByteArray &madeFrom, 
 
 } // namespace
 
-void frmMain::readWorkingCopyAhead()
-{
-    const QString folder = ProgramFolder::path();
-    const QString workingCopy = workingCopyPath();
-    const int side = boardSide(devicePixelRatioF());
-    m_workingCopyAhead = std::async(std::launch::async, [folder, workingCopy, side] {
-        WorkingCopyRead read;
-        read.path = workingCopy;
-        const QString picture = PictureReference::read(folder);
-        read.madeFrom = picture.isNull() ? QByteArray() : sourceStamp(picture, side);
-        if (!read.madeFrom.isEmpty())
-            read.image = readyWorkingCopy(read.path, read.madeFrom, side);
-        return read;
-    });
-}
-
 void frmMain::Bild_Teilen()
 {
     m_pBar->setValue(0);
@@ -95,13 +73,7 @@ void frmMain::Bild_Teilen()
     const QByteArray madeFrom = sourceStamp(m_session.Bild_aktuell(), side);
     bool decoded = false;
     QImage ready;
-    bool readAhead = false;
-    if (m_workingCopyAhead.valid()) {
-        WorkingCopyRead read = m_workingCopyAhead.get();
-        readAhead = read.path == workingCopy && read.madeFrom == madeFrom;
-        ready = readAhead ? std::move(read.image) : QImage();
-    }
-    if (!readAhead && !madeFrom.isEmpty())
+    if (!madeFrom.isEmpty())
         ready = readyWorkingCopy(workingCopy, madeFrom, side);
     if (!ready.isNull()) {
         m_source = ready;
@@ -192,13 +164,6 @@ void frmMain::Bild_Teilen()
         }
     }
     m_session.tilesCut();
-#ifdef __GLIBC__
-    // Decoding and scaling leave megabytes of freed memory in the heap;
-    // handed back now, they do not stay with the process for its life. A
-    // working copy taken as it was left nothing behind.
-    if (ready.isNull())
-        malloc_trim(0);
-#endif
 }
 
 void frmMain::Bilder_Laden(Placement how)

@@ -1,11 +1,13 @@
 #include "base/WindowPlacement.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHash>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -213,8 +215,53 @@ QRect frameGeometry(const QWidget *window)
     return frameGeometryOn(window, x11(window));
 }
 
+bool compositorPlaces()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+namespace {
+
+class TransientOwner : public QObject
+{
+public:
+    explicit TransientOwner(QWidget *mainWindow)
+        : QObject(mainWindow)
+        , m_main(mainWindow)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // A widget's show event comes after its native window is made and
+        // before that window is mapped.
+        if (event->type() != QEvent::Show || !watched->isWidgetType())
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        if (!m_main || window == m_main || !window->isWindow() || !window->windowHandle()
+            || window->windowHandle()->transientParent() || !m_main->windowHandle()
+            || (window->windowType() != Qt::Window && window->windowType() != Qt::Dialog))
+            return false;
+        window->windowHandle()->setTransientParent(m_main->windowHandle());
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_main;
+};
+
+} // namespace
+
+void keepOverMainWindow(QWidget *mainWindow)
+{
+    qApp->installEventFilter(new TransientOwner(mainWindow));
+}
+
 void placeFrameNow(QWidget *window, const QPoint &target)
 {
+    if (compositorPlaces())
+        return;
     // A framed window is moved by the window manager, which puts the frame's
     // upper-left corner where asked (north-west gravity, position given).
     const std::optional<X11> x = x11(window);
@@ -247,6 +294,8 @@ void placeFrameNow(QWidget *window, const QPoint &target)
 void whenFramed(QWidget *window, const std::function<void()> &place)
 {
     place();
+    if (compositorPlaces())
+        return;
     // Once framed the window is placed again on each tick until a round of
     // placing moves nothing and the window has stood still for a moment
     // (a window manager may move a window once more after framing it); then

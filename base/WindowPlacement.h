@@ -30,6 +30,17 @@ QRect frameGeometry(const QWidget *window);
 // player minimises is left alone.
 void whenFramed(QWidget *window, const std::function<void()> &place);
 
+// The compositor places the windows (Wayland): a window asking for a
+// position is not heeded there, so none is asked for.
+bool compositorPlaces();
+
+// Keeps every other top-level window of the program over mainWindow: a window
+// shown without an owner of its own gets mainWindow as its transient parent
+// before it is first mapped, so that a compositor that places windows itself
+// stacks it over the main window. (A window made with a parent widget already
+// has that parent as its owner and keeps it.)
+void keepOverMainWindow(QWidget *mainWindow);
+
 // Puts the frame's upper-left corner of window at target (pixels) now.
 void placeFrameNow(QWidget *window, const QPoint &target);
 

@@ -8,6 +8,8 @@
 #   share/applications/zandor.desktop               the menu entry
 #   share/icons/hicolor/<n>x<n>/apps/zandor.png     the icon, 32 to 256 pixels
 #   share/metainfo/org.example.Zandor.metainfo.xml  what software centres show
+#   share/doc/zandor/copyright                      the licence, in Debian's
+#                                                   machine-readable format
 # The installed game keeps the player's files in ~/.local/share/zandor and
 # writes nothing below the prefix. A Debian package is made from the same
 # rules: cpack -G DEB in the build folder.
@@ -52,6 +54,7 @@ foreach(size 32 64 128 256)
 endforeach()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.example.Zandor.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zandor)
 
 # The menu entry names the installed executable by its full path, known only
 # when installing (the prefix may be given to cmake --install).
@@ -91,7 +94,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.zandor.example.org/")
 # The shared libraries' packages, found by dpkg-shlibdeps (dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's German texts for its own dialogs; without them the buttons read English.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# Qt's German texts for its own dialogs (without them the buttons read
+# English), and Qt's Wayland platform, so that a Wayland session runs the game
+# natively instead of through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

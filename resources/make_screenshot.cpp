@@ -1,5 +1,6 @@
 // Build-time generator of the screenshot that software centres show: the
-// main window as it opens, with a picture of the library dealt on the board.
+// main window as it opens, with a picture of the library dealt on the board
+// and the deal's best value shown.
 //   make_screenshot <work folder> <library folder> <picture> <output.png>
 // The work folder becomes the program folder of this one run (the built
 // program folder is left alone); the picture is named by its file name in
@@ -10,8 +11,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QPixmap>
 #include <QSaveFile>
 #include <cstdio>
@@ -54,10 +59,23 @@ int run(int argc, char **argv)
 
     // Left to the end of the process: the window's solver may still be
     // working in the background, and nobody waits for its answer.
+    // It shows the board once the best value of the deal is known, as a
+    // player sees it a moment after the start.
     auto *window = new frmMain;
+    const QRegularExpression known(QStringLiteral("^Bestwert: \\d+$"));
+    QEventLoop wait;
+    QObject::connect(window, &frmMain::bestwertKnown, &wait, &QEventLoop::quit);
+    QTimer::singleShot(600000, &wait, &QEventLoop::quit);
     window->Form_Load();
+    if (!known.match(window->lblBestwert()->text()).hasMatch())
+        wait.exec();
     for (int i = 0; i < 10; ++i)
         QApplication::processEvents();
+    if (!known.match(window->lblBestwert()->text()).hasMatch()) {
+        std::fprintf(stderr, "make_screenshot: no best value, the label reads \"%s\"\n",
+                     qPrintable(window->lblBestwert()->text()));
+        return 1;
+    }
     const QImage shot = window->grab().toImage();
 
     QSaveFile out(QString::fromLocal8Bit(argv[4]));

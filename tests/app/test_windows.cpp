@@ -4,6 +4,7 @@
 
 #include "base/FileAccess.h"
 #include "base/Twips.h"
+#include "base/WindowPlacement.h"
 #include "info/DescriptionText.h"
 #include "info/frmDescr.h"
 #include "saves/SavedGame.h"
@@ -16,6 +17,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -354,6 +356,24 @@ private slots:
         onNextModal<QFileDialog>([&w](QFileDialog *) { w.close(); });
         w.Form_Load();
         QVERIFY(!w.isVisible() && !openWindow<QFileDialog>());
+    }
+
+    // A window shown without an owner gets the main window as its transient
+    // parent; one with an owner of its own keeps that owner.
+    void secondaryWindowsStayOverTheMainWindow()
+    {
+        QWidget main, other;
+        main.show();
+        other.show();
+        WindowPlacement::keepOverMainWindow(&main);
+        QDialog alone, owned(&other);
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zandor"), QStringLiteral("Text"));
+        for (QWidget *w : {static_cast<QWidget *>(&alone), static_cast<QWidget *>(&owned), static_cast<QWidget *>(&box)})
+            w->show();
+        QCOMPARE(alone.windowHandle()->transientParent(), main.windowHandle());
+        QCOMPARE(box.windowHandle()->transientParent(), main.windowHandle());
+        QCOMPARE(owned.windowHandle()->transientParent(), other.windowHandle());
+        QVERIFY(!main.windowHandle()->transientParent());
     }
 };
 

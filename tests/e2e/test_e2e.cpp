@@ -1,5 +1,7 @@
-// What only a real X server shows: the program in Xvfb with openbox, driven by xdotool, measured by xwininfo.
-// Each test has its own X server, window manager and program folder; children are ended by their ids.
+// What only a real display server shows: the program in Xvfb with openbox, driven by xdotool, measured by
+// xwininfo; and the program under Wayland, in weston running on Xvfb (weston's X11 backend gives it a seat, so
+// xdotool's input on Xvfb reaches the game), seen in screenshots of the X screen.
+// Each test has its own servers and program folder; children are ended by their ids.
 #include "base/Twips.h"
 
 #include <QtGui>
@@ -39,17 +41,45 @@ struct Child
 const QString MainTitle = QStringLiteral("    Zandor");
 constexpr int FieldPx = Twips::px(Twips::Main::FieldSize);
 
-// An X server on a free display, openbox on it, a copy of the program folder
-// whose p.cxa names a plain picture outside it, and the game started there.
+// The plain picture the game is given: every tile of it is this colour.
+const QRgb TileColour = qRgb(40, 160, 150);
+// Weston's background, and what a field of the numbered tiles is filled with.
+const QRgb Background = qRgb(16, 32, 48);
+const QRgb NumberedTile = qRgb(200, 200, 210);
+
+// Where a colour is in a picture, and how often.
+struct Area
+{
+    QRect box;
+    int count = 0;
+};
+Area find(const QImage &image, QRgb colour)
+{
+    Area a;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] & 0xffffff) == (colour & 0xffffff))
+                ++a.count, a.box |= QRect(x, y, 1, 1);
+    }
+    return a;
+}
+
+// An X server on a free display, openbox on it (or weston, for Wayland), a
+// copy of the program folder whose p.cxa names a plain picture outside it,
+// and the game started there.
 class Session
 {
     QTemporaryDir tmp;
     Child xvfb, wm;
 
 public:
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    Child game;      // ended first, while its X server still runs
-    QString main;    // the game's main window
+    const bool wayland;
+    explicit Session(bool underWayland = false) : wayland(underWayland) {}
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();   // the tools'
+    QProcessEnvironment gameEnv;                                          // the game's
+    Child game;      // ended first, while its display server still runs
+    QString main;    // the game's main window (X11 only)
 
     // What went wrong, or empty. prepare runs before the game starts.
     QString start(const std::function<void()> &prepare = [] {})
@@ -64,9 +94,14 @@ public:
         env.insert("XDG_RUNTIME_DIR", tmp.path());
         for (const char *v : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE"})
             env.remove(v);
-        if (!wm.start("openbox", {"--sm-disable"}, env)
-            || !waitFor([&] { return out("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"); }))
+        gameEnv = env;
+        if (wayland) {
+            if (QString error = startWeston(); !error.isEmpty())
+                return error;
+        } else if (!wm.start("openbox", {"--sm-disable"}, env)
+                   || !waitFor([&] { return out("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"); })) {
             return "openbox did not take over the display";
+        }
         QImage img(416, 416, QImage::Format_RGB32);
         img.fill(QColor(40, 160, 150));
         if (!ok({"-r", ZANDOR_PROGRAM_DIR, file("")}, "cp") || !ok({"-rf", file("scr.cxa"), file("Saves")}, "rm")
@@ -75,10 +110,73 @@ public:
         prepare();
         QStringList ids;
         game.proc.setProcessChannelMode(QProcess::ForwardedChannels);
+        if (wayland)
+            return game.start(file("zandor"), {}, gameEnv) ? QString() : "the game did not start";
         if (game.start(file("zandor"), {}, env)
             && waitFor([&] { return (ids = windows(MainTitle)).size() == 1 || !game.running(); }, 60000) && ids.size() == 1)
             return main = ids.first(), QString();
         return game.running() ? "no game window in 60 s" : QString("the game ended: %1").arg(game.proc.exitCode());
+    }
+
+    // weston with its X11 backend on the X server, its own runtime folder,
+    // and the game set to use it.
+    QString startWeston()
+    {
+        const QString runtime = tmp.filePath("run");
+        if (!QDir().mkpath(runtime) || !QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+            return "no runtime folder";
+        QFile ini(tmp.filePath("weston.ini"));
+        if (!ini.open(QIODevice::WriteOnly)
+            || ini.write(QString("[core]\nidle-time=0\n[shell]\npanel-position=none\nbackground-image=none\n"
+                                 "background-type=tile\nbackground-color=0xff%1\n")
+                             .arg(Background & 0xffffff, 6, 16, QLatin1Char('0')).toLatin1()) < 0)
+            return "no weston.ini";
+        ini.close();
+        QProcessEnvironment westonEnv = env;
+        westonEnv.insert("XDG_RUNTIME_DIR", runtime);
+        wm.proc.setProcessChannelMode(QProcess::MergedChannels);
+        if (!wm.start("weston", {"--backend=x11-backend.so", "--use-pixman", "--config=" + ini.fileName(),
+                                 "--socket=wayland-zandor", "--idle-time=0"}, westonEnv)
+            || !waitFor([&] { return QFile::exists(runtime + "/wayland-zandor") && compositorWindows().size() == 1; }, 60000))
+            return "weston did not start: " + QString::fromLocal8Bit(wm.proc.readAll());
+        output = geometry(compositorWindows().first());
+        // Its background drawn: the compositor is ready.
+        if (!waitFor([&] { return find(shot(), Background).count > output.width() * output.height() / 2; }, 60000))
+            return "weston shows no background";
+        gameEnv.insert("XDG_RUNTIME_DIR", runtime);
+        gameEnv.insert("WAYLAND_DISPLAY", "wayland-zandor");
+        gameEnv.insert("QT_QPA_PLATFORM", "wayland");
+        gameEnv.remove("DISPLAY");
+        // Keys go to weston's window; the pointer waits beside it until it is used.
+        return ok({"windowfocus", compositorWindows().first()})
+                       && ok({"mousemove", QString::number(output.right() + 100), QString::number(output.top() + 10)})
+                   ? QString() : "no input";
+    }
+
+    // weston's output on the X screen (Wayland only).
+    QRect output;
+
+    // The compositor's output as it is now.
+    QImage shot() const
+    {
+        const QString name = tmp.filePath("shot.png");
+        QFile::remove(name);
+        if (!ok({"-window", "root", name}, "import"))
+            return QImage();
+        const QImage all = QImage(name).convertToFormat(QImage::Format_RGB32);
+        return output.isValid() ? all.copy(output) : all;
+    }
+    // The board with the plain picture's tiles on it in the last shot (at least
+    // fourteen whole tiles' worth): its bounds, or an empty rectangle.
+    QRect board(const QImage &image) const
+    {
+        const Area a = find(image, TileColour);
+        return a.count >= 14 * (FieldPx - 4) * (FieldPx - 4) ? a.box : QRect();
+    }
+    // Clicks, drags and keys at a point of the compositor's output.
+    QStringList at(const QPoint &p) const
+    {
+        return {"mousemove", QString::number(output.x() + p.x()), QString::number(output.y() + p.y())};
     }
 
     QString file(const QString &name) const { return tmp.filePath("Zandor/" + name); }
@@ -104,6 +202,10 @@ public:
     {
         const QString pattern = '^' + QRegularExpression::escape(title) + '$';
         return out("xdotool", {"search", "--onlyvisible", "--name", pattern}).split('\n', Qt::SkipEmptyParts);
+    }
+    QStringList compositorWindows() const
+    {
+        return out("xdotool", {"search", "--onlyvisible", "--class", "^Weston Compositor$"}).split('\n', Qt::SkipEmptyParts);
     }
     QString active() const { return out("xdotool", {"getactivewindow"}).trimmed(); }
     bool waitActive(const QString &id) const { return !id.isEmpty() && waitFor([&] { return active() == id; }); }
@@ -271,6 +373,157 @@ private slots:
         QCOMPARE(s.game.proc.exitStatus(), QProcess::NormalExit);
         QCOMPARE(s.game.proc.exitCode(), 0);
         QVERIFY(s.windows(title).isEmpty() && s.windows(MainTitle).isEmpty());
+    }
+
+    // Under Wayland: the game starts and paints its board with the picture's
+    // tiles; a saved game is loaded through the typed name, a real drag and
+    // an arrow key each move a tile, and the save dialog writes the typed
+    // name's file with that position. A second start hands over and ends;
+    // the first runs on.
+    void waylandPlaySaveSecondStart()
+    {
+        Session s(true);
+        const QString loaded = "0 1 2 3 4 5 6 7 8 9 100 10 12 13 14 11 5 0 0 ";   // the gap on field 10, 5 moves
+        QCOMPARE(s.start([&] { s.write("Saves/Unterwegs.sav", QString(loaded).replace(' ', "\r\n") + s.out("cat", {s.file("p.cxa")})); }),
+                 QString());
+        QImage shot;
+        QRect board;
+        QVERIFY2(waitFor([&] { return !(board = s.board(shot = s.shot())).isNull() || !s.game.running(); }, 60000)
+                     && s.game.running(), "no board with the picture's tiles");
+        // The middle of a field, and whether it shows a tile of the picture.
+        auto field = [&](int f) { return board.topLeft() + QPoint((f % 4) * FieldPx + FieldPx / 2, (f / 4) * FieldPx + FieldPx / 2); };
+        // Looked at left of and below the middle, where the pointer left there does not stand.
+        auto tiled = [&](int f) { return (shot.pixel(field(f) + QPoint(-FieldPx / 4, FieldPx / 4)) & 0xffffff) == (TileColour & 0xffffff); };
+        auto shows = [&](const QVector<int> &gaps) {
+            return waitFor([&] {
+                shot = s.shot();
+                for (int f = 0; f < 16; ++f)
+                    if (tiled(f) == gaps.contains(f))
+                        return false;
+                return true;
+            });
+        };
+        // A dialog with a text field (white) is open.
+        auto dialogOpen = [&](bool open) {
+            return waitFor([&] { return (find(s.shot(), qRgb(255, 255, 255)).count > 2000) == open; });
+        };
+        QVERIFY(s.ok(s.at(board.center())));
+
+        QVERIFY(s.ok({"key", "F6"}));
+        QVERIFY2(dialogOpen(true), "no load dialog");
+        QVERIFY(s.ok({"type", "--delay", "30", "Unterwegs.sav"}) && s.ok({"key", "Return"}));
+        QVERIFY2(dialogOpen(false) && shows({10}), "the saved game was not loaded");
+
+        // Field 14 up onto the gap on field 10, in steps as a hand moves.
+        QStringList drag = s.at(field(14)) << "sleep" << "0.1" << "mousedown" << "1";
+        for (int step = 1; step <= 4; ++step)
+            drag << "sleep" << "0.05" << s.at(field(14) - QPoint(0, FieldPx * step / 4));
+        QVERIFY(s.ok(drag << "sleep" << "0.1" << "mouseup" << "1"));
+        QVERIFY2(shows({14}), "the drag moved no tile");
+        // The tile right of the gap moves left into it.
+        QVERIFY(s.ok({"key", "Left"}));
+        QVERIFY2(shows({15}), "the arrow key moved no tile");
+
+        QVERIFY(s.ok({"key", "F5"}));
+        QVERIFY2(dialogOpen(true), "no save dialog");
+        QVERIFY(s.ok({"type", "--delay", "30", "Wayland Zug"}) && s.ok({"key", "Return"}));
+        const QString expected = QString("0 1 2 3 4 5 6 7 8 9 14 10 12 13 11 100 7 0 0 ").replace(' ', "\r\n")
+                                 + s.out("cat", {s.file("p.cxa")});
+        QString saved;
+        QVERIFY2(waitFor([&] { return (saved = s.out("cat", {s.file("Saves/Wayland Zug.sav")})) == expected; }), qPrintable(saved));
+        QVERIFY(dialogOpen(false));
+
+        Child second;
+        QVERIFY(second.start(s.file("zandor"), {}, s.gameEnv) && second.proc.waitForFinished(Timeout));
+        QCOMPARE(second.proc.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.proc.exitCode(), 0);
+        QVERIFY(s.game.running());
+        QVERIFY2(shows({15}), "the first game's board is gone");
+    }
+
+    // Under Wayland, a first start (no p.cxa) opens the picture dialog;
+    // cancelled, the board shows the numbered tiles.
+    void waylandFirstStartPictureDialog()
+    {
+        Session s(true);
+        QCOMPARE(s.start([&] { QFile::remove(s.file("p.cxa")); }), QString());
+        QVERIFY2(waitFor([&] { return find(s.shot(), qRgb(255, 255, 255)).count > 100 * 100 || !s.game.running(); }, 60000)
+                     && s.game.running(), "no picture dialog");
+        QVERIFY(s.ok({"key", "Escape"}));
+        QVERIFY2(waitFor([&] {
+                     const QImage shot = s.shot();
+                     return find(shot, qRgb(255, 255, 255)).count < 1000
+                            && find(shot, NumberedTile).count > 14 * (FieldPx - 4) * (FieldPx - 4) / 2;
+                 }), "no numbered tiles after the picture dialog was cancelled");
+        QVERIFY(s.game.running());
+        QVERIFY(!QFile::exists(s.file("p.cxa")));
+    }
+
+    // Under Wayland the main window's menus take no click while the modal
+    // About window is open, and its close box ends the game.
+    void waylandCloseBoxEndsAll()
+    {
+        Session s(true);
+        QCOMPARE(s.start(), QString());
+        QImage before;
+        QRect board;
+        QVERIFY2(waitFor([&] { return !(board = s.board(before = s.shot())).isNull(); }, 60000), "no board");
+        // The window's frame, from the board outwards to the background; the
+        // close box at the right end of its title bar.
+        auto edge = [&](QPoint p, QPoint step) {
+            while (before.rect().contains(p + step) && (before.pixel(p + step) & 0xffffff) != (Background & 0xffffff))
+                p += step;
+            return p;
+        };
+        const int frameTop = edge(QPoint(board.center().x(), board.top()), QPoint(0, -1)).y();
+        const QPoint closeBox(edge(QPoint(board.right(), board.top()), QPoint(1, 0)).x() - 16, frameTop + 15);
+        QRect about;
+        // The compositor puts the About window anywhere: it is opened again
+        // until it leaves the close box free (what changed outside the title
+        // bar, which greys, is the About window).
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            QVERIFY(s.ok({"key", "F1"}));
+            QImage now;
+            QVERIFY2(waitFor([&] {
+                         now = s.shot();
+                         about = QRect();
+                         for (int y = 0; y < now.height(); ++y)
+                             for (int x = 0; x < now.width(); ++x)
+                                 if ((y < frameTop || y > frameTop + 30) && now.pixel(x, y) != before.pixel(x, y))
+                                     about |= QRect(x, y, 1, 1);
+                         return about.width() > 100 && about.height() > 100;
+                     }), "no About window");
+            if (!about.adjusted(-12, -40, 12, 12).contains(closeBox))
+                break;
+            QVERIFY(s.ok({"key", "Escape"}));
+            QVERIFY(waitFor([&] { return s.shot() == before; }));
+            about = QRect();
+        }
+        QVERIFY2(about.isValid(), "the About window always covered the close box");
+        // A click on a menu of the main window's menu bar opens nothing
+        // while the About window is open.
+        const int frameLeft = edge(QPoint(board.left(), board.center().y()), QPoint(-1, 0)).x();
+        QPoint menu;
+        for (int x : {28, 86, 141})   // "Datei", "Optionen", "Hilfe"
+            if (menu.isNull() && !about.adjusted(-10, -10, 10, 10).contains(QPoint(frameLeft + x, frameTop + 38)))
+                menu = QPoint(frameLeft + x, frameTop + 38);
+        QVERIFY(!menu.isNull());
+        const QImage open = s.shot();
+        QVERIFY(s.ok(s.at(menu) << "sleep" << "0.2" << "click" << "1"));
+        QTest::qWait(1000);   // what must not happen has had its time
+        const QImage clicked = s.shot();
+        // Where the menu would drop down, below the pointer.
+        const QRect below = QRect(menu.x() - 30, frameTop + 62, 200, 160).intersected(clicked.rect());
+        int changed = 0;
+        for (int y = below.top(); y <= below.bottom(); ++y)
+            for (int x = below.left(); x <= below.right(); ++x)
+                changed += !about.contains(x, y) && clicked.pixel(x, y) != open.pixel(x, y);
+        QVERIFY2(changed < 200, qPrintable(QString("%1 pixels changed below the menu bar: a menu opened").arg(changed)));
+        // Pointed at first, then pressed: the title bar's buttons follow the pointer.
+        QVERIFY(s.ok(s.at(closeBox - QPoint(3, 0)) << "sleep" << "0.3" << s.at(closeBox) << "sleep" << "0.3" << "click" << "1"));
+        QVERIFY2(s.game.proc.waitForFinished(Timeout), "the game did not end");
+        QCOMPARE(s.game.proc.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(s.game.proc.exitCode(), 0);
     }
 };
 

@@ -13,7 +13,7 @@ prefix="$scratch/the 100% prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
 (cd "$prefix" && find . -type f -printf '%P\n' | LC_ALL=C sort) >"$scratch/installed"
 {
-  printf '%s\n' bin/zandor share/applications/zandor.desktop share/metainfo/org.example.Zandor.metainfo.xml \
+  printf '%s\n' bin/zandor share/applications/zandor.desktop share/metainfo/org.example.Zandor.metainfo.xml share/doc/zandor/copyright \
     share/zandor/{Hand.cur,screenshot.png} share/icons/hicolor/{32x32,64x64,128x128,256x256}/apps/zandor.png
   (cd "$build/Zandor" && find Images -type f -printf 'share/zandor/%p\n')
 } | LC_ALL=C sort | diff -u - "$scratch/installed" || fail "installed files (- expected, + found)"
@@ -29,12 +29,28 @@ desktop-file-validate "$entry" || fail "desktop-file-validate"
 grep -qxF "Exec=\"${prefix//%/%%}/bin/zandor\"" "$entry" || fail "the entry starts $(grep ^Exec= "$entry")"
 grep -qx 'Icon=zandor' "$entry" || fail "the entry does not name the icon zandor"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.example.Zandor.metainfo.xml" || fail "appstreamcli validate"
+# The copyright file in the machine-readable format, under the licence the
+# metainfo names; every paragraph but the header has its fields.
+copyright="$prefix/share/doc/zandor/copyright"
+head -1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  || fail "the copyright file does not start with its Format line"
+license="$(sed -n 's:.*<project_license>\(.*\)</project_license>.*:\1:p' "$prefix/share/metainfo/org.example.Zandor.metainfo.xml")"
+for field in "Upstream-Name: Zandor" "Files: \\*" "Copyright: [0-9]{4} Zandor-Team" "License: $license"; do
+  grep -qxE "$field" "$copyright" || fail "the copyright file lacks \"$field\""
+done
+grep -qE "^License: $license\$" "$copyright" && [ "$(grep -cE "^License: $license\$" "$copyright")" -eq 2 ] \
+  || fail "the copyright file does not give the text of $license in a paragraph of its own"
 
 (cd "$build" && cpack -G DEB -B "$scratch/package" >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; fail "cpack"; }
 deb="$scratch/package/zandor_${version}_$(dpkg --print-architecture).deb"
 if [ -f "$deb" ]; then
   dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\/usr\//, "", $6); print $6 }' | LC_ALL=C sort \
     | diff -u "$scratch/installed" - || fail "packaged files (- installed, + packaged)"
+  recommends="$(dpkg-deb -f "$deb" Recommends)"
+  echo "Recommends: $recommends"
+  for p in qt6-translations-l10n qt6-wayland; do
+    grep -qE "(^|, )$p(,|$)" <<<"$recommends" || fail "Recommends lacks $p"
+  done
   depends="$(dpkg-deb -f "$deb" Depends)"
   echo "Depends: $depends"
   for p in libc6 libqt6widgets6 libwmf-0.2-7; do   # versioned, as dpkg-shlibdeps writes them
