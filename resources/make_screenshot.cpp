@@ -64,11 +64,17 @@ int run(int argc, char **argv)
     auto *window = new frmMain;
     const QRegularExpression known(QStringLiteral("^Bestwert: \\d+$"));
     QEventLoop wait;
-    QObject::connect(window, &frmMain::bestwertKnown, &wait, &QEventLoop::quit);
+    QTimer poll;   // the label is looked at until it shows the value
+    QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+        if (known.match(window->lblBestwert()->text()).hasMatch())
+            wait.quit();
+    });
     QTimer::singleShot(600000, &wait, &QEventLoop::quit);
     window->Form_Load();
+    poll.start(20);
     if (!known.match(window->lblBestwert()->text()).hasMatch())
         wait.exec();
+    poll.stop();
     for (int i = 0; i < 10; ++i)
         QApplication::processEvents();
     if (!known.match(window->lblBestwert()->text()).hasMatch()) {
