@@ -25,14 +25,14 @@ QImage readyCopy(const QString &copyPath, const QByteArray &madeFrom, int side)
 
 } // namespace
 
-QByteArray identity(const QString &picture, int side, TileCutter::Fit fit)
+QByteArray identity(const QString &picture, int side, TileCutter::Fit fit, int upright)
 {
     const QByteArray file = FileAccess::identity(picture);
     if (file.isEmpty())
         return file;
     return file + " side " + QByteArray::number(side)
            + (fit == TileCutter::Fit::CropToSquare ? " fit crop" : " fit stretch")
-           + " upright " + QByteArray::number(UprightVersion);
+           + " upright " + QByteArray::number(upright);
 }
 
 Result fromDecoded(const QString &copyPath, const QByteArray &madeFrom, const QImage &decoded, int side,

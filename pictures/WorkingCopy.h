@@ -21,8 +21,9 @@ constexpr int UprightVersion = 2;
 
 // What a board picture is made from: the picture file as it stands (its
 // identity on disk), the board side in pixels, the fit and the upright
-// version. Empty when there is no picture file.
-QByteArray identity(const QString &picture, int side, TileCutter::Fit fit);
+// version (an older one names a copy an older build made). Empty when there
+// is no picture file.
+QByteArray identity(const QString &picture, int side, TileCutter::Fit fit, int upright = UprightVersion);
 
 // What became of a request for a board picture.
 struct Result {

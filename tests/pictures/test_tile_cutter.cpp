@@ -139,8 +139,8 @@ private slots:
         r = make(64, F::CropToSquare);   // the other fit: made again, the centre square
         QVERIFY(!r.reused && r.board.pixelColor(2, 32) == QColor(Qt::blue) && make(64, F::CropToSquare).reused);
         QVERIFY(!make(48, F::CropToSquare).reused && make(48, F::CropToSquare).reused);
-        // A copy noted by a build that did not turn pictures upright.
-        const QByteArray older = FileAccess::identity(picture) + " side 48";
+        // A copy noted by a build that turned pictures upright another way.
+        const QByteArray older = WorkingCopy::identity(picture, 48, F::CropToSquare, WorkingCopy::UprightVersion - 1);
         QVERIFY(FileAccess::setNote(copy, older + ' ' + FileAccess::identity(copy)) && !make(48, F::CropToSquare).reused);
         QVERIFY(wide.mirrored(true, false).save(picture, "BMP") && !make(48, F::CropToSquare).reused);   // the file changed
 
