@@ -219,8 +219,11 @@ private slots:
         const SavedGame expected(GameState{swapped(layout, 14, 15), 1, false, true, w.path(QStringLiteral("squares.bmp")), false});
         QCOMPARE(w.read(QStringLiteral("Saves/Spiel 1.sav")), expected.toBytes());
 
-        // Play on, then load it back by double-clicking its entry.
+        // Play on, then load it back by double-clicking its entry. A board
+        // still being made is not saved.
         w.mnuNew->trigger();
+        w.mnuSave->trigger();
+        QVERIFY(!openWindow<frmLoad>());
         w.mnuPosOn->trigger();
         QVERIFY(!w.PosAnz());
         w.mnuLoad->trigger();
@@ -409,6 +412,12 @@ private slots:
             onNextModal<QFileDialog>([&w, &asked](QFileDialog *) { asked = true, w.close(); });
             w.Form_Load();
             QTRY_VERIFY(asked && !w.isVisible() && !openWindow<QFileDialog>());
+            asked = false;   // closed before the picture was found missing: no dialog
+            onNextModal<QFileDialog>([&asked](QFileDialog *d) { asked = true, d->reject(); });
+            frmMain again;
+            again.Form_Load(), again.close();
+            QTest::qWait(300);
+            QVERIFY(!asked);
         }
         Started w;
         const QByteArray reference = w.read(QStringLiteral("p.cxa"));
