@@ -65,6 +65,31 @@ private slots:
         QCOMPARE(w.size(), size);
     }
 
+    // A first start whose picture dialog is cancelled plays numbered tiles
+    // and records nothing; a picture named in p.cxa that cannot be read is
+    // reported once the board can be played, and the menus still answer.
+    void startUpWithoutAPicture()
+    {
+        ProgramDir dir(false);
+        onNextModal<QFileDialog>([](QFileDialog *d) { d->reject(); });
+        auto w = std::make_unique<frmMain>();
+        w->Form_Load();
+        QVERIFY(placed(*w) && w->zuege() == 0 && !QFile::exists(dir.path(QStringLiteral("p.cxa"))));
+        QVERIFY(tileShown(w->Frame1()->picture(0)) == -2 && w->Frame1()->hasBorders());
+
+        const QString broken = dir.path(QStringLiteral("kaputt.bmp"));
+        QVERIFY(writeAll(broken, "BM kein Bild") && writeAll(dir.path(QStringLiteral("p.cxa")), broken.toUtf8() + "\r\n"));
+        QString message;
+        bool played = false;
+        onNextModal<QMessageBox>([&](QMessageBox *m) { message = m->text(), played = w->boardPlaced(), m->accept(); });
+        w = std::make_unique<frmMain>();
+        w->Form_Load();
+        QTRY_VERIFY(played);
+        QCOMPARE(message, "Das Bild \r\n    " + broken + "\r\nkann nicht gelesen werden.\r\n\r\nDie Datei ist kein lesbares Bild.");
+        dragField(*w, 14, 15);
+        QVERIFY(w->zuege() == 1 && tileShown(w->Frame1()->picture(15)) == -2);
+    }
+
     void dragToWinToTheList()
     {
         Started w;
