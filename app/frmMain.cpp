@@ -2,6 +2,8 @@
 
 #include "base/FixedLayout.h"
 #include "base/Meldung.h"
+#include "pictures/BoardFit.h"
+#include "pictures/PictureLibrary.h"
 #include "pictures/PictureReference.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
@@ -24,6 +26,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -131,6 +134,11 @@ frmMain::frmMain(QWidget *parent)
 frmMain::~frmMain()
 {
     cancelSolver();
+    // A picture job still running writes nothing more and is waited for:
+    // its result has no window to go to.
+    m_closed->store(true);
+    if (m_picturePool)
+        m_picturePool->waitForDone();
 }
 
 void frmMain::buildControls()
@@ -183,10 +191,10 @@ void frmMain::buildControls()
 
 void frmMain::buildMenus()
 {
-    auto item = [this](QMenu *menu, const QString &caption, int key, void (frmMain::*slot)()) {
+    auto item = [this](QMenu *menu, const QString &caption, const QKeySequence &key, void (frmMain::*slot)()) {
         QAction *a = menu->addAction(caption);
-        if (key)
-            a->setShortcut(QKeySequence(key));
+        if (!key.isEmpty())
+            a->setShortcut(key);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
@@ -205,6 +213,8 @@ void frmMain::buildMenus()
     mnuPreviewOn = item(mnuOption, QStringLiteral("Vorschau ein"), Qt::Key_F7, &frmMain::mnuPreviewOn_Click);
     mnuPosOn = item(mnuOption, QStringLiteral("Positionsanzeige ein"), Qt::Key_F8, &frmMain::mnuPosOn_Click);
     mnuHint = item(mnuOption, QStringLiteral("Tipp"), Qt::Key_F4, &frmMain::mnuHint_Click);
+    mnuFit = item(mnuOption, QStringLiteral("Bild zuschneiden"), QKeySequence(Qt::SHIFT | Qt::Key_F3), &frmMain::mnuFit_Click);
+    mnuFit->setCheckable(true);
     mnuOption->addSeparator();
     mnuTopTen = item(mnuOption, QStringLiteral("Top Ten"), Qt::Key_F11, &frmMain::mnuTopTen_Click);
 
@@ -228,6 +238,7 @@ void frmMain::Form_Load()
     });
     showSession();
     Bildpfad_Lesen();
+    Einstellungen_Lesen();
 
     m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
     // The panels right of the board, Frame4 directly below Frame3, and the
@@ -285,14 +296,19 @@ void frmMain::Bildpfad_Lesen()
     m_session.setBild_org(trimBlanks(line));
 }
 
+void frmMain::Einstellungen_Lesen()
+{
+    m_fit = BoardFit::read(ProgramFolder::path());
+    mnuFit->setChecked(m_fit == TileCutter::Fit::CropToSquare);
+}
+
 void frmMain::Felder_Anlegen()
 {
     show();
     // The sixteen fields, each marked empty until the picture is cut.
     m_board->show();
     Steine_Mischen();
-    Bild_Teilen();
-    Bilder_Laden(Placement::NewDeal);
+    cutAndPlace(CutFor::NewDeal);
 }
 
 void frmMain::Steine_Mischen()
@@ -321,6 +337,13 @@ void frmMain::Settings(QString &l_bild, bool &ivis, bool &pos)
 {
     m_session.clearPictures();
     showSession();
+    // A picture moved away since the game was saved is taken from the
+    // library, where a copy of every chosen picture is kept under its name.
+    if (!QFileInfo(l_bild).isFile()) {
+        const QString copy = PictureLibrary::copyOf(l_bild, PictureLibrary::folder(ProgramFolder::path()));
+        if (!copy.isEmpty())
+            l_bild = copy;
+    }
     if (!QFileInfo(l_bild).isFile()) {
         ivis = false;
         pos = false;
@@ -347,8 +370,7 @@ void frmMain::mnuNew_Click()
     m_session.clearPictures();
     // The deal resets the counter and the finished flag.
     Steine_Mischen();
-    Bild_Teilen();
-    Bilder_Laden(Placement::NewDeal);
+    cutAndPlace(CutFor::NewDeal);
     if (m_session.imgvis())
         mnuPreviewOn_Click();
 }
@@ -381,6 +403,9 @@ void frmMain::activateFromOutside()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // Every flow still under way (a message, the picture dialog, a picture
+    // being read) ends here and writes nothing more.
+    m_closed->store(true);
     cancelSolver();
     // The other windows close with the main window; nothing is written.
     m_board->cancelDrag();
@@ -475,6 +500,9 @@ void frmMain::mnuTopTen_Click()
 
 void frmMain::mnuSave_Click()
 {
+    // A board still being made is not a game to save.
+    if (!m_session.placed())
+        return;
     openOne(m_load, [this] {
         auto *dialog = new frmLoad(this, secondaryPosition(), m_session.savedState());
         dialog->display(frmLoad::Mode::Save);
@@ -494,17 +522,25 @@ void frmMain::mnuLoad_Click()
 
 void frmMain::applyLoadedGame(const GameState &state)
 {
-    // The session takes the counter, the layout and the hint flag; the
-    // window shows the counter, applies the picture and the switches, and
-    // cuts and places the tiles.
-    m_session.applyLoaded(state);
-    showSession();
-    QString l_bild = state.bild;
-    bool ivis = state.imgvis;
-    bool pos = state.posAnz;
-    Settings(l_bild, ivis, pos);
-    Bild_Teilen();
-    Bilder_Laden(Placement::LoadedGame);
+    // Taken up once the load dialog is done and closed: a message or the
+    // picture dialog this brings up never runs inside the dialog's handler,
+    // so a main window closed meanwhile leaves no dialog to return to.
+    QTimer::singleShot(0, this, [this, state] {
+        if (m_closed->load())
+            return;
+        // The session takes the counter, the layout and the hint flag; the
+        // window shows the counter, applies the picture and the switches,
+        // and cuts and places the tiles.
+        m_session.applyLoaded(state);
+        m_session.boardPending();
+        showSession();
+        QString l_bild = state.bild;
+        bool ivis = state.imgvis;
+        bool pos = state.posAnz;
+        Settings(l_bild, ivis, pos);
+        if (!m_closed->load())
+            cutAndPlace(CutFor::LoadedGame);
+    });
 }
 
 void frmMain::mnuAbout_Click()

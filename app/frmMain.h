@@ -5,6 +5,8 @@
 // the session what the player does; the other windows get what they need as
 // values when they open and answer with signals.
 #include "game/GameSession.h"
+#include "pictures/TileCutter.h"
+#include "pictures/WorkingCopy.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -14,6 +16,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class BoardView;
 class QAction;
@@ -72,14 +75,26 @@ public:
     QAction *mnuNew = nullptr, *mnuChangePic = nullptr, *mnuSave = nullptr, *mnuLoad = nullptr,
             *mnuExit = nullptr, *mnuPreviewOn = nullptr, *mnuPosOn = nullptr,
             *mnuTopTen = nullptr, *mnuAbout = nullptr, *mnuDescr = nullptr,
-            *mnuHint = nullptr;
+            *mnuHint = nullptr, *mnuFit = nullptr;
 
     // ===== frmMain_Tiles.cpp: cutting the picture and placing the tiles =====
 
     // How the tiles are placed: a new deal or a loaded game.
     using Placement = Board::Placement;
-    void Bild_Teilen();
+    // What a board picture that is being made is for: the deal or loaded
+    // game to be placed with it, or the board as it stands, cut anew.
+    enum class CutFor { NewDeal, LoadedGame, SameBoard };
+    // Makes the board picture of the current picture off the window's
+    // thread; once it is there, it is cut and placed. Until then the
+    // session refuses moves, saves and hints. A missing picture makes the
+    // player choose another one (start-up, a loaded game).
+    void cutAndPlace(CutFor what);
+    // The board picture cut into the tiles; a null one leaves the tiles of
+    // the last cut (or numbered tiles when there are none).
+    void Bild_Teilen(const QImage &board);
     void Bilder_Laden(Placement how);
+    // The board is placed and can be played.
+    bool boardPlaced() const { return m_session.placed(); }
 
     // ===== frmMain_Solver.cpp: the best value and the hint =====
 
@@ -100,6 +115,9 @@ public slots:
     void activateFromOutside();
     // frmMain_ChangePic.cpp
     void mnuChangePic_Click();
+    // "Bild zuschneiden": the picture cut to its centre square (or not),
+    // remembered at once and shown at once.
+    void mnuFit_Click();
     // frmMain_Solver.cpp
     void mnuHint_Click();
 
@@ -125,6 +143,8 @@ private:
     void Fenster_Zentrieren();
     void Felder_Anlegen();
     void Bildpfad_Lesen();
+    // The fit of "Bild zuschneiden" as the settings file keeps it.
+    void Einstellungen_Lesen();
     void Steine_Mischen();
     // The preview, and the position display, made to match their switch;
     // each menu caption names the action it will take next.
@@ -147,7 +167,27 @@ private:
     void gameOver(GameSession::Win win);
 
     // ===== frmMain_Tiles.cpp =====
+    // Runs job off the window's thread and hands its result to done on the
+    // window's thread, unless a later job began meanwhile or the window was
+    // closed.
+    void runPictureJob(std::function<WorkingCopy::Result(const std::atomic<bool> &closed)> job,
+                       std::function<void(const WorkingCopy::Result &)> done);
+    // The board picture is there (or could not be made): cut and placed.
+    void boardPictureReady(CutFor what, const WorkingCopy::Result &result);
+    // Tiles of the board picture, placed by what; a reason not to show the
+    // picture is told once the board can be played.
+    void placeBoard(CutFor what, const QImage &board, const QString &refused = QString());
+    int boardSide() const;
     void addProgress(int amount);
+
+    // ===== frmMain_ChangePic.cpp =====
+    // The picture dialog; a picture chosen is checked, copied into the
+    // library and recorded, and deals a new game. When nothing is taken,
+    // ifNothing (if any) is placed with the tiles at hand.
+    void askForPicture(std::optional<CutFor> ifNothing);
+    void pictureChosen(const QString &chosen, std::optional<CutFor> ifNothing,
+                       const WorkingCopy::Result &result);
+    void endPictureChange();
 
     // ===== frmMain_Solver.cpp =====
     // Starts computing the best value of the position now on the board.
@@ -167,6 +207,13 @@ private:
     std::array<QImage, 16> m_cut;            // the tiles of the last cut, by tile number
     QImage m_source;                         // imgTemp's picture: the last picture loaded
     bool m_cutDone = false;                  // the last cut produced tiles
+    TileCutter::Fit m_fit = TileCutter::Fit::Stretch;   // "Bild zuschneiden"
+    // The picture jobs: the latest one counts; closed tells a running job
+    // that the window has closed and nothing more is to be written.
+    QThreadPool *m_picturePool = nullptr;
+    quint64 m_pictureJob = 0;
+    std::optional<CutFor> m_pendingCut;     // a board picture being made, and for what
+    std::shared_ptr<std::atomic<bool>> m_closed = std::make_shared<std::atomic<bool>>(false);
 
     // --- controls ---------------------------------------------------------------
     BoardView *m_board = nullptr;

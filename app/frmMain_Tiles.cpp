@@ -1,25 +1,21 @@
 // Turning the current picture into the sixteen tiles (Bild_Teilen) and
-// putting them on the fields by the layout (Bilder_Laden). The tiles are
-// handed over in memory; only the scaled working copy Images/bild.jpg is
-// written (in the Windows bitmap format) and read back.
+// putting them on the fields by the layout (Bilder_Laden). The board picture
+// (the picture scaled to the board, kept as the working copy Images/bild.jpg)
+// is made off the window's thread by the picture layer; the window cuts it
+// and places the tiles when it is there. The tiles are handed over in memory.
 #include "app/frmMain.h"
 
-#include "base/FileAccess.h"
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
 #include "base/Twips.h"
 #include "app/BoardView.h"
-#include "pictures/PictureLoader.h"
-#include "pictures/TileCutter.h"
+#include "app/PictureMessages.h"
 
-#include <QBuffer>
-#include <QEventLoop>
-#include <QFile>
+#include <QApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QProgressBar>
-
-#include <thread>
+#include <QThreadPool>
 
 namespace {
 
@@ -29,112 +25,97 @@ QString workingCopyPath()
     return ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
 }
 
-// The board's side in device pixels, the working copy's width and height.
-int boardSide(qreal devicePixelRatio)
-{
-    return qRound(Twips::px(Twips::Main::BoardSize) * devicePixelRatio);
-}
-
-// What a working copy is made from: the picture file as it stands and the
-// board's side in pixels; empty when there is no picture file.
-QByteArray sourceStamp(const QString &picture, int side)
-{
-    const QByteArray file = FileAccess::identity(picture);
-    return file.isEmpty() ? file : file + " side " + QByteArray::number(side);
-}
-
-// The working copy, when its note says it was made from madeFrom and it has
-// not changed since: a bitmap of side x side pixels.
-QImage readyWorkingCopy(const QString &workingCopy, const QByteArray &madeFrom, int side)
-{
-    if (FileAccess::note(workingCopy) != madeFrom + ' ' + FileAccess::identity(workingCopy))
-        return QImage();
-    QFile file;
-    if (FileAccess::openRegular(workingCopy, 64 + qint64(side) * side * 4, &file) != FileAccess::ReadResult::Ok)
-        return QImage();
-    const QImage image = TileCutter::boardFromBitmap(file, side);
-    return image.size() == QSize(side, side) ? image : QImage();
-}
-
 } // namespace
 
-void frmMain::Bild_Teilen()
+int frmMain::boardSide() const
 {
+    // The board's side in device pixels: the working copy's width and height.
+    return qRound(Twips::px(Twips::Main::BoardSize) * devicePixelRatioF());
+}
+
+void frmMain::runPictureJob(std::function<WorkingCopy::Result(const std::atomic<bool> &closed)> job,
+                            std::function<void(const WorkingCopy::Result &)> done)
+{
+    if (!m_picturePool)
+        m_picturePool = new QThreadPool(this);
+    const quint64 id = ++m_pictureJob;
+    const QPointer<frmMain> guard(this);
+    const auto closed = m_closed;
+    m_picturePool->start([guard, closed, id, job = std::move(job), done = std::move(done)] {
+        WorkingCopy::Result result = job(*closed);
+        QMetaObject::invokeMethod(qApp, [guard, closed, id, result = std::move(result), done] {
+            if (guard && !*closed && guard->m_pictureJob == id)
+                done(result);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void frmMain::cutAndPlace(CutFor what)
+{
+    if (what != CutFor::SameBoard) {
+        m_session.boardPending();
+        m_pendingCut = what;
+    } else if (m_pendingCut) {
+        what = *m_pendingCut;   // the board being made is made the new way
+    }
     m_pBar->setValue(0);
     m_pBar->show();
+    const QString copy = workingCopyPath();
+    const QString picture = m_session.Bild_aktuell();
+    const int side = boardSide();
+    const TileCutter::Fit fit = m_fit;
+    runPictureJob(
+        [copy, picture, side, fit](const std::atomic<bool> &closed) {
+            return closed ? WorkingCopy::Result() : WorkingCopy::boardPicture(copy, picture, side, fit);
+        },
+        [this, what](const WorkingCopy::Result &result) { boardPictureReady(what, result); });
+}
 
-    const qreal dpr = devicePixelRatioF();
-    const int side = boardSide(dpr);
-
-    // The working copy made from this very picture file at this size (at an
-    // earlier start, say) holds the pixels that decoding and scaling would
-    // give again, and is taken as it is.
-    const QString workingCopy = workingCopyPath();
-    const QByteArray madeFrom = sourceStamp(m_session.Bild_aktuell(), side);
-    bool decoded = false;
-    QImage ready;
-    if (!madeFrom.isEmpty())
-        ready = readyWorkingCopy(workingCopy, madeFrom, side);
-    if (!ready.isNull()) {
-        m_source = ready;
-    } else if (FileAccess::isRegularFile(m_session.Bild_aktuell())) {
-        QString error;
-        QImage picture;
-        // Decoding a large picture takes a while: it runs on a thread of its
-        // own while the window goes on drawing itself. The player's input
-        // waits until the picture is there.
-        {
-            const QString path = m_session.Bild_aktuell();
-            QEventLoop wait;
-            std::thread decoder([&] {
-                picture = PictureLoader::load(path, QSize(side, side), &error);
-                QMetaObject::invokeMethod(&wait, "quit", Qt::QueuedConnection);
-            });
-            wait.exec(QEventLoop::ExcludeUserInputEvents);
-            decoder.join();
+void frmMain::boardPictureReady(CutFor what, const WorkingCopy::Result &result)
+{
+    if (result.missing) {
+        // No picture under that path: the player chooses one; when none is
+        // taken, the board is placed with the tiles at hand.
+        if (what == CutFor::SameBoard) {
+            m_pBar->hide();
+            m_pBar->setValue(0);
+            return;
         }
-        if (picture.isNull()) {
-            // The board keeps the tiles of the last picture (or numbered
-            // tiles) so that the game stays playable.
-            Meldung::zeigen(this, QStringLiteral("Das Bild \r\n    ") + m_session.Bild_aktuell()
-                                      + QStringLiteral("\r\nkann nicht gelesen werden.")
-                                      + (error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + error));
-        } else {
-            m_source = picture;
-            decoded = true;
-        }
-    } else {
-        // No picture under that path: the player chooses one. Cutting then
-        // goes on with whatever picture is at hand.
-        mnuChangePic_Click();
+        askForPicture(what);
+        return;
     }
+    // A picture that cannot be read leaves the tiles of the last picture (or
+    // numbered tiles), so that the game stays playable, and is reported.
+    placeBoard(what, result.board,
+               result.board.isNull() ? PictureMessages::notReadable(m_session.Bild_aktuell(), result.error)
+                                     : QString());
+}
 
-    if (!m_source.isNull()) {
-        QImage scaled = ready;
-        if (scaled.isNull()) {
-            scaled = TileCutter::scaleToBoard(m_source, side);
-            // The working copy Images/bild.jpg, in the bitmap format, replaced
-            // as a whole and read back at once. It is made again from the
-            // picture whenever it does not fit, so it is not waited for on
-            // the disk. Read back as written, a picture without transparency
-            // holds exactly the scaled picture's pixels and need not be
-            // decoded again.
-            QByteArray bitmap;
-            QBuffer buffer(&bitmap);
-            buffer.open(QIODevice::WriteOnly);
-            QByteArray back;
-            if (scaled.save(&buffer, "BMP")
-                && FileAccess::writeAtomically(workingCopy, bitmap, FileAccess::Durability::Cache)
-                && FileAccess::readRegular(workingCopy, bitmap.size(), &back) == FileAccess::ReadResult::Ok) {
-                if (back != bitmap || scaled.format() != QImage::Format_RGB32) {
-                    const QImage copy = QImage::fromData(back);
-                    if (copy.size() == scaled.size())
-                        scaled = copy;
-                } else if (decoded) {
-                    FileAccess::setNote(workingCopy, madeFrom + ' ' + FileAccess::identity(workingCopy));
-                }
-            }
-        }
+void frmMain::placeBoard(CutFor what, const QImage &board, const QString &refused)
+{
+    m_pendingCut.reset();
+    Bild_Teilen(board);
+    if (what == CutFor::SameBoard) {
+        // The board as it stands, with the tiles of the new cut.
+        for (int i = 0; i < Board::FeldAnz; ++i)
+            m_bilder[i] = i == Board::FeldAnz - 1 ? QImage() : m_cut[i];
+        m_board->setTiles(m_bilder);
+        m_board->update();
+        m_pBar->hide();
+        m_pBar->setValue(0);
+    } else {
+        m_session.tilesCut();
+        Bilder_Laden(what == CutFor::NewDeal ? Placement::NewDeal : Placement::LoadedGame);
+    }
+    if (!refused.isEmpty())
+        Meldung::zeigen(this, refused);
+}
+
+void frmMain::Bild_Teilen(const QImage &board)
+{
+    const qreal dpr = devicePixelRatioF();
+    if (!board.isNull()) {
+        QImage scaled = board;
         scaled.setDevicePixelRatio(dpr);
         m_source = scaled;
         // The preview gets its picture when it is shown.
@@ -148,7 +129,7 @@ void frmMain::Bild_Teilen()
         // rows and columns under its frame.) The board's side in device
         // pixels is four tiles' sides, so the tiles are the device size of
         // the fields and are drawn unscaled.
-        const int tileSide = side / 4;
+        const int tileSide = scaled.width() / 4;
         const std::array<QImage, 16> tiles = TileCutter::cut(scaled, tileSide, tileSide);
         for (int k = 0; k < 16; ++k) {
             addProgress(28);
@@ -163,7 +144,6 @@ void frmMain::Bild_Teilen()
                 m_cut[k] = TileCutter::numberedTile(k, m_board->fieldRect(0).width(), dpr);
         }
     }
-    m_session.tilesCut();
 }
 
 void frmMain::Bilder_Laden(Placement how)

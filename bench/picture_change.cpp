@@ -93,11 +93,11 @@ int loadMany(const QString &file, int runs)
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
         t.start();
-        QString error;
+        PictureError error = PictureError::None;
         const QImage picture = PictureLoader::load(file, QSize(Board, Board), &error);
         load.push_back(t.nsecsElapsed() / 1e6);
         if (picture.isNull()) {
-            std::printf("  cannot load %s: %s\n", qPrintable(file), qPrintable(error));
+            std::printf("  cannot load %s: reason %d\n", qPrintable(file), int(error));
             return 1;
         }
         size = picture.size();

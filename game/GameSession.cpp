@@ -24,6 +24,7 @@ void GameSession::forgetPosition()
 
 bool GameSession::place(Board::Placement how)
 {
+    m_placed = true;
     if (!m_board.place(how))
         return false;
     ++m_positionNumber;
@@ -34,6 +35,8 @@ bool GameSession::place(Board::Placement how)
 
 Board::DropResult GameSession::drop(int source, int index)
 {
+    if (!m_placed)
+        return Board::DropResult{true, false, false, false};
     const Board::DropResult r = m_board.drop(source, index);
     if (r.moved) {
         ++m_positionNumber;
@@ -44,7 +47,7 @@ Board::DropResult GameSession::drop(int source, int index)
 
 std::optional<int> GameSession::arrowSource(Arrow arrow) const
 {
-    if (m_board.fertig())
+    if (m_board.fertig() || !m_placed)
         return std::nullopt;
     const int empty = m_board.emptyField();
     if (empty < 0)
@@ -65,7 +68,7 @@ std::optional<int> GameSession::arrowSource(Arrow arrow) const
 GameSession::HintQuestion GameSession::askHint() const
 {
     HintQuestion q;
-    if (m_board.fertig())
+    if (m_board.fertig() || !m_placed)
         return q;
     const auto now = Tiles::fromLayout(m_board.layout());
     if (!now || !Tiles::isSolvable(*now)) {

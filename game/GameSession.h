@@ -54,6 +54,10 @@ public:
     // position: the hint mark goes, and the deal gets a new number.
     bool place(Board::Placement how);
     quint64 dealNumber() const { return m_dealNumber; }
+    // The board is being made (its picture decoded and cut): until the next
+    // place() the session refuses moves, saves and hints.
+    void boardPending() { m_placed = false; }
+    bool placed() const { return m_placed; }
 
     // --- moves --------------------------------------------------------------
     // A drop of the tile of field source onto field index (Board::drop); a
@@ -113,4 +117,5 @@ private:
     quint64 m_positionNumber = 0;
     bool m_hintUsed = false;
     int m_hintField = -1;
+    bool m_placed = false;
 };

@@ -22,6 +22,7 @@ QStringList lines()
         Indent + QStringLiteral("[F1]...Info"),
         Indent + QStringLiteral("[F2]...Neu starten"),
         Indent + QStringLiteral("[F3]...Bild ändern"),
+        Indent + QStringLiteral("[Umschalt+F3]...Bild zuschneiden ein/ausschalten"),
         Indent + QStringLiteral("[F4]...Tipp"),
         Indent + QStringLiteral("[F5]...Spielstand speichern"),
         Indent + QStringLiteral("[F6]...Spielstand laden"),
@@ -54,13 +55,15 @@ QString text()
 
 QList<QKeySequence> keys()
 {
-    // A key line: the indent, then "[F<n>]..." and the action.
-    static const QRegularExpression keyLine(QStringLiteral("^\\s*\\[(F\\d{1,2})\\]\\.\\.\\."));
+    // A key line: the indent, then "[F<n>]..." (or "[Umschalt+F<n>]...")
+    // and the action.
+    static const QRegularExpression keyLine(QStringLiteral("^\\s*\\[((?:Umschalt\\+)?F\\d{1,2})\\]\\.\\.\\."));
     QList<QKeySequence> result;
     for (const QString &line : lines()) {
         const QRegularExpressionMatch m = keyLine.match(line);
         if (m.hasMatch())
-            result.append(QKeySequence::fromString(m.captured(1), QKeySequence::PortableText));
+            result.append(QKeySequence::fromString(m.captured(1).replace(QStringLiteral("Umschalt+"), QStringLiteral("Shift+")),
+                                                   QKeySequence::PortableText));
     }
     return result;
 }

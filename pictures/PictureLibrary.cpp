@@ -59,4 +59,14 @@ bool copyIn(const QString &chosen, const QString &libraryFolder)
     return FileAccess::copyFile(chosen, target);
 }
 
+QString copyOf(const QString &path, const QString &libraryFolder)
+{
+    const int cut = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const QString name = path.mid(cut + 1);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QString();
+    const QString copy = QDir(libraryFolder).filePath(name);
+    return FileAccess::isRegularFile(copy) ? copy : QString();
+}
+
 } // namespace PictureLibrary

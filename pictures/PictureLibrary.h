@@ -24,4 +24,10 @@ bool sameFile(const QString &a, const QString &b);
 // the folder is missing or the file cannot be read or written.
 bool copyIn(const QString &chosen, const QString &libraryFolder);
 
+// The library's copy of the picture once found at `path` (a saved game's
+// picture that has since been moved): the regular file in libraryFolder
+// under that path's file name, the last part after a slash or a backslash.
+// Empty when the library holds no such file.
+QString copyOf(const QString &path, const QString &libraryFolder);
+
 } // namespace PictureLibrary

@@ -16,17 +16,17 @@ namespace PictureLoader {
 
 namespace {
 
-const char *const NotReadable = "Die Datei ist kein lesbares Bild.";
-const char *const TooLarge = "Das Bild ist zu groß.";
-const char *const CannotOpen = "Die Datei kann nicht geöffnet werden.";
+constexpr PictureError NotReadable = PictureError::NotReadable;
+constexpr PictureError TooLarge = PictureError::TooLarge;
+constexpr PictureError CannotOpen = PictureError::CannotOpen;
 
 // Largest picture file read.
 constexpr qint64 MaxReadSize = 128 * 1024 * 1024;
 
-QImage fail(QString *error, const char *reason)
+QImage fail(PictureError *error, PictureError reason)
 {
     if (error)
-        *error = QString::fromUtf8(reason);
+        *error = reason;
     return QImage();
 }
 
@@ -146,7 +146,7 @@ bool beyondAllocationLimit(const QSize &size)
     return qint64(size.width()) * size.height() * 4 > qint64(limitMb) * 1024 * 1024;
 }
 
-QImage loadBytes(const QByteArray &data, const QSize &needed, QString *error)
+QImage loadBytes(const QByteArray &data, const QSize &needed, PictureError *error)
 {
     if (WmfRenderer::looksLikeMetafile(data)) {
         if (data.size() > WmfRenderer::MaxFileSize)
@@ -226,7 +226,7 @@ QSize jpegDecodeSize(const QSize &full, const QSize &needed)
     return JpegDecoder::scaledSize(full, JpegDecoder::scaleFor(full, reducedSize(full, needed)));
 }
 
-QImage load(const QString &path, const QSize &needed, QString *error)
+QImage load(const QString &path, const QSize &needed, PictureError *error)
 {
     // Only a regular file is opened (a FIFO would block the game). The file
     // is read into memory rather than mapped: another program that shortens
@@ -249,7 +249,7 @@ QImage load(const QString &path, const QSize &needed, QString *error)
     return loadBytes(data, needed, error);
 }
 
-QImage loadData(const QByteArray &data, const QSize &needed, QString *error)
+QImage loadData(const QByteArray &data, const QSize &needed, PictureError *error)
 {
     return loadBytes(data, needed, error);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Loads a picture file of any of the game's formats (JPEG, Windows bitmap,
 // GIF, Windows metafile), the format decided from the content, not the name.
+#include "pictures/PictureError.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -12,12 +14,12 @@ namespace PictureLoader {
 // scales in the decoder). The memory and time a picture may take are bounded
 // (Qt's allocation limit, the JPEG decoder's bounds, the metafile size cap);
 // a picture beyond them is refused as too large. On failure returns a null
-// image and, when error is given, a German reason. Uses no windowing, so it
+// image and, when error is given, the reason. Uses no windowing, so it
 // may run on any thread.
-QImage load(const QString &path, const QSize &needed, QString *error = nullptr);
+QImage load(const QString &path, const QSize &needed, PictureError *error = nullptr);
 
 // The same for a picture held in memory (fuzzing, tests).
-QImage loadData(const QByteArray &data, const QSize &needed, QString *error = nullptr);
+QImage loadData(const QByteArray &data, const QSize &needed, PictureError *error = nullptr);
 
 // The size a picture of size full is decoded at: full itself unless it is
 // larger than needed in both directions; then full scaled down, aspect ratio

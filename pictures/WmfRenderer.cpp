@@ -34,8 +34,8 @@ namespace WmfRenderer {
 
 namespace {
 
-const char *const NotReadable = "Die Datei ist kein lesbares Bild.";
-const char *const TooLarge = "Das Bild ist zu groß.";
+constexpr PictureError NotReadable = PictureError::NotReadable;
+constexpr PictureError TooLarge = PictureError::TooLarge;
 
 // Memory that libwmf itself may take (object tables, record buffers, polygon
 // lists), besides the picture's own pixels.
@@ -486,11 +486,11 @@ bool looksLikeMetafile(const QByteArray &data)
     return (type == 1 || type == 2) && headerSize == 9 && (version == 0x0100 || version == 0x0300);
 }
 
-QImage render(const QByteArray &data, const QSize &needed, QString *error)
+QImage render(const QByteArray &data, const QSize &needed, PictureError *error)
 {
-    auto fail = [error](const char *reason) {
+    auto fail = [error](PictureError reason) {
         if (error)
-            *error = QString::fromUtf8(reason);
+            *error = reason;
         return QImage();
     };
     if (!looksLikeMetafile(data))

@@ -4,6 +4,8 @@
 // rendering runs in a child process of its own, so that a crash in libwmf
 // cannot take the game down, and it is bounded in picture size, memory,
 // records played and time (a few seconds).
+#include "pictures/PictureError.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -25,8 +27,8 @@ constexpr qint64 MaxPixels = 16 * 1024 * 1024;
 // Renders the metafile so that the picture covers `needed` in both
 // directions, keeping the metafile's aspect ratio (an invalid `needed` takes
 // the metafile's own size at 96 dpi). The result is opaque: whatever the
-// metafile leaves uncovered is white. A null image and a German reason in
-// error on failure.
-QImage render(const QByteArray &data, const QSize &needed, QString *error = nullptr);
+// metafile leaves uncovered is white. A null image and the reason in error on
+// failure.
+QImage render(const QByteArray &data, const QSize &needed, PictureError *error = nullptr);
 
 } // namespace WmfRenderer

@@ -61,10 +61,17 @@ struct ProgramDir
     QByteArray read(const QString &relative) const { return readAll(path(relative)); }
 };
 
-// The main window started in a program folder with the test picture.
+// Waits (at most ten seconds) until the main window's board is placed.
+inline bool placed(const frmMain &w)
+{
+    return QTest::qWaitFor([&w] { return w.boardPlaced(); }, 10000);
+}
+
+// The main window started in a program folder with the test picture, its
+// board placed.
 struct Started : ProgramDir, frmMain
 {
-    Started() { Form_Load(); }
+    Started() { Form_Load(), placed(*this); }
 };
 
 // Runs `answer` on the next visible dialog of type T within five seconds.
@@ -107,7 +114,6 @@ inline void placeLayout(frmMain &w, QVector<qint16> fields)
 {
     fields.resize(17);
     w.ZArray_setzen(fields);
-    w.Bild_Teilen();
     w.Bilder_Laden(frmMain::Placement::LoadedGame);
 }
 

@@ -67,6 +67,31 @@ private slots:
         QCOMPARE(w.size(), size);
     }
 
+    // A first start whose picture dialog is cancelled plays numbered tiles
+    // and records nothing; a picture named in p.cxa that cannot be read is
+    // reported once the board can be played, and the menus still answer.
+    void startUpWithoutAPicture()
+    {
+        ProgramDir dir(false);
+        onNextModal<QFileDialog>([](QFileDialog *d) { d->reject(); });
+        auto w = std::make_unique<frmMain>();
+        w->Form_Load();
+        QVERIFY(placed(*w) && w->zuege() == 0 && !QFile::exists(dir.path(QStringLiteral("p.cxa"))));
+        QVERIFY(tileShown(w->Frame1()->picture(0)) == -2 && w->Frame1()->hasBorders());
+
+        const QString broken = dir.path(QStringLiteral("kaputt.bmp"));
+        QVERIFY(writeAll(broken, "BM kein Bild") && writeAll(dir.path(QStringLiteral("p.cxa")), broken.toUtf8() + "\r\n"));
+        QString message;
+        bool played = false;
+        onNextModal<QMessageBox>([&](QMessageBox *m) { message = m->text(), played = w->boardPlaced(), m->accept(); });
+        w = std::make_unique<frmMain>();
+        w->Form_Load();
+        QTRY_VERIFY(played);
+        QCOMPARE(message, "Das Bild \r\n    " + broken + "\r\nkann nicht gelesen werden.\r\n\r\nDie Datei ist kein lesbares Bild.");
+        dragField(*w, 14, 15);
+        QVERIFY(w->zuege() == 1 && tileShown(w->Frame1()->picture(15)) == -2);
+    }
+
     void dragToWinToTheList()
     {
         Started w;
@@ -139,6 +164,7 @@ private slots:
         QVERIFY(squaresPicture(side).save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
         frmMain w;
         w.Form_Load();
+        QVERIFY(placed(w));
         placeLayout(w, swapped(solvedLayout(), 14, 15));
         BoardView *board = w.Frame1();
         QCOMPARE(board->devicePixelRatioF(), dpr);
@@ -220,8 +246,11 @@ private slots:
         const SavedGame expected(GameState{swapped(layout, 14, 15), 1, false, true, w.path(QStringLiteral("squares.bmp")), false});
         QCOMPARE(w.read(QStringLiteral("Saves/Spiel 1.sav")), expected.toBytes());
 
-        // Play on, then load it back by double-clicking its entry.
+        // Play on, then load it back by double-clicking its entry. A board
+        // still being made is not saved.
         w.mnuNew->trigger();
+        w.mnuSave->trigger();
+        QVERIFY(!openWindow<frmLoad>());
         w.mnuPosOn->trigger();
         QVERIFY(!w.PosAnz());
         w.mnuLoad->trigger();
@@ -229,7 +258,7 @@ private slots:
         QVERIFY(load && load->File1->count() == 1);
         load->File1->setCurrentRow(0);
         emit load->File1->itemDoubleClicked(load->File1->item(0));
-        QTRY_VERIFY(!openWindow<frmLoad>());
+        QTRY_VERIFY(!openWindow<frmLoad>() && w.zuege() == 1 && placed(w));
         QVERIFY(w.zuege() == 1 && w.Label(1)->text() == QStringLiteral("1") && w.PosAnz());
         QVERIFY(w.mnuPosOn->text() == QStringLiteral("Positionsanzeige aus") && w.Frame4()->isVisible());
         for (int i = 0; i < 16; ++i)
@@ -247,26 +276,51 @@ private slots:
         QCOMPARE(message, "Das Bild \r\n    " + g.bild + "\r\nkann im angegebenen Pfad nicht "
                           "gefunden werden.\r\n\r\nEs wird ein neues Spiel gestartet!");
         QVERIFY(!w.PosAnz() && !w.imgvis() && w.mnuPosOn->text() == QStringLiteral("Positionsanzeige ein"));
+        // Cancelled: the loaded layout and counter, on the previous picture.
+        QVERIFY(placed(w) && w.zuege() == 7);
+        for (int i = 0; i < 16; ++i)
+            QCOMPARE(tileShown(w.Frame1()->picture(i)), layout[i] == 100 ? -1 : int(layout[i]));
+
+        // A picture moved away whose copy the library holds: that copy, no
+        // message (the modal guard would fail), and the next save names it.
+        const QString kept = w.path(QStringLiteral("Images/originale/weg.bmp"));
+        QVERIFY(squaresPicture().mirrored(true, true).save(kept, "BMP"));
+        w.applyLoadedGame(GameState{layout, 3, false, true, QStringLiteral("C:\\Bilder\\weg.bmp"), false});
+        QTRY_VERIFY(w.zuege() == 3 && placed(w));
+        QVERIFY(w.PosAnz() && w.session().savedState().bild == kept && tileShown(w.Frame1()->picture(0)) == 14);
     }
 
+    // "Bild zuschneiden": a wide picture, stretched, is cut to its centre
+    // square at once, layout and count kept; the choice is remembered and a
+    // restart takes the working copy cut that way as it is.
     void workingCopyFollowsThePicture()
     {
         ProgramDir dir;
         const QString copy = dir.path(QStringLiteral("Images/bild.jpg"));
-        auto start = [] { auto w = std::make_unique<frmMain>(); w->Form_Load(); return w; };
-        start();
-        const QByteArray made = FileAccess::identity(copy);
+        QImage wide(832, 416, QImage::Format_RGB32);
+        wide.fill(Qt::blue);
+        QPainter(&wide).drawImage(208, 0, squaresPicture());
+        QVERIFY(wide.save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
+        auto start = [] { auto w = std::make_unique<frmMain>(); w->Form_Load(), placed(*w); return w; };
+        auto ownSquares = [](const frmMain &m) {   // fields showing their tile's square of the test picture
+            int n = 0;
+            for (int i = 0; i < 16; ++i)
+                n += tileShown(m.Frame1()->picture(i)) == int(m.session().board().layout()[i]);
+            return n;
+        };
+        auto w = start();
         if (FileAccess::note(copy).isEmpty())
             QSKIP("this file system keeps no notes with files");
-        // The same unchanged picture: the working copy is taken as it is.
-        start();
-        QCOMPARE(FileAccess::identity(copy), made);
-        // The picture file rewritten (the squares turned round): cut anew.
-        QVERIFY(squaresPicture().mirrored(true, true).save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
-        const auto w = start();
-        QVERIFY(FileAccess::identity(copy) != made);
-        for (int i = 0; i < 15; ++i)
-            QCOMPARE(tileShown(w->Frame1()->picture(i)), 15 - int(w->session().board().ZArray()[i]));
+        dragField(*w, 14, 15);
+        const QVector<qint16> layout = w->session().board().layout();
+        QVERIFY(!w->mnuFit->isChecked() && ownSquares(*w) < 15);
+        w->mnuFit->trigger();
+        QTRY_COMPARE(ownSquares(*w), 15);
+        QVERIFY(w->zuege() == 1 && w->session().board().layout() == layout);
+        QCOMPARE(dir.read(QStringLiteral("einstellungen.ini")), QByteArray("Bild zuschneiden=1\r\n"));
+        const QByteArray cropped = FileAccess::identity(copy);
+        w = start();
+        QVERIFY(w->mnuFit->isChecked() && FileAccess::identity(copy) == cropped && ownSquares(*w) == 15);
     }
 
     void changePicture()
@@ -282,20 +336,34 @@ private slots:
         QVERIFY(w.read(QStringLiteral("p.cxa")) == reference && w.zuege() == 1);
 
         QString title, folder;
-        onNextModal<QFileDialog>([&](QFileDialog *d) {
-            title = d->windowTitle();
-            folder = d->directory().absolutePath();
-            // selectFile leaves the name box alone while it has the focus.
-            if (auto *name = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-                name->clearFocus();
-            d->selectFile(outside);
-            QMetaObject::invokeMethod(d, "accept");   // as the Open button does
-            if (d->isVisible())
-                d->reject();   // not taken: the checks below fail instead of waiting
-        });
-        w.mnuChangePic->trigger();
+        auto choose = [&](const QString &file) {
+            onNextModal<QFileDialog>([&, file](QFileDialog *d) {
+                title = d->windowTitle();
+                folder = d->directory().absolutePath();
+                // selectFile leaves the name box alone while it has the focus.
+                if (auto *name = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                    name->clearFocus();
+                d->selectFile(file);
+                QMetaObject::invokeMethod(d, "accept");   // as the Open button does
+                if (d->isVisible())
+                    d->reject();   // not taken: the checks below fail instead of waiting
+            });
+            w.mnuChangePic->trigger();
+        };
+        // A file that is no picture is refused before anything is copied or
+        // recorded: the game goes on as after a cancel.
+        const QString broken = elsewhere.path() + QStringLiteral("/kaputt.jpg");
+        QVERIFY(writeAll(broken, QByteArray("\xFF\xD8 kein Bild", 12)));
+        QString message;
+        answerMessage(&message);
+        choose(broken);
+        QTRY_COMPARE(message, "Das Bild \r\n    " + broken + "\r\nkann nicht gelesen werden.\r\n\r\nDie Datei ist kein lesbares Bild.");
+        QVERIFY(w.read(QStringLiteral("p.cxa")) == reference && w.zuege() == 1 && w.Bild_org() != broken);
+        QCOMPARE(QDir(w.path(QStringLiteral("Images/originale"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+        choose(outside);
         QVERIFY(title == QStringLiteral("Bilderdialog") && folder == QDir(w.path("Images/originale")).absolutePath());
-        QCOMPARE(w.read(QStringLiteral("p.cxa")), outside.toUtf8() + "\r\n");
+        QTRY_COMPARE(w.read(QStringLiteral("p.cxa")), outside.toUtf8() + "\r\n");
         QVERIFY(w.Bild_org() == outside && QFile::exists(w.path(QStringLiteral("Images/originale/bunt.bmp"))));
         QVERIFY(w.zuege() == 0 && w.Frame1()->hasBorders());
         for (int i = 0; i < 15; ++i)
@@ -325,7 +393,7 @@ private slots:
         QTest::keyClick(&w, Qt::Key_F8);
         QVERIFY(w.PosAnz() && w.Frame4()->isVisible() && w.mnuPosOn->text() == QStringLiteral("Positionsanzeige aus"));
         QTest::keyClick(&w, Qt::Key_F2);
-        QVERIFY(!w.imgvis() && !w.imgTemp()->isVisible() && w.PosAnz());
+        QVERIFY(!w.imgvis() && !w.imgTemp()->isVisible() && w.PosAnz() && placed(w));
 
         // The arrow keys move the tile beside the empty field, also while the
         // menu bar has the keyboard after a menu was closed.
@@ -347,15 +415,38 @@ private slots:
         QVERIFY(!descr->isVisible());
     }
 
-    // No p.cxa: the picture dialog opens during start-up; closing the main
-    // window then closes the dialog and leaves no window behind.
+    // Closing the main window ends every flow under way and writes nothing
+    // more: no p.cxa, the picture dialog opening during start-up (and
+    // closed with it); a loaded game whose picture is gone, closed while
+    // its message is shown: no picture dialog follows.
     void closedWhileStarting()
     {
-        ProgramDir dir(false);
-        frmMain w;
-        onNextModal<QFileDialog>([&w](QFileDialog *) { w.close(); });
-        w.Form_Load();
-        QVERIFY(!w.isVisible() && !openWindow<QFileDialog>());
+        {
+            ProgramDir dir(false);
+            frmMain w;
+            bool asked = false;
+            onNextModal<QFileDialog>([&w, &asked](QFileDialog *) { asked = true, w.close(); });
+            w.Form_Load();
+            QTRY_VERIFY(asked && !w.isVisible() && !openWindow<QFileDialog>());
+            frmMain again;   // closed before the picture is found missing: no dialog (the modal guard)
+            again.Form_Load(), again.close();
+            QTest::qWait(300);
+        }
+        Started w;
+        const QByteArray reference = w.read(QStringLiteral("p.cxa"));
+        QVERIFY(QDir().mkpath(w.path(QStringLiteral("Saves")))
+                && writeAll(w.path(QStringLiteral("Saves/weg.sav")),
+                            SavedGame(GameState{solvedLayout(), 4, false, false, w.path(QStringLiteral("weg.bmp")), false}).toBytes()));
+        bool told = false;   // and no picture dialog follows (the modal guard)
+        onNextModal<QMessageBox>([&w, &told](QMessageBox *) { told = true, w.close(); });
+        w.mnuLoad->trigger();
+        frmLoad *load = openWindow<frmLoad>();
+        QVERIFY(load && load->File1->count() == 1);
+        load->File1->setCurrentRow(0);
+        emit load->File1->itemDoubleClicked(load->File1->item(0));
+        QTRY_VERIFY(told && !w.isVisible());
+        QTest::qWait(300);
+        QVERIFY(!openWindow<QWidget>() && w.read(QStringLiteral("p.cxa")) == reference);
     }
 
     // A window shown without an owner gets the main window as its transient

@@ -62,10 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const QSize needed(Board, Board);
-    QString error;
+    PictureError error = PictureError::None;
     const QImage picture = PictureLoader::loadData(bytes, needed, &error);
     if (picture.isNull()) {
-        check(!error.isEmpty(), "a refused picture has a reason");
+        check(error != PictureError::None, "a refused picture has a reason");
     } else {
         const QImage board = TileCutter::scaleToBoard(picture, Board);
         check(board.size() == needed, "the picture fills the board");
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = scratch() + QStringLiteral("/bild");
     check(writeFile(path, bytes), "scratch file written");
     const QImage fromFile = PictureLoader::load(path, needed, &error);
-    check(fromFile.size() == picture.size() && (!fromFile.isNull() || !error.isEmpty()),
+    check(fromFile.size() == picture.size() && (!fromFile.isNull() || error != PictureError::None),
           "file and memory give one picture");
     return 0;
 }

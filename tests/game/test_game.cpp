@@ -85,6 +85,11 @@ private slots:
     {
         GameSession s;
         play(s, swapped(solvedLayout(), 14, 15), 41);
+        // While the board is being made again nothing moves and no hint is asked.
+        s.boardPending();
+        QVERIFY(s.drop(15, 14).ignored && !s.arrowSource(GameSession::Arrow::Left) && s.zuege() == 41);
+        QVERIFY(s.askHint().answer == GameSession::HintQuestion::Answer::Finished && !s.placed());
+        QVERIFY(s.place(Board::Placement::LoadedGame) && s.placed());
         const Board::DropResult win = s.drop(15, 14);
         QVERIFY(win.counted && win.moved && win.won && s.fertig());
         QVERIFY(s.drop(10, 15).ignored && s.zuege() == 42 && !s.arrowSource(GameSession::Arrow::Right));

@@ -43,6 +43,11 @@ private slots:
         QVERIFY(QFile::remove(m_target) && QFile::link(chosen, m_target));
         QVERIFY(writeAll(other, picture('o')) && PictureLibrary::copyIn(other, m_library));
         QVERIFY(readAll(chosen) == picture('n', 1000) && !QFileInfo(m_target).isSymLink() && readAll(m_target) == picture('o'));
+        // The library's copy of a picture moved away, by its name after a slash or a backslash.
+        const std::pair<QString, QString> names[] = {{"/weg/Bild.jpg", m_target}, {"C:\\Fotos\\Bild.jpg", m_target},
+                                                     {"Bild.jpg", m_target}, {"/weg/bild.jpg", ""}, {"/weg/", ""}, {"..", ""}};
+        for (const auto &[path, copy] : names)
+            QVERIFY2(PictureLibrary::copyOf(path, m_library) == copy, qPrintable(path));
     }
 
     void libraryFileStaysUntouched()

@@ -4,6 +4,8 @@
 
 #include "pictures/BoardFit.h"
 #include "pictures/TileCutter.h"
+#include "pictures/WorkingCopy.h"
+#include "base/FileAccess.h"
 
 #include <QBuffer>
 #include <QtTest>
@@ -113,6 +115,40 @@ private slots:
         for (const QByteArray &bytes : refused)
             QVERIFY(fromBitmap(bytes, 251).isNull());
         QVERIFY(fromBitmap(bmp, 250).isNull());   // wider than allowed
+    }
+
+    // The working copy is taken again only when it was made from this very
+    // picture file, at this side, with this fit, by the same upright rules;
+    // a picture that is missing or refused writes no copy.
+    void workingCopyIsTakenOnlyForItsOwnIdentity()
+    {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("bild.jpg")), picture = dir.filePath(QStringLiteral("a.bmp"));
+        QImage wide(200, 100, QImage::Format_RGB32);
+        wide.fill(Qt::red);
+        QPainter(&wide).fillRect(50, 0, 100, 100, Qt::blue);   // the centre square blue
+        QVERIFY(wide.save(picture, "BMP"));
+        using F = TileCutter::Fit;
+        auto make = [&](int side, F fit) { return WorkingCopy::boardPicture(copy, picture, side, fit); };
+        WorkingCopy::Result r = make(64, F::Stretch);
+        QVERIFY(!r.reused && r.board.size() == QSize(64, 64) && r.board.pixelColor(2, 32) == QColor(Qt::red));
+        QCOMPARE(fromBitmap(readAll(copy), 64), r.board);
+        if (FileAccess::note(copy).isEmpty())
+            QSKIP("this file system keeps no notes with files");
+        QVERIFY(make(64, F::Stretch).reused);
+        r = make(64, F::CropToSquare);   // the other fit: made again, the centre square
+        QVERIFY(!r.reused && r.board.pixelColor(2, 32) == QColor(Qt::blue) && make(64, F::CropToSquare).reused);
+        QVERIFY(!make(48, F::CropToSquare).reused && make(48, F::CropToSquare).reused);
+        // A copy noted by a build that turned pictures upright another way.
+        const QByteArray older = WorkingCopy::identity(picture, 48, F::CropToSquare, WorkingCopy::UprightVersion - 1);
+        QVERIFY(FileAccess::setNote(copy, older + ' ' + FileAccess::identity(copy)) && !make(48, F::CropToSquare).reused);
+        QVERIFY(wide.mirrored(true, false).save(picture, "BMP") && !make(48, F::CropToSquare).reused);   // the file changed
+
+        const QByteArray before = readAll(copy);
+        QVERIFY(writeAll(picture, "BM kein Bild"));
+        r = make(32, F::Stretch);
+        QVERIFY(r.board.isNull() && r.error == PictureError::NotReadable && !r.missing && readAll(copy) == before);
+        QVERIFY(QFile::remove(picture) && make(32, F::Stretch).missing && readAll(copy) == before);
     }
 };
 
