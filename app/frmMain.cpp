@@ -76,6 +76,7 @@ frmMain::frmMain(QWidget *parent)
 frmMain::~frmMain()
 {
     cancelSolver();
+    stopSolution();
 }
 
 void frmMain::buildControls()
@@ -128,10 +129,10 @@ void frmMain::buildControls()
 
 void frmMain::buildMenus()
 {
-    auto item = [this](QMenu *menu, const QString &caption, int key, void (frmMain::*slot)()) {
+    auto item = [this](QMenu *menu, const QString &caption, QKeySequence key, void (frmMain::*slot)()) {
         QAction *a = menu->addAction(caption);
-        if (key)
-            a->setShortcut(QKeySequence(key));
+        if (!key.isEmpty())
+            a->setShortcut(key);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
@@ -150,6 +151,9 @@ void frmMain::buildMenus()
     mnuPreviewOn = item(mnuOption, QStringLiteral("Vorschau ein"), Qt::Key_F7, &frmMain::mnuPreviewOn_Click);
     mnuPosOn = item(mnuOption, QStringLiteral("Positionsanzeige ein"), Qt::Key_F8, &frmMain::mnuPosOn_Click);
     mnuHint = item(mnuOption, QStringLiteral("Tipp"), Qt::Key_F4, &frmMain::mnuHint_Click);
+    mnuUndo = item(mnuOption, QStringLiteral("Zug zurück"), Qt::CTRL | Qt::Key_Z, &frmMain::mnuUndo_Click);
+    mnuUndo->setEnabled(false);
+    mnuSolution = item(mnuOption, QStringLiteral("Lösung zeigen"), Qt::Key_F9, &frmMain::mnuSolution_Click);
     mnuOption->addSeparator();
     mnuTopTen = item(mnuOption, QStringLiteral("Top Ten"), Qt::Key_F11, &frmMain::mnuTopTen_Click);
 
@@ -248,6 +252,8 @@ void frmMain::showSession()
     // session says.
     if (m_session.hintField() != m_board->hintMark())
         m_board->showHintMark(m_session.hintField(), GameSession::HintMarkMillis);
+    if (mnuUndo)
+        mnuUndo->setEnabled(m_session.canTakeBack());
     m_board->update();
 }
 
@@ -318,6 +324,7 @@ void frmMain::activateFromOutside()
 void frmMain::closeEvent(QCloseEvent *event)
 {
     cancelSolver();
+    stopSolution();
     // The other windows close with the main window; nothing is written.
     m_board->cancelDrag();
     const auto windows = QApplication::topLevelWidgets();

@@ -10,6 +10,8 @@ void GameSession::newDeal()
     m_board.setFertig(false);
     m_board.setZuege(0);
     m_hintUsed = false;
+    m_history.clear();
+    stopSolution();
     m_board.ZArray_setzen(Steine_Mischen(m_draw));
 }
 
@@ -20,6 +22,8 @@ bool GameSession::place(Board::Placement how)
     ++m_positionNumber;
     m_hintField = -1;
     ++m_dealNumber;
+    m_history.clear();
+    stopSolution();
     return true;
 }
 
@@ -29,8 +33,74 @@ Board::DropResult GameSession::drop(int source, int index)
     if (r.moved) {
         ++m_positionNumber;
         m_hintField = -1;
+        m_history.record({{source, index}});
     }
     return r;
+}
+
+bool GameSession::step(const Moves::Step &s, Played &played)
+{
+    const Board::DropResult r = m_board.drop(s.from, s.to);
+    if (!r.moved)
+        return false;
+    ++m_positionNumber;
+    m_hintField = -1;
+    played.steps.push_back(s);
+    played.won = r.won;
+    return true;
+}
+
+GameSession::Played GameSession::click(int field)
+{
+    Played played;
+    if (m_board.fertig())
+        return played;
+    for (const Moves::Step &s : Moves::slideToward(field, m_board.emptyField()))
+        if (!step(s, played))
+            break;
+    m_history.record(played.steps);
+    return played;
+}
+
+GameSession::Played GameSession::takeBack()
+{
+    Played played;
+    if (!canTakeBack())
+        return played;
+    for (const Moves::Step &s : Moves::reversed(m_history.takeLast()))
+        if (!step(s, played))
+            break;
+    return played;
+}
+
+bool GameSession::solutionAnswered(quint64 position, const std::vector<int> &moves)
+{
+    if (position != m_positionNumber || moves.empty() || m_board.fertig())
+        return false;
+    m_hintUsed = true;
+    m_solution = moves;
+    m_solutionNext = 0;
+    m_solutionPosition = position;
+    return true;
+}
+
+GameSession::Played GameSession::playSolutionStep()
+{
+    Played played;
+    if (!solutionPending() || m_solutionPosition != m_positionNumber || m_board.fertig()) {
+        stopSolution();
+        return played;
+    }
+    const int source = m_solution[m_solutionNext++];
+    if (step({source, m_board.emptyField()}, played)) {
+        m_history.record(played.steps);
+        m_solutionPosition = m_positionNumber;
+    } else {
+        stopSolution();
+    }
+    if (!solutionPending())
+        stopSolution();
+    return played;
 }
 
 std::optional<int> GameSession::arrowSource(Arrow arrow) const
@@ -101,4 +171,6 @@ void GameSession::applyLoaded(const GameState &state)
     m_board.ZArray_setzen(za);
     m_board.setFertig(false);
     m_hintUsed = state.hintUsed;
+    m_history.clear();
+    stopSolution();
 }

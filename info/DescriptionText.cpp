@@ -27,8 +27,10 @@ QStringList lines()
         Indent + QStringLiteral("[F6]...Spielstand laden"),
         Indent + QStringLiteral("[F7]...Vorschau ein/ausschalten"),
         Indent + QStringLiteral("[F8]...Positionsanzeige ein/ausschalten"),
+        Indent + QStringLiteral("[F9]...Lösung zeigen"),
         Indent + QStringLiteral("[F11]...Bestenliste anzeigen"),
         Indent + QStringLiteral("[F12]...Programm Beschreibung"),
+        Indent + QStringLiteral("[Strg+Z]...Zug zurück"),
         QString(),
         QStringLiteral("Hinweis:"),
         Indent + QStringLiteral("Beim Laden von neuen Bildern,"),
@@ -54,13 +56,15 @@ QString text()
 
 QList<QKeySequence> keys()
 {
-    // A key line: the indent, then "[F<n>]..." and the action.
-    static const QRegularExpression keyLine(QStringLiteral("^\\s*\\[(F\\d{1,2})\\]\\.\\.\\."));
+    // A key line: the indent, then "[F<n>]..." or "[Strg+<letter>]..." and
+    // the action; "Strg" is the German name of the Ctrl key.
+    static const QRegularExpression keyLine(QStringLiteral("^\\s*\\[(F\\d{1,2}|Strg\\+[A-Z])\\]\\.\\.\\."));
     QList<QKeySequence> result;
     for (const QString &line : lines()) {
         const QRegularExpressionMatch m = keyLine.match(line);
         if (m.hasMatch())
-            result.append(QKeySequence::fromString(m.captured(1), QKeySequence::PortableText));
+            result.append(QKeySequence::fromString(QString(m.captured(1)).replace(QStringLiteral("Strg"), QStringLiteral("Ctrl")),
+                                                   QKeySequence::PortableText));
     }
     return result;
 }
