@@ -149,7 +149,7 @@ void BoardView::paintEvent(QPaintEvent *)
         paintField(painter, moving[p] ? QImage() : picture(p), backColor(p), deviceField(p, dpr), border);
     if (!m_whole.isNull() && m_session.fertig() && !board.hasPicture(Board::FeldAnz - 1)) {
         painter.save();
-        painter.setOpacity(m_fadeAnim.state() == QAbstractAnimation::Running ? m_fadeAnim.currentValue().toReal() : 1.0);
+        painter.setOpacity(m_fadeAnim.state() != QAbstractAnimation::Stopped ? m_fadeAnim.currentValue().toReal() : 1.0);
         paintField(painter, m_whole, backColor(Board::FeldAnz - 1), deviceField(Board::FeldAnz - 1, dpr), border);
         painter.restore();
     }

@@ -74,13 +74,13 @@ public:
     void slide(const Moves::Action &steps);
     // The slide running ends: every tile stands on its field.
     void finishSlide();
-    bool sliding() const { return m_slideAnim.state() == QAbstractAnimation::Running; }
+    bool sliding() const { return m_slideAnim.state() != QAbstractAnimation::Stopped; }
     QVariantAnimation *slideAnimation() { return &m_slideAnim; }
     // On a won board: square, the picture's bottom-right square, fades into
     // the empty field 15 and stays until the borders come back (a new game).
     // The board itself is unchanged: field 15 stays empty.
     void showWholePicture(const QImage &square);
-    void finishFade() { if (m_fadeAnim.state() == QAbstractAnimation::Running) m_fadeAnim.setCurrentTime(FadeMillis); }
+    void finishFade() { m_fadeAnim.setCurrentTime(FadeMillis); }
 
     // --- drag and keys ----------------------------------------------------------
     // The dragged tile goes back: nothing is dropped.

@@ -125,6 +125,57 @@ private slots:
         QVERIFY(w.zuege() == 0 && board->hasBorders() && !w.fertig());
     }
 
+    // A press and release on one field within the start-drag distance is a
+    // click: the row up to the empty field slides, each tile a move; farther
+    // it is a drop onto the field itself. Moves made without dragging slide
+    // (the frames between the fields drawn), input ends a slide at once;
+    // the won board fades its last square in before the name box opens.
+    void clicksSlideAndTheWonPictureIsWhole()
+    {
+        Started w;
+        placeLayout(w, fields("0 1 2 3 4 5 6 7 8 9 10 11 100 12 13 14"));
+        BoardView *board = w.Frame1();
+        const int d = QApplication::startDragDistance();
+        auto click = [board](int field, QPoint offset = {}) {
+            const QPoint at = board->fieldRect(field).center();
+            QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, at + offset);
+        };
+        auto colourAt = [board](int field, QPoint offset) {
+            return QColor(board->grab().toImage().pixel(board->fieldRect(field).center() + offset));
+        };
+        const QColor empty(BoardView::buttonFace().rgb());
+        click(13, QPoint(d - 1, 0));
+        QVERIFY(w.zuege() == 1 && tileShown(board->picture(12)) == 12 && board->sliding());
+        // Halfway, tile 12 stands across the line between fields 12 and 13.
+        board->slideAnimation()->pause();
+        board->slideAnimation()->setCurrentTime(BoardView::SlideMillis / 2);
+        const int q = board->fieldRect(0).width() / 4;
+        QVERIFY(similar(colourAt(12, {q, 0}), squareColor(12)) && similar(colourAt(13, {-q, 0}), squareColor(12)));
+        QVERIFY(colourAt(12, {-q, 0}) == empty && colourAt(13, {q, 0}) == empty);
+        click(14, QPoint(d, 0));   // the press ends the slide; the release is a drop onto itself
+        QVERIFY(!board->sliding() && similar(colourAt(12, {-q, 0}), squareColor(12)) && colourAt(13, {q, 0}) == empty);
+        QVERIFY(w.zuege() == 1 && w.mnuUndo->isEnabled());
+
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);   // taken back, sliding, counted
+        QVERIFY(w.zuege() == 2 && board->picture(12).isNull() && board->sliding() && !w.mnuUndo->isEnabled());
+        QTest::keyClick(&w, Qt::Key_Left);   // an arrow key slides as well
+        QVERIFY(w.zuege() == 3 && board->sliding());
+        QTest::keyClick(&w, Qt::Key_Right);
+
+        // The row of three wins; the name box finds the picture whole.
+        QColor lastSquare;
+        onNextModal<QInputDialog>([&](QInputDialog *box) { lastSquare = colourAt(15, {}), box->reject(); });
+        click(15);
+        QVERIFY(w.zuege() == 7 && w.fertig() && !w.mnuUndo->isEnabled() && board->sliding());
+        QTRY_VERIFY(lastSquare.isValid());
+        QVERIFY(similar(lastSquare, squareColor(15)) && board->picture(15).isNull() && board->Tag(15) == "leer");
+        click(14);   // a finished board takes no click
+        QCOMPARE(w.zuege(), qint16(7));
+        w.mnuNew->trigger();
+        QCOMPARE(colourAt(15, {}), empty);
+    }
+
     // At the scale this process runs at (ctest runs it at 1, 1.25, 1.5 and
     // 2): every line between two tiles is black across its whole width and
     // length, one logical pixel on each side drawn as whole device pixels;
@@ -199,6 +250,32 @@ private slots:
         QVERIFY(w.fertig());
         QTRY_VERIFY(message.contains(QStringLiteral("Tipp")));
         QVERIFY(!QFile::exists(w.path(QStringLiteral("scr.cxa"))));
+    }
+
+    // The solution plays one move at a time; a key stops it, and a click,
+    // which then moves nothing; played to the end it counts as a hint.
+    void solutionStopsOnInput()
+    {
+        Started w;
+        placeLayout(w, fields("0 1 2 3 4 5 6 7 8 9 10 11 100 12 13 14"));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto stoppedBy = [&w](const std::function<void()> &input) {
+            QTest::keyClick(&w, Qt::Key_F9);
+            const qint16 before = w.zuege();
+            QTRY_VERIFY_WITH_TIMEOUT(w.zuege() > before, 60000);
+            const qint16 now = w.zuege();
+            input();
+            QTest::qWait(2 * frmMain::SolutionStepMillis);
+            QVERIFY(w.zuege() == now && !w.fertig() && !w.solutionRunning());
+        };
+        stoppedBy([&w] { QTest::keyClick(&w, Qt::Key_Escape); });
+        stoppedBy([&w] { QTest::mouseClick(w.Frame1(), Qt::LeftButton, Qt::NoModifier, w.Frame1()->fieldRect(14).center()); });
+        QString message;
+        answerMessage(&message);
+        QTest::keyClick(&w, Qt::Key_F9);
+        QTRY_VERIFY(message.contains(QStringLiteral("Tipp")));
+        QVERIFY(w.fertig() && w.zuege() == 3 && w.lblBestwert()->text() == QStringLiteral("Bestwert: 3"));
     }
 
     void saveAndLoad()

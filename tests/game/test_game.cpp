@@ -15,15 +15,6 @@ static void play(GameSession &s, const QVector<qint16> &layout, qint16 zuege = 0
     QVERIFY(s.place(Board::Placement::LoadedGame));
 }
 
-// A layout written out, field by field.
-static QVector<qint16> fields(const char *text)
-{
-    QVector<qint16> v;
-    for (const QByteArray &n : QByteArray(text).split(' '))
-        v << n.toShort();
-    return v;
-}
-
 class TestGame : public QObject
 {
     Q_OBJECT
