@@ -281,6 +281,12 @@ private slots:
         QTest::keyClick(&w, Qt::Key_F9);
         QTRY_VERIFY(message.contains(QStringLiteral("Tipp")));
         QVERIFY(w.fertig() && w.zuege() == 3 && w.lblBestwert()->text() == QStringLiteral("Bestwert: 3"));
+        w.mnuNew->trigger();
+        placeLayout(w, swapped(solvedLayout(), 0, 1));   // cannot be solved: said as for the hint
+        answerMessage(&message);
+        w.mnuSolution->trigger();
+        QTRY_VERIFY(message.startsWith(QStringLiteral("Diese Stellung kann nicht gelöst werden:")));
+        QVERIFY(!w.solutionRunning() && w.zuege() == 0);
     }
 
     void saveAndLoad()
