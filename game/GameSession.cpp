@@ -10,8 +10,6 @@ void GameSession::newDeal()
     m_board.setFertig(false);
     m_board.setZuege(0);
     m_hintUsed = false;
-    m_history.clear();
-    stopSolution();
     m_board.ZArray_setzen(Steine_Mischen(m_draw));
 }
 
@@ -171,6 +169,4 @@ void GameSession::applyLoaded(const GameState &state)
     m_board.ZArray_setzen(za);
     m_board.setFertig(false);
     m_hintUsed = state.hintUsed;
-    m_history.clear();
-    stopSolution();
 }
