@@ -275,7 +275,7 @@ private slots:
             QVERIFY(w.zuege() == now && !w.fertig() && !w.solutionRunning());
         };
         stoppedBy([&w] { QTest::keyClick(&w, Qt::Key_Escape); });
-        stoppedBy([&w] { QTest::mouseClick(w.Frame1(), Qt::LeftButton, Qt::NoModifier, w.Frame1()->fieldRect(14).center()); });
+        stoppedBy([&w] { QTest::mouseClick(w.Frame1(), Qt::LeftButton, Qt::NoModifier, w.Frame1()->fieldRect(12).center()); });
         QString message;
         answerMessage(&message);
         QTest::keyClick(&w, Qt::Key_F9);
