@@ -267,6 +267,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         auto stoppedBy = [&w](const std::function<void()> &input) {
             QTest::keyClick(&w, Qt::Key_F9);
+            QCOMPARE(w.lblBestwert()->text(), QStringLiteral("Bestwert: Lösung wird gesucht …"));
             const qint16 before = w.zuege();
             QTRY_VERIFY_WITH_TIMEOUT(w.zuege() > before, 60000);
             const qint16 now = w.zuege();
