@@ -60,6 +60,14 @@ BoardView::BoardView(const GameSession &session, QWidget *parent)
     , m_session(session)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    for (QVariantAnimation *a : {&m_slideAnim, &m_fadeAnim}) {
+        a->setStartValue(0.0);
+        a->setEndValue(1.0);
+        connect(a, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+        connect(a, &QAbstractAnimation::finished, this, qOverload<>(&QWidget::update));
+    }
+    m_slideAnim.setDuration(SlideMillis);
+    m_fadeAnim.setDuration(FadeMillis);
     m_hintTimer.setSingleShot(true);
     connect(&m_hintTimer, &QTimer::timeout, this, [this] {
         showHintMark(-1, 0);
@@ -77,6 +85,8 @@ QColor BoardView::buttonFace()
 void BoardView::setTiles(const std::array<QImage, 17> &bilder)
 {
     m_bilder = bilder;
+    finishSlide();
+    m_whole = QImage();
     update();
 }
 
@@ -93,6 +103,8 @@ QImage BoardView::picture(int p) const
 
 void BoardView::setBorders(bool single)
 {
+    if (single && !m_whole.isNull())
+        m_whole = QImage(), update();
     if (m_borders == single)
         return;
     m_borders = single;
@@ -125,8 +137,35 @@ void BoardView::paintEvent(QPaintEvent *)
     // translation to whole device pixels, the same for every field.)
     painter.scale(1 / dpr, 1 / dpr);
     const int border = m_borders ? qMax(1, qRound(dpr)) : 0;
+    const Board &board = m_session.board();
+    // A tile in motion leaves its new field showing the background; the
+    // board may have changed since (a new deal): then it stands still.
+    std::array<bool, Board::FeldAnz> moving{};
+    if (sliding())
+        for (const Sliding &s : m_sliding)
+            if (board.picture(s.step.to) == s.tile)
+                moving[s.step.to] = true;
     for (int p = 0; p < Board::FeldAnz; ++p)
-        paintField(painter, p, deviceField(p, dpr), border);
+        paintField(painter, moving[p] ? QImage() : picture(p), backColor(p), deviceField(p, dpr), border);
+    if (!m_whole.isNull() && m_session.fertig() && !board.hasPicture(Board::FeldAnz - 1)) {
+        painter.save();
+        painter.setOpacity(m_fadeAnim.state() != QAbstractAnimation::Stopped ? m_fadeAnim.currentValue().toReal() : 1.0);
+        paintField(painter, m_whole, backColor(Board::FeldAnz - 1), deviceField(Board::FeldAnz - 1, dpr), border);
+        painter.restore();
+    }
+    if (sliding()) {
+        // Each edge moved its share of the way, on whole device pixels.
+        const qreal t = m_slideAnim.currentValue().toReal();
+        auto between = [t](int a, int b) { return a + qRound((b - a) * t); };
+        for (const Sliding &s : m_sliding) {
+            if (!moving[s.step.to])
+                continue;
+            const QRect a = deviceField(s.step.from, dpr), b = deviceField(s.step.to, dpr);
+            const QRect r(QPoint(between(a.left(), b.left()), between(a.top(), b.top())),
+                          QPoint(between(a.right(), b.right()), between(a.bottom(), b.bottom())));
+            paintField(painter, m_bilder[s.tile], buttonFace(), r, border);
+        }
+    }
     if (m_hintMark >= 0 && m_hintMark < Board::FeldAnz) {
         const QRect r = deviceField(m_hintMark, dpr);
         painter.fillRect(r, QColor(255, 200, 0, 70));
@@ -140,11 +179,11 @@ void BoardView::paintEvent(QPaintEvent *)
     }
 }
 
-void BoardView::paintField(QPainter &painter, int p, const QRect &device, int border) const
+void BoardView::paintField(QPainter &painter, const QImage &tile, const QColor &back, const QRect &device,
+                           int border) const
 {
-    painter.fillRect(device, backColor(p));
+    painter.fillRect(device, back);
     const QRect inner = device.adjusted(border, border, -border, -border);
-    const QImage tile = picture(p);
     if (!tile.isNull() && !inner.isEmpty()) {
         // The tile unscaled from the top-left corner of the drawing area,
         // clipped to it. Tiles are cut at the device size of a field; one
@@ -157,6 +196,33 @@ void BoardView::paintField(QPainter &painter, int p, const QRect &device, int bo
     }
     if (border > 0)
         fillFrame(painter, device, border, Qt::black);
+}
+
+void BoardView::slide(const Moves::Action &steps)
+{
+    finishSlide();
+    for (const Moves::Step &s : steps)
+        if (s.to >= 0 && s.to < Board::FeldAnz && s.from >= 0 && s.from < Board::FeldAnz
+            && m_session.board().hasPicture(s.to))
+            m_sliding.push_back({s, m_session.board().picture(s.to)});
+    if (!m_sliding.empty())
+        m_slideAnim.start();
+}
+
+void BoardView::finishSlide()
+{
+    if (sliding())
+        m_slideAnim.stop(), update();
+    m_sliding.clear();
+}
+
+void BoardView::showWholePicture(const QImage &square)
+{
+    m_whole = square;
+    m_fadeAnim.stop();
+    if (!m_whole.isNull())
+        m_fadeAnim.start();
+    update();
 }
 
 void BoardView::showHintMark(int field, int msecs)
@@ -177,10 +243,13 @@ void BoardView::mousePressEvent(QMouseEvent *event)
     event->accept();
     if (m_dragSource >= 0)
         return;  // a second button during a drag changes nothing
+    finishSlide();
     const int field = fieldAt(event->position().toPoint());
     if (field < 0)
         return;
     m_dragSource = field;
+    m_pressPos = event->position().toPoint();
+    m_leftPress = event->button() == Qt::LeftButton;
     m_grabOffset = event->position().toPoint() - fieldRect(field).topLeft();
     if (QWidget *client = parentWidget()) {
         if (!m_outline)
@@ -192,6 +261,7 @@ void BoardView::mousePressEvent(QMouseEvent *event)
     }
     m_dragOver = -1;
     hover(field);
+    emit pressed();
 }
 
 void BoardView::mouseDoubleClickEvent(QMouseEvent *event)
@@ -237,9 +307,14 @@ void BoardView::mouseReleaseEvent(QMouseEvent *event)
     if (m_dragSource < 0)
         return;
     const int source = m_dragSource;
-    const int field = fieldAt(event->position().toPoint());
+    const QPoint pos = event->position().toPoint();
+    const int field = fieldAt(pos);
+    const bool click = m_leftPress && event->button() == Qt::LeftButton && field == source
+                       && (pos - m_pressPos).manhattanLength() < QApplication::startDragDistance();
     endDrag();
-    if (field >= 0)
+    if (click)
+        emit clickRequested(field);
+    else if (field >= 0)
         emit moveRequested(source, field);
 }
 
@@ -283,7 +358,8 @@ bool BoardView::handleKey(QKeyEvent *event)
     }
     if (m_dragSource >= 0)
         return true;
+    finishSlide();
     if (const auto source = m_session.arrowSource(arrow))
-        emit moveRequested(*source, m_session.board().emptyField());
+        emit slideRequested(*source, m_session.board().emptyField());
     return true;
 }

@@ -6,7 +6,15 @@
 // solved board. Pressing on a field drags its tile: an outline follows the
 // pointer, the empty field lights up white while a tile that may go there is
 // over it, and the release drops the tile on the field under the pointer.
+// A click (the left button pressed and released on one field, the pointer
+// kept within the start-drag distance) asks for the click's move instead.
 // The arrow keys ask for the move of the tile they push into the empty field.
+//
+// Moves made without dragging slide: the window hands the widget the steps
+// the session made, and the tiles are drawn moving from their old fields to
+// the new ones for SlideMillis. The game itself has changed already; input
+// ends a slide at once. A won board fades the picture's last square into
+// the empty field, so that the whole picture shows.
 //
 // The widget decides nothing about the game: it reads the session (never
 // changes it) and answers with signals; the main window hands the moves to
@@ -17,13 +25,16 @@
 // device pixels at every scale, so that a line between two tiles is one
 // colour and the tiles of a solved board meet without a seam.
 #include "game/GameSession.h"
+#include "game/Moves.h"
 
 #include <QColor>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
+#include <QVariantAnimation>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 class QKeyEvent;
 
@@ -55,6 +66,22 @@ public:
     void showHintMark(int field, int msecs);
     int hintMark() const { return m_hintMark; }
 
+    // --- slides and the whole picture -------------------------------------------
+    static constexpr int SlideMillis = 120;
+    static constexpr int FadeMillis = 300;
+    // The tiles of steps, already moved on the board, are drawn sliding from
+    // each step's old field to its new one. A slide still running ends first.
+    void slide(const Moves::Action &steps);
+    // The slide running ends: every tile stands on its field.
+    void finishSlide();
+    bool sliding() const { return m_slideAnim.state() != QAbstractAnimation::Stopped; }
+    QVariantAnimation *slideAnimation() { return &m_slideAnim; }
+    // On a won board: square, the picture's bottom-right square, fades into
+    // the empty field 15 and stays until the borders come back (a new game).
+    // The board itself is unchanged: field 15 stays empty.
+    void showWholePicture(const QImage &square);
+    void finishFade() { m_fadeAnim.setCurrentTime(FadeMillis); }
+
     // --- drag and keys ----------------------------------------------------------
     // The dragged tile goes back: nothing is dropped.
     void cancelDrag();
@@ -67,9 +94,14 @@ signals:
     // While the tile of field source is dragged: the pointer entered, left or
     // moved over field.
     void fieldHovered(int source, int field);
-    // The tile of field source is to go to field target: dropped there, or
-    // pushed by an arrow key.
+    // A mouse button went down on the board (a drag or a click may follow).
+    void pressed();
+    // The tile of field source was dropped on field target.
     void moveRequested(int source, int target);
+    // An arrow key pushes the tile of field source into the empty field target.
+    void slideRequested(int source, int target);
+    // A click on field.
+    void clickRequested(int field);
     // The time of the hint mark is up.
     void hintTimeUp();
     // The board has been painted for the first time.
@@ -91,7 +123,7 @@ private:
     QRect deviceField(int p, qreal dpr) const;
     // One field drawn into its device rectangle at origin (the place a tile
     // in motion would be drawn at as well).
-    void paintField(QPainter &painter, int p, const QRect &device, int border) const;
+    void paintField(QPainter &painter, const QImage &tile, const QColor &back, const QRect &device, int border) const;
     void hover(int field);
     void endDrag();
 
@@ -103,9 +135,19 @@ private:
     QTimer m_hintTimer;
     bool m_painted = false;
 
+    // the slide running: each tile from its old field to its new one
+    struct Sliding { Moves::Step step; int tile; };
+    std::vector<Sliding> m_sliding;
+    QVariantAnimation m_slideAnim;
+    // the picture's last square on a won board
+    QImage m_whole;
+    QVariantAnimation m_fadeAnim;
+
     // the drag in progress
     int m_dragSource = -1;
     int m_dragOver = -1;
     QPoint m_grabOffset;                     // pointer within the dragged field
+    QPoint m_pressPos;                       // where the button went down
+    bool m_leftPress = false;                // it was the left button: may be a click
     QPointer<QWidget> m_outline;             // follows the pointer, over the whole window
 };

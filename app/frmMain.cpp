@@ -134,6 +134,7 @@ frmMain::frmMain(QWidget *parent)
 frmMain::~frmMain()
 {
     cancelSolver();
+    stopSolution();
     // A picture job still running writes nothing more and is waited for:
     // its result has no window to go to.
     m_closed->store(true);
@@ -213,6 +214,9 @@ void frmMain::buildMenus()
     mnuPreviewOn = item(mnuOption, QStringLiteral("Vorschau ein"), Qt::Key_F7, &frmMain::mnuPreviewOn_Click);
     mnuPosOn = item(mnuOption, QStringLiteral("Positionsanzeige ein"), Qt::Key_F8, &frmMain::mnuPosOn_Click);
     mnuHint = item(mnuOption, QStringLiteral("Tipp"), Qt::Key_F4, &frmMain::mnuHint_Click);
+    mnuUndo = item(mnuOption, QStringLiteral("Zug zurück"), Qt::CTRL | Qt::Key_Z, &frmMain::mnuUndo_Click);
+    mnuUndo->setEnabled(false);
+    mnuSolution = item(mnuOption, QStringLiteral("Lösung zeigen"), Qt::Key_F9, &frmMain::mnuSolution_Click);
     mnuFit = item(mnuOption, QStringLiteral("Bild zuschneiden"), QKeySequence(Qt::SHIFT | Qt::Key_F3), &frmMain::mnuFit_Click);
     mnuFit->setCheckable(true);
     mnuOption->addSeparator();
@@ -252,7 +256,7 @@ void frmMain::Form_Load()
         {{m_label[0], {}},
          {m_label[1], {QString::number(std::numeric_limits<qint16>::max())}},
          {m_lblBestwert, {QStringLiteral("Bestwert: …"), QStringLiteral("Bestwert: 80"),
-                          QStringLiteral("Bestwert: unlösbar")}},
+                          QStringLiteral("Bestwert: unlösbar"), QStringLiteral("Bestwert: wird gesucht …")}},
          {m_label[2], {}},
          {m_label[3], {QStringLiteral("16")}}}));
     m_frame4->hide();
@@ -324,6 +328,8 @@ void frmMain::showSession()
     // session says.
     if (m_session.hintField() != m_board->hintMark())
         m_board->showHintMark(m_session.hintField(), GameSession::HintMarkMillis);
+    if (mnuUndo)
+        mnuUndo->setEnabled(m_session.canTakeBack());
     m_board->update();
 }
 
@@ -407,6 +413,7 @@ void frmMain::closeEvent(QCloseEvent *event)
     // being read) ends here and writes nothing more.
     m_closed->store(true);
     cancelSolver();
+    stopSolution();
     // The other windows close with the main window; nothing is written.
     m_board->cancelDrag();
     const auto windows = QApplication::topLevelWidgets();

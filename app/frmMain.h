@@ -24,6 +24,7 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QThreadPool;
+class QTimer;
 class frmAbout;
 class frmDescr;
 class frmLoad;
@@ -75,7 +76,7 @@ public:
     QAction *mnuNew = nullptr, *mnuChangePic = nullptr, *mnuSave = nullptr, *mnuLoad = nullptr,
             *mnuExit = nullptr, *mnuPreviewOn = nullptr, *mnuPosOn = nullptr,
             *mnuTopTen = nullptr, *mnuAbout = nullptr, *mnuDescr = nullptr,
-            *mnuHint = nullptr, *mnuFit = nullptr;
+            *mnuHint = nullptr, *mnuUndo = nullptr, *mnuSolution = nullptr, *mnuFit = nullptr;
 
     // ===== frmMain_Tiles.cpp: cutting the picture and placing the tiles =====
 
@@ -100,6 +101,10 @@ public:
 
     // A background computation is still running.
     bool solverBusy() const;
+    // The solution is being searched for or played.
+    bool solutionRunning() const;
+    // How often the solution moves.
+    static constexpr int SolutionStepMillis = 300;
 
 public slots:
     // frmMain.cpp
@@ -115,11 +120,14 @@ public slots:
     void activateFromOutside();
     // frmMain_ChangePic.cpp
     void mnuChangePic_Click();
+    // frmMain_Play.cpp
+    void mnuUndo_Click();
     // "Bild zuschneiden": the picture cut to its centre square (or not),
     // remembered at once and shown at once.
     void mnuFit_Click();
     // frmMain_Solver.cpp
     void mnuHint_Click();
+    void mnuSolution_Click();
 
 signals:
     // A hint has been marked on field (-1: the position cannot be solved).
@@ -130,6 +138,7 @@ signals:
 
 protected:
     // frmMain_Play.cpp
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -160,8 +169,16 @@ private:
 
     // ===== frmMain_Play.cpp: the player's moves =====
     void connectBoard();
-    // A drop (or an arrow key) of the tile of field source onto field target.
-    void picBox_DragDrop(int target, int source);
+    // A drop (or, sliding, an arrow key) of the tile of field source onto
+    // field target.
+    void picBox_DragDrop(int target, int source, bool slide = false);
+    // A click on field: the tiles between it and the empty field slide.
+    void picBox_Click(int field);
+    // Shows what an action other than a drop did: its tiles slide.
+    void showPlayed(const GameSession::Played &played);
+    // The winning move was made: the board shows the whole picture, then
+    // gameOver follows.
+    void gameWon();
     // After the winning drop: the name box and the top ten, unless a hint
     // was used; the count is the one of the winning drop.
     void gameOver(GameSession::Win win);
@@ -198,6 +215,14 @@ private:
     // The longest that waits (a window shown minimised is not painted).
     static constexpr int FirstPaintWaitMillis = 500;
     QThreadPool *solverPool();
+    // The position cannot be solved: says so (the hint and the solution).
+    void tellUnsolvable();
+    // The solution's search is cancelled, or its playing ends.
+    void stopSolution();
+    void playSolutionStep();
+    // The best value, or that the solution is being searched for.
+    void setBestwert(const QString &text);
+    void showBestwert();
 
     // --- state ------------------------------------------------------------------
     GameSession m_session;
@@ -232,6 +257,13 @@ private:
     // the optimal solver, off the user-interface thread
     QThreadPool *m_solverPool = nullptr;
     std::shared_ptr<std::atomic<bool>> m_solverCancel;
+    // the solution: searched for on a pool of its own, so that it never
+    // waits for the best value, then played move by move
+    QThreadPool *m_solutionPool = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_solutionCancel;   // of the search running, if any
+    QTimer *m_solutionTimer = nullptr;
+    QString m_bestwertText;
+    int m_keyStopped = 0;                    // the key that stopped the solution: it does nothing else
     bool m_boardPainted = false;
     bool m_boardShownSignalled = false;
     std::function<void()> m_afterFirstPaint;

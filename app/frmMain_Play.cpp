@@ -1,6 +1,8 @@
-// The player's moves: the board widget reports drags, drops and arrow keys;
-// the window hands the moves to the session and shows what it decided. The
-// menu bar passes the keys that move tiles on to the board.
+// The player's moves: the board widget reports drags, drops, clicks and
+// arrow keys; the window hands the moves to the session and shows what it
+// decided, sliding the tiles of every move not made by dragging. Taking a
+// move back, and the end of a won game. The menu bar passes the keys that
+// move tiles on to the board.
 #include "app/frmMain.h"
 
 #include "app/BoardView.h"
@@ -11,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QTimer>
 
 void frmMain::connectBoard()
 {
@@ -22,6 +25,17 @@ void frmMain::connectBoard()
     });
     connect(m_board, &BoardView::moveRequested, this,
             [this](int source, int target) { picBox_DragDrop(target, source); });
+    connect(m_board, &BoardView::slideRequested, this,
+            [this](int source, int target) { picBox_DragDrop(target, source, true); });
+    connect(m_board, &BoardView::clickRequested, this, &frmMain::picBox_Click);
+    // A press on the board stops the solution, and what the press began
+    // (a click or a drag) does nothing.
+    connect(m_board, &BoardView::pressed, this, [this] {
+        if (solutionRunning()) {
+            stopSolution();
+            m_board->cancelDrag();
+        }
+    });
     connect(m_board, &BoardView::hintTimeUp, this, [this] {
         m_session.hintTimeUp();
         showSession();
@@ -30,6 +44,20 @@ void frmMain::connectBoard()
         if (!m_boardPainted)
             runAfterFirstPaint();
     });
+}
+
+bool frmMain::event(QEvent *event)
+{
+    // Any key stops the solution, and does nothing else: the shortcut it
+    // may stand for is not triggered, and the key press that follows is
+    // swallowed.
+    if (event->type() == QEvent::ShortcutOverride && solutionRunning()) {
+        stopSolution();
+        m_keyStopped = static_cast<QKeyEvent *>(event)->key();
+        event->accept();
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
@@ -52,6 +80,10 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 void frmMain::keyPressEvent(QKeyEvent *event)
 {
+    if (m_keyStopped && std::exchange(m_keyStopped, 0) == event->key()) {
+        event->accept();
+        return;
+    }
     if (!m_board->handleKey(event)) {
         QMainWindow::keyPressEvent(event);
         return;
@@ -71,20 +103,53 @@ void frmMain::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
 }
 
-void frmMain::picBox_DragDrop(int target, int source)
+void frmMain::picBox_DragDrop(int target, int source, bool slide)
 {
+    stopSolution();
     const Board::DropResult r = m_session.drop(source, target);
     if (r.ignored)
         return;
+    if (slide && r.moved)
+        m_board->slide({{source, target}});
     showSession();
-    if (r.won) {
-        m_board->setBorders(false);
-        // The name box opens once this mouse event is over and the seamless
-        // picture has been drawn; it gets the count of this drop, whatever
-        // happens before it opens.
-        const GameSession::Win win = m_session.win();
-        QMetaObject::invokeMethod(this, [this, win] { gameOver(win); }, Qt::QueuedConnection);
-    }
+    if (r.won)
+        gameWon();
+}
+
+void frmMain::picBox_Click(int field)
+{
+    stopSolution();
+    showPlayed(m_session.click(field));
+}
+
+void frmMain::mnuUndo_Click()
+{
+    stopSolution();
+    showPlayed(m_session.takeBack());
+}
+
+void frmMain::showPlayed(const GameSession::Played &played)
+{
+    if (played.steps.empty())
+        return;
+    m_board->slide(played.steps);
+    showSession();
+    if (played.won)
+        gameWon();
+}
+
+void frmMain::gameWon()
+{
+    stopSolution();
+    m_board->setBorders(false);
+    m_board->showWholePicture(m_cut[Board::FeldAnz - 1]);
+    // The name box (or the message) opens once the last square has faded
+    // in; it gets the count of the winning move, whatever happens before.
+    const GameSession::Win win = m_session.win();
+    QTimer::singleShot(BoardView::FadeMillis, this, [this, win] {
+        m_board->finishFade();
+        gameOver(win);
+    });
 }
 
 void frmMain::gameOver(GameSession::Win win)

@@ -1,6 +1,8 @@
-// Player aids on top of the game: the best possible move count of the deal
-// and the hint (the first move of a shortest solution). The optimal solver
-// runs on a thread of its own, so the window never waits for it.
+// Player aids on top of the game: the best possible move count of the deal,
+// the hint (the first move of a shortest solution) and the solution played
+// on the board. The optimal solver runs off the user-interface thread, so
+// the window never waits for it; the solution has a thread of its own, so
+// that it never waits for the best value either.
 #include "app/frmMain.h"
 
 #include "base/Meldung.h"
@@ -58,7 +60,8 @@ void frmMain::startBestwert(quint64 deal)
 {
     // A new deal: the old computation is of no use any more.
     cancelSolver();
-    m_lblBestwert->setText(QStringLiteral("Bestwert: …"));
+    stopSolution();
+    setBestwert(QStringLiteral("Bestwert: …"));
 
     const auto start = Tiles::fromLayout(m_session.board().layout());
     const QString folder = ProgramFolder::path();
@@ -78,11 +81,11 @@ void frmMain::startBestwert(quint64 deal)
                     return;
                 switch (r.status) {
                 case Solver::Status::Solved:
-                    w->m_lblBestwert->setText(QStringLiteral("Bestwert: %1").arg(r.length));
+                    w->setBestwert(QStringLiteral("Bestwert: %1").arg(r.length));
                     break;
                 case Solver::Status::Unsolvable:
                 case Solver::Status::Invalid:
-                    w->m_lblBestwert->setText(QStringLiteral("Bestwert: unlösbar"));
+                    w->setBestwert(QStringLiteral("Bestwert: unlösbar"));
                     break;
                 case Solver::Status::Cancelled:
                     return;
@@ -118,8 +121,7 @@ void frmMain::mnuHint_Click()
     case GameSession::HintQuestion::Answer::Finished:
         return;
     case GameSession::HintQuestion::Answer::Unsolvable:
-        Meldung::zeigen(this, QStringLiteral("Diese Stellung kann nicht gelöst werden:\r\n"
-                                             "kein Zug führt das Bild zusammen."));
+        tellUnsolvable();
         emit hintShown(-1);
         return;
     case GameSession::HintQuestion::Answer::Ask:
@@ -138,4 +140,92 @@ void frmMain::mnuHint_Click()
             w->showSession();
             emit w->hintShown(*field);
         });
+}
+
+void frmMain::tellUnsolvable()
+{
+    Meldung::zeigen(this, QStringLiteral("Diese Stellung kann nicht gelöst werden:\r\n"
+                                         "kein Zug führt das Bild zusammen."));
+}
+
+void frmMain::setBestwert(const QString &text)
+{
+    m_bestwertText = text;
+    showBestwert();
+}
+
+void frmMain::showBestwert()
+{
+    m_lblBestwert->setText(m_solutionCancel ? QStringLiteral("Bestwert: wird gesucht …") : m_bestwertText);
+}
+
+bool frmMain::solutionRunning() const
+{
+    return m_solutionCancel || (m_solutionTimer && m_solutionTimer->isActive());
+}
+
+void frmMain::stopSolution()
+{
+    const bool searching = bool(m_solutionCancel);
+    if (searching)
+        m_solutionCancel->store(true);
+    m_solutionCancel.reset();
+    if (m_solutionTimer)
+        m_solutionTimer->stop();
+    m_session.stopSolution();
+    if (searching)
+        showBestwert();
+}
+
+void frmMain::mnuSolution_Click()
+{
+    if (solutionRunning()) {
+        stopSolution();
+        return;
+    }
+    const GameSession::HintQuestion question = m_session.askHint();
+    switch (question.answer) {
+    case GameSession::HintQuestion::Answer::Finished:
+        return;
+    case GameSession::HintQuestion::Answer::Unsolvable:
+        tellUnsolvable();
+        return;
+    case GameSession::HintQuestion::Answer::Ask:
+        break;
+    }
+    if (!m_solutionPool) {
+        m_solutionPool = new QThreadPool(this);
+        m_solutionPool->setMaxThreadCount(1);
+        m_solutionTimer = new QTimer(this);
+        m_solutionTimer->setInterval(SolutionStepMillis);
+        connect(m_solutionTimer, &QTimer::timeout, this, &frmMain::playSolutionStep);
+    }
+    const auto cancel = std::make_shared<std::atomic<bool>>(false);
+    m_solutionCancel = cancel;
+    showBestwert();
+    const QString folder = ProgramFolder::path();
+    const Tiles::Fields board = question.fields;
+    const quint64 position = question.position;
+    runInBackground(
+        m_solutionPool, this,
+        [board, folder, cancel] { return Solver(PatternDatabase::shared(folder)).solve(board, cancel.get()); },
+        [position, cancel](frmMain *w, const Solver::Result &r) {
+            if (cancel != w->m_solutionCancel)
+                return;   // stopped meanwhile
+            w->m_solutionCancel.reset();
+            w->showBestwert();
+            if (r.status != Solver::Status::Solved || !w->m_session.solutionAnswered(position, r.moves))
+                return;
+            // The first move at once, the others one by one.
+            w->m_solutionTimer->start();
+            w->playSolutionStep();
+        });
+}
+
+void frmMain::playSolutionStep()
+{
+    const GameSession::Played played = m_session.playSolutionStep();
+    if (!m_session.solutionPending())
+        m_solutionTimer->stop();
+    showPlayed(played);
 }

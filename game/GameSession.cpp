@@ -30,6 +30,8 @@ bool GameSession::place(Board::Placement how)
     ++m_positionNumber;
     m_hintField = -1;
     ++m_dealNumber;
+    m_history.clear();
+    stopSolution();
     return true;
 }
 
@@ -41,8 +43,76 @@ Board::DropResult GameSession::drop(int source, int index)
     if (r.moved) {
         ++m_positionNumber;
         m_hintField = -1;
+        m_history.record({{source, index}});
     }
     return r;
+}
+
+bool GameSession::step(const Moves::Step &s, Played &played)
+{
+    if (!m_placed)
+        return false;
+    const Board::DropResult r = m_board.drop(s.from, s.to);
+    if (!r.moved)
+        return false;
+    ++m_positionNumber;
+    m_hintField = -1;
+    played.steps.push_back(s);
+    played.won = r.won;
+    return true;
+}
+
+GameSession::Played GameSession::click(int field)
+{
+    Played played;
+    if (m_board.fertig())
+        return played;
+    for (const Moves::Step &s : Moves::slideToward(field, m_board.emptyField()))
+        if (!step(s, played))
+            break;
+    m_history.record(played.steps);
+    return played;
+}
+
+GameSession::Played GameSession::takeBack()
+{
+    Played played;
+    if (!canTakeBack())
+        return played;
+    for (const Moves::Step &s : Moves::reversed(m_history.takeLast()))
+        if (!step(s, played))
+            break;
+    return played;
+}
+
+bool GameSession::solutionAnswered(quint64 position, const std::vector<int> &moves)
+{
+    if (position != m_positionNumber || moves.empty() || m_board.fertig())
+        return false;
+    m_hintUsed = true;
+    m_solution = moves;
+    m_solutionNext = 0;
+    m_solutionPosition = position;
+    return true;
+}
+
+GameSession::Played GameSession::playSolutionStep()
+{
+    Played played;
+    if (!solutionPending() || m_solutionPosition != m_positionNumber || m_board.fertig()) {
+        stopSolution();
+        return played;
+    }
+    const int source = m_solution[m_solutionNext++];
+    if (step({source, m_board.emptyField()}, played)) {
+        m_history.record(played.steps);
+        m_solutionPosition = m_positionNumber;
+    } else {
+        stopSolution();
+    }
+    if (!solutionPending())
+        stopSolution();
+    return played;
 }
 
 std::optional<int> GameSession::arrowSource(Arrow arrow) const

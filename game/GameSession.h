@@ -5,11 +5,13 @@
 // and hands it the player's actions; every rule of play is decided here, and
 // nothing else changes the game: the board is handed out read-only.
 #include "game/Board.h"
+#include "game/Moves.h"
 #include "game/Shuffle.h"
 
 #include <QString>
 #include <QVector>
 #include <optional>
+#include <vector>
 
 // What a saved game holds.
 struct GameState {
@@ -51,7 +53,8 @@ public:
     // The picture has been cut: fields 0..15 carry the numbers 0..15.
     void tilesCut() { m_board.tagAsCut(); }
     // Places ZArray on the board (Board::place). A placed board is a new
-    // position: the hint mark goes, and the deal gets a new number.
+    // position: the hint mark goes, the deal gets a new number, the history
+    // of actions begins afresh and a solution being played ends.
     bool place(Board::Placement how);
     quint64 dealNumber() const { return m_dealNumber; }
     // The board is being made (its picture decoded and cut): until the next
@@ -61,8 +64,25 @@ public:
 
     // --- moves --------------------------------------------------------------
     // A drop of the tile of field source onto field index (Board::drop); a
-    // move forgets the hint shown for the old position.
+    // move forgets the hint shown for the old position. A drop that moved the
+    // tile is an action of the history.
     Board::DropResult drop(int source, int index);
+
+    // What an action other than a drop did: the tiles it moved, in order
+    // (each one a counted move), and whether the last of them won the game.
+    struct Played {
+        Moves::Action steps;
+        bool won = false;
+    };
+    // A click on field: the tiles from the empty field's neighbour up to the
+    // clicked one, in its row or column, each dropped one field toward the
+    // empty field, nearest first, counted as a drop is. Nothing on a finished
+    // board, on the empty field or off its row and column.
+    Played click(int field);
+    // Takes the last action back: its tiles move back, last first, each one
+    // counted. Only while the game goes on and there is an action to take.
+    bool canTakeBack() const { return !m_board.fertig() && !m_history.isEmpty(); }
+    Played takeBack();
 
     enum class Arrow { Left, Right, Up, Down };
     // The field whose tile an arrow key moves: the neighbour of the empty
@@ -88,6 +108,18 @@ public:
     void hintTimeUp() { m_hintField = -1; }
     int hintField() const { return m_hintField; }   // the marked field, or -1
 
+    // --- the solution played on the board -------------------------------------
+    // Asked for like a hint (askHint); the solver's answer for position: the
+    // fields whose tile moves into the empty field, in order. Taken unless it
+    // is stale, as a hint is; once taken the game counts as helped (no top
+    // ten) and its moves are played one at a time by playSolutionStep.
+    bool solutionAnswered(quint64 position, const std::vector<int> &moves);
+    bool solutionPending() const { return m_solutionNext < m_solution.size(); }
+    // The next move of the solution, counted as a drop. Nothing, and the
+    // solution ends, once any other move or placement changed the board.
+    Played playSolutionStep();
+    void stopSolution() { m_solution.clear(), m_solutionNext = 0; }
+
     // --- the end of a game ----------------------------------------------------
     // What a won game brings to the top ten, taken at the winning drop.
     struct Win {
@@ -105,6 +137,8 @@ public:
 
 private:
     void forgetPosition();
+    // One tile of an action moved (a counted drop).
+    bool step(const Moves::Step &s, Played &played);
 
     Board m_board;
     RandomSource m_random;
@@ -118,4 +152,8 @@ private:
     bool m_hintUsed = false;
     int m_hintField = -1;
     bool m_placed = false;
+    Moves::History m_history;
+    std::vector<int> m_solution;
+    std::size_t m_solutionNext = 0;
+    quint64 m_solutionPosition = 0;          // the position the next solution move belongs to
 };

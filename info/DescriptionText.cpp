@@ -28,8 +28,10 @@ QStringList lines()
         Indent + QStringLiteral("[F6]...Spielstand laden"),
         Indent + QStringLiteral("[F7]...Vorschau ein/ausschalten"),
         Indent + QStringLiteral("[F8]...Positionsanzeige ein/ausschalten"),
+        Indent + QStringLiteral("[F9]...Lösung zeigen"),
         Indent + QStringLiteral("[F11]...Bestenliste anzeigen"),
         Indent + QStringLiteral("[F12]...Programm Beschreibung"),
+        Indent + QStringLiteral("[Strg+Z]...Zug zurück"),
         QString(),
         QStringLiteral("Hinweis:"),
         Indent + QStringLiteral("Beim Laden von neuen Bildern,"),
@@ -55,14 +57,15 @@ QString text()
 
 QList<QKeySequence> keys()
 {
-    // A key line: the indent, then "[F<n>]..." (or "[Umschalt+F<n>]...")
-    // and the action.
-    static const QRegularExpression keyLine(QStringLiteral("^\\s*\\[((?:Umschalt\\+)?F\\d{1,2})\\]\\.\\.\\."));
+    // A key line: the indent, then "[F<n>]...", "[Umschalt+F<n>]..." or
+    // "[Strg+<letter>]..." and the action ("Umschalt" and "Strg" are the
+    // German names of the Shift and Ctrl keys).
+    static const QRegularExpression keyLine(QStringLiteral("^\\s*\\[((?:Umschalt\\+)?F\\d{1,2}|Strg\\+[A-Z])\\]\\.\\.\\."));
     QList<QKeySequence> result;
     for (const QString &line : lines()) {
         const QRegularExpressionMatch m = keyLine.match(line);
         if (m.hasMatch())
-            result.append(QKeySequence::fromString(m.captured(1).replace(QStringLiteral("Umschalt+"), QStringLiteral("Shift+")),
+            result.append(QKeySequence::fromString(m.captured(1).replace(QStringLiteral("Umschalt+"), QStringLiteral("Shift+")).replace(QStringLiteral("Strg+"), QStringLiteral("Ctrl+")),
                                                    QKeySequence::PortableText));
     }
     return result;

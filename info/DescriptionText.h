@@ -15,8 +15,9 @@ QStringList lines();
 // The lines joined by CR LF, with no CR LF after the last line.
 QString text();
 
-// The function keys the key list names, in the order of the text. Taken from
-// the "[Fn]" at the start of each key line, so the list follows the text.
+// The keys the key list names, in the order of the text. Taken from the
+// "[Fn]" or "[Strg+X]" at the start of each key line, so the list follows
+// the text.
 QList<QKeySequence> keys();
 
 } // namespace DescriptionText

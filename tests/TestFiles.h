@@ -24,6 +24,14 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
 
 inline QVector<qint16> solvedLayout() { return {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 100}; }
 
+// A layout written out, field by field ("0 1 ... 100 14").
+inline QVector<qint16> fields(const char *text)
+{
+    QVector<qint16> v;
+    for (const QByteArray &n : QByteArray(text).split(' '))
+        v << n.toShort();
+    return v;
+}
 inline QVector<qint16> swapped(QVector<qint16> f, int a, int b) { return std::swap(f[a], f[b]), f; }
 
 // While it lives, a write beyond `bytes` fails with EFBIG (SIGXFSZ ignored),

@@ -152,6 +152,57 @@ private slots:
         QVERIFY(w.zuege() == 0 && board->hasBorders() && !w.fertig());
     }
 
+    // A press and release on one field within the start-drag distance is a
+    // click: the row up to the empty field slides, each tile a move; farther
+    // it is a drop onto the field itself. Moves made without dragging slide
+    // (the frames between the fields drawn), input ends a slide at once;
+    // the won board fades its last square in before the name box opens.
+    void clicksSlideAndTheWonPictureIsWhole()
+    {
+        Started w;
+        placeLayout(w, fields("0 1 2 3 4 5 6 7 8 9 10 11 100 12 13 14"));
+        BoardView *board = w.Frame1();
+        const int d = QApplication::startDragDistance();
+        auto click = [board](int field, QPoint offset = {}) {
+            const QPoint at = board->fieldRect(field).center();
+            QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, at + offset);
+        };
+        auto colourAt = [board](int field, QPoint offset) {
+            return QColor(board->grab().toImage().pixel(board->fieldRect(field).center() + offset));
+        };
+        const QColor empty(BoardView::buttonFace().rgb());
+        click(13, QPoint(d - 1, 0));
+        QVERIFY(w.zuege() == 1 && tileShown(board->picture(12)) == 12 && board->sliding());
+        // Halfway, tile 12 stands across the line between fields 12 and 13.
+        board->slideAnimation()->pause();
+        board->slideAnimation()->setCurrentTime(BoardView::SlideMillis / 2);
+        const int q = board->fieldRect(0).width() / 4;
+        QVERIFY(similar(colourAt(12, {q, 0}), squareColor(12)) && similar(colourAt(13, {-q, 0}), squareColor(12)));
+        QVERIFY(colourAt(12, {-q, 0}) == empty && colourAt(13, {q, 0}) == empty);
+        click(14, QPoint(d, 0));   // the press ends the slide; the release is a drop onto itself
+        QVERIFY(!board->sliding() && similar(colourAt(12, {-q, 0}), squareColor(12)) && colourAt(13, {q, 0}) == empty);
+        QVERIFY(w.zuege() == 1 && w.mnuUndo->isEnabled());
+
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);   // taken back, sliding, counted
+        QVERIFY(w.zuege() == 2 && board->picture(12).isNull() && board->sliding() && !w.mnuUndo->isEnabled());
+        QTest::keyClick(&w, Qt::Key_Left);   // an arrow key slides as well
+        QVERIFY(w.zuege() == 3 && board->sliding());
+        QTest::keyClick(&w, Qt::Key_Right);
+
+        // The row of three wins; the name box finds the picture whole.
+        QColor lastSquare;
+        onNextModal<QInputDialog>([&](QInputDialog *box) { lastSquare = colourAt(15, {}), box->reject(); });
+        click(15);
+        QVERIFY(w.zuege() == 7 && w.fertig() && !w.mnuUndo->isEnabled() && board->sliding());
+        QTRY_VERIFY(lastSquare.isValid());
+        QVERIFY(similar(lastSquare, squareColor(15)) && board->picture(15).isNull() && board->Tag(15) == "leer");
+        click(14);   // a finished board takes no click
+        QCOMPARE(w.zuege(), qint16(7));
+        w.mnuNew->trigger();
+        QCOMPARE(colourAt(15, {}), empty);
+    }
+
     // At the scale this process runs at (ctest runs it at 1, 1.25, 1.5 and
     // 2): every line between two tiles is black across its whole width and
     // length, one logical pixel on each side drawn as whole device pixels;
@@ -191,24 +242,29 @@ private slots:
                                 && at(playing, vertical, k, along, b) != QColor(Qt::black));
                 }
 
-        bool asked = false;
-        onNextModal<QInputDialog>([&asked](QInputDialog *box) { asked = true, box->reject(); });
+        // The won board at once, and once the name box is open, with the
+        // picture's last square faded into the empty field.
+        QImage whole;
+        onNextModal<QInputDialog>([&](QInputDialog *box) { whole = w.grab().toImage(), box->reject(); });
         dragField(w, 15, 14);
         QVERIFY(w.fertig());
-        const QImage won = w.grab().toImage();
-        for (bool vertical : {true, false})
-            for (int k = 1; k < 4; ++k)
-                for (int along = 0; along < side; ++along) {
-                    const int line = along * 4 / side;   // the row (or column) the pixel lies in
-                    const int before = vertical ? line * 4 + k - 1 : (k - 1) * 4 + line;
-                    const int after = vertical ? before + 1 : before + 4;
-                    if (after == 15)
-                        continue;   // the empty field
-                    QVERIFY2(similar(at(won, vertical, k, along, -1), squareColor(before), 4)
-                                 && similar(at(won, vertical, k, along, 0), squareColor(after), 4),
-                             qPrintable(QStringLiteral("seam %1 %2 at %3").arg(vertical).arg(k).arg(along)));
-                }
-        QTRY_VERIFY(asked);
+        auto seamless = [&](const QImage &won, bool withLast) {
+            for (bool vertical : {true, false})
+                for (int k = 1; k < 4; ++k)
+                    for (int along = 0; along < side; ++along) {
+                        const int line = along * 4 / side;   // the row (or column) the pixel lies in
+                        const int before = vertical ? line * 4 + k - 1 : (k - 1) * 4 + line;
+                        const int after = vertical ? before + 1 : before + 4;
+                        if (after == 15 && !withLast)
+                            continue;   // the empty field
+                        QVERIFY2(similar(at(won, vertical, k, along, -1), squareColor(before), 4)
+                                     && similar(at(won, vertical, k, along, 0), squareColor(after), 4),
+                                 qPrintable(QStringLiteral("seam %1 %2 at %3").arg(vertical).arg(k).arg(along)));
+                    }
+        };
+        seamless(w.grab().toImage(), false);
+        QTRY_VERIFY(!whole.isNull());
+        seamless(whole, true);
     }
 
     void hintKeepsTheWinOutOfTheList()
@@ -227,6 +283,40 @@ private slots:
         QVERIFY(w.fertig());
         QTRY_VERIFY(message.contains(QStringLiteral("Tipp")));
         QVERIFY(!QFile::exists(w.path(QStringLiteral("scr.cxa"))));
+    }
+
+    // The solution plays one move at a time; a key stops it, and a click,
+    // which then moves nothing; played to the end it counts as a hint.
+    void solutionStopsOnInput()
+    {
+        Started w;
+        // Six moves from home, by one shortest way only: tiles 0 to 2 left, then 3, 7 and 11 up.
+        placeLayout(w, fields("100 0 1 2 4 5 6 3 8 9 10 7 12 13 14 11"));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto stoppedBy = [&w](const std::function<void()> &input) {
+            QTest::keyClick(&w, Qt::Key_F9);
+            QCOMPARE(w.lblBestwert()->text(), QStringLiteral("Bestwert: wird gesucht …"));
+            const qint16 before = w.zuege();
+            QTRY_VERIFY_WITH_TIMEOUT(w.zuege() > before, 60000);
+            const qint16 now = w.zuege();
+            input();
+            QTest::qWait(2 * frmMain::SolutionStepMillis);
+            QVERIFY(w.zuege() == now && !w.fertig() && !w.solutionRunning());
+        };
+        stoppedBy([&w] { QTest::keyClick(&w, Qt::Key_Escape); });
+        stoppedBy([&w] { QTest::mouseClick(w.Frame1(), Qt::LeftButton, Qt::NoModifier, w.Frame1()->fieldRect(0).center()); });
+        QString message;
+        answerMessage(&message);
+        QTest::keyClick(&w, Qt::Key_F9);
+        QTRY_VERIFY(message.contains(QStringLiteral("Tipp")));
+        QVERIFY(w.fertig() && w.zuege() == 6 && w.lblBestwert()->text() == QStringLiteral("Bestwert: 6"));
+        w.mnuNew->trigger();
+        placeLayout(w, swapped(solvedLayout(), 0, 1));   // cannot be solved: said as for the hint
+        answerMessage(&message);
+        w.mnuSolution->trigger();
+        QTRY_VERIFY(message.startsWith(QStringLiteral("Diese Stellung kann nicht gelöst werden:")));
+        QVERIFY(!w.solutionRunning() && w.zuege() == 0);
     }
 
     void saveAndLoad()

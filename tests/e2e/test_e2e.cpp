@@ -294,6 +294,50 @@ private slots:
         QVERIFY(waitFor([&] { return s.windows("    Top Ten").size() == 1; }));
     }
 
+    // A real click on a tile in the empty field's row slides the row (the
+    // saved game shows it); F9 then plays the rest of the shortest solution:
+    // the game is won, and as a helped game it gets the message, not the
+    // name box, and is saved with the hint line.
+    void clickSlidesAndSolutionPlaysToTheEnd()
+    {
+        Session s;
+        QCOMPARE(s.start([&] {
+            // The empty field on 0, six moves from home: tiles 0 to 2 one to the right, 3, 7 and 11 one down.
+            s.write("Saves/Nah.sav", QString("100 0 1 2 4 5 6 3 8 9 10 7 12 13 14 11 0 0 0 ").replace(' ', "\r\n")
+                                         + s.out("cat", {s.file("p.cxa")}));
+        }), QString());
+        QVERIFY2(s.waitActive(s.main), "no active game window");
+        auto dialog = [&](const QString &key, const QString &title, const QString &name) {
+            return s.ok({"key", key}) && !s.activeWindow(title).isEmpty() && s.ok({"type", "--delay", "30", name})
+                   && s.ok({"key", "Return"}) && waitFor([&] { return s.windows(title).isEmpty(); }) && s.waitActive(s.main);
+        };
+        QVERIFY2(dialog("F6", "  Laden", "Nah.sav"), "the game was not loaded");
+
+        // Field 3, the top-right corner: the client area ends 150 twips below
+        // the progress bar, under the board.
+        const QRect client = s.geometry(s.main);
+        const int x = client.left() + Twips::px(Twips::Main::BoardLeft) + 3 * FieldPx + FieldPx / 2;
+        const int y = client.bottom() - FieldPx / 2 - 3 * FieldPx
+                      - Twips::px(150 + Twips::Main::ProgressHeight + Twips::Main::ProgressGap);
+        QVERIFY(s.ok({"mousemove", QString::number(x), QString::number(y), "sleep", "0.1", "click", "1"}));
+        auto saved = [&](const QString &name) {
+            QString text;
+            return dialog("F5", "  Speichern", name) && waitFor([&] { return !(text = s.out("cat", {s.file("Saves/" + name + ".sav")})).isEmpty(); })
+                       ? text.split("\r\n") : QStringList();
+        };
+        const QStringList clicked = saved("Klick");
+        QCOMPARE(clicked.mid(0, 17), QString("0 1 2 100 4 5 6 3 8 9 10 7 12 13 14 11 3").split(' '));
+
+        QVERIFY(s.ok({"key", "F9"}));
+        QVERIFY2(!s.activeWindow("Zandor").isEmpty(), "no message after the solution");
+        QVERIFY2(s.windows("High Scores").isEmpty(), "a name box for a helped game");
+        QVERIFY(s.ok({"key", "Return"}) && waitFor([&] { return s.windows("Zandor").isEmpty(); }) && s.waitActive(s.main));
+        const QStringList won = saved("Ende");
+        QCOMPARE(won.mid(0, 17), QString("0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 100 6").split(' '));
+        QCOMPARE(won.value(20), QStringLiteral("1"));
+        QVERIFY(!QFile::exists(s.file("scr.cxa")));
+    }
+
     void secondStartActivatesFirst_data()
     {
         QTest::addColumn<bool>("minimise");

@@ -87,7 +87,7 @@ private slots:
         play(s, swapped(solvedLayout(), 14, 15), 41);
         // While the board is being made again nothing moves and no hint is asked.
         s.boardPending();
-        QVERIFY(s.drop(15, 14).ignored && !s.arrowSource(GameSession::Arrow::Left) && s.zuege() == 41);
+        QVERIFY(s.drop(15, 14).ignored && s.click(14).steps.empty() && !s.arrowSource(GameSession::Arrow::Left) && s.zuege() == 41);
         QVERIFY(s.askHint().answer == GameSession::HintQuestion::Answer::Finished && !s.placed());
         QVERIFY(s.place(Board::Placement::LoadedGame) && s.placed());
         const Board::DropResult win = s.drop(15, 14);
@@ -201,6 +201,76 @@ private slots:
         before = s.askHint().position;
         s.newDeal();
         QVERIFY(!s.hintAnswered(before, 14) && s.win().mayEnterTopTen);
+    }
+
+    // A click slides the row up to the empty field, each tile a counted
+    // move; taking back reverses the last action that moved tiles, each tile
+    // counted again; a placement begins a fresh history.
+    void clicksAndTakingBack()
+    {
+        enum Kind { Click, Drop, Back, Place };
+        struct Op { Kind kind; int a = 0, b = 0; };
+        struct Row { QVector<Op> ops; int zuege; QVector<qint16> layout; bool canTakeBack; };
+        const QVector<qint16> start = swapped(solvedLayout(), 0, 1);   // the empty field on 15
+        const Row rows[] = {
+            {{{Click, 12}}, 3, fields("1 0 2 3 4 5 6 7 8 9 10 11 100 12 13 14"), true},
+            {{{Click, 3}, {Click, 0}}, 6, fields("100 1 0 2 4 5 6 3 8 9 10 7 12 13 14 11"), true},
+            {{{Click, 3}, {Click, 0}, {Back}}, 9, fields("1 0 2 100 4 5 6 3 8 9 10 7 12 13 14 11"), true},
+            {{{Click, 3}, {Click, 0}, {Back}, {Back}, {Back}}, 12, start, false},
+            {{{Click, 10}, {Click, 15}, {Back}}, 0, start, false},     // off the lines, the empty field
+            {{{Drop, 11, 15}, {Back}}, 2, start, false},                // a drop is an action
+            {{{Click, 14}, {Drop, 9, 14}, {Back}}, 3, start, false},   // a drop that moved nothing is none
+            {{{Click, 12}, {Place}}, 3, fields("1 0 2 3 4 5 6 7 8 9 10 11 12 13 14 100"), false},
+        };
+        for (const Row &r : rows) {
+            GameSession s;
+            play(s, start);
+            for (const Op &op : r.ops) {
+                if (op.kind == Click)
+                    s.click(op.a);
+                else if (op.kind == Drop)
+                    s.drop(op.a, op.b);
+                else if (op.kind == Back)
+                    s.takeBack();
+                else
+                    QVERIFY(s.place(Board::Placement::LoadedGame));
+            }
+            QCOMPARE(s.zuege(), qint16(r.zuege));
+            QCOMPARE(s.board().layout(), r.layout);
+            QCOMPARE(s.canTakeBack(), r.canTakeBack);
+        }
+        // The winning click ends the game: nothing more is clicked or taken back.
+        GameSession s;
+        play(s, swapped(solvedLayout(), 14, 15));
+        const GameSession::Played won = s.click(15);
+        QVERIFY(won.won && won.steps == (Moves::Action{{15, 14}}) && s.fertig() && !s.canTakeBack());
+        QVERIFY(s.takeBack().steps.empty() && s.click(11).steps.empty() && s.zuege() == 1);
+    }
+
+    // The solution's moves are played one by one, each counted; a game in
+    // which it was shown is helped as with a hint. Any other move ends it.
+    void solutionPlayed()
+    {
+        const QVector<qint16> twoAway = fields("0 1 2 3 4 5 6 7 8 9 10 11 12 100 13 14");
+        GameSession s;
+        play(s, twoAway, 10);
+        GameSession::HintQuestion q = s.askHint();
+        QVERIFY(!s.solutionAnswered(q.position, {}) && s.win().mayEnterTopTen);
+        QVERIFY(s.solutionAnswered(q.position, {14, 15}) && !s.win().mayEnterTopTen && s.savedState().hintUsed);
+        GameSession::Played p = s.playSolutionStep();
+        QVERIFY(p.steps == (Moves::Action{{14, 13}}) && !p.won && s.zuege() == 11 && s.solutionPending());
+        p = s.playSolutionStep();
+        QVERIFY(p.steps == (Moves::Action{{15, 14}}) && p.won && s.zuege() == 12 && !s.solutionPending());
+
+        play(s, twoAway);
+        q = s.askHint();
+        QVERIFY(s.solutionAnswered(q.position, {14, 15}));
+        QVERIFY(s.drop(12, 13).moved);
+        QVERIFY(s.playSolutionStep().steps.empty() && !s.solutionPending() && s.zuege() == 1);
+        QVERIFY(!s.solutionAnswered(q.position, {14, 15}));   // a stale answer
+        QVERIFY(s.solutionAnswered(s.askHint().position, {12, 14, 15}));
+        play(s, twoAway);   // a loaded game ends it
+        QVERIFY(!s.solutionPending() && s.playSolutionStep().steps.empty());
     }
 
     void savedStateRoundTrip()

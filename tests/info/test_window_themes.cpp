@@ -196,7 +196,8 @@ private slots:
             // none smaller than the general font.
             checkFits(w);
             for (const auto &[label, text] : {std::pair{w->lblBestwert(), "Bestwert: unlösbar"}, {w->lblBestwert(), "Bestwert: 80"},
-                                              {w->lblBestwert(), "Bestwert: …"}, {w->Label(1), "32767"}, {w->Label(3), "16"}}) {
+                                              {w->lblBestwert(), "Bestwert: …"}, {w->lblBestwert(), "Bestwert: wird gesucht …"},
+                                              {w->Label(1), "32767"}, {w->Label(3), "16"}}) {
                 label->setText(QString::fromUtf8(text));
                 QCOMPARE(clipped(label), QString());
                 QVERIFY(QFontInfo(label->font()).pixelSize() >= QFontInfo(QApplication::font()).pixelSize());
