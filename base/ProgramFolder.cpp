@@ -142,8 +142,12 @@ QString choose(const QString &executableFolder, const QString &dataHome)
     const QString folder = QDir::cleanPath(dataHome + QStringLiteral("/zandor"));
     const QString library = folder + QLatin1Char('/') + LibraryFolder;
     // Filled once; pictures the player removes after a complete fill stay
-    // removed.
+    // removed. A folder that already names a chosen picture (p.cxa) has been
+    // played from: its library was filled by an earlier start, also by a
+    // version that kept no mark, and is taken as the player left it.
     const QString mark = folder + QLatin1Char('/') + FilledMark;
+    if (!QFileInfo::exists(mark) && QFileInfo::exists(folder + QStringLiteral("/p.cxa")))
+        FileAccess::writeAtomically(mark, QByteArray());
     if (!QFileInfo::exists(mark) && QDir().mkpath(library)
         && copyPictures(data + QLatin1Char('/') + LibraryFolder, library))
         FileAccess::writeAtomically(mark, QByteArray());

@@ -77,8 +77,12 @@ private slots:
             QCOMPARE(QDir(library).entryList(QDir::Files), QStringList("Eins.jpg"));
             QCOMPARE(ProgramFolder::choose(bin, dataHome), home);
             QCOMPARE(QDir(library).entryList(QDir::Files), QStringList({"Eins.jpg", "Zwei.bmp"}));
-            // The next start leaves the library as the player left it.
+            // The next start leaves the library as the player left it, also
+            // one filled by a version that kept no mark, once a picture was chosen.
             QVERIFY(QFile::remove(library + "/Zwei.bmp"));
+            QCOMPARE(ProgramFolder::choose(bin, dataHome), home);
+            QCOMPARE(QDir(library).entryList(QDir::Files), QStringList("Eins.jpg"));
+            QVERIFY(QFile::remove(home + "/.library-filled") && writeAll(home + "/p.cxa", "/bild.jpg\r\n"));
             QCOMPARE(ProgramFolder::choose(bin, dataHome), home);
             QCOMPARE(QDir(library).entryList(QDir::Files), QStringList("Eins.jpg"));
         }
