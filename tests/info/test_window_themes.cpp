@@ -15,6 +15,7 @@
 
 #include <QAbstractScrollArea>
 #include <QAction>
+#include <QMenu>
 #include <QPalette>
 #include <cmath>
 #include <QGroupBox>
@@ -196,6 +197,14 @@ private slots:
                 label->setText(QString::fromUtf8(text));
                 QCOMPARE(clipped(label), QString());
                 QVERIFY(QFontInfo(label->font()).pixelSize() >= QFontInfo(QApplication::font()).pixelSize());
+            }
+            // The menus lay out their items within themselves.
+            for (QAction *a : w->menuBar()->actions()) {
+                a->menu()->popup(w->pos());
+                QVERIFY(QTest::qWaitForWindowExposed(a->menu()));
+                for (QAction *item : a->menu()->actions())
+                    QVERIFY2(a->menu()->rect().contains(a->menu()->actionGeometry(item)), qPrintable(item->text()));
+                a->menu()->close();
             }
         } else if (window == QLatin1String("About")) {
             auto *w = new frmAbout(nullptr, QRect(0, 0, 10200, 7400));
