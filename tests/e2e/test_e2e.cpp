@@ -298,7 +298,6 @@ private slots:
         const QString expected = "42    Erika E2E      " + QString("0     Hanno Holzbein ").repeated(9);
         QString onDisk;
         QVERIFY2(waitFor([&] { return (onDisk = s.out("cat", {s.file("scr.cxa")})) == expected; }), qPrintable(onDisk));
-        QVERIFY(waitFor([&] { return s.windows("    Top Ten").size() == 1; }));
     }
 
     void secondStartActivatesFirst_data()
@@ -328,8 +327,7 @@ private slots:
         QCOMPARE(second.proc.exitCode(), 0);
         QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
         QVERIFY2(s.waitActive(s.main), qPrintable(QString("active: %1, game: %2").arg(s.active(), s.main)));
-        QCOMPARE(s.windows(MainTitle), QStringList{s.main});
-        QVERIFY(s.game.running());
+        QCOMPARE(s.windows(MainTitle), QStringList{s.main});   // the first game's window, still there
     }
 
     void placedByFramesCloseBoxEndsAll_data()
