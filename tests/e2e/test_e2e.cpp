@@ -200,15 +200,13 @@ public:
     }
     QString out(const QString &program, const QStringList &args) const { QString t; return ok(args, program, &t), t; }
 
-    QStringList windows(const QString &title) const
+    // The visible windows of that title (or, by "--class", of that class).
+    QStringList windows(const QString &title, const QString &by = "--name") const
     {
         const QString pattern = '^' + QRegularExpression::escape(title) + '$';
-        return out("xdotool", {"search", "--onlyvisible", "--name", pattern}).split('\n', Qt::SkipEmptyParts);
+        return out("xdotool", {"search", "--onlyvisible", by, pattern}).split('\n', Qt::SkipEmptyParts);
     }
-    QStringList compositorWindows() const
-    {
-        return out("xdotool", {"search", "--onlyvisible", "--class", "^Weston Compositor$"}).split('\n', Qt::SkipEmptyParts);
-    }
+    QStringList compositorWindows() const { return windows("Weston Compositor", "--class"); }
     // Text typed into the dialog in front, then Return.
     bool typeIn(const QString &text) const { return ok({"type", "--delay", "30", text}) && ok({"key", "Return"}); }
     // A drag from one screen point to another, moved in steps as a hand does.
