@@ -21,8 +21,7 @@ namespace FuzzSupport {
 // replace, and on disk that would dominate every execution.
 inline const QString &scratch()
 {
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/zandor-fuzz-XXXXXX")
-                                                                       : QDir::tempPath() + QStringLiteral("/zandor-fuzz-XXXXXX"));
+    static const QTemporaryDir dir((QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) + "/zandor-fuzz-XXXXXX");
     static const QString path = dir.path();
     return path;
 }

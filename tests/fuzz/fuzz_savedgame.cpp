@@ -16,14 +16,7 @@ using namespace FuzzSupport;
 
 namespace {
 
-const SavedGame Sentinel = [] {
-    SavedGame g;
-    g.fields = {9, 9, 9};
-    g.zuege = 4321;
-    g.imgvis = g.posAnz = true;
-    g.bild = QStringLiteral("unverändert");
-    return g;
-}();
+const SavedGame Sentinel(GameState{{9, 9, 9}, 4321, true, true, QStringLiteral("unverändert"), false});
 
 bool same(const SavedGame &a, const SavedGame &b)
 {
@@ -35,18 +28,11 @@ bool same(const SavedGame &a, const SavedGame &b)
 
 QList<QByteArray> seeds()
 {
-    SavedGame g;
-    g.fields = {5, 1, 2, 3, 4, 0, 6, 7, 8, 9, 10, 100, 12, 13, 14, 11};
-    g.zuege = 17;
-    g.imgvis = true;
-    g.bild = QStringLiteral("/home/jürgen/Bilder/Straße.jpg");
-    QList<QByteArray> all{g.toBytes()};
-    g.fields = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-    g.zuege = 0;
-    g.posAnz = g.hintUsed = true;
-    g.bild = QStringLiteral("/home/jürgen/写真/🙂.jpg");
-    all << g.toBytes() << g.toBytes().replace("\r\n", "\n") << "../" + g.toBytes();
-    return all;
+    const QByteArray first = SavedGame(GameState{{5, 1, 2, 3, 4, 0, 6, 7, 8, 9, 10, 100, 12, 13, 14, 11}, 17, true, false,
+                                                 QStringLiteral("/home/jürgen/Bilder/Straße.jpg"), false}).toBytes();
+    const QByteArray second = SavedGame(GameState{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, 0, true, true,
+                                            QStringLiteral("/home/jürgen/写真/🙂.jpg"), true}).toBytes();
+    return {first, second, "../" + second, QByteArray(second).replace("\r\n", "\n")};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -128,9 +128,8 @@ double contrast(const QColor &a, const QColor &b)
 QPalette darkPalette(const QColor &link)
 {
     QPalette p(QColor(53, 53, 53), QColor(53, 53, 53));
-    p.setColor(QPalette::WindowText, QColor(221, 221, 221));
-    p.setColor(QPalette::ButtonText, QColor(221, 221, 221));
-    p.setColor(QPalette::Text, QColor(221, 221, 221));
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        p.setColor(role, QColor(221, 221, 221));
     p.setColor(QPalette::Base, QColor(42, 42, 42));
     p.setColor(QPalette::Link, link);
     return p;
@@ -175,8 +174,8 @@ private slots:
         ProgramDir dir;
         Opened o;
         if (window == QLatin1String("Main")) {
-            // Both panels, the preview and the progress bar shown at once;
-            // the board keeps its size, pictures need no more room.
+            // Both panels, the preview and the progress bar shown at once (the
+            // board and the first panel are the window tests').
             auto *w = new frmMain;
             w->setAttribute(Qt::WA_DeleteOnClose);
             w->Form_Load();
@@ -186,9 +185,7 @@ private slots:
             using namespace Twips::Main;
             const int panelLeft = BoardLeft + BoardSize + PanelGap, clientWidth = Width - 120;
             o = {w, w->centralWidget(), QSize(clientWidth, BoardTop + BoardSize + ProgressGap + ProgressHeight + 150),
-                 {{w->Frame1(), QRect(BoardLeft, BoardTop, BoardSize, BoardSize)},
-                  {w->Frame3(), QRect(panelLeft, BoardTop, PanelWidth, PanelHeight)},
-                  {w->Frame4(), QRect(panelLeft, BoardTop + PanelHeight, PanelWidth, PanelHeight)},
+                 {{w->Frame4(), QRect(panelLeft, BoardTop + PanelHeight, PanelWidth, PanelHeight)},
                   {w->imgTemp(), QRect(panelLeft, BoardTop + 2 * PanelHeight + PreviewGap, PreviewSize, PreviewSize)},
                   {w->pBar(), QRect(ProgressLeft, BoardTop + BoardSize + ProgressGap, clientWidth - ProgressRightMargin,
                                     ProgressHeight)}}};

@@ -47,14 +47,12 @@ if [ -f "$deb" ]; then
   dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\/usr\//, "", $6); print $6 }' | LC_ALL=C sort \
     | diff -u "$scratch/installed" - || fail "packaged files (- installed, + packaged)"
   recommends="$(dpkg-deb -f "$deb" Recommends)"
-  echo "Recommends: $recommends"
   for p in qt6-translations-l10n qt6-wayland; do
-    grep -qE "(^|, )$p(,|$)" <<<"$recommends" || fail "Recommends lacks $p"
+    grep -qE "(^|, )$p(,|$)" <<<"$recommends" || fail "Recommends lacks $p: $recommends"
   done
   depends="$(dpkg-deb -f "$deb" Depends)"
-  echo "Depends: $depends"
   for p in libc6 libqt6widgets6 libwmf-0.2-7; do   # versioned, as dpkg-shlibdeps writes them
-    grep -qE "(^|, )$p \(>= [0-9]" <<<"$depends" || fail "Depends lacks $p (>= version)"
+    grep -qE "(^|, )$p \(>= [0-9]" <<<"$depends" || fail "Depends lacks $p (>= version): $depends"
   done
   dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/zandor.desktop | grep -qx 'Exec="/usr/bin/zandor"' \
     || fail "the packaged entry does not start /usr/bin/zandor"

@@ -104,10 +104,6 @@ private slots:
         for (const QByteArray &line : content.split('\n').mid(0, 16))
             fields << QString::number(line.trimmed().toShort());
         QCOMPARE(state(g), fields.join(' ') + '|' + read);
-        GameSession session;   // the flag of line 21 replaces that of the game before the load
-        session.applyLoaded(GameState{{}, 0, false, false, QString(), true});
-        session.applyLoaded(g);
-        QCOMPARE(session.win().mayEnterTopTen, !g.hintUsed);
         if (exact)
             QCOMPARE(g.toBytes(), content);
     }

@@ -47,6 +47,8 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         const QByteArray a30 = rec("30", "A"), b40 = rec("40", "B");
         QTest::newRow("no file: the default list") << QByteArray() << 57 << "Anna" << 0 << listFile({rec("57", "Anna")});
+        QTest::newRow("between two scores") << listFile({a30, rec("50", "B")}) << 42 << "Neu" << 1
+                                            << listFile({a30, rec("42", "Neu"), rec("50", "B")});
         QTest::newRow("a tie goes above the equal scores")
             << listFile({a30, b40, rec("40", "C"), rec("50", "D")}) << 40 << "Neu" << 1
             << listFile({a30, rec("40", "Neu"), b40, rec("40", "C"), rec("50", "D")});
