@@ -401,9 +401,18 @@ void frmMain::activateFromOutside()
     if (QWindow *handle = windowHandle())
         handle->requestActivate();
     // A secondary window that is open keeps the game; bring it up as well.
-    if (QWidget *modal = QApplication::activeModalWidget()) {
+    // (Under Wayland the game keeps such windows modal itself, so Qt knows
+    // none: the newest visible one of them is taken.)
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal)
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w != this && w->isVisible() && !(w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip))
+                modal = w;
+    if (modal) {
         modal->raise();
         modal->activateWindow();
+        if (QWindow *handle = modal->windowHandle())
+            handle->requestActivate();
     }
 }
 
