@@ -103,8 +103,7 @@ private slots:
 
         // A tile that is not next to the empty field counts and stays.
         dragField(w, 6, 11);
-        QCOMPARE(w.Label(1)->text(), QStringLiteral("1"));
-        QVERIFY(tileShown(board->picture(6)) == 6 && board->picture(11).isNull());
+        QVERIFY(w.zuege() == 1 && tileShown(board->picture(6)) == 6 && board->picture(11).isNull());
 
         // Tile 11 dragged home wins: no borders, the name box, the list.
         bool asked = false;
@@ -161,8 +160,6 @@ private slots:
         QVERIFY(w.zuege() == 7 && w.fertig() && !w.mnuUndo->isEnabled() && board->sliding());
         QTRY_VERIFY(lastSquare.isValid());
         QVERIFY(similar(lastSquare, squareColor(15)) && board->picture(15).isNull() && board->Tag(15) == "leer");
-        click(14);   // a finished board takes no click
-        QCOMPARE(w.zuege(), qint16(7));
         w.mnuNew->trigger();
         QVERIFY(colourAt(15, {}) == empty && board->hasBorders());
     }
@@ -228,26 +225,20 @@ private slots:
     }
 
     // The hint marks the tile to move for a while and gives the best value.
-    void hintMarksTheTile()
-    {
-        Started w;
-        placeLayout(w, swapped(solvedLayout(), 14, 15));
-        QSignalSpy hint(&w, &frmMain::hintShown);
-        w.mnuHint->trigger();
-        QTRY_COMPARE_WITH_TIMEOUT(hint.count(), 1, 60000);
-        QVERIFY(hint.first().first().toInt() == 15 && w.Frame1()->hintMark() == 15);
-        QTRY_COMPARE(w.Frame1()->hintMark(), -1);   // the mark goes after a while
-        QTRY_VERIFY_WITH_TIMEOUT(w.lblBestwert()->text() == QStringLiteral("Bestwert: 1"), 60000);
-    }
-
     // The solution plays one move at a time; a key stops it, and a click,
     // which then moves nothing; played to the end it counts as a hint: the
     // win is told, and no name box opens (the modal guard would fail it).
-    void solutionStopsOnInput()
+    void hintAndSolution()
     {
         Started w;
         // Six moves from home, by one shortest way only: tiles 0 to 2 left, then 3, 7 and 11 up.
         placeLayout(w, fields("100 0 1 2 4 5 6 3 8 9 10 7 12 13 14 11"));
+        QSignalSpy hint(&w, &frmMain::hintShown);
+        w.mnuHint->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(hint.count(), 1, 60000);
+        QVERIFY(hint.first().first().toInt() == 1 && w.Frame1()->hintMark() == 1);
+        QTRY_COMPARE(w.Frame1()->hintMark(), -1);   // the mark goes after a while
+        QTRY_VERIFY_WITH_TIMEOUT(w.lblBestwert()->text() == QStringLiteral("Bestwert: 6"), 60000);
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         auto stoppedBy = [&w](const std::function<void()> &input) {
