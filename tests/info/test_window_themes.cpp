@@ -224,7 +224,9 @@ private slots:
             w->Form_Load();
             using namespace Twips::TopTen;
             o = {w, w->centralWidget(), QSize(ClientWidth, ClientHeight),
-                 {{w->lblScore[9], QRect(ScoreLeft, NrTop + 9 * RowHeight, ScoreWidth, RowHeight)}}};
+                 {{w->Frame1, QRect(FrameLeft, HeadingTop + HeadingHeight + FrameGap, ClientWidth - FrameMarginWidth,
+                                    ClientHeight - FrameMarginHeight - HeadingHeight)},
+                  {w->lblScore[9], QRect(ScoreLeft, NrTop + 9 * RowHeight, ScoreWidth, RowHeight)}}};
         } else if (window == QLatin1String("Load")) {
             // A saved game in the list; the cancel button is wider than
             // designed, its caption touching its edges there.
