@@ -23,27 +23,12 @@
 
 using namespace TestSupport;
 
-template <typename T>
-static T *openWindow()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
-            return t;
-    return nullptr;
-}
-
 class TestWindows : public QObject
 {
     Q_OBJECT
 private slots:
     void init() { QApplication::processEvents(); }
-    void cleanup()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { closeAll(); }
 
     // A first start whose picture dialog is cancelled plays numbered tiles
     // and records nothing; a picture named in p.cxa that cannot be read is

@@ -138,10 +138,7 @@ private slots:
     {
         QApplication::setFont(m_normal);
         QApplication::setPalette(QPalette());
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        closeAll();
     }
 
     void fits_data()
