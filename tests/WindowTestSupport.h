@@ -74,6 +74,25 @@ struct Started : ProgramDir, frmMain
     Started() { Form_Load(), placed(*this); }
 };
 
+// The first visible top-level window of type T, or none.
+template <typename T>
+T *openWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+            return t;
+    return nullptr;
+}
+
+// Closes every visible top-level window and deletes what closing left for deletion.
+inline void closeAll()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 // Runs `answer` on the next visible dialog of type T within five seconds.
 template <typename T>
 void onNextModal(std::function<void(T *)> answer)
@@ -82,10 +101,7 @@ void onNextModal(std::function<void(T *)> answer)
     QElapsedTimer clock;
     clock.start();
     QObject::connect(timer, &QTimer::timeout, [timer, clock, answer] {
-        T *found = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *d = qobject_cast<T *>(w); d && d->isVisible())
-                found = d;
+        T *found = openWindow<T>();
         if (found || clock.elapsed() > 5000)
             timer->stop(), timer->deleteLater();
         if (found)
