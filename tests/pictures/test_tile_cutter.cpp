@@ -45,11 +45,9 @@ private slots:
         // another aspect ratio is stretched to the board; bordered tiles stretch their inner squares
         const QImage board = TileCutter::scaleToBoard(squaresPicture(400).scaled(800, 200), 416);
         QCOMPARE(board.size(), QSize(416, 416));
-        for (const auto &[inner, outer] : {std::pair{104, 104}, {102, 104}}) {
-            const auto tiles = TileCutter::cut(board, inner, outer);
-            for (int k = 0; k < 16; ++k)
-                QVERIFY(tiles[k].size() == QSize(outer, outer) && tileShown(tiles[k]) == k);
-        }
+        const auto tiles = TileCutter::cut(board, 102, 104);
+        for (int k = 0; k < 16; ++k)
+            QVERIFY(tiles[k].size() == QSize(104, 104) && tileShown(tiles[k]) == k);
         QImage clear(40, 40, QImage::Format_ARGB32);   // transparency is drawn on white
         clear.fill(Qt::transparent);
         QCOMPARE(TileCutter::scaleToBoard(clear, 416).pixelColor(200, 200), QColor(Qt::white));
@@ -73,11 +71,9 @@ private slots:
             QVERIFY(board.pixelColor(1, 1) != QColor(Qt::black) && board.pixelColor(414, 414) != QColor(Qt::black));
         }
 
+        // Written and read back as "=1" by the window test.
         QTemporaryDir dir;
         QCOMPARE(BoardFit::read(dir.path()), TileCutter::Fit::Stretch);
-        QVERIFY(BoardFit::write(dir.path(), TileCutter::Fit::CropToSquare));
-        QCOMPARE(readAll(dir.filePath(QLatin1String(BoardFit::FileName))), QByteArray("Bild zuschneiden=1\r\n"));
-        QCOMPARE(BoardFit::read(dir.path()), TileCutter::Fit::CropToSquare);
         for (const QByteArray &other : {QByteArray("Bild zuschneiden=0\r\n"), QByteArray("Bild zuschneiden=11\r\n"), QByteArray()}) {
             writeAll(dir.filePath(QLatin1String(BoardFit::FileName)), other);
             QCOMPARE(BoardFit::read(dir.path()), TileCutter::Fit::Stretch);
