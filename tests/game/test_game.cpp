@@ -1,11 +1,10 @@
-// The rules of play without any window: move rule, validity, solvability,
-// drops, the deal and the game session.
+// The rules of play without any window: move rule, validity, drops, the deal
+// and the game session (solvability: the solver's test, from every distance).
 #include "game/GameSession.h"
 #include "game/Tiles.h"
 #include "TestFiles.h"
 
 #include <QtTest>
-#include <random>
 #include <set>
 
 // A session playing a layout, placed as a loaded game is.
@@ -39,26 +38,6 @@ private slots:
             const auto board = Tiles::fromLayout(layout);
             QCOMPARE(board.has_value(), valid);
             QVERIFY(!board || Tiles::toLayout(*board).mid(0, 15) == layout.mid(0, 15));
-        }
-    }
-
-    // Every position a random walk reaches is solvable; exchanging two tiles
-    // of it makes it unsolvable.
-    void parityAgreesWithReachability()
-    {
-        std::mt19937 rng(7);
-        for (int i = 0; i < 300; ++i) {
-            Tiles::Fields f = Tiles::home();
-            for (int step = 0, empty = 15; step <= i; ++step) {
-                const QVector<int> n = Tiles::moveTargets(empty);
-                const int next = n[int(rng() % unsigned(n.size()))];
-                std::swap(f[empty], f[next]);
-                empty = next;
-            }
-            QVERIFY(Tiles::isSolvable(f));
-            const int a = f[0] == Tiles::Empty ? 2 : 0, b = f[1] == Tiles::Empty ? 2 : 1;
-            std::swap(f[a], f[b]);
-            QVERIFY(!Tiles::isSolvable(f));
         }
     }
 

@@ -136,7 +136,6 @@ private slots:
             // the second frame has its colours turned: only the first is shown
             {"gif", gif(64, 48, {0, 1}), board, own, Quadrants, 0},
             {"wmf", wmf(), board, QSize(832, 416), drawn, 4},
-            {"wmf wide", wmf(), QSize(1000, 100), QSize(1000, 500), drawn, 4},
             {"wmf standard", wmf(false), board, QSize(832, 416), drawn, 4},
         };
         // EXIF orientations 2 .. 8 turn the picture upright: the quadrants shown at TL, TR, BL, BR
