@@ -254,15 +254,12 @@ private slots:
     {
         GameSession s;
         s.setImgvis(true);
-        s.setBild_org(QStringLiteral("/bilder/a.jpg"));
-        s.setBild_aktuell(QStringLiteral("/spiele/b.jpg"));
         play(s, swapped(solvedLayout(), 14, 15), 3);
         QVERIFY(s.hintAnswered(s.askHint().position, 15));
         s.drop(15, 14);
         const GameState state = s.savedState();
         QVERIFY(state.fields == solvedLayout() && state.zuege == 4);
-        QVERIFY(state.imgvis && !state.posAnz && state.hintUsed);
-        QCOMPARE(state.bild, QStringLiteral("/spiele/b.jpg"));   // the picture on the board
+        QVERIFY(state.imgvis && !state.posAnz && state.hintUsed);   // the picture saved: the window test's
         GameSession loaded;   // the hint flag comes with the game
         loaded.applyLoaded(state);
         QVERIFY(loaded.zuege() == 4 && !loaded.win().mayEnterTopTen);
