@@ -264,16 +264,15 @@ class E2E : public QObject
 private slots:
     // One game under openbox. By the frames the window manager drew, the main
     // window stands centred on the work area, with its icon, and the About
-    // window in its upper-right corner. A game one move
-    // from the goal is loaded; one real drag wins it, the name typed into the
-    // name box is taken and the top-ten list opens, 500 twips right of and
-    // below the main window. Another game is
-    // loaded; a real click slides a column away from home and F9 plays the
-    // rest of the shortest solution: as a helped game it gets the message, not
-    // the name box, and is saved with the hint line. A second start ends at
-    // once and brings the game forward, from behind another window and from
-    // minimised. The main window's close box while the About window is open
-    // ends the program with success.
+    // window in its upper-right corner. A game one move from the goal is
+    // loaded; one real drag wins it, the name typed into the name box is taken
+    // and the top-ten list opens, 500 twips right of and below the main
+    // window. Another game is loaded; a real click slides a column away from
+    // home (only the move count shows it) and F9 plays the rest of the shortest
+    // solution: as a helped game it gets the message, not the name box, and
+    // is saved with the hint line. A second start ends at once and brings the
+    // game forward, from behind another window and from minimised. The main
+    // window's close box while the About window is open ends the program.
     void playedPlacedAndClosedUnderX11()
     {
         Session s;
