@@ -1,4 +1,5 @@
-// A click's row of steps, taking an action back, and the history of a game.
+// A click's row of steps toward the empty field; taking actions back is the
+// game session's test.
 #include "game/Moves.h"
 
 #include <QtTest>
@@ -22,24 +23,6 @@ private slots:
         };
         for (const auto &c : cases)
             QVERIFY2(Moves::slideToward(c.field, c.empty) == c.steps, qPrintable(QStringLiteral("%1 -> %2").arg(c.field).arg(c.empty)));
-    }
-
-    void actionsAreTakenBackLastFirst()
-    {
-        const Action row = Moves::slideToward(12, 15);
-        QCOMPARE(Moves::reversed(row), (Action{{13, 12}, {14, 13}, {15, 14}}));
-        QCOMPARE(Moves::reversed(Moves::reversed(row)), row);
-
-        Moves::History history;
-        history.record(row);
-        history.record({});               // nothing moved: not an action
-        history.record({{11, 15}});
-        QCOMPARE(history.takeLast(), (Action{{11, 15}}));
-        QCOMPARE(history.takeLast(), row);
-        QVERIFY(history.isEmpty() && history.takeLast().empty());
-        history.record(row);
-        history.clear();
-        QVERIFY(history.isEmpty());
     }
 };
 

