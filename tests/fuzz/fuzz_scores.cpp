@@ -22,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray before(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString path = scratch() + QStringLiteral("/scr.cxa");
-    check(writeFile(path, before), "scratch file written");
+    check(writeAll(path, before), "scratch file written");
     ScoreList list(path);
-    check(list.read() && readFile(path) == before, "any file is read and left as it was");
+    check(list.read() && readAll(path) == before, "any file is read and left as it was");
 
     // The move count and the name come from the input, so that every row
     // and the replacement of characters Windows-1252 lacks are reached.
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int row = -2;
     const ScoreList::Placing placed = list.place(z, ScoreList::firstCharacters(name, 15), &row);
     check(placed != ScoreList::Placing::Failed, "a writable file takes the result");
-    const QByteArray after = readFile(path);
+    const QByteArray after = readAll(path);
     if (placed == ScoreList::Placing::NotPlaced) {
         check(row == -1 && after == before, "a result off the list changes nothing");
     } else {
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     check(list.reset(), "a writable file is reset");
-    const QByteArray reset = readFile(path);
+    const QByteArray reset = readAll(path);
     const QByteArray free = ScoreList::record(QStringLiteral("0"), QLatin1String(ScoreList::DefaultName));
     check(reset == free.repeated(ScoreList::Rows) + after.mid(ScoreList::FileLength),
           "a reset writes ten free rows and keeps the tail");
