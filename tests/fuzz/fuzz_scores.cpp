@@ -7,15 +7,16 @@
 
 using namespace FuzzSupport;
 
+QByteArray freeRow() { return ScoreList::record(QStringLiteral("0"), QLatin1String(ScoreList::DefaultName)); }
+
 QList<QByteArray> seeds()
 {
-    const QByteArray free = ScoreList::record(QStringLiteral("0"), QLatin1String(ScoreList::DefaultName));
     QByteArray mixed;
     for (int k = 0; k < ScoreList::Rows; ++k)
         mixed += ScoreList::record(QString::number(k * 7 + 3), QStringLiteral("Spieler Ä%1").arg(k));
     const QByteArray odd = ScoreList::record(QStringLiteral("+ 7"), QString()) + ScoreList::record(QStringLiteral("-32768"), QString())
                            + ScoreList::record(QStringLiteral("999999"), QString()) + ScoreList::record(QStringLiteral(" 1 2 3"), QString());
-    return {free.repeated(ScoreList::Rows), mixed, mixed.left(100), mixed + "TAIL\r\n\x81", odd + mixed.mid(63)};
+    return {freeRow().repeated(ScoreList::Rows), mixed, mixed.left(100), mixed + "TAIL\r\n\x81", odd + mixed.mid(63)};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -58,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     check(list.reset(), "a writable file is reset");
     const QByteArray reset = readAll(path);
-    const QByteArray free = ScoreList::record(QStringLiteral("0"), QLatin1String(ScoreList::DefaultName));
-    check(reset == free.repeated(ScoreList::Rows) + after.mid(ScoreList::FileLength),
+    check(reset == freeRow().repeated(ScoreList::Rows) + after.mid(ScoreList::FileLength),
           "a reset writes ten free rows and keeps the tail");
     return 0;
 }
