@@ -3,7 +3,6 @@
 #include "TestRegistry.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -21,12 +20,9 @@ std::map<std::string, TestRegistry::Runner> &registry()
 // A test answers the boxes it expects at once; a message box, input box or
 // file dialog still open after graceMs came unexpected and would block until
 // ctest's time-out: it is closed and the running test fails, naming it.
-class ModalGuard : public QObject
+struct ModalGuard : QObject
 {
-    const int m_graceMs;
-
-public:
-    ModalGuard(int graceMs, QObject *parent) : QObject(parent), m_graceMs(graceMs) { parent->installEventFilter(this); }
+    explicit ModalGuard(QObject *parent) : QObject(parent) { parent->installEventFilter(this); }
     bool eventFilter(QObject *o, QEvent *e) override
     {
         auto *m = qobject_cast<QMessageBox *>(o);
@@ -37,7 +33,7 @@ public:
         auto *d = static_cast<QDialog *>(o);
         const int shown = d->property("timesShown").toInt() + 1;
         d->setProperty("timesShown", shown);
-        QTimer::singleShot(m_graceMs, d, [=] {
+        QTimer::singleShot(ZANDOR_MODAL_GRACE_MS, d, [=] {
             if (!d->isVisible() || d->property("timesShown").toInt() != shown)
                 return;
             const QString text = m ? m->text() : in ? in->labelText() : f->directory().path();
@@ -54,7 +50,7 @@ public:
 void TestRegistry::guardModalBoxes()
 {
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
-        new ModalGuard(ZANDOR_MODAL_GRACE_MS, app);
+        new ModalGuard(app);
 }
 
 bool TestRegistry::add(const char *file, Runner run)

@@ -84,16 +84,16 @@ private slots:
     // A FIFO is refused at once: opening one for reading would wait for a writer.
     void readsOnlyRegularFiles()
     {
-        const std::tuple<QString, qint64, R> rows[] = {{"file", 10, R::Ok}, {"file", 4, R::TooLarge},
-            {"missing", 100, R::Missing}, {"fifo", 100, R::NotRegular}, {"fifo link", 100, R::NotRegular}};
+        const std::tuple<QString, qint64, R> rows[] = {
+            {"file", 10, R::Ok}, {"file", 4, R::TooLarge}, {"missing", 100, R::Missing}, {"fifo", 100, R::NotRegular}};
         for (const auto &[kind, limit, expected] : rows) {
             QTemporaryDir dir;
-            const QString path = dir.filePath("p.cxa"), fifo = dir.filePath("fifo");
+            const QString path = dir.filePath("p.cxa");
             if (kind == "file")
                 QVERIFY(FileAccess::writeAtomically(path, "0123456789"));
-            else if (kind.startsWith("fifo"))
-                QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0
-                        && (kind == "fifo" ? QFile::rename(fifo, path) : QFile::link(fifo, path)));
+            else if (kind == "fifo")   // reached through a link, which is followed
+                QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600) == 0
+                        && QFile::link(dir.filePath("fifo"), path));
             QByteArray whole = "unset", head = "unset";
             QVERIFY2(FileAccess::readRegular(path, limit, &whole) == expected, qPrintable(kind));
             QCOMPARE(whole, expected == R::Ok ? QByteArray("0123456789") : QByteArray("unset"));

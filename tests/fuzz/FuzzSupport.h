@@ -3,9 +3,9 @@
 // LLVMFuzzerTestOneInput: a Qt application on the offscreen platform, the
 // program folder in a scratch folder, and "--seeds DIR" to write the seeds.
 #include "base/ProgramFolder.h"
+#include "../TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -24,18 +24,6 @@ inline const QString &scratch()
     static const QTemporaryDir dir((QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) + "/zandor-fuzz-XXXXXX");
     static const QString path = dir.path();
     return path;
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // A broken promise is a fault like a crash: abort, so that libFuzzer keeps
@@ -61,7 +49,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         const QList<QByteArray> all = seeds();
         bool ok = QDir().mkpath(dir);
         for (int i = 0; i < all.size(); ++i)
-            ok = ok && FuzzSupport::writeFile(QStringLiteral("%1/seed-%2").arg(dir).arg(i), all[i]);
+            ok = ok && writeAll(QStringLiteral("%1/seed-%2").arg(dir).arg(i), all[i]);
         std::exit(ok ? 0 : 1);
     }
     return 0;

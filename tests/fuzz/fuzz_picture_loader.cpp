@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     const QString path = scratch() + QStringLiteral("/bild");
-    check(writeFile(path, bytes), "scratch file written");
+    check(writeAll(path, bytes), "scratch file written");
     const QImage fromFile = PictureLoader::load(path, needed, &error);
     check(fromFile.size() == picture.size() && (!fromFile.isNull() || error != PictureError::None),
           "file and memory give one picture");

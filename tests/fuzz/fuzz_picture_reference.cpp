@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString folder = scratch();
     const QString path = folder + QLatin1Char('/') + QLatin1String(PictureReference::FileName);
-    check(writeFile(path, bytes), "scratch file written");
+    check(writeAll(path, bytes), "scratch file written");
 
     const QString line = PictureReference::read(folder);
     const QList<QByteArray> lines = Ansi::splitLines(bytes.left(PictureReference::MaxPathBytes + 2));
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     check(line == PictureReference::decodeLine(lines.first()) && !line.isNull(), "the first line is the path");
 
-    check(PictureReference::write(folder, line) && readFile(path) == PictureReference::encode(line),
+    check(PictureReference::write(folder, line) && readAll(path) == PictureReference::encode(line),
           "the path is written with CR LF");
     // A path in Windows-1252 always reads back; one in UTF-8 when it names
     // an existing file (otherwise its bytes read as Windows-1252).

@@ -7,24 +7,25 @@
 
 using namespace FuzzSupport;
 
+QByteArray freeRow() { return ScoreList::record(QStringLiteral("0"), QLatin1String(ScoreList::DefaultName)); }
+
 QList<QByteArray> seeds()
 {
-    const QByteArray free = ScoreList::record(QStringLiteral("0"), QLatin1String(ScoreList::DefaultName));
     QByteArray mixed;
     for (int k = 0; k < ScoreList::Rows; ++k)
         mixed += ScoreList::record(QString::number(k * 7 + 3), QStringLiteral("Spieler Ä%1").arg(k));
     const QByteArray odd = ScoreList::record(QStringLiteral("+ 7"), QString()) + ScoreList::record(QStringLiteral("-32768"), QString())
                            + ScoreList::record(QStringLiteral("999999"), QString()) + ScoreList::record(QStringLiteral(" 1 2 3"), QString());
-    return {free.repeated(ScoreList::Rows), mixed, mixed.left(100), mixed + "TAIL\r\n\x81", odd + mixed.mid(63)};
+    return {freeRow().repeated(ScoreList::Rows), mixed, mixed.left(100), mixed + "TAIL\r\n\x81", odd + mixed.mid(63)};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray before(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString path = scratch() + QStringLiteral("/scr.cxa");
-    check(writeFile(path, before), "scratch file written");
+    check(writeAll(path, before), "scratch file written");
     ScoreList list(path);
-    check(list.read() && readFile(path) == before, "any file is read and left as it was");
+    check(list.read() && readAll(path) == before, "any file is read and left as it was");
 
     // The move count and the name come from the input, so that every row
     // and the replacement of characters Windows-1252 lacks are reached.
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int row = -2;
     const ScoreList::Placing placed = list.place(z, ScoreList::firstCharacters(name, 15), &row);
     check(placed != ScoreList::Placing::Failed, "a writable file takes the result");
-    const QByteArray after = readFile(path);
+    const QByteArray after = readAll(path);
     if (placed == ScoreList::Placing::NotPlaced) {
         check(row == -1 && after == before, "a result off the list changes nothing");
     } else {
@@ -57,9 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     check(list.reset(), "a writable file is reset");
-    const QByteArray reset = readFile(path);
-    const QByteArray free = ScoreList::record(QStringLiteral("0"), QLatin1String(ScoreList::DefaultName));
-    check(reset == free.repeated(ScoreList::Rows) + after.mid(ScoreList::FileLength),
+    const QByteArray reset = readAll(path);
+    check(reset == freeRow().repeated(ScoreList::Rows) + after.mid(ScoreList::FileLength),
           "a reset writes ten free rows and keeps the tail");
     return 0;
 }

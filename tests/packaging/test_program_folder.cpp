@@ -68,7 +68,6 @@ private slots:
             if (besideExecutable)
                 continue;
             QCOMPARE(QDir(library).entryList(QDir::Files), QStringList({"Eins.jpg", "Zwei.bmp"}));
-            QCOMPARE(readAll(library + "/Zwei.bmp"), QByteArray("second picture"));
             // A fill cut short (the disk full at the second picture) is finished at the next start.
             QVERIFY(QDir(home).removeRecursively());
             std::optional<FileSizeLimit> limit(13);
