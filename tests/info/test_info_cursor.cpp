@@ -78,6 +78,7 @@ private slots:
     void texts()
     {
         QVERIFY(Ansi::canEncode(DescriptionText::text() + frmAbout::disclaimerLines().join(QString())));
+        QCOMPARE(frmAbout::versionLine(12, 345, 6789), QStringLiteral("Version 12.345.6789"));
         QCOMPARE(frmAbout::mailTarget(QStringLiteral(" a.b@example.org ")), QUrl("mailto:a.b@example.org"));
         QCOMPARE(frmAbout::webTarget(QStringLiteral("www.example.org")), QUrl("https://www.example.org"));
         QCOMPARE(frmAbout::webTarget(QStringLiteral("http://example.org/x")), QUrl("http://example.org/x"));
