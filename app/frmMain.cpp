@@ -308,11 +308,13 @@ void frmMain::Einstellungen_Lesen()
 
 void frmMain::Felder_Anlegen()
 {
+    // The board picture is made while the window is shown and mapped: begun
+    // first, it is mostly ready by the window's first paint.
+    Steine_Mischen();
+    cutAndPlace(CutFor::NewDeal);
     show();
     // The sixteen fields, each marked empty until the picture is cut.
     m_board->show();
-    Steine_Mischen();
-    cutAndPlace(CutFor::NewDeal);
 }
 
 void frmMain::Steine_Mischen()
