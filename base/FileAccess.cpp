@@ -170,6 +170,30 @@ int createTemporary(const QByteArray &folder, mode_t mode, QByteArray *name)
     return -1;
 }
 
+// The folder holding target ("." for a bare name, "/" for a file in the root).
+QByteArray folderOf(const QByteArray &target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+}
+
+// Ends a replacement whose new content stands in the temporary file of fd:
+// closed, renamed over target when everything went well (ok), removed
+// otherwise; the folder's new entry synced when asked for.
+bool finishReplacement(int fd, bool ok, const QByteArray &temporary, const QByteArray &target, bool synced)
+{
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        ok = ::rename(temporary.constData(), target.constData()) == 0;
+    if (!ok) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    if (synced)
+        syncFolder(folderOf(target));
+    return true;
+}
+
 bool isTemporaryName(const QByteArray &name)
 {
     return name.startsWith(TemporaryPrefix) && isRandomTail(name.mid(qsizetype(sizeof TemporaryPrefix - 1)));
@@ -206,7 +230,7 @@ bool writeAtomically(const NativePath &path, const QByteArray &bytes, Durability
     if (fileName.isEmpty() || fileName == "." || fileName == ".." || (hasOld && S_ISDIR(old.st_mode))
         || !mayReplace(target))
         return false;
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+    const QByteArray folder = folderOf(target);
     // The new file takes the permissions of the regular file it replaces;
     // a new file (or one replacing a link) gets the usual rights under the
     // process's file creation mask. The temporary file is readable by its
@@ -216,18 +240,9 @@ bool writeAtomically(const NativePath &path, const QByteArray &bytes, Durability
     const int fd = createTemporary(folder, keepMode ? 0600 : 0644, &temporary);
     if (fd < 0)
         return false;
-    bool ok = (!keepMode || ::fchmod(fd, old.st_mode & 07777) == 0) && writeAll(fd, bytes.constData(), bytes.size())
-              && (!synced || syncFunction()(fd) == 0);
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = ::rename(temporary.constData(), target.constData()) == 0;
-    if (!ok) {
-        ::unlink(temporary.constData());
-        return false;
-    }
-    if (synced)
-        syncFolder(folder);
-    return true;
+    const bool ok = (!keepMode || ::fchmod(fd, old.st_mode & 07777) == 0) && writeAll(fd, bytes.constData(), bytes.size())
+                    && (!synced || syncFunction()(fd) == 0);
+    return finishReplacement(fd, ok, temporary, target, synced);
 }
 
 bool copyFile(const QString &from, const QString &to)
@@ -236,11 +251,9 @@ bool copyFile(const QString &from, const QString &to)
     if (openRegular(from, std::numeric_limits<qint64>::max(), &in) != ReadResult::Ok)
         return false;
     const QByteArray target = QFile::encodeName(to);
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash <= 0 ? QByteArray(slash == 0 ? "/" : ".") : target.left(slash);
     QByteArray temporary;
     // 0644 under the file creation mask, whatever rights the source has.
-    const int fd = createTemporary(folder, 0644, &temporary);
+    const int fd = createTemporary(folderOf(target), 0644, &temporary);
     if (fd < 0)
         return false;
     bool ok = true;
@@ -254,15 +267,7 @@ bool copyFile(const QString &from, const QString &to)
         }
     }
     ok = ok && in.error() == QFileDevice::NoError && in.atEnd() && syncFunction()(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = ::rename(temporary.constData(), target.constData()) == 0;
-    if (!ok) {
-        ::unlink(temporary.constData());
-        return false;
-    }
-    syncFolder(folder);
-    return true;
+    return finishReplacement(fd, ok, temporary, target, true);
 }
 
 int removeTemporaries(const QString &folder, const QList<QByteArray> &replacedNames)
