@@ -215,8 +215,9 @@ private:
     // The longest that waits (a window shown minimised is not painted).
     static constexpr int FirstPaintWaitMillis = 500;
     QThreadPool *solverPool();
-    // The position cannot be solved: says so (the hint and the solution).
-    void tellUnsolvable();
+    // The session's question for the solver (the hint and the solution); a
+    // position that cannot be solved is told so.
+    GameSession::HintQuestion askSolver();
     // The solution's search is cancelled, or its playing ends.
     void stopSolution();
     void playSolutionStep();

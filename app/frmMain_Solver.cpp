@@ -112,20 +112,24 @@ void frmMain::runAfterFirstPaint()
         emit boardShown();
 }
 
-void frmMain::mnuHint_Click()
+GameSession::HintQuestion frmMain::askSolver()
 {
-    // The session says whether a hint may be asked for now, and whether the
+    // The session says whether the solver may be asked now, and whether the
     // answer, when it comes, still fits the board.
     const GameSession::HintQuestion question = m_session.askHint();
-    switch (question.answer) {
-    case GameSession::HintQuestion::Answer::Finished:
+    if (question.answer == GameSession::HintQuestion::Answer::Unsolvable)
+        Meldung::zeigen(this, QStringLiteral("Diese Stellung kann nicht gelöst werden:\r\n"
+                                             "kein Zug führt das Bild zusammen."));
+    return question;
+}
+
+void frmMain::mnuHint_Click()
+{
+    const GameSession::HintQuestion question = askSolver();
+    if (question.answer != GameSession::HintQuestion::Answer::Ask) {
+        if (question.answer == GameSession::HintQuestion::Answer::Unsolvable)
+            emit hintShown(-1);
         return;
-    case GameSession::HintQuestion::Answer::Unsolvable:
-        tellUnsolvable();
-        emit hintShown(-1);
-        return;
-    case GameSession::HintQuestion::Answer::Ask:
-        break;
     }
     const QString folder = ProgramFolder::path();
     const auto cancel = m_solverCancel;
@@ -140,12 +144,6 @@ void frmMain::mnuHint_Click()
             w->showSession();
             emit w->hintShown(*field);
         });
-}
-
-void frmMain::tellUnsolvable()
-{
-    Meldung::zeigen(this, QStringLiteral("Diese Stellung kann nicht gelöst werden:\r\n"
-                                         "kein Zug führt das Bild zusammen."));
 }
 
 void frmMain::setBestwert(const QString &text)
@@ -183,16 +181,9 @@ void frmMain::mnuSolution_Click()
         stopSolution();
         return;
     }
-    const GameSession::HintQuestion question = m_session.askHint();
-    switch (question.answer) {
-    case GameSession::HintQuestion::Answer::Finished:
+    const GameSession::HintQuestion question = askSolver();
+    if (question.answer != GameSession::HintQuestion::Answer::Ask)
         return;
-    case GameSession::HintQuestion::Answer::Unsolvable:
-        tellUnsolvable();
-        return;
-    case GameSession::HintQuestion::Answer::Ask:
-        break;
-    }
     if (!m_solutionPool) {
         m_solutionPool = new QThreadPool(this);
         m_solutionPool->setMaxThreadCount(1);
