@@ -143,7 +143,9 @@ bool beyondAllocationLimit(const QSize &size)
     const int limitMb = QImageReader::allocationLimit();
     if (limitMb <= 0 || !size.isValid())
         return false;
-    return qint64(size.width()) * size.height() * 4 > qint64(limitMb) * 1024 * 1024;
+    // Four bytes a pixel; compared as pixels, since a declared size of up
+    // to INT_MAX x INT_MAX would overflow when counted in bytes.
+    return qint64(size.width()) * size.height() > qint64(limitMb) * 1024 * 1024 / 4;
 }
 
 QImage loadBytes(const QByteArray &data, const QSize &needed, PictureError *error)
