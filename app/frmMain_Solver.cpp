@@ -74,7 +74,7 @@ void frmMain::startBestwert(quint64 deal)
                     return Solver::Result{Solver::Status::Invalid};
                 if (cancel->load())
                     return Solver::Result{Solver::Status::Cancelled};
-                return Solver(PatternDatabase::shared(folder)).solve(*start, cancel.get());
+                return Solver(folder).solve(*start, cancel.get());
             },
             [deal](frmMain *w, const Solver::Result &r) {
                 if (deal != w->m_session.dealNumber())
@@ -137,7 +137,7 @@ void frmMain::mnuHint_Click()
     const quint64 position = question.position;
     runInBackground(
         solverPool(), this,
-        [board, folder, cancel] { return Solver(PatternDatabase::shared(folder)).hint(board, cancel.get()); },
+        [board, folder, cancel] { return Solver(folder).hint(board, cancel.get()); },
         [position](frmMain *w, std::optional<int> field) {
             if (!w->m_session.hintAnswered(position, field))
                 return;
@@ -199,7 +199,7 @@ void frmMain::mnuSolution_Click()
     const quint64 position = question.position;
     runInBackground(
         m_solutionPool, this,
-        [board, folder, cancel] { return Solver(PatternDatabase::shared(folder)).solve(board, cancel.get()); },
+        [board, folder, cancel] { return Solver(folder).solve(board, cancel.get()); },
         [position, cancel](frmMain *w, const Solver::Result &r) {
             if (cancel != w->m_solutionCancel)
                 return;   // stopped meanwhile

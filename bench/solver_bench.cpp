@@ -1,20 +1,25 @@
-// Benchmark of the optimal solver.
+// Benchmark of the solver, every board side.
 //
-//   solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S]
+//   solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S] [--side N]
 //
-// Makes the pattern databases the way the game does (read from
+// Makes the 4 x 4 pattern databases the way the game does (read from
 // DIR/solver.pdb, or built and written there when the file is unusable;
-// --fresh removes it first), then solves N random deals (100) dealt by the
-// game's shuffle from a generator seeded with S (1), and the positions of
-// FILE (or --known FILE; positions.txt beside this source), whose published
-// lengths are checked. Every solution is replayed: it must bring its position home in
-// exactly the reported number of moves.
+// --fresh removes it first), then solves N random deals (default 20) of each
+// side (or of the side given), dealt by the game's shuffle from a generator
+// seeded with S (1), and the positions of FILE (or --known FILE; default
+// positions.txt beside this source).
 //
-// Printed against their floors: the peak resident memory (VmHWM) of the bare
-// process and after the tables, the time of reading the cache file's bytes
-// and of making the tables (wall and processor time), and the processor
-// time of the deals. Exits non-zero when a solution or a published length
-// does not hold.
+// A position line holds the known length (0 when unknown), then the side*side
+// fields row by row, 100 for the empty field; the side follows from the
+// count. For each position one line "N length proved milliseconds": its side,
+// the length found, 1 when it is proven the fewest, and the processor time of
+// its search. Every solution is replayed: a failure is a known length not
+// met, an illegal move or a solution that does not end home.
+//
+// Per side the deals' processor time (median and worst), how often a
+// shortest solution was proven, and the solutions' length against the
+// deals' Manhattan distance; the tables' making (wall and processor time),
+// size and the peak resident memory (VmHWM) before and after.
 #include "game/PatternDatabase.h"
 #include "game/Shuffle.h"
 #include "game/Solver.h"
@@ -25,14 +30,18 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+using Board = std::vector<int>;
 
 // Processor time of this process: on a busy machine the wall time also
 // counts the time other processes had the processor.
@@ -54,33 +63,77 @@ double peakMB()
     return -1;
 }
 
-// Reading the bytes of the file in small pieces: the least any load costs.
-double readSeconds(const QString &file)
+int sideOf(const Board &b)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const double start = cpuSeconds();
-    char buffer[1 << 16];
-    while (f.read(buffer, sizeof buffer) > 0) {
-    }
-    return cpuSeconds() - start;
+    for (int side = 3; side <= 6; ++side)
+        if (b.size() == std::size_t(side * side))
+            return side;
+    return 0;
 }
 
-// True when moves bring board home in exactly length moves.
-bool replays(Tiles::Fields board, const Solver::Result &r)
+int manhattan(const Board &b)
+{
+    const int side = sideOf(b), empty = int(b.size()) - 1;
+    int sum = 0;
+    for (int p = 0; p < int(b.size()); ++p)
+        if (b[std::size_t(p)] != empty)
+            sum += std::abs(p / side - b[std::size_t(p)] / side) + std::abs(p % side - b[std::size_t(p)] % side);
+    return sum;
+}
+
+// True when the moves bring board home, each a tile next to the empty field.
+bool replays(Board board, const Solver::Result &r)
 {
     if (int(r.moves.size()) != r.length)
         return false;
+    const int side = sideOf(board), empty = int(board.size()) - 1;
     for (int from : r.moves) {
-        int blank = 0;
-        while (board[blank] != Tiles::Empty)
-            ++blank;
-        if (!Tiles::isMoveAllowed(from, blank))
+        const int blank = int(std::find(board.begin(), board.end(), empty) - board.begin());
+        if (from < 0 || from >= int(board.size())
+            || std::abs(from / side - blank / side) + std::abs(from % side - blank % side) != 1)
             return false;
-        std::swap(board[from], board[blank]);
+        std::swap(board[std::size_t(from)], board[std::size_t(blank)]);
     }
-    return board == Tiles::home();
+    for (int p = 0; p < int(board.size()); ++p)
+        if (board[std::size_t(p)] != p)
+            return false;
+    return true;
+}
+
+// A deal as the game makes one: every solvable layout with the empty field
+// home equally likely, never the solved one.
+Board deal(int side, std::mt19937_64 &random)
+{
+    const int n = side * side;
+    Board b(static_cast<std::size_t>(n));
+    for (;;) {
+        for (int i = 0; i < n - 1; ++i)
+            b[std::size_t(i)] = i;
+        std::shuffle(b.begin(), b.end() - 1, random);
+        int inversions = 0;
+        for (int i = 0; i < n - 1; ++i)
+            for (int j = i + 1; j < n - 1; ++j)
+                inversions += b[std::size_t(i)] > b[std::size_t(j)];
+        if (inversions % 2)
+            std::swap(b[std::size_t(n - 3)], b[std::size_t(n - 2)]);
+        b[std::size_t(n - 1)] = n - 1;
+        if (manhattan(b) > 0)
+            return b;
+    }
+}
+
+struct Timed {
+    Solver::Result result;
+    double cpu = 0;
+};
+
+Timed timedSolve(const Solver &solver, const Board &b)
+{
+    const double start = cpuSeconds();
+    Timed t;
+    t.result = solver.solve(b);
+    t.cpu = cpuSeconds() - start;
+    return t;
 }
 
 } // namespace
@@ -92,7 +145,8 @@ int main(int argc, char **argv)
     QString cacheDir = QCoreApplication::applicationDirPath();
     QString known = QStringLiteral(ZANDOR_BENCH_DIR "/positions.txt");
     bool fresh = false;
-    int deals = 100;
+    int deals = 20;
+    int onlySide = 0;
     unsigned long long seed = 1;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -105,12 +159,14 @@ int main(int argc, char **argv)
             deals = args[++i].toInt();
         else if (a == QLatin1String("--seed") && hasValue)
             seed = args[++i].toULongLong();
+        else if (a == QLatin1String("--side") && hasValue)
+            onlySide = args[++i].toInt();
         else if (a == QLatin1String("--fresh"))
             fresh = true;
         else if (!a.startsWith(QLatin1String("--")))
             known = a;
         else {
-            std::fprintf(stderr, "usage: solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S]\n");
+            std::fprintf(stderr, "usage: solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S] [--side N]\n");
             return 2;
         }
     }
@@ -120,50 +176,55 @@ int main(int argc, char **argv)
     const QString file = QDir(cacheDir).filePath(QString::fromLatin1(PatternDatabase::CacheFileName));
     if (fresh)
         QFile::remove(file);
-    else
-        std::printf("reading the cache file's bytes: %.3f s cpu\n", readSeconds(file));
     QElapsedTimer wall;
     wall.start();
     const double cpuStart = cpuSeconds();
     PatternDatabase::Origin origin;
-    const auto db = PatternDatabase::loadOrBuild(file, &origin);
+    const auto db = PatternDatabase::shared(cacheDir, nullptr, &origin);
     const double tablesCpu = cpuSeconds() - cpuStart;
+    if (!db) {
+        std::printf("no memory for the 4 x 4 tables\n");
+        return 1;
+    }
     // A build searches with two threads where two processors are there:
     // its wall time is the player's wait, its processor time the sum of both.
-    std::printf("tables %s in %.3f s wall (%.3f s cpu), %.1f MB%s%s\n",
+    std::printf("4 x 4 tables %s in %.3f s wall (%.3f s cpu), %.1f MB%s%s\n",
                 origin.loaded ? "loaded" : "built", double(wall.nsecsElapsed()) / 1e9, tablesCpu,
                 double(db->memoryBytes()) / 1e6,
                 origin.loaded ? "" : qPrintable(QStringLiteral(", cache: ") + origin.cacheProblem),
                 origin.loaded ? "" : (origin.written ? ", written" : ", not written"));
+    std::printf("tables' digest %s%s\n", db->digest().toHex().constData(),
+                db->digest() == PatternDatabase::expectedDigest() ? "" : " (not the program's)");
     const double peak = peakMB();
-    std::printf("peak memory with the tables: %.1f MB, %.1f MB above the bare process\n", peak,
-                peak - bare);
+    std::printf("peak memory with the tables: %.1f MB, %.1f MB above the bare process\n", peak, peak - bare);
 
-    const Solver solver(db);
+    const Solver solver(cacheDir);
     int failures = 0;
-    RandomSource random(seed);
-    const RandomDraw draw = random.draw();
-    std::vector<Tiles::Fields> boards;
-    for (int i = 0; i < deals; ++i)
-        boards.push_back(*Tiles::fromLayout(Steine_Mischen(draw)));
-    wall.restart();
-    const double dealsStart = cpuSeconds();
-    unsigned long long nodes = 0;
-    long moves = 0;
-    for (const Tiles::Fields &b : boards) {
-        const Solver::Result r = solver.solve(b);
-        nodes += r.nodesExpanded;
-        moves += r.length;
-        if (r.status != Solver::Status::Solved || !replays(b, r))
-            ++failures;
+    std::mt19937_64 random(seed);
+    for (int side = 3; side <= 6; ++side) {
+        if (onlySide && side != onlySide)
+            continue;
+        std::vector<double> times;
+        double lengths = 0, distances = 0;
+        int proved = 0;
+        for (int i = 0; i < deals; ++i) {
+            const Board b = deal(side, random);
+            const Timed t = timedSolve(solver, b);
+            if (t.result.status != Solver::Status::Solved || !replays(b, t.result))
+                ++failures;
+            times.push_back(t.cpu);
+            lengths += t.result.length;
+            distances += manhattan(b);
+            proved += t.result.optimal;
+        }
+        if (times.empty())
+            continue;
+        std::sort(times.begin(), times.end());
+        std::printf("%d x %d, %d deals (seed %llu): %.1f ms cpu median, %.1f ms worst; %d proven shortest; "
+                    "%.1f moves on average, %.3f x the Manhattan distance (%.1f)\n",
+                    side, side, deals, seed, times[times.size() / 2] * 1e3, times.back() * 1e3, proved,
+                    lengths / deals, lengths / distances, distances / deals);
     }
-    const double dealsCpu = cpuSeconds() - dealsStart;
-    std::printf("%d deals (seed %llu): %.3f s cpu (%.3f s wall), %llu nodes (%.1f M/s), "
-                "%.2f moves on average\n",
-                deals, seed, dealsCpu, double(wall.nsecsElapsed()) / 1e9, nodes,
-                double(nodes) / dealsCpu / 1e6, deals ? double(moves) / deals : 0.0);
-    std::printf("tables and deals: %.3f s cpu (aim, tables cached: 2 s; first build alone: 2 s wall)\n",
-                tablesCpu + dealsCpu);
 
     std::ifstream in(known.toLocal8Bit().constData());
     int checked = 0;
@@ -174,15 +235,22 @@ int main(int argc, char **argv)
         int length;
         if (!(ls >> length))
             continue; // blank or comment
-        QVector<qint16> layout;
+        Board b;
         for (int v; ls >> v;)
-            layout.push_back(qint16(v));
-        const auto board = Tiles::fromLayout(layout);
-        const Solver::Result r = board ? solver.solve(*board) : Solver::Result{};
+            b.push_back(v == Tiles::Leer ? -1 : v);
+        const int side = sideOf(b);
+        for (int &v : b)
+            if (v < 0)
+                v = int(b.size()) - 1;
+        if (onlySide && side != onlySide)
+            continue;
+        const Timed t = timedSolve(solver, b);
         ++checked;
-        if (r.status != Solver::Status::Solved || r.length != length || !replays(*board, r)) {
+        std::printf("%d %d %d %.0f\n", side, t.result.length, t.result.optimal ? 1 : 0, t.cpu * 1e3);
+        if (t.result.status != Solver::Status::Solved || !replays(b, t.result)
+            || (length > 0 && (t.result.length != length || !t.result.optimal))) {
             ++failures;
-            std::printf("  wrong: %s -> %d, published %d\n", line.c_str(), r.length, length);
+            std::printf("  wrong: %s -> %d, known %d\n", line.c_str(), t.result.length, length);
         }
     }
     std::printf("%d published lengths checked; %d failures\n", checked, failures);
