@@ -115,7 +115,7 @@ bool SavedGame::fromBytes(const QByteArray &content, SavedGame *game, Problem *p
             return fail(problem, Kind::NotANumber, k);
     }
     QVector<qint16> f(n.begin(), n.begin() + FieldCount);
-    if (!Tiles::fromLayout(f))
+    if (!Tiles::fromLayout(f, Tiles::DocumentedSide))
         return fail(problem, Kind::NotABoard);
 
     // Line 20 is a path: longer than any path can be, it is no saved game.

@@ -59,7 +59,7 @@ public:
 
     static constexpr int LineCount = 20;
     static constexpr const char *HintLine = "1";
-    static constexpr int FieldCount = 16;
+    static constexpr int FieldCount = Tiles::fieldCount(Tiles::DocumentedSide);
     static constexpr const char *Extension = ".sav";
     static constexpr const char *FolderName = "Saves";
 

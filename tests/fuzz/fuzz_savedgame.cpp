@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(same(game, Sentinel) && problem, "a refused file changes nothing and says why");
     } else {
         check(Ansi::splitLines(bytes).size() >= SavedGame::LineCount, "an accepted file has every line");
-        check(game.fields.size() == SavedGame::FieldCount && Tiles::fromLayout(game.fields).has_value(),
+        check(game.fields.size() == SavedGame::FieldCount && Tiles::fromLayout(game.fields, Tiles::DocumentedSide).has_value(),
               "an accepted file is a board");
         const QByteArray written = game.toBytes();
         SavedGame again = Sentinel;
