@@ -189,9 +189,8 @@ GameState GameSession::savedState() const
 void GameSession::applyLoaded(const GameState &state)
 {
     // A game of another size brings its board size with it.
-    for (int side = Tiles::MinSide; side <= Tiles::MaxSide; ++side)
-        if (state.fields.size() == Tiles::fieldCount(side))
-            setSide(side);
+    if (state.side())
+        setSide(state.side());
     m_board.setZuege(state.zuege);
     const int feldAnz = m_board.fieldCount();
     QVector<qint16> za(feldAnz + 1, 0);

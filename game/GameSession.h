@@ -21,6 +21,14 @@ struct GameState {
     bool posAnz = false;      // position display shown
     QString bild;             // the picture the board was cut from
     bool hintUsed = false;    // a hint was shown in this game
+    // The board's side, from the number of fields: 0 when it is no board size.
+    int side() const
+    {
+        for (int s = Tiles::MinSide; s <= Tiles::MaxSide; ++s)
+            if (fields.size() == Tiles::fieldCount(s))
+                return s;
+        return 0;
+    }
 };
 
 class GameSession
