@@ -142,7 +142,7 @@ void frmMain::gameWon()
 {
     stopSolution();
     m_board->setBorders(false);
-    m_board->showWholePicture(m_cut[Board::FeldAnz - 1]);
+    m_board->showWholePicture(m_cut[m_session.board().lastField()]);
     // The name box (or the message) opens once the last square has faded
     // in; it gets the count of the winning move, whatever happens before.
     const GameSession::Win win = m_session.win();

@@ -63,7 +63,7 @@ void frmMain::startBestwert(quint64 deal)
     stopSolution();
     setBestwert(QStringLiteral("Bestwert: …"));
 
-    const auto start = Tiles::fromLayout(m_session.board().layout());
+    const auto start = Tiles::fromLayout(m_session.board().layout(), m_session.side());
     const QString folder = ProgramFolder::path();
     const auto cancel = m_solverCancel;
     auto launch = [this, start, folder, cancel, deal] {

@@ -97,8 +97,8 @@ void frmMain::placeBoard(CutFor what, const QImage &board, const QString &refuse
     Bild_Teilen(board);
     if (what == CutFor::SameBoard) {
         // The board as it stands, with the tiles of the new cut.
-        for (int i = 0; i < Board::FeldAnz; ++i)
-            m_bilder[i] = i == Board::FeldAnz - 1 ? QImage() : m_cut[i];
+        for (int i = 0; i < m_session.board().fieldCount(); ++i)
+            m_bilder[i] = i == m_session.board().lastField() ? QImage() : m_cut[i];
         m_board->setTiles(m_bilder);
         m_board->update();
         m_pBar->hide();
@@ -151,21 +151,21 @@ void frmMain::Bilder_Laden(Placement how)
     // A drag begun on the old board does not drop onto the new one.
     m_board->cancelDrag();
     const auto [X, y] = Board::args(how);
-    const int last = Board::FeldAnz - X;
-    for (int i = 0; i <= last && i < Board::FeldAnz; ++i) {
+    const int last = m_session.board().fieldCount() - X;
+    for (int i = 0; i <= last && i < m_session.board().fieldCount(); ++i) {
         addProgress(10);
-        m_bilder[i] = i == Board::FeldAnz - 1 ? QImage() : m_cut[i];
+        m_bilder[i] = i == m_session.board().lastField() ? QImage() : m_cut[i];
     }
-    for (int i = 0; i <= last && i < Board::FeldAnz; ++i)
+    for (int i = 0; i <= last && i < m_session.board().fieldCount(); ++i)
         addProgress(10);
     if (m_session.place(how)) {
         if (y == 1)
-            m_bilder[Board::FeldAnz - 1] = QImage();
+            m_bilder[m_session.board().lastField()] = QImage();
         m_board->setTiles(m_bilder);
         showSession();
-        for (int i = 0; i < Board::FeldAnz; ++i)
+        for (int i = 0; i < m_session.board().fieldCount(); ++i)
             addProgress(10);
-        for (int i = 0; i <= Board::FeldAnz; ++i)
+        for (int i = 0; i <= m_session.board().fieldCount(); ++i)
             addProgress(10);
         m_board->setBorders(true);
         startBestwert(m_session.dealNumber());

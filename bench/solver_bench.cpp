@@ -34,7 +34,6 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -63,21 +62,13 @@ double peakMB()
     return -1;
 }
 
-int sideOf(const Board &b)
-{
-    for (int side = 3; side <= 6; ++side)
-        if (b.size() == std::size_t(side * side))
-            return side;
-    return 0;
-}
-
 int manhattan(const Board &b)
 {
-    const int side = sideOf(b), empty = int(b.size()) - 1;
+    const int side = Tiles::sideOf(b);
     int sum = 0;
     for (int p = 0; p < int(b.size()); ++p)
-        if (b[std::size_t(p)] != empty)
-            sum += std::abs(p / side - b[std::size_t(p)] / side) + std::abs(p % side - b[std::size_t(p)] % side);
+        if (b[std::size_t(p)] != Tiles::emptyTile(side))
+            sum += Tiles::steps(p, b[std::size_t(p)], side);
     return sum;
 }
 
@@ -86,40 +77,14 @@ bool replays(Board board, const Solver::Result &r)
 {
     if (int(r.moves.size()) != r.length)
         return false;
-    const int side = sideOf(board), empty = int(board.size()) - 1;
+    const int side = Tiles::sideOf(board);
     for (int from : r.moves) {
-        const int blank = int(std::find(board.begin(), board.end(), empty) - board.begin());
-        if (from < 0 || from >= int(board.size())
-            || std::abs(from / side - blank / side) + std::abs(from % side - blank % side) != 1)
+        const int blank = int(std::find(board.begin(), board.end(), Tiles::emptyTile(side)) - board.begin());
+        if (!Tiles::isMoveAllowed(from, blank, side))
             return false;
         std::swap(board[std::size_t(from)], board[std::size_t(blank)]);
     }
-    for (int p = 0; p < int(board.size()); ++p)
-        if (board[std::size_t(p)] != p)
-            return false;
-    return true;
-}
-
-// A deal as the game makes one: every solvable layout with the empty field
-// home equally likely, never the solved one.
-Board deal(int side, std::mt19937_64 &random)
-{
-    const int n = side * side;
-    Board b(static_cast<std::size_t>(n));
-    for (;;) {
-        for (int i = 0; i < n - 1; ++i)
-            b[std::size_t(i)] = i;
-        std::shuffle(b.begin(), b.end() - 1, random);
-        int inversions = 0;
-        for (int i = 0; i < n - 1; ++i)
-            for (int j = i + 1; j < n - 1; ++j)
-                inversions += b[std::size_t(i)] > b[std::size_t(j)];
-        if (inversions % 2)
-            std::swap(b[std::size_t(n - 3)], b[std::size_t(n - 2)]);
-        b[std::size_t(n - 1)] = n - 1;
-        if (manhattan(b) > 0)
-            return b;
-    }
+    return board == Tiles::home(side);
 }
 
 struct Timed {
@@ -200,15 +165,16 @@ int main(int argc, char **argv)
 
     const Solver solver(cacheDir);
     int failures = 0;
-    std::mt19937_64 random(seed);
-    for (int side = 3; side <= 6; ++side) {
+    RandomSource random(seed);
+    const RandomDraw draw = random.draw();
+    for (int side = Tiles::MinSide; side <= Tiles::MaxSide; ++side) {
         if (onlySide && side != onlySide)
             continue;
         std::vector<double> times;
         double lengths = 0, distances = 0;
         int proved = 0;
         for (int i = 0; i < deals; ++i) {
-            const Board b = deal(side, random);
+            const Board b = *Tiles::fromLayout(Steine_Mischen(draw, side), side);
             const Timed t = timedSolve(solver, b);
             if (t.result.status != Solver::Status::Solved || !replays(b, t.result))
                 ++failures;
@@ -235,17 +201,22 @@ int main(int argc, char **argv)
         int length;
         if (!(ls >> length))
             continue; // blank or comment
-        Board b;
+        QVector<qint16> layout;
         for (int v; ls >> v;)
-            b.push_back(v == Tiles::Leer ? -1 : v);
-        const int side = sideOf(b);
-        for (int &v : b)
-            if (v < 0)
-                v = int(b.size()) - 1;
+            layout.push_back(qint16(v));
+        int side = Tiles::MinSide;
+        while (side < Tiles::MaxSide && Tiles::fieldCount(side) < layout.size())
+            ++side;
+        const Board b = Tiles::fromLayout(layout, side).value_or(Board());
         if (onlySide && side != onlySide)
             continue;
         const Timed t = timedSolve(solver, b);
         ++checked;
+        if (Tiles::fieldCount(side) != layout.size()) {
+            ++failures;
+            std::printf("  wrong: %s is no board\n", line.c_str());
+            continue;
+        }
         std::printf("%d %d %d %.0f\n", side, t.result.length, t.result.optimal ? 1 : 0, t.cpu * 1e3);
         if (t.result.status != Solver::Status::Solved || !replays(b, t.result)
             || (length > 0 && (t.result.length != length || !t.result.optimal))) {

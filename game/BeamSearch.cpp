@@ -238,9 +238,7 @@ namespace BeamSearch {
 
 void solve(const std::vector<int> &board, int width, const std::atomic<bool> *cancel, Solver::Result &result)
 {
-    int side = 0;
-    while ((side + 1) * (side + 1) <= int(board.size()))
-        ++side;
+    const int side = Tiles::sideOf(board);
     const Geometry g(side);
     std::vector<Node> beam{startNode(g, board)}, next;
     result.status = Solver::Status::Solved;
@@ -328,9 +326,7 @@ void solve(const std::vector<int> &board, int width, const std::atomic<bool> *ca
 
 void solveInStages(const std::vector<int> &start, const std::atomic<bool> *cancel, Solver::Result &result)
 {
-    int side = 0;
-    while ((side + 1) * (side + 1) <= int(start.size()))
-        ++side;
+    const int side = Tiles::sideOf(start);
     const Geometry g(side);
     std::vector<int> board = start;
     std::vector<bool> frozen(std::size_t(g.fields), false);

@@ -8,14 +8,6 @@ namespace {
 
 constexpr std::uint64_t CancelCheckMask = 0x3FFF;
 
-int sideOf(const std::vector<int> &board)
-{
-    int side = 0;
-    while ((side + 1) * (side + 1) <= int(board.size()))
-        ++side;
-    return side;
-}
-
 class Search
 {
 public:
@@ -121,14 +113,14 @@ namespace BoundedSearch {
 
 int lowerBound(const std::vector<int> &board)
 {
-    const BoardGeometry g(sideOf(board));
+    const BoardGeometry g(Tiles::sideOf(board));
     return Search(g, board, 0, nullptr).bound();
 }
 
 Outcome solve(const std::vector<int> &board, int maxLength, std::uint64_t maxNodes,
               const std::atomic<bool> *cancel, Solver::Result &result)
 {
-    const BoardGeometry g(sideOf(board));
+    const BoardGeometry g(Tiles::sideOf(board));
     Search search(g, board, maxNodes, cancel);
     result.nodesExpanded = 0;
     const int blank = search.blank();

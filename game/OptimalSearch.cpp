@@ -19,9 +19,6 @@ constexpr std::uint64_t StopCheckMask = 0x3FFF;
 constexpr int GroupCount = PatternDatabase::GroupCount + 1;
 constexpr int MaxGroupSize = PatternDatabase::MaxGroupSize;
 constexpr std::uint8_t NoExtra[FieldCount / 2] = {};
-// A round is split among threads only when the last one took this many
-// nodes: below, starting threads would cost more than they give.
-constexpr std::uint64_t SharedRound = 1 << 18;
 // Subtrees handed out per thread and round, at least: enough that neither
 // thread waits long for the other at the end.
 constexpr std::size_t TasksPerThread = 256;
@@ -367,7 +364,7 @@ private:
 namespace OptimalSearch {
 
 void solve(const PatternDatabase &db, const int *board, const std::atomic<bool> *cancel, int threads,
-           Solver::Result &result)
+           Solver::Result &result, std::uint64_t sharedFrom)
 {
     const Layout layout(db);
     Searcher root(layout, board);
@@ -398,7 +395,7 @@ void solve(const PatternDatabase &db, const int *board, const std::atomic<bool> 
 
         // The subtrees below a depth that gives each thread enough of them.
         std::vector<std::vector<int>> tasks;
-        if (threads > 1 && lastRound >= SharedRound) {
+        if (threads > 1 && lastRound >= sharedFrom) {
             for (int depth = 2; depth < limit - 1; ++depth) {
                 Searcher top = root;
                 tasks.clear();

@@ -13,13 +13,19 @@
 #include "game/Solver.h"
 
 #include <atomic>
+#include <cstdint>
 
 namespace OptimalSearch {
 
+// A round is split among the threads only when the one before took this
+// many positions: below, starting threads would cost more than they give.
+constexpr std::uint64_t SharedRound = 1 << 18;
+
 // board: 16 fields, tile t home on field t, 15 the empty field; a solvable
 // board. Sets status (Solved or Cancelled), length, moves and nodesExpanded;
-// threads is how many may search at once.
+// threads is how many may search at once, from the round after one of
+// sharedFrom positions.
 void solve(const PatternDatabase &db, const int *board, const std::atomic<bool> *cancel, int threads,
-           Solver::Result &result);
+           Solver::Result &result, std::uint64_t sharedFrom = SharedRound);
 
 } // namespace OptimalSearch

@@ -19,6 +19,8 @@
 #include <mutex>
 #include <new>
 #include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -66,6 +68,9 @@ constexpr std::size_t tableBytes(int k)
 {
     return (placements(k) + 1) / 2;
 }
+
+// The niceness of the thread that makes the process's tables.
+constexpr int BuildNiceness = 10;
 
 // Thrown out of a build that was told to stop.
 struct Abandoned {};
@@ -691,6 +696,10 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::shared(const QString &fo
             s.maker.join();
         const QString file = QDir(folder).filePath(QString::fromLatin1(CacheFileName));
         auto make = [file] {
+            // Below the player's work in the processor's turns: the window
+            // stays smooth while the tables are built (the build's helper
+            // thread inherits this).
+            ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), BuildNiceness);
             Origin o;
             std::shared_ptr<const PatternDatabase> db;
             try {

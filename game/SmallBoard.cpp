@@ -1,6 +1,7 @@
 #include "game/SmallBoard.h"
 
 #include <algorithm>
+#include <array>
 
 namespace SmallBoard {
 
@@ -19,54 +20,38 @@ int neighbours(int f, int *out)
     return n;
 }
 
-void unrank(std::uint32_t r, int *board)
-{
-    // Digit i, of weight (8-i)!, is the value's place among the values not
-    // used yet (the inverse of rank()).
-    bool used[FieldCount] = {};
-    std::uint32_t weight = 40320;   // 8!
-    for (int i = 0; i < FieldCount; ++i) {
-        const std::uint32_t digit = r / weight;
-        r %= weight;
-        if (i < FieldCount - 1)
-            weight /= std::uint32_t(FieldCount - 1 - i);
-        int v = 0;
-        for (std::uint32_t skip = digit;; ++v)
-            if (!used[v] && skip-- == 0)
-                break;
-        used[v] = true;
-        board[i] = v;
-    }
-}
-
 std::vector<std::uint8_t> count()
 {
+    // Breadth-first from home; the queue holds the boards themselves, a
+    // byte a field, so that no position has to be rebuilt from its rank.
     std::vector<std::uint8_t> d(Positions, Unreachable);
-    std::vector<std::uint32_t> level, next;
-    int home[FieldCount];
+    std::vector<std::array<std::uint8_t, FieldCount>> queue;
+    queue.reserve(Positions / 2);
+    std::array<std::uint8_t, FieldCount> home;
+    int values[FieldCount];
     for (int f = 0; f < FieldCount; ++f)
-        home[f] = f;
-    level.push_back(rank(home));
-    d[level[0]] = 0;
-    for (std::uint8_t depth = 1; !level.empty(); ++depth) {
-        next.clear();
-        for (const std::uint32_t r : level) {
-            int board[FieldCount];
-            unrank(r, board);
-            const int blank = int(std::find(board, board + FieldCount, Empty) - board);
-            int around[4];
-            const int n = neighbours(blank, around);
-            for (int j = 0; j < n; ++j) {
-                std::swap(board[blank], board[around[j]]);
-                const std::uint32_t s = rank(board);
-                if (d[s] == Unreachable) {
-                    d[s] = depth;
-                    next.push_back(s);
-                }
-                std::swap(board[blank], board[around[j]]);
+        home[std::size_t(f)] = std::uint8_t(f), values[f] = f;
+    queue.push_back(home);
+    d[rank(values)] = 0;
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        std::array<std::uint8_t, FieldCount> board = queue[head];
+        for (int f = 0; f < FieldCount; ++f)
+            values[f] = board[std::size_t(f)];
+        const std::uint8_t depth = std::uint8_t(d[rank(values)] + 1);
+        const int blank = int(std::find(board.begin(), board.end(), Empty) - board.begin());
+        int around[4];
+        const int n = neighbours(blank, around);
+        for (int j = 0; j < n; ++j) {
+            std::swap(values[blank], values[around[j]]);
+            const std::uint32_t s = rank(values);
+            if (d[s] == Unreachable) {
+                d[s] = depth;
+                std::swap(board[std::size_t(blank)], board[std::size_t(around[j])]);
+                queue.push_back(board);
+                std::swap(board[std::size_t(blank)], board[std::size_t(around[j])]);
             }
+            std::swap(values[blank], values[around[j]]);
         }
-        level.swap(next);
     }
     return d;
 }

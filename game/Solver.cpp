@@ -14,46 +14,6 @@
 
 namespace {
 
-// The side of a board of side*side values, 0 when there is none in 3..6.
-int sideOf(const std::vector<int> &board)
-{
-    for (int side = 3; side <= 6; ++side)
-        if (board.size() == std::size_t(side * side))
-            return side;
-    return 0;
-}
-
-bool isValid(const std::vector<int> &board)
-{
-    if (sideOf(board) == 0)
-        return false;
-    std::vector<bool> seen(board.size(), false);
-    for (int v : board) {
-        if (v < 0 || v >= int(board.size()) || seen[std::size_t(v)])
-            return false;
-        seen[std::size_t(v)] = true;
-    }
-    return true;
-}
-
-// Every slide swaps the empty field with a neighbour: it flips the parity of
-// the arrangement and the parity of the empty field's distance from home
-// together, and home has both even.
-bool isSolvable(const std::vector<int> &board)
-{
-    const int side = sideOf(board);
-    const int n = int(board.size());
-    int inversions = 0, empty = 0;
-    for (int a = 0; a < n; ++a) {
-        if (board[std::size_t(a)] == n - 1)
-            empty = a;
-        for (int b = a + 1; b < n; ++b)
-            inversions += board[std::size_t(a)] > board[std::size_t(b)];
-    }
-    const int distance = (side - 1 - empty / side) + (side - 1 - empty % side);
-    return (inversions + distance) % 2 == 0;
-}
-
 // Positions the bounded search may look at before it gives up: on 4 x 4
 // before the tables are asked for (some milliseconds), on the larger boards
 // to prove the beam's solution the shortest (about a tenth of a second).
@@ -74,14 +34,14 @@ int searchThreads()
 
 Solver::Solver(QString cacheFolder) : m_folder(std::move(cacheFolder)) {}
 
-Solver::Result Solver::solve(const std::vector<int> &board, const std::atomic<bool> *cancel) const
+Solver::Result Solver::solve(const Tiles::Fields &board, const std::atomic<bool> *cancel) const
 {
     Result result;
-    if (!isValid(board)) {
+    if (!Tiles::isValid(board)) {
         result.status = Status::Invalid;
         return result;
     }
-    if (!isSolvable(board)) {
+    if (!Tiles::isSolvable(board)) {
         result.status = Status::Unsolvable;
         return result;
     }
@@ -89,7 +49,7 @@ Solver::Result Solver::solve(const std::vector<int> &board, const std::atomic<bo
         result.status = Status::Cancelled;
         return result;
     }
-    const int side = sideOf(board);
+    const int side = Tiles::sideOf(board);
     if (side == SmallBoard::Side) {
         result.status = Status::Solved;
         result.moves = SmallBoard::solve(board.data());
@@ -152,20 +112,10 @@ Solver::Result Solver::solve(const std::vector<int> &board, const std::atomic<bo
     return result;
 }
 
-Solver::Result Solver::solve(const Tiles::Fields &board, const std::atomic<bool> *cancel) const
-{
-    return solve(std::vector<int>(board.begin(), board.end()), cancel);
-}
-
-std::optional<int> Solver::hint(const std::vector<int> &board, const std::atomic<bool> *cancel) const
+std::optional<int> Solver::hint(const Tiles::Fields &board, const std::atomic<bool> *cancel) const
 {
     const Result r = solve(board, cancel);
     if (r.status != Status::Solved || r.moves.empty())
         return std::nullopt;
     return r.moves.front();
-}
-
-std::optional<int> Solver::hint(const Tiles::Fields &board, const std::atomic<bool> *cancel) const
-{
-    return hint(std::vector<int>(board.begin(), board.end()), cancel);
 }

@@ -50,12 +50,10 @@ public:
     // cacheFolder: where the tables' files are kept (the program folder).
     explicit Solver(QString cacheFolder);
 
-    Result solve(const std::vector<int> &board, const std::atomic<bool> *cancel = nullptr) const;
     Result solve(const Tiles::Fields &board, const std::atomic<bool> *cancel = nullptr) const;
 
     // The field whose tile moves first in the best solution found; nullopt
     // when the board is home already, cancelled, unsolvable or invalid.
-    std::optional<int> hint(const std::vector<int> &board, const std::atomic<bool> *cancel = nullptr) const;
     std::optional<int> hint(const Tiles::Fields &board, const std::atomic<bool> *cancel = nullptr) const;
 
 private:
