@@ -1,6 +1,6 @@
 // Benchmark of the solver, every board side.
 //
-//   solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S] [--side N]
+//   solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S] [--side N] [--beside]
 //
 // Makes the 4 x 4 pattern databases the way the game does (read from
 // DIR/solver.pdb, or built and written there when the file is unusable;
@@ -13,13 +13,15 @@
 // fields row by row, 100 for the empty field; the side follows from the
 // count. For each position one line "N length proved milliseconds": its side,
 // the length found, 1 when it is proven the fewest, and the processor time of
-// its search. Every solution is replayed: a failure is a known length not
-// met, an illegal move or a solution that does not end home.
+// its search (--beside: of two searches of it at once, as the game's best
+// value and a hint may run). Every solution is replayed: a failure is a known
+// length not met, an illegal move or a solution that does not end home.
 //
 // Per side the deals' processor time (median and worst), how often a
 // shortest solution was proven, and the solutions' length against the
 // deals' Manhattan distance; the tables' making (wall and processor time),
-// size and the peak resident memory (VmHWM) before and after.
+// size and the peak resident memory (VmHWM) before and after; the
+// positions' time in all, wall and processor.
 #include "game/PatternDatabase.h"
 #include "game/Shuffle.h"
 #include "game/Solver.h"
@@ -36,6 +38,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -90,14 +93,26 @@ bool replays(Board board, const Solver::Result &r)
 struct Timed {
     Solver::Result result;
     double cpu = 0;
+    double wall = 0;
 };
 
-Timed timedSolve(const Solver &solver, const Board &b)
+// With beside, a second search of the same board runs at the same time, as
+// the game's best value and a hint may: the processor time is then that of
+// both.
+Timed timedSolve(const Solver &solver, const Board &b, bool beside)
 {
+    QElapsedTimer wall;
+    wall.start();
     const double start = cpuSeconds();
     Timed t;
+    std::thread second;
+    if (beside)
+        second = std::thread([&solver, &b] { solver.solve(b); });
     t.result = solver.solve(b);
+    if (second.joinable())
+        second.join();
     t.cpu = cpuSeconds() - start;
+    t.wall = double(wall.nsecsElapsed()) / 1e9;
     return t;
 }
 
@@ -110,6 +125,7 @@ int main(int argc, char **argv)
     QString cacheDir = QCoreApplication::applicationDirPath();
     QString known = QStringLiteral(ZANDOR_BENCH_DIR "/positions.txt");
     bool fresh = false;
+    bool beside = false;
     int deals = 20;
     int onlySide = 0;
     unsigned long long seed = 1;
@@ -128,10 +144,12 @@ int main(int argc, char **argv)
             onlySide = args[++i].toInt();
         else if (a == QLatin1String("--fresh"))
             fresh = true;
+        else if (a == QLatin1String("--beside"))
+            beside = true;
         else if (!a.startsWith(QLatin1String("--")))
             known = a;
         else {
-            std::fprintf(stderr, "usage: solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S] [--side N]\n");
+            std::fprintf(stderr, "usage: solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S] [--side N] [--beside]\n");
             return 2;
         }
     }
@@ -175,7 +193,7 @@ int main(int argc, char **argv)
         int proved = 0;
         for (int i = 0; i < deals; ++i) {
             const Board b = *Tiles::fromLayout(Steine_Mischen(draw, side), side);
-            const Timed t = timedSolve(solver, b);
+            const Timed t = timedSolve(solver, b, beside);
             if (t.result.status != Solver::Status::Solved || !replays(b, t.result))
                 ++failures;
             times.push_back(t.cpu);
@@ -194,6 +212,7 @@ int main(int argc, char **argv)
 
     std::ifstream in(known.toLocal8Bit().constData());
     int checked = 0;
+    double positionsCpu = 0, positionsWall = 0;
     std::string line;
     while (std::getline(in, line)) {
         line = line.substr(0, line.find('#'));
@@ -210,8 +229,10 @@ int main(int argc, char **argv)
         const Board b = Tiles::fromLayout(layout, side).value_or(Board());
         if (onlySide && side != onlySide)
             continue;
-        const Timed t = timedSolve(solver, b);
+        const Timed t = timedSolve(solver, b, beside);
         ++checked;
+        positionsCpu += t.cpu;
+        positionsWall += t.wall;
         if (Tiles::fieldCount(side) != layout.size()) {
             ++failures;
             std::printf("  wrong: %s is no board\n", line.c_str());
@@ -224,6 +245,8 @@ int main(int argc, char **argv)
             std::printf("  wrong: %s -> %d, known %d\n", line.c_str(), t.result.length, length);
         }
     }
+    std::printf("positions: %.3f s cpu, %.3f s wall%s; peak memory %.1f MB\n", positionsCpu, positionsWall,
+                beside ? ", each searched twice at once" : "", peakMB());
     std::printf("%d published lengths checked; %d failures\n", checked, failures);
     return failures == 0 && checked > 0 ? 0 : 1;
 }

@@ -19,8 +19,6 @@
 #include <mutex>
 #include <new>
 #include <sys/mman.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -69,8 +67,10 @@ constexpr std::size_t tableBytes(int k)
     return (placements(k) + 1) / 2;
 }
 
-// The niceness of the thread that makes the process's tables.
-constexpr int BuildNiceness = 10;
+// Level entries: the region's number and the mark of a placement reached
+// for the first time.
+constexpr std::uint32_t RegionNumber = 0x7;
+constexpr std::uint32_t FirstReached = 0x8;
 
 // Thrown out of a build that was told to stop.
 struct Abandoned {};
@@ -175,13 +175,15 @@ void orderByHighBits(const Entries *const *from, int n, Entries &to, int shift, 
 // a few running streams rather than at random.
 //
 // A level entry holds the fields of the tiles, 4 bits each, the first tile
-// highest (so the order of entries is the order of ranks), and the region's
-// number in the lowest 4 bits.
+// highest (so the order of entries is the order of ranks), the region's
+// number in the lowest 3 bits, and above them the mark of a placement
+// reached for the first time: its table entry is written when the level is
+// searched, in the order of the level, so that the table's memory is written
+// in running streams too.
 struct GroupSearch {
     int k = 0;
     // Per placement one byte: a bit per region reached (there are at most
-    // seven, bits 0-6). The table's entry is written when the first region
-    // is reached.
+    // seven, bits 0-6).
     BuildArray<std::uint8_t> seen;
     std::uint8_t *table = nullptr;
     const std::atomic<bool> *abandon = nullptr;
@@ -273,7 +275,7 @@ GroupSearch::GroupSearch(const std::vector<int> &tiles, std::uint8_t *table, con
     // holds: the arrays never grow and copy, and only what a level uses is
     // ever touched.
     current.reserve(placements(k));
-    current.data[0] = start | region0;
+    current.data[0] = start | region0 | FirstReached;
     current.size = 1;
 }
 
@@ -316,15 +318,14 @@ void searchRun(GroupSearch &g, std::size_t begin, std::size_t end, GroupSearch::
             const std::uint32_t word = __atomic_load_n(&seen[p.rank], __ATOMIC_RELAXED);
             const std::uint32_t entry =
                 std::min<std::uint32_t>((g.depth - p.manhattan) / 2, PatternDatabase::MaxExtra);
-            out[n] = p.tiles | number;
+            // The first region reached is reached by the fewest moves.
+            out[n] = p.tiles | number | (word == 0 ? FirstReached : 0);
             // A move adds one to the moves and one or minus one to the
             // Manhattan distance: the entry never falls along a path. A state
             // at the cap leads only to placements at the cap, which need not
-            // be reached: it is not searched on.
+            // be reached: it is not searched on (its entry is written here).
             n += ((word & bit) == 0) & (entry < PatternDatabase::MaxExtra);
-            // The first region reached is reached by the fewest moves. Two
-            // entries share a byte, which the other thread may be writing.
-            if (word == 0)
+            if (word == 0 && entry == PatternDatabase::MaxExtra)
                 __atomic_fetch_or(&g.table[p.rank >> 1], std::uint8_t(entry << (4 * (p.rank & 1))),
                                   __ATOMIC_RELAXED);
             __atomic_store_n(&seen[p.rank], std::uint8_t(word | bit), __ATOMIC_RELAXED);
@@ -351,8 +352,12 @@ void searchRun(GroupSearch &g, std::size_t begin, std::size_t end, GroupSearch::
         }
         const std::int32_t r = std::int32_t(PatternDatabase::rank(pos, k));
         const std::uint32_t free = ~occ & 0xFFFF;
-        const std::uint32_t region = g.regions[g.setNumber[free]][s & 0xF];
+        const std::uint32_t region = g.regions[g.setNumber[free]][s & RegionNumber];
         const std::uint32_t tilesOnly = s & ~0xFu;
+        // Two entries share a byte, which the other thread may be writing.
+        if (s & FirstReached)
+            __atomic_fetch_or(&g.table[r >> 1], std::uint8_t((g.depth - 1 - std::uint32_t(manhattan)) / 2 << (4 * (r & 1))),
+                              __ATOMIC_RELAXED);
         // The tile in slot i slides from its field into the blank on a
         // neighbouring field of the blank's region; the blank takes its
         // field.
@@ -696,10 +701,6 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::shared(const QString &fo
             s.maker.join();
         const QString file = QDir(folder).filePath(QString::fromLatin1(CacheFileName));
         auto make = [file] {
-            // Below the player's work in the processor's turns: the window
-            // stays smooth while the tables are built (the build's helper
-            // thread inherits this).
-            ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), BuildNiceness);
             Origin o;
             std::shared_ptr<const PatternDatabase> db;
             try {

@@ -19,6 +19,9 @@ namespace {
 // to prove the beam's solution the shortest (about a tenth of a second).
 constexpr std::uint64_t QuickNodes = 30000;
 constexpr std::uint64_t ProofNodes = 2000000;
+// The bounded search is not tried when the beam's solution is longer than
+// the lower bound by more than this: it would give up.
+constexpr int ProofGap = 16;
 // The beam's width per side: what fits the time each deal may take.
 int beamWidth(int side)
 {
@@ -89,10 +92,13 @@ Solver::Result Solver::solve(const Tiles::Fields &board, const std::atomic<bool>
     // Proven the shortest when it meets the lower bound, or when no shorter
     // one is found in a short search; one found is the shortest.
     const Result beam = result;
-    if (result.length == BoundedSearch::lowerBound(board)) {
+    const int bound = BoundedSearch::lowerBound(board);
+    if (result.length == bound) {
         result.optimal = true;
         return result;
     }
+    if (result.length - bound > ProofGap)
+        return result;   // far beyond what the bounded search can show
     switch (BoundedSearch::solve(board, beam.length - 2, ProofNodes, cancel, result)) {
     case BoundedSearch::Outcome::Found:
         result.optimal = true;
