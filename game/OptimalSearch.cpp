@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr int Side = 4;
-constexpr int FieldCount = 16;
-constexpr int Empty = 15;
+constexpr int Side = PatternDatabase::Side;
+constexpr int FieldCount = PatternDatabase::Fields;
+constexpr int Empty = FieldCount - 1;
 constexpr int MaxLength = 96;          // every position needs at most 80 moves
 constexpr std::uint64_t StopCheckMask = 0x3FFF;
 // The tables' groups and, last, the lone tile with a table of nothing but
@@ -153,10 +153,10 @@ public:
     // the moves then in path[0..length).
     bool dfs(int depth, int prev, int limit)
     {
-        ++m_nodes;
-        if ((m_nodes & StopCheckMask) == 0 && stopping())
-            m_stopped = true;
-        if (m_stopped)
+        ++nodes;
+        if ((nodes & StopCheckMask) == 0 && stopping())
+            stopped = true;
+        if (stopped)
             return false;
         const int blank = m_blank;
         // The children's table entries are located and fetched first, so the
@@ -172,7 +172,7 @@ public:
             Child &c = children[j];
             const int f = depth + 1 + read(c);
             if (f > limit) {
-                m_next = std::min(m_next, f);
+                next = std::min(next, f);
                 continue;
             }
             path[depth] = c.from;
@@ -185,7 +185,7 @@ public:
             if (dfs(depth + 1, blank, limit))
                 return true;
             leave(c, saved);
-            if (m_stopped)
+            if (stopped)
                 return false;
         }
         return false;
@@ -207,7 +207,7 @@ public:
             Child c = child(from);
             const int f = depth + 1 + read(c);
             if (f > limit) {
-                m_next = std::min(m_next, f);
+                next = std::min(next, f);
                 continue;
             }
             path[depth] = from;
@@ -223,14 +223,14 @@ public:
     {
         m_round = round;
         m_task = task;
-        m_stopped = false;
+        stopped = false;
     }
 
     int path[MaxLength] = {};
     int length = 0;
-    int m_next = INT_MAX;          // the least bound beyond the limit met
-    std::uint64_t m_nodes = 0;
-    bool m_stopped = false;
+    int next = INT_MAX;            // the least bound beyond the limit met
+    std::uint64_t nodes = 0;
+    bool stopped = false;          // cancelled, or a subtree before this one holds a solution
 
 private:
     struct Child {
@@ -383,10 +383,6 @@ void solve(const PatternDatabase &db, const int *board, const std::atomic<bool> 
 
     std::uint64_t lastRound = 0;
     for (int limit = withParity(root.bound());; ) {
-        if (limit > MaxLength) {   // cannot happen for a solvable board
-            result.status = Solver::Status::Unsolvable;
-            return;
-        }
         Round round;
         round.cancel = cancel;
         int next = INT_MAX;
@@ -401,7 +397,7 @@ void solve(const PatternDatabase &db, const int *board, const std::atomic<bool> 
                 tasks.clear();
                 top.collect(0, -1, limit, depth, tasks);
                 // The bounds of the positions cut off above the subtrees.
-                next = top.m_next;
+                next = top.next;
                 if (tasks.size() >= TasksPerThread * std::size_t(threads))
                     break;
             }
@@ -410,8 +406,8 @@ void solve(const PatternDatabase &db, const int *board, const std::atomic<bool> 
             Searcher s = root;
             s.startRound(&round, 0);
             found = s.dfs(0, -1, limit);
-            nodes = s.m_nodes;
-            next = std::min(next, s.m_next);
+            nodes = s.nodes;
+            next = std::min(next, s.next);
             if (found)
                 round.solution.assign(s.path, s.path + s.length);
         } else {
@@ -428,7 +424,7 @@ void solve(const PatternDatabase &db, const int *board, const std::atomic<bool> 
                         task.move(from);
                     }
                     task.startRound(&round, t);
-                    task.m_nodes = s.m_nodes;
+                    task.nodes = s.nodes;
                     const int depth = int(tasks[t].size());
                     std::copy(tasks[t].begin(), tasks[t].end(), task.path);
                     if (task.dfs(depth, prev, limit)) {
@@ -438,8 +434,8 @@ void solve(const PatternDatabase &db, const int *board, const std::atomic<bool> 
                             round.solution.assign(task.path, task.path + task.length);
                         }
                     }
-                    s.m_nodes = task.m_nodes;
-                    s.m_next = std::min(s.m_next, task.m_next);
+                    s.nodes = task.nodes;
+                    s.next = std::min(s.next, task.next);
                 }
             };
             std::vector<Searcher> workers(std::size_t(threads), root);
@@ -455,8 +451,8 @@ void solve(const PatternDatabase &db, const int *board, const std::atomic<bool> 
             for (std::thread &h : helpers)
                 h.join();
             for (const Searcher &s : workers) {
-                nodes += s.m_nodes;
-                next = std::min(next, s.m_next);
+                nodes += s.nodes;
+                next = std::min(next, s.next);
             }
             found = round.solvedTask.load() != SIZE_MAX;
         }
@@ -469,6 +465,10 @@ void solve(const PatternDatabase &db, const int *board, const std::atomic<bool> 
         }
         if (round.cancelled.load() || (cancel && cancel->load())) {
             result.status = Solver::Status::Cancelled;
+            return;
+        }
+        if (next > MaxLength) {   // cannot happen for a solvable board
+            result.status = Solver::Status::Unsolvable;
             return;
         }
         limit = withParity(next);

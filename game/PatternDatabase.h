@@ -58,7 +58,8 @@ public:
     static constexpr std::uint32_t FormatVersion = 3;
     static constexpr int GroupCount = 2;
     static constexpr int MaxGroupSize = 7;
-    static constexpr int Fields = 16;
+    static constexpr int Side = 4;                // the board the tables are for
+    static constexpr int Fields = Side * Side;
     static const char *const CacheFileName;       // "solver.pdb"
 
     // The partition, chosen by measurement: the tiles of the two lower rows,

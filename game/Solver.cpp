@@ -60,7 +60,7 @@ Solver::Result Solver::solve(const Tiles::Fields &board, const std::atomic<bool>
         result.optimal = true;
         return result;
     }
-    if (side == 4) {
+    if (side == PatternDatabase::Side) {
         // Near home the tables are not needed (nor read or built).
         switch (BoundedSearch::solve(board, INT_MAX, QuickNodes, cancel, result)) {
         case BoundedSearch::Outcome::Found:

@@ -3,6 +3,7 @@
 // the larger boards) and against published optimal lengths; every solution
 // is replayed.
 #include "game/BeamSearch.h"
+#include "game/BoundedSearch.h"
 #include "game/OptimalSearch.h"
 #include "game/PatternDatabase.h"
 #include "game/Shuffle.h"
@@ -144,6 +145,8 @@ private slots:
         QCOMPARE(std::size_t(m_good.size()), m_db->memoryBytes());
     }
 
+    // Every position; the lower bound of the searches for the larger boards
+    // never exceeds the distance either.
     void threeByThreeMatchesBreadthFirstSearch()
     {
         const auto levels = bfsFromHome(3, 40);
@@ -152,6 +155,7 @@ private slots:
             for (const Fields &f : levels[d]) {
                 const Solver::Result r = solver().solve(f);
                 QVERIFY(r.status == Solver::Status::Solved && r.optimal && r.length == int(d) && replay(f, r.moves));
+                QVERIFY(BoundedSearch::lowerBound(f) <= int(d) && BoundedSearch::lowerBound(f) >= manhattan(f));
                 ++positions;
             }
         QCOMPARE(positions, std::size_t(181440));
@@ -170,9 +174,10 @@ private slots:
             for (std::size_t j = 0; j < picks; ++j) {
                 const Fields &f = levels[d][j * levels[d].size() / picks];
                 checkSolved(f, int(d));
-                Solver::Result r;
-                OptimalSearch::solve(*m_db, f.data(), nullptr, 1, r);
-                QVERIFY(r.length == int(d) && replay(f, r.moves));
+                Solver::Result one, two;
+                OptimalSearch::solve(*m_db, f.data(), nullptr, 1, one);
+                OptimalSearch::solve(*m_db, f.data(), nullptr, 2, two, 0);
+                QVERIFY(one.length == int(d) && replay(f, one.moves) && two.moves == one.moves);
             }
         }
         for (const auto &[length, start] : Published) {
