@@ -204,7 +204,7 @@ int main(int argc, char **argv)
         if (times.empty())
             continue;
         std::sort(times.begin(), times.end());
-        std::printf("%d x %d, %d deals (seed %llu): %.1f ms cpu median, %.1f ms worst; %d proven shortest; "
+        std::printf("%d x %d, %d deals (seed %llu): %.3f ms cpu median, %.3f ms worst; %d proven shortest; "
                     "%.1f moves on average, %.3f x the Manhattan distance (%.1f)\n",
                     side, side, deals, seed, times[times.size() / 2] * 1e3, times.back() * 1e3, proved,
                     lengths / deals, lengths / distances, distances / deals);

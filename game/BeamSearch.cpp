@@ -4,7 +4,6 @@
 #include "game/SmallBoard.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -150,7 +149,6 @@ bool cancelled(const std::atomic<bool> *cancel)
 {
     return cancel && cancel->load(std::memory_order_relaxed);
 }
-
 
 // Places the stage's tiles (one or two) home by the fewest moves that move
 // no frozen tile: a breadth-first search over the fields of the stage's
