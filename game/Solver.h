@@ -7,14 +7,15 @@
 //
 // 3 x 3: the distances of all 181,440 positions, counted once per process
 //        (a few milliseconds): always a shortest solution, in microseconds.
-// 4 x 4: always a shortest solution. A position near home is solved with the
-//        Manhattan distance alone; the others by the pattern databases
+// 4 x 4: always a shortest solution. A position near home is solved by a
+//        search bounded by the Manhattan distance and the linear conflicts
+//        (game/BoundedSearch.h); the others by the pattern databases
 //        (game/PatternDatabase.h, read from or written to solver.pdb in the
 //        cache folder, built in the background when missing) on up to two
 //        threads (game/OptimalSearch.h).
 // 5 x 5, 6 x 6: a short solution, found in a bounded time by a beam search
-//        (game/BeamSearch.h); a shortest one where a search with the
-//        Manhattan distance proves it in a short time (positions near home).
+//        (game/BeamSearch.h); a shortest one where that bounded search proves
+//        it in a short time (positions near home).
 //
 // solve() may run on any thread, several at once, and stops soon after
 // *cancel becomes true; it reads or builds the tables only when a position
