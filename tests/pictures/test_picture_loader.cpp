@@ -1,5 +1,6 @@
 // Loading pictures of every format by content, reduced decoding of large
 // JPEGs, and refusing damaged or oversized files without crashing or hanging.
+#include "pictures/JpegDecoder.h"
 #include "pictures/PictureLoader.h"
 #include "pictures/WmfWriter.h"
 #include "TestFiles.h"
@@ -104,6 +105,25 @@ QByteArray withRepeatedFirstScan(const QByteArray &jpeg, int scans)
     return jpeg.left(end) + jpeg.mid(sos, end - sos).repeated(scans) + jpeg.mid(end);
 }
 
+// An arithmetic-coded greyscale JPEG (sof 0xC9 sequential, 0xCA progressive)
+// whose scans (Ss, Se, Ah, Al) hold no data: the decoder reads zeros on, so
+// a hundred bytes stand for every block of the picture.
+QByteArray arithmetic(uchar sof, quint16 side, const QVector<std::array<uchar, 4>> &scans)
+{
+    const auto segment = [](uchar marker, const QByteArray &payload) {
+        QByteArray length(2, 0);
+        qToBigEndian<quint16>(quint16(payload.size() + 2), length.data());
+        return QByteArray("\xFF", 1) + char(marker) + length + payload;
+    };
+    QByteArray frame("\x08\0\0\0\0\x01\x01\x11\0", 9);
+    qToBigEndian<quint16>(side, frame.data() + 1);
+    qToBigEndian<quint16>(side, frame.data() + 3);
+    QByteArray out = "\xFF\xD8" + segment(0xDB, QByteArray(1, 0) + QByteArray(64, 1)) + segment(sof, frame);
+    for (const auto &[ss, se, ah, al] : scans)
+        out += segment(0xDA, QByteArray("\x01\x01\0", 3) + char(ss) + char(se) + char(ah << 4 | al));
+    return out + "\xFF\xD9";
+}
+
 // The JPEG with an EXIF segment giving the orientation, in either byte order.
 QByteArray withOrientation(const QByteArray &jpeg, quint16 orientation, bool bigEndian)
 {
@@ -184,9 +204,14 @@ private slots:
             return w.data();
         };
         QVector<std::tuple<QString, QByteArray, QSize, PictureError>> rows = {
-            // an eighth of 60000 x 60000 is too large; of 40001 x 30001 it is not, but its data is missing
+            // an eighth of 60000 x 60000 is too large; 40001 x 30001 is more than a file of 700 bytes
+            // may cost; 4001 x 3001 is not, but its data is missing
             {"jpeg 60000x60000", withJpegSize(jpeg, 60000, 60000), board, TooLarge},
-            {"jpeg 40001x30001 without data", withJpegSize(jpeg, 40001, 30001), board, NotReadable},
+            {"jpeg 40001x30001 in 700 bytes", withJpegSize(jpeg, 40001, 30001), board, TooLarge},
+            {"jpeg 4001x3001 without data", withJpegSize(jpeg, 4001, 3001), board, NotReadable},
+            // arithmetic coding: 512 MB of coefficients, or 33.5 million blocks, in about a hundred bytes
+            {"arithmetic progressive 16376x16376", arithmetic(0xCA, 16376, {{0, 0, 0, 1}, {1, 5, 0, 2}, {6, 63, 0, 2}, {1, 63, 2, 1}, {0, 0, 1, 0}, {1, 63, 1, 0}}), board, TooLarge},
+            {"arithmetic sequential 46336x46336", arithmetic(0xC9, 46336, {{0, 63, 0, 0}}), board, TooLarge},
             {"progressive 46336x46336", withJpegSize(progressive, 46336, 46336), board, TooLarge},
             {"progressive, too many scans", withRepeatedFirstScan(progressive, 120), board, TooLarge},
             // within the scan and memory bounds, but 90 scans over 3.4 million blocks each
@@ -215,6 +240,12 @@ private slots:
             for (int n = 0; n < data.size(); n += step)
                 rows.append({QStringLiteral("the first %1 bytes").arg(n), data.left(n), QSize(20, 20), NotReadable});
         }
+        // The structural check alone (the decoder would also refuse) takes a JPEG cut anywhere, in a scan's data too, for damaged.
+        const QByteArray littleJpeg = encoded(little, "jpeg");
+        for (int n = 0; n < littleJpeg.size(); ++n)
+            QVERIFY2(!JpegDecoder::walkSegments(littleJpeg.left(n), nullptr), qPrintable(QString::number(n)));
+        // A smooth 12000 x 8340 progressive photo of 1.4 MB (300 MB of coefficients, 12.5 million block visits) is decoded.
+        QVERIFY(JpegDecoder::affordable({12'500'000, 308'000'000}, 1'400'000));
         for (const auto &[name, data, needed, reason] : rows) {
             QElapsedTimer clock;
             clock.start();
