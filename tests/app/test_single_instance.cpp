@@ -13,12 +13,22 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+static sockaddr_un socketAddress(const QString &folder)
+{
+    sockaddr_un address{AF_UNIX, {}};
+    qstrncpy(address.sun_path, QFile::encodeName(SingleInstance::serverName(folder)).constData(), sizeof address.sun_path);
+    return address;
+}
 
 class TestSingleInstance : public QObject
 {
@@ -75,9 +85,7 @@ private slots:
     void secondStartEndsWithinTheBound()
     {
         QTemporaryDir folder;
-        sockaddr_un address{AF_UNIX, {}};
-        qstrncpy(address.sun_path, QFile::encodeName(SingleInstance::serverName(folder.path())).constData(),
-                 sizeof address.sun_path);
+        const sockaddr_un address = socketAddress(folder.path());
         const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
         QVERIFY(::bind(stale, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 && ::close(stale) == 0);
         SingleInstance stopped(folder.path());
@@ -111,6 +119,66 @@ private slots:
         timer.restart();
         QVERIFY(mine.activateRunningInstance() && timer.elapsed() < 1000);
         QCOMPARE(mine.refusal(), SingleInstance::refusalText(folder.filePath(SingleInstance::LockName)));
+    }
+
+    // Idle connections, from a process that opens as many as it can and holds
+    // them, take few of the game's descriptors, and an unanswered one is closed
+    // after a while, so that a second start still hands over; with no
+    // descriptor left for a connection, listening pauses instead of spinning.
+    void idleConnectionsDoNotExhaustTheGame()
+    {
+        QTemporaryDir folder;
+        const sockaddr_un address = socketAddress(folder.path());
+        SingleInstance owner(folder.path()), second(folder.path());
+        QVERIFY(!owner.activateRunningInstance() && owner.listen());
+        QSignalSpy asked(&owner, &SingleInstance::activationRequested);
+
+        // No descriptor left: a waiting connection costs no time until one is free again.
+        const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0), lowest = ::open("/dev/null", O_RDONLY);
+        rlimit limit{}, tight{};
+        QVERIFY(client >= 0 && lowest > client && ::close(lowest) == 0 && ::getrlimit(RLIMIT_NOFILE, &limit) == 0);
+        tight = {rlim_t(lowest), limit.rlim_max};
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &tight) == 0);
+        const auto restore = qScopeGuard([&limit] { ::setrlimit(RLIMIT_NOFILE, &limit); });
+        const auto cpuMs = [] { timespec t{}; return ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t), t.tv_sec * 1000 + t.tv_nsec / 1000000; };
+        const auto spent = cpuMs();
+        QVERIFY(::connect(client, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0);
+        QEventLoop loop;   // as the game's (QTest::qWait sleeps between rounds)
+        QTimer::singleShot(600, &loop, &QEventLoop::quit);
+        loop.exec();
+        QVERIFY2(cpuMs() - spent < 150, qPrintable(QString::number(cpuMs() - spent)));
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &limit) == 0);
+        QVERIFY(::send(client, "activate\n", 9, MSG_NOSIGNAL) == 9);
+        QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 5000);
+        ::close(client);
+
+        const auto descriptors = [] { return QDir("/proc/self/fd").entryList(QDir::System | QDir::NoDotAndDotDot).size(); };
+        int flooded[2];
+        QVERIFY(::pipe2(flooded, O_NONBLOCK) == 0);
+        const pid_t flood = ::fork();
+        if (flood == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            for (int i = 0; i < 400; ++i) {
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+                if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+                    ::close(fd), ::usleep(2000);
+            }
+            if (::write(flooded[1], "1", 1) == 1)
+                ::pause();
+            ::_exit(1);
+        }
+        const auto end = qScopeGuard([flood] { ::kill(flood, SIGKILL), ::waitpid(flood, nullptr, 0); });
+        ::close(flooded[1]);
+        const int before = descriptors();
+        pollfd done{flooded[0], POLLIN, 0};
+        QTRY_VERIFY_WITH_TIMEOUT(::poll(&done, 1, 0) == 1, 20000);   // the flood's connections are made
+        ::close(flooded[0]);
+        QVERIFY2(descriptors() <= before + 8, qPrintable(QString::number(descriptors() - before)));
+        bool handed = false;
+        std::thread start([&] { handed = second.activateRunningInstance(); });
+        QTest::qWaitFor([&] { return asked.size() == 2; }, 7000);
+        start.join();
+        QVERIFY(asked.size() == 2 && handed && second.refusal().isEmpty());
     }
 
     // A runtime folder that others may enter is not used; the socket moves to one of the user's own.
