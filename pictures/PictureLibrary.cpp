@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <filesystem>
 #include <system_error>
@@ -59,45 +60,46 @@ QList<Origin> readOrigins(const QString &libraryFolder)
     return origins;
 }
 
-// Records that the library file `copy` holds the picture chosen at path;
-// records of copies that are gone are dropped, and so are the earlier
-// records of a copy made just now (`fresh`): its name was free, so they
-// named a copy removed since.
+// Records that the library file `copy` holds the picture chosen at path.
+// The earlier records of a copy made just now (`fresh`) are dropped: its
+// name was free, so they named a copy removed since.
 void recordOrigin(const QString &libraryFolder, const QString &copy, const QString &path, bool fresh)
 {
     QList<Origin> origins = readOrigins(libraryFolder);
     if (fresh)
         origins.removeIf([&copy](const Origin &o) { return o.copy == copy; });
-    QByteArray data;
     origins.append({copy, path});
-    const QDir library(libraryFolder);
-    for (qsizetype i = qMax<qsizetype>(0, origins.size() - MaxOrigins); i < origins.size(); ++i) {
-        const Origin &o = origins.at(i);
-        bool later = false;
-        for (qsizetype j = i + 1; j < origins.size() && !later; ++j)
-            later = origins.at(j).copy == o.copy && origins.at(j).path == o.path;
-        if (!later && FileAccess::isRegularFile(library.filePath(o.copy)))
-            data += encoded(o.copy) + '\t' + encoded(o.path) + '\n';
+    // From the latest back: a record kept once, at its latest place.
+    QList<QByteArray> lines;
+    QSet<QByteArray> kept;
+    for (auto o = origins.crbegin(); o != origins.crend() && lines.size() < MaxOrigins; ++o) {
+        const QByteArray line = encoded(o->copy) + '\t' + encoded(o->path) + '\n';
+        if (!kept.contains(line))
+            kept.insert(line), lines.prepend(line);
     }
-    FileAccess::writeAtomically(library.filePath(OriginsName), data);
+    FileAccess::writeAtomically(QDir(libraryFolder).filePath(OriginsName), lines.join());
+}
+
+// Where a file name's number goes: before its extension (the last dot but
+// a leading one), or at its end.
+qsizetype numberPlace(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? dot : name.size();
 }
 
 // The name the n-th picture of one file name gets: the name itself, then
 // "Name (2).jpg", "Name (3).jpg" ...
 QString numbered(const QString &name, int n)
 {
-    if (n == 1)
-        return name;
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const qsizetype cut = dot > 0 ? dot : name.size();
-    return name.left(cut) + QStringLiteral(" (%1)").arg(n) + name.mid(cut);
+    const qsizetype cut = numberPlace(name);
+    return n == 1 ? name : name.left(cut) + QStringLiteral(" (%1)").arg(n) + name.mid(cut);
 }
 
 // The highest n for which the library holds an entry numbered(name, n).
 int highestNumber(const QString &libraryFolder, const QString &name)
 {
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const qsizetype cut = dot > 0 ? dot : name.size();
+    const qsizetype cut = numberPlace(name);
     const QRegularExpression pattern(QRegularExpression::anchoredPattern(
         QRegularExpression::escape(name.left(cut)) + QStringLiteral(" \\(([1-9][0-9]{0,2})\\)")
         + QRegularExpression::escape(name.mid(cut))));

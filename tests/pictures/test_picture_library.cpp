@@ -42,6 +42,7 @@ private slots:
         QVERIFY(QFile::remove(second) && writeAll(other, picture('p')) && PictureLibrary::copyIn(other, m_library) == second);
         QVERIFY(readAll(m_target) == picture('a') && readAll(second) == picture('p') && !QFile::exists(m_dir.filePath("nirgends")));
         QCOMPARE(entries(), (QStringList{".origins", "Bild (2).jpg", "Bild (3).jpg", "Bild (4).jpg", "Bild.jpg"}));   // no temporary file
+        QCOMPARE(readAll(m_library + "/.origins").count('\n'), 3);   // each copy and its origin once
         // The copy's rights come from the file creation mask, never from the source's.
         for (const auto &[mask, mode] : {std::pair{0002, 0644}, std::pair{0027, 0640}}) {
             const QString fresh = m_outside + QStringLiteral("/Neu%1.jpg").arg(mask);
