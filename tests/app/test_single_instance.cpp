@@ -140,9 +140,8 @@ private slots:
         const auto cpuMs = [] { timespec t{}; return ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t), t.tv_sec * 1000 + t.tv_nsec / 1000000; };
         const auto spent = cpuMs();
         QVERIFY(::connect(client, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0);
-        QEventLoop loop;   // as the game's (QTest::qWait sleeps between rounds)
-        QTimer::singleShot(600, &loop, &QEventLoop::quit);
-        loop.exec();
+        QTimer::singleShot(600, QCoreApplication::instance(), &QCoreApplication::quit);   // the game's loop (QTest::qWait sleeps between rounds)
+        QCoreApplication::exec();
         QVERIFY2(cpuMs() - spent < 150, qPrintable(QString::number(cpuMs() - spent)));
         QVERIFY(::setrlimit(RLIMIT_NOFILE, &limit) == 0);
         QVERIFY(::send(client, "activate\n", 9, MSG_NOSIGNAL) == 9);
@@ -164,15 +163,15 @@ private slots:
             }
             flooded = true;
         });
-        QTest::qWaitFor([&] { return flooded.load(); }, 20000);
+        const bool made = QTest::qWaitFor([&] { return flooded.load(); }, 20000);
         flood.join();
         const auto closeIdle = qScopeGuard([&idle] { for (int fd : idle) ::close(fd); });
-        QVERIFY2(descriptors() <= before + qsizetype(idle.size()) + 8, qPrintable(QString::number(descriptors() - before - idle.size())));
+        QVERIFY2(made && descriptors() <= before + qsizetype(idle.size()) + 8, qPrintable(QString::number(descriptors() - before - idle.size())));
         bool handed = false;
         std::thread start([&] { handed = second.activateRunningInstance(); });
-        QTest::qWaitFor([&] { return asked.size() == 2; }, 7000);
+        const bool answered = QTest::qWaitFor([&] { return asked.size() == 2; }, 7000);
         start.join();
-        QVERIFY(asked.size() == 2 && handed && second.refusal().isEmpty());
+        QVERIFY(answered && handed && second.refusal().isEmpty());
     }
 
     // A runtime folder that others may enter is not used; the socket moves to one of the user's own.
