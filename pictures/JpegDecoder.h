@@ -38,7 +38,7 @@ constexpr qint64 MaxOutputPixels = 32LL * 1024 * 1024;
 // where 1 MB would do.
 constexpr qint64 FreeMemory = 48LL * 1024 * 1024;
 constexpr qint64 MemoryPerByte = 256;
-constexpr qint64 FreeBlockVisits = 4LL * 1024 * 1024;
+constexpr qint64 FreeBlockVisits = 2LL * 1024 * 1024;
 constexpr qint64 BlockVisitsPerByte = 16;
 
 // What decoding a file costs, known from its header and its scans' headers
