@@ -16,7 +16,8 @@
 
 namespace Tiles {
 
-constexpr int FeldAnz = 16;      // fields on the board
+constexpr int Side = 4;          // fields along each side of the board
+constexpr int FeldAnz = Side * Side;   // fields on the board
 constexpr int Empty = 15;        // the empty field's number on a board
 constexpr qint16 Leer = 100;     // the empty field's number in a layout
 
