@@ -44,4 +44,18 @@ QSize neededSize(const QWidget *widget);
 constexpr int MinMargin = 2;
 QSize fit(const QVector<Control> &controls, QSize designParent, QVector<QRect> *placed = nullptr);
 
+// A widget for the controls of a window that has no central widget of its
+// own, kept at the window's centre.
+QWidget *centredClient(QWidget *window);
+
+// The window keeps its own size: client, the widget holding its controls,
+// is clientSize, and the window as large as it with the menu bar (if any)
+// above it. The window's minimum and maximum size are that size, so that a
+// window manager offers no maximise. A compositor that decides the sizes of
+// windows (Wayland) may maximise it or make it fullscreen all the same, and
+// the window must then take exactly the size it is given: there it has no
+// maximum, takes whatever it is given with the client at its centre, and
+// comes back to its own size when released.
+void keepSize(QWidget *window, QWidget *client, const QSize &clientSize);
+
 } // namespace FixedLayout

@@ -8,6 +8,10 @@
 // window that does not stand where it should once it is framed is moved by
 // asking the window manager to put its frame there. Without a window manager
 // the frame is empty; on other platforms the toolkit's frame is used.
+//
+// Frames are measured and placed in the pixels of the screen a window is on
+// (at a scale factor other than 1 those are not the program's logical
+// pixels); what the functions below take and give is in logical pixels.
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
@@ -43,6 +47,17 @@ void keepOverMainWindow(QWidget *mainWindow);
 
 // Puts the frame's upper-left corner of window at target (pixels) now.
 void placeFrameNow(QWidget *window, const QPoint &target);
+
+// Centres window's frame in the available area of the screen it is on, in
+// that screen's own pixels: Left = (area width - window width) / 2 + area
+// left, Top likewise, in single precision. Before the window is shown its
+// size is the one it will take.
+void centreFrame(QWidget *window);
+
+// The client size a window is given for wanted: within an area of that size
+// with its frame, and not smaller than smallest (which wins where the area is
+// too small for it).
+QSize fitted(const QSize &wanted, const QSize &smallest, const QMargins &frame, const QSize &area);
 
 // The same now and again once the window is framed.
 void placeFrameAt(QWidget *window, const QPoint &target);

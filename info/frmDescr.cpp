@@ -59,8 +59,7 @@ void frmDescr::fitToText()
     QSize client = FixedLayout::fit({{m_text1, Twips::rect(TextLeft, TextTop, TextWidth, TextHeight)}},
                                     Twips::size(ClientWidth, ClientHeight));
     client.setWidth(std::max(client.width(), menuBar()->sizeHint().width()));
-    centralWidget()->setFixedSize(client);
-    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
+    FixedLayout::keepSize(this, centralWidget(), client);
 }
 
 void frmDescr::Form_Load()

@@ -14,7 +14,6 @@
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
-#include <QLayout>
 #include <QMenuBar>
 
 #include <cmath>
@@ -28,6 +27,7 @@ const QString frmTopTen::InputPrompt = QStringLiteral("Glückwunsch, Du hast das
     + QStringLiteral("\r\n\r\n\r\n\r\n") + QStringLiteral(" Gib deinen Namen ein: ");
 const QString frmTopTen::WriteFailedText = QStringLiteral("Die Bestenliste konnte nicht gespeichert werden.");
 const QString frmTopTen::ReadFailedText = QStringLiteral("Die Bestenliste konnte nicht gelesen werden.");
+const QString frmTopTen::DeleteQuestion = QStringLiteral("Soll die Bestenliste wirklich gelöscht werden?");
 
 namespace {
 
@@ -70,7 +70,6 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     setWindowIcon(Zandor::appIcon());
 
     auto *client = new QWidget(this);
-    client->setFixedSize(Twips::size(ClientWidth, ClientHeight));
     setCentralWidget(client);
 
     Label1 = new QLabel(QStringLiteral("Highscores"), client);
@@ -96,7 +95,7 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     mnuClose->setObjectName(QStringLiteral("mnuClose"));
     connect(mnuClose, &QAction::triggered, this, &frmTopTen::mnuClose_Click);
     // The rows are laid out for this size only.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    FixedLayout::keepSize(this, client, Twips::size(ClientWidth, ClientHeight));
 }
 
 void frmTopTen::Form_Load()
@@ -148,7 +147,7 @@ void frmTopTen::fitToTexts()
     const QSize client = design.expandedTo(
         frame + Twips::size(FrameMarginWidth, FrameMarginHeight) + QSize(0, Label1->height()));
     Label1->resize(Twips::px(HeadingWidth) + client.width() - design.width(), Label1->height());
-    centralWidget()->setFixedSize(client);
+    FixedLayout::keepSize(this, centralWidget(), client);
     placeFrame();
 }
 
@@ -213,6 +212,9 @@ void frmTopTen::File_Read()
 
 void frmTopTen::mnuDelete_Click()
 {
+    // Asked first: Nein (the default) leaves the list as it is.
+    if (!Meldung::fragen(this, DeleteQuestion))
+        return;
     if (m_list.reset())
         showRows();
     else

@@ -3,6 +3,7 @@
 #include "../WindowTestSupport.h"
 
 #include "base/FileAccess.h"
+#include "base/FixedLayout.h"
 #include "base/WindowPlacement.h"
 #include "info/DescriptionText.h"
 #include "info/frmDescr.h"
@@ -21,6 +22,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 
 using namespace TestSupport;
 
@@ -137,6 +139,17 @@ private slots:
         QTRY_VERIFY(lastSquare.isValid() && openWindow<frmTopTen>());
         frmTopTen *list = openWindow<frmTopTen>();
         QVERIFY(list->lblName[0]->text() == "Anna" && list->lblScore[1]->text() == "0");   // read back: no padding
+        // "Liste löschen" asks first: Enter answers Nein and keeps the list, Ja empties it.
+        for (const bool yes : {false, true}) {
+            QStringList asked;
+            onNextModal<QMessageBox>([&](QMessageBox *m) {
+                asked << m->windowTitle() << m->text() << m->button(QMessageBox::Yes)->text() << m->button(QMessageBox::No)->text();
+                yes ? m->button(QMessageBox::Yes)->click() : QTest::keyClick(m, Qt::Key_Return);
+            });
+            list->mnuDelete->trigger();
+            QCOMPARE(asked, QStringList({"Zandor", frmTopTen::DeleteQuestion, "&Ja", "&Nein"}));
+            QCOMPARE(list->lblName[0]->text().trimmed(), yes ? QStringLiteral("Hanno Holzbein") : QStringLiteral("Anna"));
+        }
         list->close();
         QVERIFY(similar(lastSquare, squareColor(15)) && board->picture(15).isNull() && board->Tag(15) == "leer");
         w.mnuNew->trigger();
@@ -162,9 +175,8 @@ private slots:
         placeLayout(w, swapped(solvedLayout(), 14, 15));
         BoardView *board = w.Frame1();
         QSignalSpy settled(board, &BoardView::fieldSizeSettled);
-        w.centralWidget()->setFixedSize(940, 640);   // room for the largest board, over the panels
+        FixedLayout::keepSize(&w, w.centralWidget(), QSize(940, 640));   // room for the largest board, over the panels
         board->raise();
-        QTRY_VERIFY(w.height() > 640);
         const int b = qMax(1, qRound(dpr));
         int tileSide = qRound(416 * dpr) / 4;        // the tiles at hand
         for (bool won : {false, true}) {
