@@ -157,9 +157,16 @@ QSize fit(const QVector<Control> &controls, QSize designParent, QVector<QRect> *
 
 QWidget *centredClient(QWidget *window)
 {
-    auto *client = new QWidget(window);
+    // In a main window the room below the menu bar (its central widget)
+    // holds the client.
+    QWidget *room = window;
+    if (auto *main = qobject_cast<QMainWindow *>(window)) {
+        room = new QWidget(main);
+        main->setCentralWidget(room);
+    }
+    auto *client = new QWidget(room);
     client->setObjectName(QStringLiteral("client"));
-    auto *layout = new QGridLayout(window);
+    auto *layout = new QGridLayout(room);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(client, 0, 0, Qt::AlignCenter);
     return client;
@@ -167,8 +174,6 @@ QWidget *centredClient(QWidget *window)
 
 void keepSize(QWidget *window, QWidget *client, const QSize &clientSize)
 {
-    // A main window's client is its central widget, which its layout keeps
-    // at the centre of the room below the menu bar.
     client->setFixedSize(clientSize);
     QSize own = clientSize;
     if (auto *main = qobject_cast<QMainWindow *>(window); main && main->menuWidget()) {

@@ -69,8 +69,7 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     setWindowTitle(Caption);
     setWindowIcon(Zandor::appIcon());
 
-    auto *client = new QWidget(this);
-    setCentralWidget(client);
+    QWidget *client = m_client = FixedLayout::centredClient(this);
 
     Label1 = new QLabel(QStringLiteral("Highscores"), client);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -108,8 +107,8 @@ void frmTopTen::Form_Load()
 void frmTopTen::placeFrame()
 {
     // Frame1 fills the window below the heading, with margins.
-    const int W = Twips::fromPx(centralWidget()->width());
-    const int H = Twips::fromPx(centralWidget()->height());
+    const int W = Twips::fromPx(m_client->width());
+    const int H = Twips::fromPx(m_client->height());
     const int labelTop = Twips::fromPx(Label1->y());
     const int labelHeight = Twips::fromPx(Label1->height());
     Frame1->setGeometry(Twips::rect(FrameLeft, labelTop + labelHeight + FrameGap, W - FrameMarginWidth,
@@ -147,7 +146,7 @@ void frmTopTen::fitToTexts()
     const QSize client = design.expandedTo(
         frame + Twips::size(FrameMarginWidth, FrameMarginHeight) + QSize(0, Label1->height()));
     Label1->resize(Twips::px(HeadingWidth) + client.width() - design.width(), Label1->height());
-    FixedLayout::keepSize(this, centralWidget(), client);
+    FixedLayout::keepSize(this, m_client, client);
     placeFrame();
 }
 
@@ -253,7 +252,7 @@ QString frmTopTen::Start(QWidget *owner, const QRect &ownerFrame)
     const double left = ownerFrame.left() + ownerFrame.width() / 2.0;
     const double top = ownerFrame.top() + ownerFrame.height() / 2.0;
 
-    QInputDialog box(owner);
+    FixedLayout::SelfSized<QInputDialog> box(owner);
     box.setObjectName(QStringLiteral("InputBox"));
     box.setInputMode(QInputDialog::TextInput);
     box.setWindowTitle(InputTitle);

@@ -81,6 +81,7 @@ private:
     void report(const QString &text);
 
     QPoint m_position;
+    QWidget *m_client = nullptr;   // holds the heading and the rows
     ScoreList m_list;
     bool m_closing = false;
 };

@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QWindow>
 
 using namespace TestSupport;
 
@@ -132,12 +133,18 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Right);
 
         // The row of three wins; the name box finds the picture whole.
+        // The name box and the list stand over the main window (their transient parent).
         QColor lastSquare;
-        onNextModal<QInputDialog>([&](QInputDialog *box) { lastSquare = colourAt(15, {}), box->setTextValue("Anna"), box->accept(); });
+        bool over = false;
+        onNextModal<QInputDialog>([&](QInputDialog *box) {
+            lastSquare = colourAt(15, {}), over = box->windowHandle()->transientParent() == w.windowHandle();
+            box->setTextValue("Anna"), box->accept();
+        });
         click(15);
         QVERIFY(w.zuege() == 7 && w.fertig() && !w.mnuUndo->isEnabled() && board->sliding() && !board->hasBorders());
         QTRY_VERIFY(lastSquare.isValid() && openWindow<frmTopTen>());
         frmTopTen *list = openWindow<frmTopTen>();
+        QVERIFY(over && list->windowHandle()->transientParent() == w.windowHandle());
         QVERIFY(list->lblName[0]->text() == "Anna" && list->lblScore[1]->text() == "0");   // read back: no padding
         // "Liste löschen" asks first: Enter answers Nein and keeps the list, Ja empties it.
         for (const bool yes : {false, true}) {
