@@ -276,8 +276,7 @@ void frmMain::Fenster_Zentrieren()
 
 QRect frmMain::geometryTwips() const
 {
-    const QRect f = WindowPlacement::frameGeometry(this);
-    return QRect(Twips::fromPx(f.x()), Twips::fromPx(f.y()), Twips::fromPx(f.width()), Twips::fromPx(f.height()));
+    return WindowPlacement::frameTwips(this);
 }
 
 void frmMain::Bildpfad_Lesen()

@@ -1,5 +1,7 @@
 #include "base/WindowPlacement.h"
 
+#include "base/Twips.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -195,11 +197,6 @@ struct Scale
         return QMargins(qRound(m.left() * factor), qRound(m.top() * factor), qRound(m.right() * factor),
                         qRound(m.bottom() * factor));
     }
-    QMargins logical(const QMargins &m) const
-    {
-        return QMargins(qRound(m.left() / factor), qRound(m.top() / factor), qRound(m.right() / factor),
-                        qRound(m.bottom() / factor));
-    }
 };
 
 // The toolkit's idea of the frame, in logical pixels.
@@ -284,16 +281,13 @@ void placeFrameOn(QWidget *window, const QPoint &target)
 
 } // namespace
 
-QMargins frameMargins(const QWidget *window)
-{
-    return Scale(window).logical(marginsOn(window, x11(window)));
-}
-
-QRect frameGeometry(const QWidget *window)
+QRect frameTwips(const QWidget *window)
 {
     const Scale scale(window);
     const QRect device = frameOn(window, x11(window));
-    return QRect(scale.logical(device.topLeft()).toPoint(), (QSizeF(device.size()) / scale.factor).toSize());
+    const QPointF at = scale.logical(device.topLeft()) * Twips::PerPixel;
+    const QSizeF size = QSizeF(device.size()) / scale.factor * Twips::PerPixel;
+    return QRect(QPoint(qRound(at.x()), qRound(at.y())), QSize(qRound(size.width()), qRound(size.height())));
 }
 
 bool compositorPlaces()
@@ -339,9 +333,9 @@ void keepOverMainWindow(QWidget *mainWindow)
     qApp->installEventFilter(new TransientOwner(mainWindow));
 }
 
-void placeFrameNow(QWidget *window, const QPoint &target)
+void placeFrameNow(QWidget *window, const QPoint &twips)
 {
-    placeFrameOn(window, Scale(window).device(QPointF(target)));
+    placeFrameOn(window, Scale(window).device(QPointF(twips) / Twips::PerPixel));
 }
 
 void centreFrame(QWidget *window)
@@ -394,7 +388,7 @@ void whenFramed(QWidget *window, const std::function<void()> &place)
             return;
         const int before = movesAsked;
         place();
-        const QPoint now = frameGeometry(window).topLeft();
+        const QPoint now = frameOn(window, x11(window)).topLeft();
         *still = movesAsked == before && now == *last ? *still + 1 : 0;
         *last = now;
         if (*still >= 8)
@@ -403,12 +397,12 @@ void whenFramed(QWidget *window, const std::function<void()> &place)
     check->start();
 }
 
-void placeFrameAt(QWidget *window, const QPoint &target)
+void placeFrameAt(QWidget *window, const QPoint &twips)
 {
     QPointer<QWidget> guard(window);
-    whenFramed(window, [guard, target] {
+    whenFramed(window, [guard, twips] {
         if (guard)
-            placeFrameNow(guard, target);
+            placeFrameNow(guard, twips);
     });
 }
 

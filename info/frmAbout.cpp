@@ -266,8 +266,7 @@ void frmAbout::setTextColor(QLabel *label, const QColor &color)
 
 int frmAbout::outerWidthTwips() const
 {
-    const QMargins frame = WindowPlacement::frameMargins(this);
-    return Twips::fromPx(width() + frame.left() + frame.right());
+    return WindowPlacement::frameTwips(this).width();
 }
 
 void frmAbout::Form_Load()
@@ -280,7 +279,7 @@ void frmAbout::Form_Load()
             return;
         const QRect &owner = guard->m_ownerFrame;
         const int left = owner.left() + owner.width() - guard->outerWidthTwips();
-        WindowPlacement::placeFrameNow(guard, Twips::point(left, owner.top()));
+        WindowPlacement::placeFrameNow(guard, QPoint(left, owner.top()));
     });
 
     m_lblTitle->setText(AppTitle);

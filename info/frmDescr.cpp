@@ -63,7 +63,7 @@ void frmDescr::fitToText()
 
 void frmDescr::Form_Load()
 {
-    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
+    WindowPlacement::placeFrameAt(this, m_position);
 
     // The text box takes each CR LF as a paragraph break: one line, one paragraph.
     m_text1->setPlainText(DescriptionText::text());

@@ -123,7 +123,7 @@ void frmLoad::display(Mode act)
 void frmLoad::Form_Load()
 {
     m_closing = false;
-    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
+    WindowPlacement::placeFrameAt(this, m_position);
     SavedGame::ensureFolder();
     refreshList();
 

@@ -99,7 +99,7 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
 
 void frmTopTen::Form_Load()
 {
-    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
+    WindowPlacement::placeFrameAt(this, m_position);
     File_Read();
     placeFrame();
 }
@@ -258,7 +258,7 @@ QString frmTopTen::Start(QWidget *owner, const QRect &ownerFrame)
     box.setWindowTitle(InputTitle);
     box.setLabelText(InputPrompt);
     box.setTextValue(QString());
-    WindowPlacement::placeFrameAt(&box, QPoint(int(std::lround(left / Twips::PerPixel)), int(std::lround(top / Twips::PerPixel))));
+    WindowPlacement::placeFrameAt(&box, QPoint(int(std::lround(left)), int(std::lround(top))));
     const QString answer = box.exec() == QDialog::Accepted ? box.textValue() : QString();
 
     return ScoreList::firstCharacters(answer, ScoreList::NameLength);
