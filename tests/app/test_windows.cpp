@@ -510,9 +510,18 @@ private slots:
     }
 
     // A window shown without an owner gets the main window as its transient
-    // parent; one with an owner of its own keeps that owner.
+    // parent; one with an owner of its own keeps that owner. A size wanted
+    // for a window is reduced to fit the screen's area with its frame, never
+    // below the smallest size.
     void secondaryWindowsStayOverTheMainWindow()
     {
+        const QMargins frame(1, 20, 1, 1);
+        const QSize smallest(672, 475), screen(1920, 1080);
+        QCOMPARE(WindowPlacement::fitted(QSize(800, 600), smallest, frame, screen), QSize(800, 600));
+        QCOMPARE(WindowPlacement::fitted(QSize(3000, 2000), smallest, frame, screen), QSize(1918, 1059));
+        QCOMPARE(WindowPlacement::fitted(QSize(1000, 1200), smallest, frame, screen), QSize(1000, 1059));
+        QCOMPARE(WindowPlacement::fitted(QSize(700, 600), smallest, frame, QSize(1280, 400)), QSize(700, 475));
+
         QWidget main, other;
         main.show();
         other.show();
