@@ -15,6 +15,8 @@
 #include "app/BoardView.h"
 #include "app/frmMain.h"
 #include "base/ProgramFolder.h"
+
+#include "Measure.h"
 #include "pictures/TileCutter.h"
 
 #include <QApplication>
@@ -32,23 +34,8 @@
 
 namespace {
 
-bool waitFor(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    return true;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
+using Measure::median;
+using Measure::waitFor;
 
 QImage squares(int side)
 {
