@@ -27,7 +27,7 @@
 // and device coordinates share its top-left corner, and a logical pixel is
 // the screen's scale factor of device pixels wide. Frames are measured and
 // placed in device pixels, so that a window stands where it should at every
-// scale; what the program asks and is told is in logical pixels.
+// scale; what the program asks and is told is in twips.
 namespace WindowPlacement {
 
 namespace {
