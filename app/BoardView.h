@@ -20,10 +20,17 @@
 // changes it) and answers with signals; the main window hands the moves to
 // the session and tells the widget to draw again.
 //
-// Everything is drawn in device pixels: the field edges, the borders (one
-// logical pixel wide, as whole device pixels) and the tiles lie on whole
-// device pixels at every scale, so that a line between two tiles is one
-// colour and the tiles of a solved board meet without a seam.
+// The board is the largest square of whole fields that fits the widget, at
+// its centre: the widget may be given any size. Everything is drawn in
+// device pixels: the field edges, the borders (one logical pixel wide, as
+// whole device pixels) and the tiles lie on whole device pixels at every
+// size and scale, so that every field is square, a line between two tiles is
+// one colour and the tiles of a solved board meet without a seam.
+//
+// Tiles cut at a field's device size are drawn unscaled. While the widget is
+// being resized the tiles it has are scaled to the fields; once its size has
+// settled (no change for SettleMillis), fieldSizeSettled asks the owner for
+// tiles cut at the new size.
 #include "game/GameSession.h"
 #include "game/Moves.h"
 
@@ -48,9 +55,24 @@ public:
     // field without one.
     void setTiles(const std::array<QImage, 17> &bilder);
 
-    // --- what each field shows (picBox) ---------------------------------------
-    // The field's rectangle in the board, in logical pixels (1560 twips square).
+    // --- the board's geometry ---------------------------------------------------
+    // Fields along each side of the board: the session's.
+    int side() const { return m_session.side(); }
+    // The board's side in device pixels: the largest multiple of side() that
+    // fits the widget's width and height.
+    int boardDeviceSide() const;
+    // A field's size in device pixels (every field has it), and what tiles
+    // are cut at to be drawn unscaled.
+    QSize fieldDeviceSize() const;
+    // Field p's rectangle in the widget, in device pixels: edges at whole
+    // device pixels, neighbours sharing their edge.
+    QRect deviceField(int p) const;
+    // The same in logical pixels, rounded (for pointing at a field).
     QRect fieldRect(int p) const;
+    // How long the widget's size stays unchanged before it counts as settled.
+    static constexpr int SettleMillis = 200;
+
+    // --- what each field shows (picBox) ---------------------------------------
     // The tile picture field p shows, or an empty picture.
     QImage picture(int p) const;
     QString Tag(int p) const { return m_session.board().tagText(p); }
@@ -106,6 +128,10 @@ signals:
     void hintTimeUp();
     // The board has been painted for the first time.
     void firstPainted();
+    // The fields' device size has changed (or tiles of another size were
+    // given) and then stayed for SettleMillis, and the tiles at hand are not
+    // of that size: tiles cut at deviceSide would be drawn unscaled.
+    void fieldSizeSettled(QSize deviceSide);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -118,9 +144,12 @@ protected:
 private:
     // The field a point of the board lies on, or -1.
     int fieldAt(const QPoint &pos) const;
-    // Field p's rectangle in device pixels, from the board's top-left device
-    // pixel: edges at whole device pixels, so neighbours share their edge.
-    QRect deviceField(int p, qreal dpr) const;
+    // The board's top-left device pixel in the widget, and its side.
+    QRect deviceBoard() const;
+    // The k-th field edge (0..side()) from the board's first device pixel.
+    int edge(int k) const;
+    // There are tiles, cut for another size than the fields have.
+    bool tilesDiffer() const;
     // One field drawn into its device rectangle at origin (the place a tile
     // in motion would be drawn at as well).
     void paintField(QPainter &painter, const QImage &tile, const QColor &back, const QRect &device, int border) const;
@@ -134,6 +163,9 @@ private:
     int m_hintMark = -1;
     QTimer m_hintTimer;
     bool m_painted = false;
+    // the fields' device size as last painted, and the wait for it to settle
+    QSize m_paintedField;
+    QTimer m_settleTimer;
 
     // the slide running: each tile from its old field to its new one
     struct Sliding { Moves::Step step; int tile; };

@@ -22,7 +22,6 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
@@ -122,12 +121,12 @@ frmMain::frmMain(QWidget *parent)
     setWindowTitle(QStringLiteral("    Zandor"));
     setAttribute(Qt::WA_QuitOnClose);
     // The layout is fixed: the window keeps the size its controls need and
-    // can be minimised, not maximised or resized.
+    // can be minimised, not maximised or resized (a compositor that
+    // maximises it all the same gets the content centred).
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
     buildMenus();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -251,7 +250,7 @@ void frmMain::Form_Load()
     // label is sized for the widest texts it shows: the largest move count,
     // the highest field number and every text of the best-value line.
     m_label[3]->setText(QString());
-    centralWidget()->setFixedSize(fitPanels(
+    FixedLayout::keepSize(this, centralWidget(), fitPanels(
         m_frame3, m_frame4, m_pBar,
         {{m_label[0], {}},
          {m_label[1], {QString::number(std::numeric_limits<qint16>::max())}},
@@ -272,23 +271,12 @@ void frmMain::Form_Load()
 void frmMain::Fenster_Zentrieren()
 {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
-    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect work = screen->availableGeometry();
-    // Before the window is first shown the size of the content with the menu
-    // bar is the best estimate of its client area.
-    const QSize size = isVisible() ? WindowPlacement::frameGeometry(this).size()
-                                   : sizeHint().grownBy(WindowPlacement::frameMargins(this));
-    const float left = float(work.width() - size.width()) / 2.0f + float(work.left());
-    const float top = float(work.height() - size.height()) / 2.0f + float(work.top());
-    WindowPlacement::placeFrameNow(this, QPoint(int(left), int(top)));
+    WindowPlacement::centreFrame(this);
 }
 
 QRect frmMain::geometryTwips() const
 {
-    const QRect f = WindowPlacement::frameGeometry(this);
-    return QRect(Twips::fromPx(f.x()), Twips::fromPx(f.y()), Twips::fromPx(f.width()), Twips::fromPx(f.height()));
+    return WindowPlacement::frameTwips(this);
 }
 
 void frmMain::Bildpfad_Lesen()

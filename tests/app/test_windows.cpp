@@ -3,9 +3,11 @@
 #include "../WindowTestSupport.h"
 
 #include "base/FileAccess.h"
+#include "base/FixedLayout.h"
 #include "base/WindowPlacement.h"
 #include "info/DescriptionText.h"
 #include "info/frmDescr.h"
+#include "pictures/TileCutter.h"
 #include "saves/SavedGame.h"
 #include "saves/frmLoad.h"
 #include "scores/frmTopTen.h"
@@ -20,6 +22,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QWindow>
 
 using namespace TestSupport;
 
@@ -129,13 +133,30 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Right);
 
         // The row of three wins; the name box finds the picture whole.
+        // The name box and the list stand over the main window (their transient parent).
         QColor lastSquare;
-        onNextModal<QInputDialog>([&](QInputDialog *box) { lastSquare = colourAt(15, {}), box->setTextValue("Anna"), box->accept(); });
+        bool over = false;
+        onNextModal<QInputDialog>([&](QInputDialog *box) {
+            lastSquare = colourAt(15, {}), over = box->windowHandle()->transientParent() == w.windowHandle();
+            box->setTextValue("Anna"), box->accept();
+        });
         click(15);
         QVERIFY(w.zuege() == 7 && w.fertig() && !w.mnuUndo->isEnabled() && board->sliding() && !board->hasBorders());
         QTRY_VERIFY(lastSquare.isValid() && openWindow<frmTopTen>());
         frmTopTen *list = openWindow<frmTopTen>();
+        QVERIFY(over && list->windowHandle()->transientParent() == w.windowHandle());
         QVERIFY(list->lblName[0]->text() == "Anna" && list->lblScore[1]->text() == "0");   // read back: no padding
+        // "Liste löschen" asks first: Enter answers Nein and keeps the list, Ja empties it.
+        for (const bool yes : {false, true}) {
+            QStringList asked;
+            onNextModal<QMessageBox>([&](QMessageBox *m) {
+                asked << m->windowTitle() << m->text() << m->button(QMessageBox::Yes)->text() << m->button(QMessageBox::No)->text();
+                yes ? m->button(QMessageBox::Yes)->click() : QTest::keyClick(m, Qt::Key_Return);
+            });
+            list->mnuDelete->trigger();
+            QCOMPARE(asked, QStringList({"Zandor", frmTopTen::DeleteQuestion, "&Ja", "&Nein"}));
+            QCOMPARE(list->lblName[0]->text().trimmed(), yes ? QStringLiteral("Hanno Holzbein") : QStringLiteral("Anna"));
+        }
         list->close();
         QVERIFY(similar(lastSquare, squareColor(15)) && board->picture(15).isNull() && board->Tag(15) == "leer");
         w.mnuNew->trigger();
@@ -143,61 +164,85 @@ private slots:
     }
 
     // At the scale this process runs at (ctest runs it at 1, 1.25, 1.5 and
-    // 2): every line between two tiles is black across its whole width and
-    // length, one logical pixel on each side drawn as whole device pixels;
-    // the won board shows the picture without a seam.
+    // 2), and at several sizes of the board widget: the board is the largest
+    // square of whole fields at the widget's centre; every line between two
+    // tiles is black across its whole width and length, one logical pixel on
+    // each side drawn as whole device pixels, and each field shows its tile,
+    // scaled to it, until the size has settled and the owner is asked for
+    // tiles of the fields' size. The won board, given them, shows the picture
+    // without a seam.
     void linesBetweenTilesAtScale()
     {
         const qreal dpr = QGuiApplication::primaryScreen()->devicePixelRatio();
-        const int side = qRound(416 * dpr);
         ProgramDir dir;   // the picture at the board's device size: no scaling blurs its squares
-        QVERIFY(squaresPicture(side).save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
+        QVERIFY(squaresPicture(qRound(416 * dpr)).save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
         frmMain w;
         w.Form_Load();
         QVERIFY(placed(w));
         placeLayout(w, swapped(solvedLayout(), 14, 15));
         BoardView *board = w.Frame1();
-        const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint();
+        QSignalSpy settled(board, &BoardView::fieldSizeSettled);
+        FixedLayout::keepSize(&w, w.centralWidget(), QSize(940, 640));   // room for the largest board, over the panels
+        board->raise();
         const int b = qMax(1, qRound(dpr));
-        auto edge = [dpr](int k) { return qRound(k * 104 * dpr); };
-        // Pixel (along, across) of the line between column (or row) k-1 and
-        // k: `across` counts from the line's middle, `along` from the board's edge.
-        auto at = [&](const QImage &shot, bool vertical, int k, int along, int across) {
-            const QPoint p = vertical ? QPoint(edge(k) + across, along) : QPoint(along, edge(k) + across);
-            return shot.pixelColor(origin + p);
-        };
-        const QImage playing = w.grab().toImage();
-        for (bool vertical : {true, false})
-            for (int k = 1; k < 4; ++k)
-                for (int along = 0; along < side; ++along) {
-                    for (int across = -b; across < b; ++across)
-                        QVERIFY2(at(playing, vertical, k, along, across) == QColor(Qt::black),
-                                 qPrintable(QStringLiteral("line %1 %2 at %3/%4").arg(vertical).arg(k).arg(along).arg(across)));
-                    const int inField = along % qRound(104 * dpr);
-                    if (inField > 2 * b && inField < qRound(104 * dpr) - 2 * b)   // beside the line: no black
-                        QVERIFY(at(playing, vertical, k, along, -b - 1) != QColor(Qt::black)
-                                && at(playing, vertical, k, along, b) != QColor(Qt::black));
+        int tileSide = qRound(416 * dpr) / 4;        // the tiles at hand
+        for (bool won : {false, true}) {
+            for (const QSize size : {QSize(416, 416), QSize(301, 333), QSize(443, 443), QSize(900, 610)}) {
+                board->resize(size);
+                // The widget's whole device pixels, the largest multiple of four of them at their centre.
+                const int dw = int(size.width() * dpr), dh = int(size.height() * dpr), side = qMin(dw, dh) / 4 * 4;
+                const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint()
+                                      + QPoint((dw - side) / 2, (dh - side) / 2);
+                if (side / 4 != tileSide) {
+                    QTRY_VERIFY(!settled.isEmpty());
+                    QCOMPARE(settled.takeFirst().first().toSize(), QSize(side / 4, side / 4));
+                    if (won) {   // the owner's new cut
+                        tileSide = side / 4;
+                        const auto tiles = TileCutter::cut(squaresPicture(side), tileSide, tileSide);
+                        std::array<QImage, 17> bilder;
+                        std::copy(tiles.begin(), tiles.end() - 1, bilder.begin());
+                        board->setTiles(bilder);
+                    }
                 }
-
-        // The won board, the empty field aside.
-        bool asked = false;
-        onNextModal<QInputDialog>([&asked](QInputDialog *box) { asked = true, box->reject(); });
-        dragField(w, 15, 14);
-        QVERIFY(w.fertig());
-        const QImage won = w.grab().toImage();
-        for (bool vertical : {true, false})
-            for (int k = 1; k < 4; ++k)
-                for (int along = 0; along < side; ++along) {
-                    const int line = along * 4 / side;   // the row (or column) the pixel lies in
-                    const int before = vertical ? line * 4 + k - 1 : (k - 1) * 4 + line;
-                    const int after = vertical ? before + 1 : before + 4;
-                    if (after == 15)
-                        continue;   // the empty field
-                    QVERIFY2(similar(at(won, vertical, k, along, -1), squareColor(before), 4)
-                                 && similar(at(won, vertical, k, along, 0), squareColor(after), 4),
-                             qPrintable(QStringLiteral("seam %1 %2 at %3").arg(vertical).arg(k).arg(along)));
-                }
-        QTRY_VERIFY(asked);
+                QVERIFY(settled.isEmpty());
+                // Pixel (along, across) of the line between column (or row) k-1 and k: `across`
+                // counts from the line's middle, `along` from the board's edge.
+                auto at = [&](const QImage &shot, bool vertical, int k, int along, int across) {
+                    const QPoint p = vertical ? QPoint(k * side / 4 + across, along) : QPoint(along, k * side / 4 + across);
+                    return shot.pixelColor(origin + p);
+                };
+                const QImage shot = w.grab().toImage();
+                for (bool vertical : {true, false})
+                    for (int k = 1; k < 4; ++k)
+                        for (int along = 0; along < side; ++along) {
+                            const int line = along * 4 / side;   // the row (or column) the pixel lies in
+                            const int before = vertical ? line * 4 + k - 1 : (k - 1) * 4 + line;
+                            const int after = vertical ? before + 1 : before + 4;
+                            const int inField = along % (side / 4);
+                            bool right = true;
+                            for (int across = -b; !won && across < b; ++across)
+                                right = right && at(shot, vertical, k, along, across) == QColor(Qt::black);
+                            if (!won && inField > 2 * b && inField < side / 4 - 2 * b)   // beside the line: no black
+                                right = right && at(shot, vertical, k, along, -b - 1) != QColor(Qt::black)
+                                        && at(shot, vertical, k, along, b) != QColor(Qt::black);
+                            if (won && after != 15)   // the empty field aside
+                                right = similar(at(shot, vertical, k, along, -1), squareColor(before), 4)
+                                        && similar(at(shot, vertical, k, along, 0), squareColor(after), 4);
+                            QVERIFY2(right, qPrintable(QStringLiteral("%1x%2 line %3 %4 at %5").arg(size.width()).arg(size.height())
+                                                           .arg(vertical).arg(k).arg(along)));
+                        }
+                for (int p = 0; p < 16; ++p)   // each field shows its tile's square as far as its lower right
+                    QVERIFY(p == (won ? 15 : 14) || similar(shot.pixelColor(origin + QPoint(p % 4 * 8 + 7, p / 4 * 8 + 7) * side / 32),
+                                                            squareColor(won ? p : p == 15 ? 14 : p)));
+            }
+            if (!won) {   // won by a drag at the last size (the board far from the widget's left)
+                bool asked = false;
+                onNextModal<QInputDialog>([&asked](QInputDialog *box) { asked = true, box->reject(); });
+                dragField(w, 15, 14);
+                QVERIFY(w.fertig());
+                QTRY_VERIFY(asked);
+            }
+        }
     }
 
     // The hint marks the tile to move for a while and gives the best value.
@@ -459,9 +504,17 @@ private slots:
     }
 
     // A window shown without an owner gets the main window as its transient
-    // parent; one with an owner of its own keeps that owner.
+    // parent; one with an owner of its own keeps that owner. A size wanted
+    // for a window is reduced to fit the screen's area with its frame, never
+    // below the smallest size.
     void secondaryWindowsStayOverTheMainWindow()
     {
+        const QMargins frame(1, 20, 1, 1);
+        const QSize smallest(672, 475), screen(1920, 1080);
+        QCOMPARE(WindowPlacement::fitted(QSize(3000, 2000), smallest, frame, screen), QSize(1918, 1059));
+        QCOMPARE(WindowPlacement::fitted(QSize(1000, 1200), smallest, frame, screen), QSize(1000, 1059));
+        QCOMPARE(WindowPlacement::fitted(QSize(700, 600), smallest, frame, QSize(1280, 400)), QSize(700, 475));
+
         QWidget main, other;
         main.show();
         other.show();
