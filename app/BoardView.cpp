@@ -82,11 +82,11 @@ QColor BoardView::buttonFace()
     return QApplication::palette().color(QPalette::Window).darker(135);
 }
 
-void BoardView::setTiles(const std::array<QImage, 17> &bilder)
+void BoardView::setTiles(const std::array<QImage, 17> &bilder, const QImage &lastSquare)
 {
     m_bilder = bilder;
+    m_whole = lastSquare;
     finishSlide();
-    m_whole = QImage();
     update();
 }
 
@@ -99,16 +99,6 @@ QImage BoardView::picture(int p) const
 {
     const int t = p >= 0 && p < Board::FeldAnz ? m_session.board().picture(p) : Board::NoPicture;
     return t == Board::NoPicture ? QImage() : m_bilder[t];
-}
-
-void BoardView::setBorders(bool single)
-{
-    if (single && !m_whole.isNull())
-        m_whole = QImage(), update();
-    if (m_borders == single)
-        return;
-    m_borders = single;
-    update();
 }
 
 QRect BoardView::deviceField(int p, qreal dpr) const
@@ -136,7 +126,7 @@ void BoardView::paintEvent(QPaintEvent *)
     // widget may begin inside a device pixel; the painter rounds a pure
     // translation to whole device pixels, the same for every field.)
     painter.scale(1 / dpr, 1 / dpr);
-    const int border = m_borders ? qMax(1, qRound(dpr)) : 0;
+    const int border = hasBorders() ? qMax(1, qRound(dpr)) : 0;
     const Board &board = m_session.board();
     // A tile in motion leaves its new field showing the background; the
     // board may have changed since (a new deal): then it stands still.
@@ -216,12 +206,10 @@ void BoardView::finishSlide()
     m_sliding.clear();
 }
 
-void BoardView::showWholePicture(const QImage &square)
+void BoardView::fadeInWholePicture()
 {
-    m_whole = square;
     m_fadeAnim.stop();
-    if (!m_whole.isNull())
-        m_fadeAnim.start();
+    m_fadeAnim.start();
     update();
 }
 

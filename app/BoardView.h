@@ -45,8 +45,9 @@ public:
     BoardView(const GameSession &session, QWidget *parent);
 
     // The tile pictures by tile number (Bilder); an empty picture leaves the
-    // field without one.
-    void setTiles(const std::array<QImage, 17> &bilder);
+    // field without one. lastSquare, the picture's bottom-right square, fills
+    // the empty field 15 of a won board.
+    void setTiles(const std::array<QImage, 17> &bilder, const QImage &lastSquare);
 
     // --- what each field shows (picBox) ---------------------------------------
     // The field's rectangle in the board, in logical pixels (1560 twips square).
@@ -57,8 +58,8 @@ public:
     QColor backColor(int p) const { return p == m_lit ? dropTarget() : buttonFace(); }
     static QColor buttonFace();              // the normal background, darker than the window
     static QColor dropTarget() { return Qt::white; }
-    bool hasBorders() const { return m_borders; }
-    void setBorders(bool single);
+    // A single-line border during play, none on a finished board.
+    bool hasBorders() const { return !m_session.fertig(); }
 
     // --- the hint mark --------------------------------------------------------
     // Marks field for msecs; then hintTimeUp is emitted. A mark of -1, or a
@@ -76,10 +77,10 @@ public:
     void finishSlide();
     bool sliding() const { return m_slideAnim.state() != QAbstractAnimation::Stopped; }
     QVariantAnimation *slideAnimation() { return &m_slideAnim; }
-    // On a won board: square, the picture's bottom-right square, fades into
-    // the empty field 15 and stays until the borders come back (a new game).
-    // The board itself is unchanged: field 15 stays empty.
-    void showWholePicture(const QImage &square);
+    // A finished board shows the whole picture: the last square stands in
+    // the empty field 15 (the board itself is unchanged: field 15 stays
+    // empty). At the winning move it fades in.
+    void fadeInWholePicture();
     void finishFade() { m_fadeAnim.setCurrentTime(FadeMillis); }
 
     // --- drag and keys ----------------------------------------------------------
@@ -129,7 +130,6 @@ private:
 
     const GameSession &m_session;
     std::array<QImage, 17> m_bilder;
-    bool m_borders = true;
     int m_lit = -1;                          // the empty field lit as drop target
     int m_hintMark = -1;
     QTimer m_hintTimer;
@@ -139,7 +139,7 @@ private:
     struct Sliding { Moves::Step step; int tile; };
     std::vector<Sliding> m_sliding;
     QVariantAnimation m_slideAnim;
-    // the picture's last square on a won board
+    // the picture's last square, shown on a finished board
     QImage m_whole;
     QVariantAnimation m_fadeAnim;
 

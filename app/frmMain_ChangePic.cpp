@@ -1,24 +1,17 @@
-// Choosing another picture: the picture dialog, the check of the chosen
-// file, the library copy, p.cxa, and a new game with the new picture; and
-// how a picture that is not square becomes the board ("Bild zuschneiden").
+// Choosing another picture: the picture dialog (the game checks the chosen
+// file, copies it into the library, records it and deals anew); and the
+// messages the game's reports about pictures and positions become.
 #include "app/frmMain.h"
 
-#include "base/Meldung.h"
-#include "pictures/BoardFit.h"
-#include "pictures/PictureLoader.h"
-#include "pictures/PictureReference.h"
-#include "base/ProgramFolder.h"
-#include "base/Twips.h"
-#include "pictures/PictureLibrary.h"
-#include "app/BoardView.h"
 #include "app/PictureMessages.h"
+#include "base/Meldung.h"
+#include "base/ProgramFolder.h"
+#include "pictures/PictureLibrary.h"
 
-#include <QDir>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QLabel>
-#include <QProgressBar>
 #include <QTreeView>
 
 namespace {
@@ -70,104 +63,31 @@ QString choosePicture(QWidget *parent, const QString &folder)
 
 void frmMain::mnuChangePic_Click()
 {
-    askForPicture(std::nullopt);
+    m_game->changePicture();
 }
 
-void frmMain::askForPicture(std::optional<CutFor> ifNothing)
+QString frmMain::choosePicture()
 {
-    const QString libraryFolder = PictureLibrary::folder(ProgramFolder::path());
-
-    const QString chosen = choosePicture(this, libraryFolder);
-    // The main window closed while the dialog was open: nothing more is done.
-    if (m_closed->load())
-        return;
-
-    // The preview is hidden while the tiles are cut; imgvis remembers that it
-    // is to be shown again.
-    if (m_imgTemp->isVisible()) {
-        m_imgTemp->hide();
-        m_session.setImgvis(true);
-    }
-    m_imgTemp->resize(Twips::size(Twips::Main::BoardSize, Twips::Main::BoardSize));
-    // Borderless fields, so that the cut works on whole field squares.
-    m_board->setBorders(false);
-
-    if (chosen.isEmpty()) {
-        if (ifNothing)
-            placeBoard(*ifNothing, QImage());
-        endPictureChange();
-        return;
-    }
-
-    // The chosen file is checked (read, within the bounds of a picture)
-    // before anything is copied or recorded; reading, copying and scaling
-    // run off the window's thread.
-    m_pBar->setValue(0);
-    m_pBar->show();
-    const QString copy = ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
-    const int side = boardSide();
-    const TileCutter::Fit fit = m_fit;
-    runPictureJob(
-        [chosen, libraryFolder, copy, side, fit](const std::atomic<bool> &closed) {
-            WorkingCopy::Result result;
-            const QByteArray madeFrom = WorkingCopy::identity(chosen, side, fit);
-            const QImage decoded = PictureLoader::load(chosen, QSize(side, side), &result.error);
-            if (decoded.isNull() || closed)
-                return result;
-            // A failed copy (no library folder) is no reason to stop: the
-            // picture is played from where it is.
-            PictureLibrary::copyIn(chosen, libraryFolder);
-            return WorkingCopy::fromDecoded(copy, madeFrom, decoded, side, fit);
-        },
-        [this, chosen, ifNothing](const WorkingCopy::Result &result) { pictureChosen(chosen, ifNothing, result); });
+    return ::choosePicture(this, PictureLibrary::folder(ProgramFolder::path()));
 }
 
-void frmMain::pictureChosen(const QString &chosen, std::optional<CutFor> ifNothing, const WorkingCopy::Result &result)
+void frmMain::connectMessages()
 {
-    if (result.board.isNull()) {
-        // Refused: nothing copied, nothing recorded, the game as after a
-        // cancel; a board that was waiting for its picture is made as it was.
-        m_pBar->hide();
-        m_pBar->setValue(0);
-        if (ifNothing)
-            placeBoard(*ifNothing, QImage());
-        else if (m_pendingCut)
-            cutAndPlace(*m_pendingCut);
-        Meldung::zeigen(this, PictureMessages::notReadable(chosen, result.error));
-        if (!m_closed->load())
-            endPictureChange();
-        return;
-    }
-    m_session.setBild_aktuell(chosen);
-    m_session.setBild_org(chosen);
-    // The chosen file's own path is recorded, not the library copy's.
-    // When p.cxa cannot be replaced it keeps the old path, and the
-    // player is told that the next start will not bring this picture.
-    const bool recorded = PictureReference::write(ProgramFolder::path(), m_session.Bild_org());
-    Steine_Mischen();
-    placeBoard(CutFor::NewDeal, result.board,
-               recorded ? QString()
-                        : QStringLiteral("Das Bild wird beim nächsten Start nicht wieder geladen:\r\ndie Datei\r\n    ")
-                              + QDir::toNativeSeparators(ProgramFolder::file(QLatin1String(PictureReference::FileName)))
-                              + QStringLiteral("\r\nkann nicht geschrieben werden."));
-    if (!m_closed->load())
-        endPictureChange();
-}
-
-void frmMain::endPictureChange()
-{
-    Vorschau_Setzen();
-    m_board->setBorders(true);
-    m_label[3]->setText(QString());
-}
-
-void frmMain::mnuFit_Click()
-{
-    m_fit = mnuFit->isChecked() ? TileCutter::Fit::CropToSquare : TileCutter::Fit::Stretch;
-    // Written at once, so that the next start cuts the same way; the working
-    // copy's note names the way it was cut, so a copy cut the other way is
-    // never taken.
-    BoardFit::write(ProgramFolder::path(), m_fit);
-    if (m_session.placed() || m_pendingCut)
-        cutAndPlace(CutFor::SameBoard);
+    m_game->setPictureChooser([this] { return choosePicture(); });
+    connect(m_game, &GameController::pictureNotFound, this, [this](const QString &path) {
+        Meldung::zeigen(this, QStringLiteral("Das Bild \r\n    ") + path
+                                  + QStringLiteral("\r\nkann im angegebenen Pfad nicht gefunden werden.\r\n\r\n"
+                                                   "Es wird ein neues Spiel gestartet!"));
+    });
+    connect(m_game, &GameController::pictureNotReadable, this, [this](const QString &path, PictureError error) {
+        Meldung::zeigen(this, PictureMessages::notReadable(path, error));
+    });
+    connect(m_game, &GameController::referenceNotWritten, this, [this](const QString &path) {
+        Meldung::zeigen(this, QStringLiteral("Das Bild wird beim nächsten Start nicht wieder geladen:\r\ndie Datei\r\n    ")
+                                  + QDir::toNativeSeparators(path) + QStringLiteral("\r\nkann nicht geschrieben werden."));
+    });
+    connect(m_game, &GameController::unsolvable, this, [this] {
+        Meldung::zeigen(this, QStringLiteral("Diese Stellung kann nicht gelöst werden:\r\n"
+                                             "kein Zug führt das Bild zusammen."));
+    });
 }
