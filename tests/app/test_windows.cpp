@@ -353,6 +353,10 @@ private slots:
         QVERIFY(w.zuege() == 0 && w.Frame1()->hasBorders());
         for (int i = 0; i < 15; ++i)
             QCOMPARE(tileShown(w.Frame1()->picture(i)), int(w.session().board().ZArray()[i]));
+        // Taken back at once, the menu naming what it takes back.
+        QVERIFY(w.mnuUndo->isEnabled() && w.mnuUndo->text() == QStringLiteral("Spiel zurück"));
+        w.mnuUndo->trigger();
+        QVERIFY(w.zuege() == 1 && w.read(QStringLiteral("p.cxa")) == reference && w.mnuUndo->text() == QStringLiteral("Zug zurück"));
     }
 
     void functionKeysMatchTheDescription()
@@ -392,6 +396,17 @@ private slots:
         QVERIFY(!QApplication::activePopupWidget());
         QTest::keyClick(w.menuBar(), Qt::Key_Left);
         QVERIFY(w.session().board().tile(left) == tile && w.zuege() == 2);
+
+        // What cannot be written is told in a line of its own while the game
+        // goes on; the crop choice that cannot be kept does not take.
+        QTRY_VERIFY(QFile::exists(w.path("laufend.sav")));
+        QVERIFY(writeAll(w.path("einstellungen.ini"), "") && QFile::setPermissions(w.path("einstellungen.ini"), QFile::ReadOwner)
+                && QFile::setPermissions(w.path("laufend.sav"), QFile::ReadOwner));
+        QTest::keyClick(&w, Qt::Key_Right);
+        QTest::keyClick(&w, Qt::Key_F3, Qt::ShiftModifier);
+        QTRY_COMPARE(w.lblHinweis()->text(), QStringLiteral("Das laufende Spiel kann nicht gesichert werden. "
+                                                            "Die Einstellung kann nicht gespeichert werden."));
+        QVERIFY(w.lblHinweis()->isVisible() && !w.mnuFit->isChecked() && w.zuege() == 3);
 
         w.mnuDescr->trigger();
         frmDescr *descr = openWindow<frmDescr>();
