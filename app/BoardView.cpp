@@ -97,7 +97,7 @@ QRect BoardView::fieldRect(int p) const
 
 QImage BoardView::picture(int p) const
 {
-    const int t = p >= 0 && p < Board::FeldAnz ? m_session.board().picture(p) : Board::NoPicture;
+    const int t = p >= 0 && p < m_session.board().fieldCount() ? m_session.board().picture(p) : Board::NoPicture;
     return t == Board::NoPicture ? QImage() : m_bilder[t];
 }
 
@@ -112,7 +112,7 @@ int BoardView::fieldAt(const QPoint &pos) const
     // The device pixel under the point decides, as it is drawn.
     const qreal dpr = devicePixelRatioF();
     const QPoint d(int(std::floor((pos.x() + 0.5) * dpr)), int(std::floor((pos.y() + 0.5) * dpr)));
-    for (int p = 0; p < Board::FeldAnz; ++p)
+    for (int p = 0; p < m_session.board().fieldCount(); ++p)
         if (deviceField(p, dpr).contains(d))
             return p;
     return -1;
@@ -130,17 +130,17 @@ void BoardView::paintEvent(QPaintEvent *)
     const Board &board = m_session.board();
     // A tile in motion leaves its new field showing the background; the
     // board may have changed since (a new deal): then it stands still.
-    std::array<bool, Board::FeldAnz> moving{};
+    std::array<bool, Tiles::MaxFields> moving{};
     if (sliding())
         for (const Sliding &s : m_sliding)
             if (board.picture(s.step.to) == s.tile)
                 moving[s.step.to] = true;
-    for (int p = 0; p < Board::FeldAnz; ++p)
+    for (int p = 0; p < m_session.board().fieldCount(); ++p)
         paintField(painter, moving[p] ? QImage() : picture(p), backColor(p), deviceField(p, dpr), border);
-    if (!m_whole.isNull() && m_session.fertig() && !board.hasPicture(Board::FeldAnz - 1)) {
+    if (!m_whole.isNull() && m_session.fertig() && !board.hasPicture(m_session.board().lastField())) {
         painter.save();
         painter.setOpacity(m_fadeAnim.state() != QAbstractAnimation::Stopped ? m_fadeAnim.currentValue().toReal() : 1.0);
-        paintField(painter, m_whole, backColor(Board::FeldAnz - 1), deviceField(Board::FeldAnz - 1, dpr), border);
+        paintField(painter, m_whole, backColor(m_session.board().lastField()), deviceField(m_session.board().lastField(), dpr), border);
         painter.restore();
     }
     if (sliding()) {
@@ -156,7 +156,7 @@ void BoardView::paintEvent(QPaintEvent *)
             paintField(painter, m_bilder[s.tile], buttonFace(), r, border);
         }
     }
-    if (m_hintMark >= 0 && m_hintMark < Board::FeldAnz) {
+    if (m_hintMark >= 0 && m_hintMark < m_session.board().fieldCount()) {
         const QRect r = deviceField(m_hintMark, dpr);
         painter.fillRect(r, QColor(255, 200, 0, 70));
         fillFrame(painter, r, qMax(1, qRound(HintFramePx * dpr)), QColor(255, 140, 0));
@@ -192,7 +192,7 @@ void BoardView::slide(const Moves::Action &steps)
 {
     finishSlide();
     for (const Moves::Step &s : steps)
-        if (s.to >= 0 && s.to < Board::FeldAnz && s.from >= 0 && s.from < Board::FeldAnz
+        if (s.to >= 0 && s.to < m_session.board().fieldCount() && s.from >= 0 && s.from < m_session.board().fieldCount()
             && m_session.board().hasPicture(s.to))
             m_sliding.push_back({s, m_session.board().picture(s.to)});
     if (!m_sliding.empty())

@@ -366,8 +366,8 @@ void GameController::placeBoard(CutFor what, const QImage &board)
     Bild_Teilen(board);
     if (what == CutFor::SameBoard) {
         // The board as it stands, with the tiles of the new cut.
-        for (int i = 0; i < Board::FeldAnz; ++i)
-            m_bilder[i] = i == Board::FeldAnz - 1 ? QImage() : m_cut[i];
+        for (int i = 0; i < m_session.board().fieldCount(); ++i)
+            m_bilder[i] = i == m_session.board().lastField() ? QImage() : m_cut[i];
         emit tilesChanged();
         emit working(false);
         return;
@@ -402,14 +402,15 @@ void GameController::Bild_Teilen(const QImage &board)
 void GameController::Bilder_Laden(Board::Placement how)
 {
     const auto [X, y] = Board::args(how);
-    const int last = Board::FeldAnz - X;
-    for (int i = 0; i <= last && i < Board::FeldAnz; ++i)
-        m_bilder[i] = i == Board::FeldAnz - 1 ? QImage() : m_cut[i];
+    const int fields = m_session.board().fieldCount();
+    const int lastField = m_session.board().lastField();
+    for (int i = 0; i <= fields - X && i < fields; ++i)
+        m_bilder[i] = i == lastField ? QImage() : m_cut[i];
     if (m_session.place(how)) {
         if (y == 1)
-            m_bilder[Board::FeldAnz - 1] = QImage();
+            m_bilder[lastField] = QImage();
         dropStaleSearches(true);
-        m_dealStart = Tiles::fromLayout(m_session.board().layout());
+        m_dealStart = Tiles::fromLayout(m_session.board().layout(), m_session.side());
         emit tilesChanged();
         changed();
         startBestwert();
@@ -613,8 +614,8 @@ void GameController::restorePrevious()
         m_cut = previous->cut;
         m_source = previous->source;
         m_cutDone = previous->cutDone;
-        for (int i = 0; i < Board::FeldAnz; ++i)
-            m_bilder[i] = i == Board::FeldAnz - 1 ? QImage() : m_cut[i];
+        for (int i = 0; i < m_session.board().fieldCount(); ++i)
+            m_bilder[i] = i == m_session.board().lastField() ? QImage() : m_cut[i];
         emit tilesChanged();
         emit working(false);
     } else {
@@ -643,7 +644,7 @@ void GameController::startBestwert()
     search->deal = m_session.dealNumber();
     // The deal's first position: the one on the board unless moves were
     // made since (a game taken back).
-    const auto now = Tiles::fromLayout(m_session.board().layout());
+    const auto now = Tiles::fromLayout(m_session.board().layout(), m_session.side());
     search->position = now == m_dealStart ? m_session.position() : 0;
     m_searches.push_back(search);
     const Tiles::Fields fields = *m_dealStart;

@@ -70,7 +70,7 @@ public:
     // picture's last square (shown on a won board) and the board picture
     // (the preview's).
     const std::array<QImage, 17> &tiles() const { return m_bilder; }
-    const QImage &lastSquare() const { return m_cut[Board::FeldAnz - 1]; }
+    const QImage &lastSquare() const { return m_cut[m_session.board().lastField()]; }
     const QImage &boardPicture() const { return m_source; }
 
     // --- the documented operations ------------------------------------------------

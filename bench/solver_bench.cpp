@@ -74,13 +74,13 @@ bool replays(Tiles::Fields board, const Solver::Result &r)
         return false;
     for (int from : r.moves) {
         int blank = 0;
-        while (board[blank] != Tiles::Empty)
+        while (board[blank] != Tiles::emptyTile(4))
             ++blank;
-        if (!Tiles::isMoveAllowed(from, blank))
+        if (!Tiles::isMoveAllowed(from, blank, 4))
             return false;
         std::swap(board[from], board[blank]);
     }
-    return board == Tiles::home();
+    return board == Tiles::home(4);
 }
 
 } // namespace
@@ -145,7 +145,7 @@ int main(int argc, char **argv)
     const RandomDraw draw = random.draw();
     std::vector<Tiles::Fields> boards;
     for (int i = 0; i < deals; ++i)
-        boards.push_back(*Tiles::fromLayout(Steine_Mischen(draw)));
+        boards.push_back(*Tiles::fromLayout(Steine_Mischen(draw, 4), 4));
     wall.restart();
     const double dealsStart = cpuSeconds();
     unsigned long long nodes = 0;
@@ -177,7 +177,7 @@ int main(int argc, char **argv)
         QVector<qint16> layout;
         for (int v; ls >> v;)
             layout.push_back(qint16(v));
-        const auto board = Tiles::fromLayout(layout);
+        const auto board = Tiles::fromLayout(layout, 4);
         const Solver::Result r = board ? solver.solve(*board) : Solver::Result{};
         ++checked;
         if (r.status != Solver::Status::Solved || r.length != length || !replays(*board, r)) {

@@ -1,9 +1,10 @@
 #pragma once
-// The state of the one game on the board: sixteen fields in a 4 x 4 grid,
-// numbered 0..15 row by row from the top left. Each field shows a tile
-// picture or none and carries a tile number (its Tag: the number, or "leer"
-// for a field marked empty); the move counter, the finished flag and the
-// layout array ZArray through which new and loaded games are placed.
+// The state of the one game on the board: side x side fields (4 x 4 as the
+// game has always had it), numbered row by row from the top left. Each field
+// shows a tile picture or none and carries a tile number (its Tag: the
+// number, or "leer" for a field marked empty); the move counter, the finished
+// flag and the layout array ZArray (one element more than there are fields)
+// through which new and loaded games are placed.
 //
 // The board widget of the main window draws this model; only the game
 // session changes it.
@@ -17,18 +18,23 @@
 class Board
 {
 public:
-    static constexpr int FeldAnz = Tiles::FeldAnz;
     static constexpr int NoPicture = -1;     // picture() of a field without picture
     static constexpr qint16 MaxZuege = 32767;
 
-    Board();
+    explicit Board(int side = Tiles::DocumentedSide);
+
+    int side() const { return m_side; }
+    int fieldCount() const { return m_side * m_side; }   // FeldAnz
+    // The last field, bottom right: the empty field of a new deal.
+    int lastField() const { return fieldCount() - 1; }
 
     // --- fields --------------------------------------------------------------
-    // The tile whose picture field p shows (0..14), or NoPicture. Tile 15's
-    // picture is always empty, so a field given tile 15 has no picture.
+    // The tile whose picture field p shows, or NoPicture. The last tile's
+    // picture (the empty field's) is always empty, so a field given it has
+    // no picture.
     int picture(int p) const { return m_picture[p]; }
     bool hasPicture(int p) const { return m_picture[p] != NoPicture; }
-    // The field's tile number: 0..15, or Tiles::Leer for a field marked empty.
+    // The field's tile number, or Tiles::Leer for a field marked empty.
     qint16 tile(int p) const { return m_tile[p]; }
     // The Tag text shown for the field: the number, or "leer".
     QString tagText(int p) const;
@@ -39,15 +45,16 @@ public:
     void ZArray_setzen(const QVector<qint16> &za) { m_zArray = za; }
     const QVector<qint16> &ZArray() const { return m_zArray; }
 
-    // Numbers 0..15 on fields 0..15, as cutting the picture leaves them.
+    // Every field carries its own number, as cutting the picture leaves them.
     void tagAsCut();
 
-    // The two ways a layout is placed. A new deal fills fields 0..14 and then
-    // takes field 15's picture away, its number kept from the cut; a loaded
-    // game fills all sixteen fields.
+    // The two ways a layout is placed. A new deal fills every field but the
+    // last and then takes the last field's picture away, its number kept
+    // from the cut; a loaded game fills every field.
     enum class Placement { NewDeal, LoadedGame };
-    // The placement's classic arguments (X, y): fields 0..16-X are filled,
-    // y == 1 empties field 15. The one place where the numbers are named.
+    // The placement's classic arguments (X, y): fields 0..FeldAnz-X are
+    // filled, y == 1 empties the last field. The one place where the numbers
+    // are named.
     struct PlacementArgs { int X; int y; };
     static constexpr PlacementArgs args(Placement how)
     {
@@ -55,7 +62,7 @@ public:
     }
     // The fields filled take the tile that ZArray names (value 100: no
     // picture, marked empty; t: tile t's picture and number). A layout that
-    // is too short or holds a value outside 0..16 other than 100 places
+    // is too short or holds a value outside 0..FeldAnz other than 100 places
     // nothing and returns false.
     bool place(Placement how);
 
@@ -80,7 +87,8 @@ public:
     // empty and the board tested.
     DropResult drop(int source, int index);
 
-    // Fields 0..14 carry the numbers 0..14; field 15 is not looked at.
+    // Every field but the last carries its own number; the last one is not
+    // looked at.
     bool isSolved() const;
 
     // The field without a picture (the last one, should there be several), or -1.
@@ -94,11 +102,12 @@ public:
 
     // The layout a saved game stores: each field's number, Leer for a field
     // marked empty.
-    QVector<qint16> layout() const { return QVector<qint16>(m_tile.begin(), m_tile.end()); }
+    QVector<qint16> layout() const { return QVector<qint16>(m_tile.begin(), m_tile.begin() + fieldCount()); }
 
 private:
-    std::array<int, FeldAnz> m_picture;
-    std::array<qint16, FeldAnz> m_tile;
+    int m_side = Tiles::DocumentedSide;
+    std::array<int, Tiles::MaxFields> m_picture;
+    std::array<qint16, Tiles::MaxFields> m_tile;
     QVector<qint16> m_zArray;
     qint16 m_zuege = 0;
     bool m_fertig = false;

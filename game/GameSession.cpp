@@ -1,8 +1,20 @@
 #include "game/GameSession.h"
 
-GameSession::GameSession()
-    : m_draw(m_random.draw())
+GameSession::GameSession(int side)
+    : m_board(side)
+    , m_draw(m_random.draw())
 {
+}
+
+void GameSession::setSide(int side)
+{
+    if (!Tiles::isSide(side) || side == m_board.side())
+        return;
+    m_board = Board(side);
+    m_placed = false;
+    m_history.clear();
+    stopSolution();
+    forgetPosition();
 }
 
 void GameSession::newDeal()
@@ -10,7 +22,7 @@ void GameSession::newDeal()
     m_board.setFertig(false);
     m_board.setZuege(0);
     m_hintUsed = false;
-    m_board.ZArray_setzen(Steine_Mischen(m_draw));
+    m_board.ZArray_setzen(Steine_Mischen(m_draw, side()));
     forgetPosition();
 }
 
@@ -67,7 +79,7 @@ GameSession::Played GameSession::click(int field)
     Played played;
     if (m_board.fertig())
         return played;
-    for (const Moves::Step &s : Moves::slideToward(field, m_board.emptyField()))
+    for (const Moves::Step &s : Moves::slideToward(field, m_board.emptyField(), side()))
         if (!step(s, played))
             break;
     m_history.record(played.steps);
@@ -126,11 +138,11 @@ std::optional<int> GameSession::arrowSource(Arrow arrow) const
     switch (arrow) {
     case Arrow::Left: step = 1; break;    // the tile right of the gap moves left
     case Arrow::Right: step = -1; break;
-    case Arrow::Up: step = 4; break;      // the tile below the gap moves up
-    case Arrow::Down: step = -4; break;
+    case Arrow::Up: step = side(); break;      // the tile below the gap moves up
+    case Arrow::Down: step = -side(); break;
     }
     const int source = empty + step;
-    if (!Tiles::isMoveAllowed(source, empty))
+    if (!Tiles::isMoveAllowed(source, empty, side()))
         return std::nullopt;
     return source;
 }
@@ -140,7 +152,7 @@ GameSession::HintQuestion GameSession::askHint() const
     HintQuestion q;
     if (m_board.fertig() || !m_placed)
         return q;
-    const auto now = Tiles::fromLayout(m_board.layout());
+    const auto now = Tiles::fromLayout(m_board.layout(), side());
     if (!now || !Tiles::isSolvable(*now)) {
         q.answer = HintQuestion::Answer::Unsolvable;
         return q;
@@ -153,7 +165,7 @@ GameSession::HintQuestion GameSession::askHint() const
 
 bool GameSession::hintAnswered(quint64 position, std::optional<int> field)
 {
-    if (position != m_positionNumber || !field || *field < 0 || *field >= Board::FeldAnz || m_board.fertig())
+    if (position != m_positionNumber || !field || *field < 0 || *field >= m_board.fieldCount() || m_board.fertig())
         return false;
     m_hintUsed = true;
     m_hintField = *field;
@@ -176,9 +188,13 @@ GameState GameSession::savedState() const
 
 void GameSession::applyLoaded(const GameState &state)
 {
+    // A game of another size brings its board size with it.
+    if (state.side())
+        setSide(state.side());
     m_board.setZuege(state.zuege);
-    QVector<qint16> za(Board::FeldAnz + 1, 0);
-    for (int i = 0; i < Board::FeldAnz && i < state.fields.size(); ++i)
+    const int feldAnz = m_board.fieldCount();
+    QVector<qint16> za(feldAnz + 1, 0);
+    for (int i = 0; i < feldAnz && i < state.fields.size(); ++i)
         za[i] = state.fields[i];
     m_board.ZArray_setzen(za);
     m_board.setFertig(false);

@@ -15,20 +15,33 @@
 
 // What a saved game holds.
 struct GameState {
-    QVector<qint16> fields;   // 16 values: tile number per field, Leer = empty
+    QVector<qint16> fields;   // side x side values: tile number per field, Leer = empty
     qint16 zuege = 0;         // the move counter
     bool imgvis = false;      // preview shown
     bool posAnz = false;      // position display shown
     QString bild;             // the picture the board was cut from
     bool hintUsed = false;    // a hint was shown in this game
+    // The board's side, from the number of fields: 0 when it is no board size.
+    int side() const
+    {
+        for (int s = Tiles::MinSide; s <= Tiles::MaxSide; ++s)
+            if (fields.size() == Tiles::fieldCount(s))
+                return s;
+        return 0;
+    }
 };
 
 class GameSession
 {
 public:
-    GameSession();                           // dealt from a clock-seeded generator
+    // Dealt from a clock-seeded generator, on a board of side x side fields.
+    explicit GameSession(int side = Tiles::DocumentedSide);
 
     const Board &board() const { return m_board; }
+    int side() const { return m_board.side(); }
+    // Another board size: an empty board of that side, to be dealt or loaded
+    // and placed; nothing for a side out of range.
+    void setSide(int side);
     qint16 zuege() const { return m_board.zuege(); }
     bool fertig() const { return m_board.fertig(); }
 

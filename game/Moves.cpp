@@ -6,17 +6,17 @@
 
 namespace Moves {
 
-Action slideToward(int field, int empty)
+Action slideToward(int field, int empty, int side)
 {
     Action action;
-    const auto onBoard = [](int p) { return p >= 0 && p < Tiles::FeldAnz; };
-    if (!onBoard(field) || !onBoard(empty) || field == empty)
+    const auto onBoard = [side](int p) { return p >= 0 && p < Tiles::fieldCount(side); };
+    if (!Tiles::isSide(side) || !onBoard(field) || !onBoard(empty) || field == empty)
         return action;
     int stride = 0;
-    if (field / 4 == empty / 4)
+    if (field / side == empty / side)
         stride = field < empty ? -1 : 1;
-    else if (field % 4 == empty % 4)
-        stride = field < empty ? -4 : 4;
+    else if (field % side == empty % side)
+        stride = field < empty ? -side : side;
     else
         return action;
     // From the empty field outward: each tile steps into the hole its

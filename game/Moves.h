@@ -15,12 +15,12 @@ struct Step {
 };
 using Action = std::vector<Step>;
 
-// What a click on field does while field empty is empty: when both share a
-// row or a column, the tiles from the one next to the empty field up to the
-// clicked one each move one field toward the empty field, nearest first.
-// Nothing for the empty field itself, another row and column, or a field
-// outside the board.
-Action slideToward(int field, int empty);
+// What a click on field does while field empty is empty, on a board of
+// side x side fields: when both share a row or a column, the tiles from the
+// one next to the empty field up to the clicked one each move one field
+// toward the empty field, nearest first. Nothing for the empty field itself,
+// another row and column, or a field outside the board.
+Action slideToward(int field, int empty, int side);
 
 // The action that undoes action: its steps backward, last first.
 Action reversed(const Action &action);

@@ -249,7 +249,7 @@ GroupSearch::GroupSearch(const std::vector<int> &tiles)
 {
     for (int i = 0; i < k; ++i)
         for (int f = 0; f < 16; ++f)
-            distance[i][f] = std::uint8_t(Tiles::steps(tiles[i], f));
+            distance[i][f] = std::uint8_t(Tiles::steps(tiles[i], f, Tiles::DocumentedSide));
     for (int i = 0; i < k; ++i) {
         weight[i] = 1;
         for (int j = i + 1; j < k; ++j)
@@ -280,7 +280,7 @@ GroupSearch::GroupSearch(const std::vector<int> &tiles)
         occ |= 1u << home[i];
         start |= std::uint32_t(home[i]) << shiftOf(i);
     }
-    const std::uint32_t region0 = std::uint32_t(label(~occ & 0xFFFF) >> (4 * Tiles::Empty)) & 0xF;
+    const std::uint32_t region0 = std::uint32_t(label(~occ & 0xFFFF) >> (4 * Tiles::emptyTile(Tiles::DocumentedSide))) & 0xF;
     seen[PatternDatabase::rank(home, k)] = std::uint8_t(1u << region0);
     // Room for as many entries as there are placements, more than any level
     // holds: the arrays never grow and copy, and only what a level uses is
@@ -532,7 +532,7 @@ void PatternDatabase::writeHeader()
     qToLittleEndian<quint32>(FormatVersion, h + 8);
     qToLittleEndian<quint32>(GroupCount, h + 12);
     for (int t = 0; t < 16; ++t)
-        h[16 + t] = t < Tiles::Empty ? std::uint8_t(m_groupOf[t]) : 0xFF;
+        h[16 + t] = t < Tiles::emptyTile(Tiles::DocumentedSide) ? std::uint8_t(m_groupOf[t]) : 0xFF;
     for (int g = 0; g < GroupCount; ++g)
         qToLittleEndian<quint32>(quint32(tableBytes(int(groups()[g].size()))), h + 32 + 4 * g);
 }

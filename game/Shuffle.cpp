@@ -25,7 +25,7 @@ float RandomSource::next()
 namespace {
 bool isEven(const QVector<qint16> &z, int n)
 {
-    std::array<int, Tiles::FeldAnz> values{};
+    std::array<int, Tiles::MaxFields> values{};
     for (int i = 0; i < n; ++i)
         values[i] = z[i];
     return Tiles::isEvenArrangement(values.data(), n);
@@ -40,9 +40,9 @@ bool isIdentity(const QVector<qint16> &z, int n)
 }
 } // namespace
 
-QVector<qint16> Steine_Mischen(const RandomDraw &draw)
+QVector<qint16> Steine_Mischen(const RandomDraw &draw, int side)
 {
-    const int n = 16;
+    const int n = Tiles::fieldCount(Tiles::isSide(side) ? side : Tiles::DocumentedSide);
     QVector<qint16> z(n + 1, 0);
     do {
         int i = 0;

@@ -5,7 +5,8 @@
 
 namespace {
 
-constexpr int Empty = Tiles::Empty;
+constexpr int Side = Tiles::DocumentedSide;   // the tables are made for this board
+constexpr int Empty = Tiles::emptyTile(Side);
 constexpr int MaxGroups = PatternDatabase::GroupCount;
 constexpr int MaxGroupSize = PatternDatabase::MaxGroupSize;
 constexpr int MaxLength = 96;          // every position needs at most 80 moves
@@ -40,7 +41,7 @@ struct DistanceTable {
     {
         for (int t = 0; t < 16; ++t)
             for (int f = 0; f < 16; ++f)
-                d[t][f] = Tiles::steps(t, f);
+                d[t][f] = Tiles::steps(t, f, Side);
     }
 };
 constexpr DistanceTable Distance;
@@ -287,7 +288,7 @@ Solver::Solver(std::shared_ptr<const PatternDatabase> db) : m_db(std::move(db)) 
 Solver::Result Solver::solve(const Tiles::Fields &board, const std::atomic<bool> *cancel) const
 {
     Result result;
-    if (!Tiles::isValid(board)) {
+    if (!Tiles::isValid(board) || Tiles::sideOf(board) != Side) {
         result.status = Status::Invalid;
         return result;
     }

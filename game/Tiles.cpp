@@ -2,21 +2,29 @@
 
 namespace Tiles {
 
-Fields home()
+int sideOf(const Fields &board)
 {
-    Fields f;
-    for (int p = 0; p < FeldAnz; ++p)
-        f[p] = p;
+    for (int side = MinSide; side <= MaxSide; ++side)
+        if (int(board.size()) == fieldCount(side))
+            return side;
+    return 0;
+}
+
+Fields home(int side)
+{
+    Fields f(std::size_t(fieldCount(side)));
+    for (int p = 0; p < fieldCount(side); ++p)
+        f[std::size_t(p)] = p;
     return f;
 }
 
-std::optional<Fields> fromLayout(const QVector<qint16> &layout)
+std::optional<Fields> fromLayout(const QVector<qint16> &layout, int side)
 {
-    if (layout.size() < FeldAnz)
+    if (!isSide(side) || layout.size() < fieldCount(side))
         return std::nullopt;
-    Fields f;
-    for (int p = 0; p < FeldAnz; ++p)
-        f[p] = layout[p] == Leer ? Empty : layout[p];
+    Fields f(std::size_t(fieldCount(side)));
+    for (int p = 0; p < fieldCount(side); ++p)
+        f[std::size_t(p)] = layout[p] == Leer ? emptyTile(side) : layout[p];
     if (!isValid(f))
         return std::nullopt;
     return f;
@@ -24,17 +32,21 @@ std::optional<Fields> fromLayout(const QVector<qint16> &layout)
 
 QVector<qint16> toLayout(const Fields &board)
 {
-    QVector<qint16> out(FeldAnz);
-    for (int p = 0; p < FeldAnz; ++p)
-        out[p] = board[p] == Empty ? Leer : static_cast<qint16>(board[p]);
+    const int empty = int(board.size()) - 1;
+    QVector<qint16> out(int(board.size()));
+    for (int p = 0; p < out.size(); ++p)
+        out[p] = board[std::size_t(p)] == empty ? Leer : static_cast<qint16>(board[std::size_t(p)]);
     return out;
 }
 
 bool isValid(const Fields &board)
 {
-    bool seen[FeldAnz] = {};
+    const int side = sideOf(board);
+    if (!side)
+        return false;
+    bool seen[MaxFields] = {};
     for (int v : board) {
-        if (v < 0 || v > Empty || seen[v])
+        if (v < 0 || v > emptyTile(side) || seen[v])
             return false;
         seen[v] = true;
     }
@@ -55,35 +67,37 @@ bool isSolvable(const Fields &board)
 {
     if (!isValid(board))
         return false;
+    const int side = sideOf(board);
+    const int empty = emptyTile(side);
     int emptyField = 0;
-    for (int p = 0; p < FeldAnz; ++p)
-        if (board[p] == Empty)
+    for (int p = 0; p < fieldCount(side); ++p)
+        if (board[std::size_t(p)] == empty)
             emptyField = p;
-    const int distance = steps(emptyField, Empty);
-    return isEvenArrangement(board.data(), FeldAnz) == (distance % 2 == 0);
+    const int distance = steps(emptyField, empty, side);
+    return isEvenArrangement(board.data(), fieldCount(side)) == (distance % 2 == 0);
 }
 
-QVector<int> moveTargets(int s)
+QVector<int> moveTargets(int s, int side)
 {
-    // The rule written out per field: steps of 1 along a row, 4 along a
-    // column, and no step across the edge of the grid.
-    switch (s) {
-    case 0: return {1, 4};
-    case 1: case 2: return {s + 1, s - 1, s + 4};
-    case 3: return {2, 7};
-    case 4: case 8: return {s - 4, s + 1, s + 4};
-    case 7: case 11: return {s - 4, s - 1, s + 4};
-    case 5: case 6: case 9: case 10: return {s - 1, s + 1, s + 4, s - 4};
-    case 12: return {13, 8};
-    case 13: case 14: return {s - 1, s + 1, s - 4};
-    case 15: return {14, 11};
-    default: return {};
-    }
+    if (!isSide(side) || s < 0 || s >= fieldCount(side))
+        return {};
+    // Steps of 1 along a row, side along a column, none across the edge.
+    QVector<int> targets;
+    const int row = s / side, column = s % side;
+    if (column + 1 < side)
+        targets << s + 1;
+    if (column > 0)
+        targets << s - 1;
+    if (row + 1 < side)
+        targets << s + side;
+    if (row > 0)
+        targets << s - side;
+    return targets;
 }
 
-bool isMoveAllowed(int s, int t)
+bool isMoveAllowed(int s, int t, int side)
 {
-    return moveTargets(s).contains(t);
+    return moveTargets(s, side).contains(t);
 }
 
 } // namespace Tiles

@@ -29,16 +29,19 @@ QString frmLoad::problemText(const SavedGame::Problem &problem)
         return QStringLiteral("Der Name darf die Zeichen \"/\" und \"\\\" nicht enthalten!");
     case Kind::NameControl:
         return QStringLiteral("Der Name darf keine Steuerzeichen enthalten!");
-    case Kind::TooFewLines:
-        return QStringLiteral("Die Datei hat weniger als %1 Zeilen.").arg(SavedGame::LineCount);
+    case Kind::LineCount:
+        return QStringLiteral("Die Datei hat %1 Zeilen; ein Spielstand hat 13, 20, 29 oder 40 Zeilen "
+                              "(nach einer Hilfe eine mehr).").arg(problem.line);
     case Kind::NotANumber:
         return QStringLiteral("Zeile %1 ist keine ganze Zahl zwischen -32768 und 32767.").arg(problem.line);
     case Kind::NotABoard:
-        return QStringLiteral("Die Zeilen 1 bis 16 ergeben kein Spielfeld: jeder Stein von 0 "
-                              "bis 14 muss genau einmal vorkommen und das leere Feld "
-                              "(100 oder 15) genau einmal.");
+        // line: the number of fields
+        return QStringLiteral("Die Zeilen 1 bis %1 ergeben kein Spielfeld: jeder Stein von 0 "
+                              "bis %2 muss genau einmal vorkommen und das leere Feld "
+                              "(100 oder %3) genau einmal.")
+            .arg(problem.line).arg(problem.line - 2).arg(problem.line - 1);
     case Kind::PictureLineTooLong:
-        return QStringLiteral("Zeile 20 ist zu lang für den Pfad eines Bildes.");
+        return QStringLiteral("Zeile %1 ist zu lang für den Pfad eines Bildes.").arg(problem.line);
     case Kind::Unreadable:
         return QStringLiteral("Die Datei kann nicht gelesen werden.");
     case Kind::TooLarge:

@@ -1,5 +1,7 @@
 #include "scores/frmTopTen.h"
 
+#include "game/Tiles.h"
+
 #include "base/FixedLayout.h"
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
@@ -61,7 +63,7 @@ QLabel *copyOf(const QLabel *first)
 frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     : QMainWindow(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_position(position)
-    , m_list(ProgramFolder::file(QLatin1String(ScoreList::FileName)))
+    , m_list(ProgramFolder::file(ScoreList::fileName(Tiles::DocumentedSide)))
 {
     setObjectName(QStringLiteral("frmTopTen"));
     setAttribute(Qt::WA_DeleteOnClose);

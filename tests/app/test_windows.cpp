@@ -403,7 +403,7 @@ private slots:
         QVERIFY(writeAll(w.path("einstellungen.ini"), "") && QFile::setPermissions(w.path("einstellungen.ini"), QFile::ReadOwner)
                 && QFile::setPermissions(w.path("laufend.sav"), QFile::ReadOwner));
         QTest::keyClick(&w, Qt::Key_Right);
-        QTest::keyClick(&w, Qt::Key_F3, Qt::ShiftModifier);
+        w.mnuFit->trigger();
         QTRY_COMPARE(w.lblHinweis()->text(), QStringLiteral("Das laufende Spiel kann nicht gesichert werden. "
                                                             "Die Einstellung kann nicht gespeichert werden."));
         QVERIFY(w.lblHinweis()->isVisible() && !w.mnuFit->isChecked() && w.zuege() == 3);

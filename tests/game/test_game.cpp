@@ -7,6 +7,15 @@
 #include <QtTest>
 #include <set>
 
+// The solved layout of a board of side x side fields.
+static QVector<qint16> solvedOf(int side)
+{
+    QVector<qint16> z;
+    for (int p = 0; p < Tiles::emptyTile(side); ++p)
+        z << qint16(p);
+    return z << Tiles::Leer;
+}
+
 // A session playing a layout, placed as a loaded game is.
 static void play(GameSession &s, const QVector<qint16> &layout, qint16 zuege = 0)
 {
@@ -20,24 +29,29 @@ class TestGame : public QObject
 private slots:
     void moveRule()
     {
-        for (int s = -1; s <= 16; ++s)
-            for (int t = -1; t <= 16; ++t) {
-                const bool inside = s >= 0 && s < 16 && t >= 0 && t < 16;
-                QCOMPARE(Tiles::isMoveAllowed(s, t), inside && std::abs(s / 4 - t / 4) + std::abs(s % 4 - t % 4) == 1);
-            }
+        for (int side = Tiles::MinSide - 1; side <= Tiles::MaxSide + 1; ++side)
+            for (int s = -1; s <= side * side; ++s)
+                for (int t = -1; t <= side * side; ++t) {
+                    const bool inside = Tiles::isSide(side) && s >= 0 && s < side * side && t >= 0 && t < side * side;
+                    QCOMPARE(Tiles::isMoveAllowed(s, t, side),
+                             inside && std::abs(s / side - t / side) + std::abs(s % side - t % side) == 1);
+                }
     }
 
     void validity()
     {
-        const std::pair<QVector<qint16>, bool> rows[] = {
-            {solvedLayout(), true}, {solvedLayout().mid(0, 15) << 15, true},   // the empty field written as 15
-            {solvedLayout().mid(0, 14) << 0 << 100, false}, {solvedLayout().mid(0, 14) << 100 << 15, false},
-            {solvedLayout().mid(0, 14) << 16 << 100, false}, {solvedLayout().mid(0, 14) << -1 << 100, false},
-            {solvedLayout().mid(0, 15), false}};
-        for (const auto &[layout, valid] : rows) {
-            const auto board = Tiles::fromLayout(layout);
+        const std::tuple<QVector<qint16>, int, bool> rows[] = {
+            {solvedLayout(), 4, true}, {solvedLayout().mid(0, 15) << 15, 4, true},   // the empty field written as 15
+            {solvedLayout().mid(0, 14) << 0 << 100, 4, false}, {solvedLayout().mid(0, 14) << 100 << 15, 4, false},
+            {solvedLayout().mid(0, 14) << 16 << 100, 4, false}, {solvedLayout().mid(0, 14) << -1 << 100, 4, false},
+            {solvedLayout().mid(0, 15), 4, false},
+            {solvedOf(3), 3, true}, {solvedOf(3).mid(0, 8) << 8, 3, true}, {solvedOf(3).mid(0, 8) << 9, 3, false},
+            {solvedOf(6), 6, true}, {swapped(solvedOf(5), 3, 24), 5, true}, {solvedOf(5), 6, false},
+            {solvedOf(3), 2, false}, {solvedOf(6) << 36, 7, false}};
+        for (const auto &[layout, side, valid] : rows) {
+            const auto board = Tiles::fromLayout(layout, side);
             QCOMPARE(board.has_value(), valid);
-            QVERIFY(!board || Tiles::toLayout(*board).mid(0, 15) == layout.mid(0, 15));
+            QVERIFY(!board || (Tiles::sideOf(*board) == side && Tiles::toLayout(*board).mid(0, side * side - 1) == layout.mid(0, side * side - 1)));
         }
     }
 
@@ -72,6 +86,9 @@ private slots:
         const Board::DropResult win = s.drop(15, 14);
         QVERIFY(win.counted && win.moved && win.won && s.fertig());
         QVERIFY(s.drop(10, 15).ignored && s.zuege() == 42 && !s.arrowSource(GameSession::Arrow::Right));
+        GameSession five;   // the last field of any size is the empty one at home
+        play(five, swapped(solvedOf(5), 23, 24));
+        QVERIFY(!five.click(19).won && five.click(24).won && five.fertig() && five.zuege() == 1);
 
         // A deal that happens to be solved ends at the first drop that leaves
         // it unchanged, counter 0; the empty field keeps its number 15.
@@ -103,15 +120,25 @@ private slots:
     {
         RandomSource random(2024);
         const RandomDraw draw = random.draw();
-        std::set<QVector<qint16>> seen;
-        for (int i = 0; i < 2000; ++i) {
-            const QVector<qint16> z = Steine_Mischen(draw);
-            QVERIFY(z.size() == 17 && z[15] == 15 && z[16] == 16);
-            const auto board = Tiles::fromLayout(z);
-            QVERIFY(board && Tiles::isSolvable(*board) && *board != Tiles::home());
-            seen.insert(z);
+        for (int side = Tiles::MinSide; side <= Tiles::MaxSide; ++side) {
+            const int n = side * side;
+            std::set<QVector<qint16>> seen;
+            int emptyMoved = 0;   // a board with the empty field elsewhere, solvable or not, by one step
+            for (int i = 0; i < 500; ++i) {
+                const QVector<qint16> z = Steine_Mischen(draw, side);
+                QVERIFY(z.size() == n + 1 && z[n - 1] == n - 1 && z[n] == n);
+                const auto board = Tiles::fromLayout(z, side);
+                QVERIFY(board && Tiles::isSolvable(*board) && *board != Tiles::home(side));
+                Tiles::Fields stepped = *board;
+                std::swap(stepped[std::size_t(n - 1)], stepped[std::size_t(n - 2)]);
+                emptyMoved += Tiles::isSolvable(stepped);
+                std::swap(stepped[0], stepped[1]);
+                emptyMoved -= Tiles::isSolvable(stepped);
+                seen.insert(z);
+            }
+            QCOMPARE(emptyMoved, 500);   // a slide keeps a board solvable, a swap of two tiles never
+            QVERIFY(seen.size() > 490);   // 9!/2 deals and more: repeats are rare
         }
-        QVERIFY(seen.size() > 1990);   // 15!/2 deals: repeats are practically impossible
     }
 
     // Draws giving tile k for field k make the solved deal, which is drawn
@@ -126,22 +153,25 @@ private slots:
         for (int k = 2; k < 15; ++k)
             draws << (k + 0.5f) / 15.0f;
         int next = 0;
-        const QVector<qint16> z = Steine_Mischen([&] { return draws.value(next++, 0.0f); });
+        const QVector<qint16> z = Steine_Mischen([&] { return draws.value(next++, 0.0f); }, 4);
         QCOMPARE(next, draws.size());
         QCOMPARE(z.mid(0, 15), (QVector<qint16>{1, 0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 13}));
         // A generator out of range does not push a tile off the board.
         int calls = 0;
-        QVERIFY(Tiles::fromLayout(Steine_Mischen([&] { return ++calls < 40 ? 1.0f : float(calls % 15) / 15; })));
+        QVERIFY(Tiles::fromLayout(Steine_Mischen([&] { return ++calls < 40 ? 1.0f : float(calls % 15) / 15; }, 4), 4));
     }
 
     void arrowKeys()
     {
         using A = GameSession::Arrow;
-        const std::tuple<int, A, int> rows[] = {{15, A::Left, -1}, {15, A::Right, 14}, {15, A::Down, 11},
-                                                {0, A::Left, 1}, {0, A::Up, 4}};   // empty field, key, tile moved
-        for (const auto &[empty, arrow, source] : rows) {
+        // side, empty field, key, tile moved; a game of another size switches the board to it
+        const std::tuple<int, int, A, int> rows[] = {{4, 15, A::Left, -1}, {4, 15, A::Right, 14}, {4, 15, A::Down, 11},
+                                                     {4, 0, A::Left, 1}, {4, 0, A::Up, 4}, {3, 8, A::Down, 5},
+                                                     {3, 2, A::Up, 5}, {6, 35, A::Down, 29}, {5, 4, A::Left, -1}};
+        for (const auto &[side, empty, arrow, source] : rows) {
             GameSession s;
-            play(s, swapped(solvedLayout(), empty, 15));
+            play(s, swapped(solvedOf(side), empty, side * side - 1));
+            QVERIFY(s.side() == side && s.board().fieldCount() == side * side);
             QCOMPARE(s.arrowSource(arrow).value_or(-1), source);
         }
     }
@@ -155,7 +185,7 @@ private slots:
         GameSession s;
         play(s, swapped(solvedLayout(), 14, 15), 5);
         const GameSession::HintQuestion q = s.askHint();
-        QVERIFY(q.answer == Answer::Ask && q.fields == *Tiles::fromLayout(s.board().layout()));
+        QVERIFY(q.answer == Answer::Ask && q.fields == *Tiles::fromLayout(s.board().layout(), 4));
         QVERIFY(!s.hintAnswered(q.position, std::nullopt) && s.win().mayEnterTopTen);
         QVERIFY(s.hintAnswered(q.position, 15) && s.hintField() == 15 && !s.win().mayEnterTopTen);
         QVERIFY(!s.drop(12, 14).moved && s.hintField() == 15);   // nothing moved: the mark stays

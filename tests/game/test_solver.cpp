@@ -26,12 +26,12 @@ using Packed = quint64; // four bits per field
 bool replay(Fields board, const std::vector<int> &moves)
 {
     for (int from : moves) {
-        const int blank = int(std::find(board.begin(), board.end(), Tiles::Empty) - board.begin());
-        if (!Tiles::isMoveAllowed(from, blank))
+        const int blank = int(std::find(board.begin(), board.end(), Tiles::emptyTile(4)) - board.begin());
+        if (!Tiles::isMoveAllowed(from, blank, 4))
             return false;
         std::swap(board[from], board[blank]);
     }
-    return board == Tiles::home();
+    return board == Tiles::home(4);
 }
 
 // Level d holds every position exactly d moves from home, sorted. The move
@@ -45,7 +45,7 @@ std::vector<std::vector<Packed>> bfsFromHome(int depth)
             int blank = 0;
             while (((s >> (4 * blank)) & 0xF) != 0xF)
                 ++blank;
-            for (int from : Tiles::moveTargets(blank)) {
+            for (int from : Tiles::moveTargets(blank, 4)) {
                 const Packed tile = (s >> (4 * from)) & 0xF;
                 next.push_back((s | (Packed(0xF) << (4 * from))) & ~((0xF ^ tile) << (4 * blank)));
             }
@@ -137,7 +137,7 @@ private slots:
         for (int d = 0; d <= depth && !QTest::currentTestFailed(); ++d) {
             const std::size_t picks = std::min<std::size_t>(d == depth ? 200 : 12, levels[d].size());
             for (std::size_t j = 0; j < picks; ++j) {
-                Fields f;
+                Fields f(16);
                 for (int p = 0; p < 16; ++p)
                     f[p] = int((levels[d][j * levels[d].size() / picks] >> (4 * p)) & 0xF);
                 checkSolved(f, d);

@@ -15,13 +15,25 @@ namespace {
 
 const QByteArray Turm("/home/spieler/Bilder/turm.jpg");
 
-// A valid file, with the given 1-based lines replaced.
-QByteArray file(std::initializer_list<std::pair<int, QByteArray>> edits = {})
+// A valid file, with the given 1-based lines replaced: a 4 x 4 game, or with
+// other field lines a game of another size.
+QByteArray file(std::initializer_list<std::pair<int, QByteArray>> edits = {},
+                const QByteArray &board = "5 1 2 3 4 0 6 7 8 9 10 100 12 13 14 11")
 {
-    QList<QByteArray> l = QByteArray("5 1 2 3 4 0 6 7 8 9 10 100 12 13 14 11 17 1 0").split(' ') << Turm;
+    QList<QByteArray> l = (board + " 17 1 0").split(' ') << Turm;
     for (const auto &e : edits)
         l[e.first - 1] = e.second;
     return l.join("\r\n") + "\r\n";
+}
+
+// The field lines of a board of side x side fields with the tiles of fields a and b exchanged.
+QByteArray board(int side, int a, int b)
+{
+    QList<QByteArray> f;
+    for (int p = 0; p < side * side; ++p)
+        f << QByteArray::number(p == side * side - 1 ? 100 : p);
+    std::swap(f[a], f[b]);
+    return f.join(' ');
 }
 
 // A game as "fields|counter|preview|position|hint|picture".
@@ -68,21 +80,29 @@ private slots:
             << file({{17, "32767"}, {20, longest}}) << "32767|1|0|0|" + QString(longest) << true;
         const QString T = "17|1|0|0|" + QString(Turm);
         QTest::newRow("LF only, no end after line 20") << file().replace("\r\n", "\n").chopped(1) << T << false;
-        QTest::newRow("empty picture; only a 21st line 1 is a hint") << file({{20, ""}}) + "M\xFCll\r\n1\r\n" << "17|1|0|0|" << false;
+        QTest::newRow("empty picture; only a 21st line 1 is a hint") << file({{20, ""}}) + "M\xFCll\r\n" << "17|1|0|0|" << false;
         QTest::newRow("blanks, signs, zeros; only 1 switches on")
             << file({{1, " 005"}, {17, "+9 "}, {18, "-1"}, {19, "2"}, {20, " C:\\b "}}) << "9|0|0|0| C:\\b " << false;
-        QTest::newRow("2 MiB after line 20 are not read") << file() + QByteArray(2 << 20, 'x') << T << false;
+        // Other sizes: the lines tell the size; the empty field before the first move as F-1.
+        QTest::newRow("3 x 3: 13 lines") << file({{9, "8"}}, board(3, 0, 5)) << T << true;
+        QTest::newRow("5 x 5, helped: 30 lines") << file({}, board(5, 23, 24)) + "1\r\n" << "17|1|0|1|" + QString(Turm) << true;
+        QTest::newRow("6 x 6: 40 lines") << file({}, board(6, 3, 30)) << T << true;
 
         // A refused file: the problem's kind, and its line where it names one.
         using K = SavedGame::Problem::Kind;
-        QTest::newRow("19 lines") << file().chopped(Turm.size() + 2) << refused(K::TooFewLines) << false;
+        QTest::newRow("19 lines") << file().chopped(Turm.size() + 2) << refused(K::LineCount, 19) << false;
+        QTest::newRow("22 lines") << file() + "1\r\n1\r\n" << refused(K::LineCount, 22) << false;
+        QTest::newRow("3 x 3 board in 20 lines") << file({}, board(3, 0, 1) + " 9 10 11 12 13 14 15") << refused(K::NotABoard, 16) << false;
+        QTest::newRow("5 x 5 with tile 23 twice") << file({{25, "23"}}, board(5, 0, 1)) << refused(K::NotABoard, 25) << false;
+        QTest::newRow("6 x 6 counter") << file({{37, "x"}}, board(6, 0, 1)) << refused(K::NotANumber, 37) << false;
         const std::pair<int, QByteArray> numbers[] = {{1, "leer"}, {3, ""}, {17, "32768"}, {17, "-32769"}, {19, "True"}};
         for (const auto &n : numbers)
             QTest::addRow("line %d: %s", n.first, n.second.constData()) << file({n}) << refused(K::NotANumber, n.first) << false;
         for (const auto &b : {std::pair<int, QByteArray>{1, "16"}, {12, "0"}, {16, "5"}})   // 16: tile 5 twice, 11 missing
-            QTest::addRow("tile %s on field %d", b.second.constData(), b.first) << file({b}) << refused(K::NotABoard) << false;
-        QTest::newRow("picture line a byte too long") << file({{20, longest + 'p'}}) << refused(K::PictureLineTooLong) << false;
-        QTest::newRow("20 lines do not end within 1 MiB") << file({{20, QByteArray(2 << 20, 'y')}}) << refused(K::TooLarge) << false;
+            QTest::addRow("tile %s on field %d", b.second.constData(), b.first) << file({b}) << refused(K::NotABoard, 16) << false;
+        QTest::newRow("picture line a byte too long") << file({{20, longest + 'p'}}) << refused(K::PictureLineTooLong, 20) << false;
+        QTest::newRow("3 x 3 picture line too long") << file({{13, longest + 'p'}}, board(3, 0, 1)) << refused(K::PictureLineTooLong, 13) << false;
+        QTest::newRow("more than 1 MiB") << file({{20, QByteArray(2 << 20, 'y')}}) << refused(K::TooLarge) << false;
     }
     void reading()
     {
@@ -100,7 +120,7 @@ private slots:
             return;
         }
         QStringList fields;
-        for (const QByteArray &line : content.split('\n').mid(0, 16))
+        for (const QByteArray &line : content.split('\n').mid(0, g.fields.size()))
             fields << QString::number(line.trimmed().toShort());
         QCOMPARE(state(g), fields.join(' ') + '|' + read);
         if (exact)
@@ -128,6 +148,8 @@ private slots:
             texts << frmLoad::problemText({K(k), 7, "x"});
         QVERIFY(texts.size() == int(K::CannotDelete) && !texts.contains(QString()));
         QCOMPARE(frmLoad::problemText({K::NotANumber, 7, {}}), "Zeile 7 ist keine ganze Zahl zwischen -32768 und 32767.");
+        QCOMPARE(frmLoad::problemText({K::NotABoard, 16, {}}), "Die Zeilen 1 bis 16 ergeben kein Spielfeld: jeder Stein von 0 "
+                                                             "bis 14 muss genau einmal vorkommen und das leere Feld (100 oder 15) genau einmal.");
     }
 
     // Regular files "*.sav" in any case, hidden or not UTF-8, sorted without
