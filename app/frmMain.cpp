@@ -1,6 +1,6 @@
 #include "app/frmMain.h"
 
-#include "base/FixedLayout.h"
+#include "app/MainLayout.h"
 #include "base/Twips.h"
 #include "base/WindowPlacement.h"
 #include "app/BoardView.h"
@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -26,70 +25,9 @@
 #include <limits>
 
 using namespace Twips::Main;
+using namespace MainLayout;
 
 namespace {
-// The height of the window's content: board, progress bar and a margin.
-constexpr int ClientHeight = BoardTop + BoardSize + ProgressGap + ProgressHeight + 150;
-constexpr int ClientWidth = Width - 120;
-// The labels in the panels keep this far from the panel's sides.
-constexpr int PanelLabelLeft = 120;
-
-// The labels' point sizes are designed for Qt's default general font of 9
-// points; a larger general font (as a desktop sets it) makes them larger by
-// as much, a smaller one leaves them as designed.
-constexpr double NormalPoints = 9.0;
-double labelScale()
-{
-    const QFont general = QApplication::font();
-    const double points = general.pointSizeF() > 0 ? general.pointSizeF() : QFontInfo(general).pointSizeF();
-    return std::max(1.0, points / NormalPoints);
-}
-
-// The panels beside the board, grown to their labels' texts, and the client
-// area grown to hold the board, the panels and the progress bar, which moves
-// down as far as the panels have grown, the preview's place below Frame4
-// moving with them. A label is as wide as the widest of the texts it is
-// given or shows, so the panels keep their size while the game runs; all
-// labels of both panels share that width, so the panels are equally wide and
-// their centred texts stay centred. Returns the client area's size.
-QSize fitPanels(QGroupBox *frame3, QGroupBox *frame4, QWidget *progress,
-                const QVector<QPair<QLabel *, QStringList>> &labels)
-{
-    int width = 0;
-    QVector<QSize> need;
-    for (const auto &[label, texts] : labels) {
-        QSize n = FixedLayout::neededSize(label);
-        const QString shown = label->text();
-        for (const QString &t : texts) {
-            label->setText(t);
-            n = n.expandedTo(FixedLayout::neededSize(label));
-        }
-        label->setText(shown);
-        need.append(n);
-        width = std::max(width, n.width());
-    }
-    QVector<FixedLayout::Control> in3, in4;
-    for (int i = 0; i < labels.size(); ++i) {
-        QLabel *label = labels[i].first;
-        const QRect design(Twips::point(PanelLabelLeft, Twips::fromPx(label->y())),
-                           QSize(Twips::px(PanelWidth - 2 * PanelLabelLeft), label->height()));
-        (label->parentWidget() == frame3 ? in3 : in4)
-            .append({label, design, FixedLayout::Widens, QSize(width, need[i].height())});
-    }
-    const QSize panel = Twips::size(PanelWidth, PanelHeight);
-    const QSize size3 = FixedLayout::fit(in3, panel);
-    const QSize size4 = FixedLayout::fit(in4, panel);
-    const int panelLeft = BoardLeft + BoardSize + PanelGap;
-    const int progressTop = BoardTop + BoardSize + ProgressGap;
-    return FixedLayout::fit(
-        {{nullptr, Twips::rect(BoardLeft, BoardTop, BoardSize, BoardSize), FixedLayout::Stays, QSize(0, 0)},
-         {frame3, Twips::rect(panelLeft, BoardTop, PanelWidth, PanelHeight), FixedLayout::Stays, size3},
-         {frame4, Twips::rect(panelLeft, BoardTop + PanelHeight, PanelWidth, PanelHeight), FixedLayout::Stays, size4},
-         {progress, Twips::rect(ProgressLeft, progressTop, ClientWidth - ProgressRightMargin, ProgressHeight),
-          FixedLayout::Widens, QSize(0, 0)}},
-        Twips::size(ClientWidth, ClientHeight));
-}
-
 qint16 toInt16(double twips)
 {
     const double r = std::round(twips);
@@ -113,7 +51,6 @@ frmMain::frmMain(QWidget *parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setFocusPolicy(Qt::StrongFocus);
     connectGame();
-    connectMessages();
     // Every key of the window passes here first (the solution's stop).
     qApp->installEventFilter(this);
 }
@@ -321,11 +258,6 @@ void frmMain::showSession()
     m_board->update();
 }
 
-void frmMain::mnuNew_Click()
-{
-    m_game->newGame();
-}
-
 void frmMain::activateFromOutside()
 {
     if (isMinimized())
@@ -387,11 +319,6 @@ void frmMain::Vorschau_Setzen()
     }
 }
 
-void frmMain::mnuPreviewOn_Click()
-{
-    m_game->togglePreview();
-}
-
 void frmMain::Position_Setzen()
 {
     if (session().PosAnz()) {
@@ -401,11 +328,6 @@ void frmMain::Position_Setzen()
         mnuPosOn->setText(QStringLiteral("Positionsanzeige ein"));
         m_frame4->hide();
     }
-}
-
-void frmMain::mnuPosOn_Click()
-{
-    m_game->togglePosition();
 }
 
 // --- the secondary windows ---------------------------------------------------------

@@ -76,19 +76,19 @@ public:
             *mnuHint = nullptr, *mnuUndo = nullptr, *mnuSolution = nullptr, *mnuFit = nullptr;
 
 public slots:
-    // frmMain.cpp
-    void mnuNew_Click();
+    // The commands the game carries out.
+    void mnuNew_Click() { m_game->newGame(); }
+    void mnuChangePic_Click() { m_game->changePicture(); }
+    void mnuPreviewOn_Click() { m_game->togglePreview(); }
+    void mnuPosOn_Click() { m_game->togglePosition(); }
+    // frmMain.cpp: the secondary windows.
     void mnuSave_Click();
     void mnuLoad_Click();
-    void mnuPreviewOn_Click();
-    void mnuPosOn_Click();
     void mnuTopTen_Click();
     void mnuAbout_Click();
     void mnuDescr_Click();
     // Brings the window to the front (a second start asks for this).
     void activateFromOutside();
-    // frmMain_ChangePic.cpp
-    void mnuChangePic_Click();
 
 signals:
     // Emitted once, when the board has first been painted (or could not be
@@ -121,13 +121,11 @@ private:
     QPoint secondaryPosition() const;
     frmTopTen *topTen();
 
-    // ===== frmMain_Play.cpp: the game's reports and the player's hand =====
+    // ===== frmMain_Play.cpp: the game's reports and questions, the player's hand =====
     void connectGame();
     void connectBoard();
     // The tiles the game cut, on the board and in the preview.
     void showTiles();
-    void showBestwert(GameController::Bestwert state, int length);
-    void showNotices(int notices);
     // The winning move was made: the board shows the whole picture, then
     // gameOver follows.
     void gameWon(GameSession::Win win);
@@ -141,10 +139,6 @@ private:
     void runAfterFirstPaint();
     // The longest that waits (a window shown minimised is not painted).
     static constexpr int FirstPaintWaitMillis = 500;
-
-    // ===== frmMain_ChangePic.cpp: the picture dialog and the game's messages =====
-    QString choosePicture();
-    void connectMessages();
 
     // --- state ------------------------------------------------------------------
     GameController *m_game = nullptr;

@@ -1,16 +1,22 @@
-// The game's reports shown on the window, and the player's hand on the
-// board: the board widget reports drags, drops, clicks and arrow keys, the
+// The game's reports shown on the window and put into words, its
+// questions to the player, and the player's hand on the board: the board widget reports drags, drops, clicks and arrow keys, the
 // window hands them to the game and shows what it decided, sliding the tiles
 // of every move not made by dragging. The end of a won game. The menu bar
 // passes the keys that move tiles on to the board.
 #include "app/frmMain.h"
 
 #include "app/BoardView.h"
+#include "app/GameTexts.h"
+#include "app/PictureDialog.h"
+#include "app/PictureMessages.h"
 #include "base/Meldung.h"
+#include "base/ProgramFolder.h"
+#include "pictures/PictureLibrary.h"
 #include "scores/frmTopTen.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -28,9 +34,25 @@ void frmMain::connectGame()
         m_pBar->setValue(0);
         m_pBar->setVisible(busy);
     });
-    connect(m_game, &GameController::bestwertChanged, this, &frmMain::showBestwert);
+    connect(m_game, &GameController::bestwertChanged, this, [this](GameController::Bestwert state, int length) {
+        m_lblBestwert->setText(GameTexts::bestwert(state, length));
+    });
     connect(m_game, &GameController::cropChanged, mnuFit, &QAction::setChecked);
-    connect(m_game, &GameController::noticesChanged, this, &frmMain::showNotices);
+    connect(m_game, &GameController::noticesChanged, this, [this](int notices) {
+        m_lblHinweis->setText(GameTexts::notices(notices));
+        m_lblHinweis->setVisible(notices != 0);
+    });
+    // The game's questions and reports that need the player.
+    m_game->setPictureChooser([this] { return PictureDialog::choose(this, PictureLibrary::folder(ProgramFolder::path())); });
+    connect(m_game, &GameController::pictureNotFound, this,
+            [this](const QString &path) { Meldung::zeigen(this, PictureMessages::notFound(path)); });
+    connect(m_game, &GameController::pictureNotReadable, this, [this](const QString &path, PictureError error) {
+        Meldung::zeigen(this, PictureMessages::notReadable(path, error));
+    });
+    connect(m_game, &GameController::referenceNotWritten, this, [this](const QString &path) {
+        Meldung::zeigen(this, PictureMessages::referenceNotWritten(QDir::toNativeSeparators(path)));
+    });
+    connect(m_game, &GameController::unsolvable, this, [this] { Meldung::zeigen(this, GameTexts::unsolvable()); });
     connectBoard();
 }
 
@@ -71,38 +93,6 @@ void frmMain::showTiles()
     m_imgTemp->clear();
     if (m_imgTemp->isVisible() && !m_game->boardPicture().isNull())
         m_imgTemp->setPixmap(QPixmap::fromImage(m_game->boardPicture()));
-}
-
-void frmMain::showBestwert(GameController::Bestwert state, int length)
-{
-    switch (state) {
-    case GameController::Bestwert::Unknown:
-        m_lblBestwert->setText(QString());
-        break;
-    case GameController::Bestwert::Searching:
-        m_lblBestwert->setText(QStringLiteral("Bestwert: …"));
-        break;
-    case GameController::Bestwert::Known:
-        m_lblBestwert->setText(QStringLiteral("Bestwert: %1").arg(length));
-        break;
-    case GameController::Bestwert::Unsolvable:
-        m_lblBestwert->setText(QStringLiteral("Bestwert: unlösbar"));
-        break;
-    case GameController::Bestwert::SolutionSearching:
-        m_lblBestwert->setText(QStringLiteral("Bestwert: wird gesucht …"));
-        break;
-    }
-}
-
-void frmMain::showNotices(int notices)
-{
-    QStringList lines;
-    if (notices & GameController::KeptGameNotWritten)
-        lines << QStringLiteral("Das laufende Spiel kann nicht gesichert werden.");
-    if (notices & GameController::SettingNotWritten)
-        lines << QStringLiteral("Die Einstellung kann nicht gespeichert werden.");
-    m_lblHinweis->setText(lines.join(QLatin1Char(' ')));
-    m_lblHinweis->setVisible(!lines.isEmpty());
 }
 
 void frmMain::runAfterFirstPaint()
