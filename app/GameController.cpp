@@ -712,22 +712,45 @@ void GameController::dropStaleSearches(bool all)
 {
     // A hint or solution searched for a position the board has left is no
     // use; a new game (all) ends the best value's search as well.
-    const auto searches = m_searches;
-    for (const auto &s : searches) {
+    for (const auto &s : m_searches) {
         if (!all && s->position == m_session.position())
             continue;
         s->hint = s->solution = false;
-        if (all)
-            s->bestwert = false;
-        if (!s->wanted()) {
-            s->cancel->store(true);
-            m_searches.erase(std::remove(m_searches.begin(), m_searches.end(), s), m_searches.end());
-        }
+        s->bestwert = s->bestwert && !all;
     }
+    cancelUnwanted();
     if (all && m_solutionSearching) {
         m_solutionSearching = false;
         showBestwert();
     }
+}
+
+void GameController::cancelUnwanted()
+{
+    for (auto it = m_searches.begin(); it != m_searches.end();) {
+        if ((*it)->wanted()) {
+            ++it;
+        } else {
+            (*it)->cancel->store(true);
+            it = m_searches.erase(it);
+        }
+    }
+}
+
+void GameController::ask(const GameSession::HintQuestion &q, bool Search::*kind)
+{
+    if (const auto answer = known(q.position))
+        return kind == &Search::hint ? answerHint(q.position, *answer) : answerSolution(q.position, *answer);
+    // A search of this position under way (the best value's, a hint's, the
+    // solution's) answers this question as well.
+    std::shared_ptr<Search> search = searchFor(q.position);
+    if (!search) {
+        search = std::make_shared<Search>();
+        search->position = q.position;
+        m_searches.push_back(search);
+        launch(search, q.fields);
+    }
+    (*search).*kind = true;
 }
 
 void GameController::hint()
@@ -738,21 +761,8 @@ void GameController::hint()
         emit hintShown(-1);
         return;
     }
-    if (q.answer != GameSession::HintQuestion::Answer::Ask)
-        return;
-    if (const auto answer = known(q.position))
-        return answerHint(q.position, *answer);
-    // A search of this position under way (the best value's, another
-    // hint's, the solution's) answers the hint as well.
-    if (const auto running = searchFor(q.position)) {
-        running->hint = true;
-        return;
-    }
-    auto search = std::make_shared<Search>();
-    search->position = q.position;
-    search->hint = true;
-    m_searches.push_back(search);
-    launch(search, q.fields);
+    if (q.answer == GameSession::HintQuestion::Answer::Ask)
+        ask(q, &Search::hint);
 }
 
 void GameController::answerHint(quint64 position, const Solver::Result &result)
@@ -783,14 +793,9 @@ void GameController::stopSolution()
     if (!m_solutionSearching)
         return;
     m_solutionSearching = false;
-    const auto searches = m_searches;
-    for (const auto &s : searches) {
+    for (const auto &s : m_searches)
         s->solution = false;
-        if (!s->wanted()) {
-            s->cancel->store(true);
-            m_searches.erase(std::remove(m_searches.begin(), m_searches.end(), s), m_searches.end());
-        }
-    }
+    cancelUnwanted();
     showBestwert();
 }
 
@@ -807,17 +812,7 @@ void GameController::toggleSolution()
         return;
     m_solutionSearching = true;
     showBestwert();
-    if (const auto answer = known(q.position))
-        return answerSolution(q.position, *answer);
-    if (const auto running = searchFor(q.position)) {
-        running->solution = true;
-        return;
-    }
-    auto search = std::make_shared<Search>();
-    search->position = q.position;
-    search->solution = true;
-    m_searches.push_back(search);
-    launch(search, q.fields);
+    ask(q, &Search::solution);
 }
 
 void GameController::answerSolution(quint64 position, const Solver::Result &result)

@@ -181,6 +181,9 @@ private:
     void searchDone(const std::shared_ptr<Search> &search, const Solver::Result &result);
     std::shared_ptr<Search> searchFor(quint64 position) const;
     void dropStaleSearches(bool all);
+    void cancelUnwanted();
+    // Answers a hint or solution question (kind) for its position.
+    void ask(const GameSession::HintQuestion &q, bool Search::*kind);
     void answerHint(quint64 position, const Solver::Result &result);
     void answerSolution(quint64 position, const Solver::Result &result);
     void playSolutionStep();
