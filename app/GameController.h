@@ -73,7 +73,7 @@ public:
     const QImage &lastSquare() const { return m_cut[m_session.board().lastField()]; }
     const QImage &boardPicture() const { return m_source; }
 
-    // --- the documented operations ------------------------------------------------
+    // --- placing a layout -----------------------------------------------------
     // The layout to be placed next.
     void ZArray_setzen(const QVector<qint16> &za);
     // The tiles placed on the fields by ZArray.
