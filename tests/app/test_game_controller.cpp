@@ -165,7 +165,7 @@ private slots:
             {
                 QMutexLocker locked(&lock);
                 starts << clock.elapsed();
-                offThread = offThread && QThread::currentThread() != qApp->thread();
+                offThread = offThread && QThread::currentThread() != QCoreApplication::instance()->thread();
             }
             QThread::msleep(300);   // a slow disk
             return !fail && FileAccess::writeAtomically(path, bytes);
