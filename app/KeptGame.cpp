@@ -41,6 +41,9 @@ KeptGame::KeptGame(const QString &path, Writer writer, QObject *parent)
     , m_pool(new QThreadPool(this))
 {
     m_pool->setMaxThreadCount(1);
+    // Counted as if written as the game begins: the first write comes a
+    // second later and leaves the start its cores.
+    m_sinceLast.start();
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &KeptGame::startNext);
 }
