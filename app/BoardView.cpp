@@ -161,9 +161,9 @@ void BoardView::paintEvent(QPaintEvent *)
         painter.fillRect(r, QColor(255, 200, 0, 70));
         fillFrame(painter, r, qMax(1, qRound(HintFramePx * dpr)), QColor(255, 140, 0));
     }
-    if (!m_painted) {
-        // Once the painting in progress is done, what waited for the board
-        // to be on the screen may begin.
+    if (!m_painted && !m_bilder[0].isNull()) {
+        // Once the painting of the tiles in progress is done, what waited
+        // for the board to be on the screen may begin.
         m_painted = true;
         QTimer::singleShot(0, this, &BoardView::firstPainted);
     }

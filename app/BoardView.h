@@ -105,7 +105,7 @@ signals:
     void clickRequested(int field);
     // The time of the hint mark is up.
     void hintTimeUp();
-    // The board has been painted for the first time.
+    // The board has been painted with its tiles for the first time.
     void firstPainted();
 
 protected:
