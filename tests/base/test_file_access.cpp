@@ -49,6 +49,13 @@ private slots:
         QVERIFY(FileAccess::writeAtomically(target, "precious") && QFile::link(target, link));
         QVERIFY(FileAccess::writeAtomically(link, "list"));
         QVERIFY(!QFileInfo(link).isSymLink() && readAll(link) == "list" && readAll(target) == "precious");
+        // A copy never takes the place of anything: a file, a link, a folder.
+        const QString folder = dir.filePath("Images");
+        QVERIFY(QFile::link(target, dir.filePath("q.cxa")) && QDir().mkdir(folder));
+        for (const QString &taken : {link, dir.filePath("q.cxa"), folder})
+            QVERIFY(FileAccess::copyFile(file, taken) == FileAccess::CopyResult::NameTaken);
+        QVERIFY(readAll(link) == "list" && readAll(target) == "precious" && QFileInfo(folder).isDir());
+        QVERIFY(FileAccess::copyFile(file, dir.filePath("copy")) == FileAccess::CopyResult::Copied && readAll(dir.filePath("copy")) == "new");
         // A file the player made read-only keeps its bytes; the temporary name fits beside the longest name.
         QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadOther) && !FileAccess::writeAtomically(file, "x"));
         const QString longest = dir.filePath(QString(251, 'n') + ".sav");
