@@ -79,11 +79,11 @@ QColor BoardView::buttonFace()
     return QApplication::palette().color(QPalette::Window).darker(135);
 }
 
-void BoardView::setTiles(const std::array<QImage, 17> &bilder)
+void BoardView::setTiles(const std::array<QImage, 17> &bilder, const QImage &lastSquare)
 {
     m_bilder = bilder;
+    m_whole = lastSquare;
     finishSlide();
-    m_whole = QImage();
     update();
     // Tiles cut for a size the fields no longer have are asked for anew.
     if (tilesDiffer())
@@ -145,16 +145,6 @@ QImage BoardView::picture(int p) const
     return t == Board::NoPicture ? QImage() : m_bilder[t];
 }
 
-void BoardView::setBorders(bool single)
-{
-    if (single && !m_whole.isNull())
-        m_whole = QImage(), update();
-    if (m_borders == single)
-        return;
-    m_borders = single;
-    update();
-}
-
 int BoardView::fieldAt(const QPoint &pos) const
 {
     // The device pixel under the point decides, as it is drawn.
@@ -185,7 +175,7 @@ void BoardView::paintEvent(QPaintEvent *)
     const QRegion beside = QRegion(0, 0, int(std::ceil(width() * dpr)), int(std::ceil(height() * dpr))) - boardRect;
     for (const QRect &r : beside)
         painter.fillRect(r, palette().color(QPalette::Window));
-    const int border = m_borders ? qMax(1, qRound(dpr)) : 0;
+    const int border = hasBorders() ? qMax(1, qRound(dpr)) : 0;
     const Board &board = m_session.board();
     // A tile in motion leaves its new field showing the background; the
     // board may have changed since (a new deal): then it stands still.
@@ -220,9 +210,9 @@ void BoardView::paintEvent(QPaintEvent *)
         painter.fillRect(r, QColor(255, 200, 0, 70));
         fillFrame(painter, r, qMax(1, qRound(HintFramePx * dpr)), QColor(255, 140, 0));
     }
-    if (!m_painted) {
-        // Once the painting in progress is done, what waited for the board
-        // to be on the screen may begin.
+    if (!m_painted && !m_bilder[0].isNull()) {
+        // Once the painting of the tiles in progress is done, what waited
+        // for the board to be on the screen may begin.
         m_painted = true;
         QTimer::singleShot(0, this, &BoardView::firstPainted);
     }
@@ -266,12 +256,10 @@ void BoardView::finishSlide()
     m_sliding.clear();
 }
 
-void BoardView::showWholePicture(const QImage &square)
+void BoardView::fadeInWholePicture()
 {
-    m_whole = square;
     m_fadeAnim.stop();
-    if (!m_whole.isNull())
-        m_fadeAnim.start();
+    m_fadeAnim.start();
     update();
 }
 

@@ -52,8 +52,9 @@ public:
     BoardView(const GameSession &session, QWidget *parent);
 
     // The tile pictures by tile number (Bilder); an empty picture leaves the
-    // field without one.
-    void setTiles(const std::array<QImage, 17> &bilder);
+    // field without one. lastSquare, the picture's bottom-right square, fills
+    // the empty field 15 of a won board.
+    void setTiles(const std::array<QImage, 17> &bilder, const QImage &lastSquare);
 
     // --- the board's geometry ---------------------------------------------------
     // Fields along each side of the board: the session's.
@@ -79,8 +80,8 @@ public:
     QColor backColor(int p) const { return p == m_lit ? dropTarget() : buttonFace(); }
     static QColor buttonFace();              // the normal background, darker than the window
     static QColor dropTarget() { return Qt::white; }
-    bool hasBorders() const { return m_borders; }
-    void setBorders(bool single);
+    // A single-line border during play, none on a finished board.
+    bool hasBorders() const { return !m_session.fertig(); }
 
     // --- the hint mark --------------------------------------------------------
     // Marks field for msecs; then hintTimeUp is emitted. A mark of -1, or a
@@ -98,10 +99,10 @@ public:
     void finishSlide();
     bool sliding() const { return m_slideAnim.state() != QAbstractAnimation::Stopped; }
     QVariantAnimation *slideAnimation() { return &m_slideAnim; }
-    // On a won board: square, the picture's bottom-right square, fades into
-    // the empty field 15 and stays until the borders come back (a new game).
-    // The board itself is unchanged: field 15 stays empty.
-    void showWholePicture(const QImage &square);
+    // A finished board shows the whole picture: the last square stands in
+    // the empty field 15 (the board itself is unchanged: field 15 stays
+    // empty). At the winning move it fades in.
+    void fadeInWholePicture();
     void finishFade() { m_fadeAnim.setCurrentTime(FadeMillis); }
 
     // --- drag and keys ----------------------------------------------------------
@@ -126,7 +127,7 @@ signals:
     void clickRequested(int field);
     // The time of the hint mark is up.
     void hintTimeUp();
-    // The board has been painted for the first time.
+    // The board has been painted with its tiles for the first time.
     void firstPainted();
     // The fields' device size has changed (or tiles of another size were
     // given) and then stayed for SettleMillis, and the tiles at hand are not
@@ -158,7 +159,6 @@ private:
 
     const GameSession &m_session;
     std::array<QImage, 17> m_bilder;
-    bool m_borders = true;
     int m_lit = -1;                          // the empty field lit as drop target
     int m_hintMark = -1;
     QTimer m_hintTimer;
@@ -171,7 +171,7 @@ private:
     struct Sliding { Moves::Step step; int tile; };
     std::vector<Sliding> m_sliding;
     QVariantAnimation m_slideAnim;
-    // the picture's last square on a won board
+    // the picture's last square, shown on a finished board
     QImage m_whole;
     QVariantAnimation m_fadeAnim;
 

@@ -108,7 +108,7 @@ void setPath(const QString &folder)
 
 void removeLeftovers(const QString &folder)
 {
-    FileAccess::removeTemporaries(folder, {"*.cxa", "solver.pdb"});  // p.cxa and the top-ten lists
+    FileAccess::removeTemporaries(folder, {"*.cxa", "solver.pdb", "einstellungen.ini", "laufend.sav"});  // p.cxa and the top-ten lists
     FileAccess::removeTemporaries(folder + QStringLiteral("/Saves"), {"*.sav"});
     FileAccess::removeTemporaries(folder + QStringLiteral("/Images"), {"bild.jpg"});
     FileAccess::removeTemporaries(folder + QLatin1Char('/') + LibraryFolder, {"*"});

@@ -414,7 +414,8 @@ private slots:
     // and an arrow key each move a tile; the save dialog writes the game under
     // a typed name. A second start hands over and ends; the first runs on.
     // The main window's menus take no click while the modal About window is
-    // open, and its close box ends the game.
+    // open, and its close box ends the game; the game is kept and comes back
+    // at the next start, which a SIGTERM ends as the close box does.
     void playedAndClosedUnderWayland()
     {
         Session s(true);
@@ -567,6 +568,23 @@ private slots:
         // Pointed at first, then pressed: the title bar's buttons follow the pointer.
         QVERIFY(s.ok(s.at(closeBox - QPoint(3, 0)) << "sleep" << "0.3" << s.at(closeBox) << "sleep" << "0.3" << "click" << "1"));
         QVERIFY2(s.endedWell(), "the game did not end with success");
+
+        // The game was kept; started again it is back as it was, and a
+        // SIGTERM ends it the normal way, the game kept again.
+        const QString picture = s.out("cat", {s.file("Saves/Unterwegs.sav")}).section("\r\n", 19, 19);
+        const QString kept = QString("0 1 2 3 4 5 6 7 8 9 14 10 12 13 11 100 7 0 0 ").replace(' ', "\r\n") + picture + "\r\n";
+        QCOMPARE(s.out("cat", {s.file("laufend.sav")}), kept);
+        QVERIFY(s.game.start(s.file("zandor"), {}, s.gameEnv));
+        QVERIFY2(waitFor([&] {   // wherever the compositor puts it: the board with its gap on field 15
+                     const QImage now = s.shot();
+                     const Area again = find(now, TileColour);
+                     const QPoint gap = again.box.topLeft() + QPoint(3 * FieldPx + FieldPx / 4, 3 * FieldPx + FieldPx / 4);
+                     return again.count >= 14 * (FieldPx - 4) * (FieldPx - 4) && now.valid(gap)
+                            && (now.pixel(gap) & 0xffffff) != (TileColour & 0xffffff);
+                 }), "the kept game did not come back");
+        QVERIFY(::kill(pid_t(s.game.proc.processId()), SIGTERM) == 0);
+        QVERIFY2(s.endedWell(), "the game did not end with success on SIGTERM");
+        QCOMPARE(s.out("cat", {s.file("laufend.sav")}), kept);
     }
 };
 
