@@ -201,3 +201,23 @@ void GameSession::applyLoaded(const GameState &state)
     m_hintUsed = state.hintUsed;
     forgetPosition();
 }
+
+GameSession::Snapshot GameSession::snapshot() const
+{
+    return Snapshot{m_board, m_history, m_imgvis, m_posAnz, m_hintUsed, m_bildOrg, m_bildAktuell};
+}
+
+void GameSession::restore(const Snapshot &s)
+{
+    m_board = s.board;
+    m_history = s.history;
+    m_imgvis = s.imgvis;
+    m_posAnz = s.posAnz;
+    m_hintUsed = s.hintUsed;
+    m_bildOrg = s.bildOrg;
+    m_bildAktuell = s.bildAktuell;
+    m_placed = true;
+    forgetPosition();
+    ++m_dealNumber;
+    stopSolution();
+}

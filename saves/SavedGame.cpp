@@ -39,19 +39,66 @@ bool isUtf8(const QByteArray &bytes)
     return !utf8.hasError() && text.toUtf8() == bytes;
 }
 
-// The file name bytes a name shown for bytes that are not UTF-8 stands for;
-// false for any other name.
-bool notUtf8File(const QString &name, QByteArray *bytes)
+// A character a name is not shown with as it is: a control character
+// would break the list's row or not show at all; a backslash is the sign
+// of a character written out.
+bool writtenOut(QChar c)
 {
-    const QLatin1String mark(SavedGame::NotUtf8Mark);
-    if (!name.endsWith(mark))
-        return false;
-    const QString shown = name.chopped(mark.size());
-    for (QChar c : shown)
-        if (c.unicode() > 0xFF || c == QLatin1Char('/') || c.isNull())
+    return c.category() == QChar::Other_Control || c == QLatin1Char('\\');
+}
+
+// The name with every such character written as "\x" and two hexadecimal
+// digits (every one lies below 0x100).
+QString writeOut(const QString &name)
+{
+    QString out;
+    for (QChar c : name)
+        out += writtenOut(c) ? QStringLiteral("\\x") + QString::number(c.unicode(), 16).rightJustified(2, QLatin1Char('0')).toUpper()
+                             : QString(c);
+    return out;
+}
+
+// The name a written-out one stands for; false when a backslash in it does
+// not begin "\x" and two hexadecimal digits.
+bool readBack(const QString &shown, QString *name)
+{
+    name->clear();
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (shown.at(i) != QLatin1Char('\\')) {
+            *name += shown.at(i);
+            continue;
+        }
+        const QString code = shown.mid(i + 1, 3);
+        bool ok = false;
+        const ushort value = code.mid(1).toUShort(&ok, 16);
+        if (code.size() != 3 || code.at(0) != QLatin1Char('x') || !ok)
             return false;
-    *bytes = shown.toLatin1();
-    return !isUtf8(*bytes);
+        *name += QChar(value);
+        i += 3;
+    }
+    return true;
+}
+
+// The file name bytes a marked name stands for; false for any other name.
+// Only the very form shownName() gives counts, so that each listed name
+// leads to one file, its own.
+bool listedFile(const QString &name, QByteArray *bytes)
+{
+    for (const char *mark : {SavedGame::NotUtf8Mark, SavedGame::WrittenOutMark}) {
+        QString text;
+        if (!name.endsWith(QLatin1String(mark)) || !readBack(name.chopped(qsizetype(qstrlen(mark))), &text))
+            continue;
+        const bool notUtf8 = mark == SavedGame::NotUtf8Mark;
+        if (notUtf8 && std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; }))
+            continue;
+        const QByteArray candidate = notUtf8 ? text.toLatin1() : text.toUtf8();
+        if (!candidate.isEmpty() && !candidate.contains('/') && !candidate.contains('\0')
+            && SavedGame::shownName(candidate) == name) {
+            *bytes = candidate;
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -157,7 +204,7 @@ bool SavedGame::ensureFolder()
 SavedGame::Problem SavedGame::nameError(const QString &name)
 {
     QByteArray bytes;
-    if (notUtf8File(name, &bytes))
+    if (listedFile(name, &bytes))
         return {};
     if (name.trimmed().isEmpty())
         return {Kind::NameBlank};
@@ -186,13 +233,16 @@ QString SavedGame::loadPath(const QString &name)
 
 QString SavedGame::shownName(const QByteArray &fileName)
 {
-    return isUtf8(fileName) ? QString::fromUtf8(fileName) : QString::fromLatin1(fileName) + QLatin1String(NotUtf8Mark);
+    if (!isUtf8(fileName))
+        return writeOut(QString::fromLatin1(fileName)) + QLatin1String(NotUtf8Mark);
+    const QString name = QString::fromUtf8(fileName);
+    return std::any_of(name.begin(), name.end(), writtenOut) ? writeOut(name) + QLatin1String(WrittenOutMark) : name;
 }
 
 FileAccess::NativePath SavedGame::saveFile(const QString &name)
 {
     QByteArray bytes;
-    if (notUtf8File(name, &bytes))
+    if (listedFile(name, &bytes))
         return {QFile::encodeName(folder()) + '/' + bytes};
     return {QFile::encodeName(savePath(name))};
 }
@@ -200,7 +250,7 @@ FileAccess::NativePath SavedGame::saveFile(const QString &name)
 FileAccess::NativePath SavedGame::loadFile(const QString &name)
 {
     QByteArray bytes;
-    if (notUtf8File(name, &bytes))
+    if (listedFile(name, &bytes))
         return {QFile::encodeName(folder()) + '/' + bytes};
     return {QFile::encodeName(loadPath(name))};
 }

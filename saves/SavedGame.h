@@ -94,9 +94,9 @@ public:
 
     // Why name must not be used as the name of a saved game: empty or blank,
     // "." or "..", holding '/' or '\' or a control character. No problem
-    // when the name is fine; a name the list shows for bytes that are not
-    // UTF-8 always is. Checked before every save, load and delete so that no
-    // name reaches outside Saves.
+    // when the name is fine; a marked name the list shows always is. Checked
+    // before every save, load and delete so that no name reaches outside
+    // Saves.
     static Problem nameError(const QString &name);
 
     // Save: folder + "/" + name, with ".sav" appended unless the name already
@@ -107,14 +107,20 @@ public:
 
     // How the list shows the file name bytes of a saved game: as UTF-8 when
     // they are; otherwise one character per byte (Latin-1) followed by
-    // NotUtf8Mark, so that it can never look like the UTF-8 name of another
-    // file and still leads back to its own bytes.
+    // NotUtf8Mark. A control character (which would break the list's row or
+    // not show at all) and a backslash are written out as "\x" and two
+    // hexadecimal digits ("Zug\x0A2.sav"), and a UTF-8 name holding one is
+    // followed by WrittenOutMark. So a marked name can never look like the
+    // name of another file (a listed name without a mark ends in ".sav"), and
+    // every listed name leads back to its own bytes.
     static constexpr const char *NotUtf8Mark = " (Latin-1)";
+    static constexpr const char *WrittenOutMark = " (maskiert)";
     static QString shownName(const QByteArray &fileName);
 
     // The file a name stands for, as the bytes the file system knows it by:
-    // a name the list shows for bytes that are not UTF-8 stands for those
-    // bytes, any other name for its UTF-8 form by savePath() or loadPath().
+    // a marked name the list shows stands for those bytes (exactly the form
+    // shownName() gives them), any other name for its UTF-8 form by
+    // savePath() or loadPath().
     static FileAccess::NativePath saveFile(const QString &name);
     static FileAccess::NativePath loadFile(const QString &name);
     // True when a regular file stands at path.

@@ -67,25 +67,26 @@ frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
     setSizeGripEnabled(false);
 
     using namespace Twips::Load;
-    File1 = new QListWidget(this);
+    QWidget *client = FixedLayout::centredClient(this);
+    File1 = new QListWidget(client);
     File1->setObjectName(QStringLiteral("File1"));
     File1->setGeometry(Twips::rect(ListLeft, ListTop, ListWidth, ListHeight));
     File1->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    txtLoad = new QLineEdit(this);
+    txtLoad = new QLineEdit(client);
     txtLoad->setObjectName(QStringLiteral("txtLoad"));
     txtLoad->setGeometry(Twips::rect(NameLeft, NameTop, NameWidth, NameHeight));
 
-    cmdLoad = new QPushButton(QStringLiteral(" &Speichern"), this);
+    cmdLoad = new QPushButton(QStringLiteral(" &Speichern"), client);
     cmdLoad->setObjectName(QStringLiteral("cmdLoad"));
     cmdLoad->setGeometry(Twips::rect(ConfirmLeft, ButtonTop, ConfirmWidth, ButtonHeight));
     cmdLoad->setDefault(true);
 
-    cmdDelete = new QPushButton(QStringLiteral("L&öschen"), this);
+    cmdDelete = new QPushButton(QStringLiteral("L&öschen"), client);
     cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
     cmdDelete->setGeometry(Twips::rect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight));
 
-    cmdCancel = new QPushButton(QStringLiteral("&Abbrechen"), this);
+    cmdCancel = new QPushButton(QStringLiteral("&Abbrechen"), client);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setGeometry(Twips::rect(CancelLeft, ButtonTop, CancelWidth, ButtonHeight));
 
@@ -93,10 +94,11 @@ frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
     // button's design caption is the widest it gets); the list and the name
     // box span whatever width the buttons need.
     using FixedLayout::Widens;
-    setFixedSize(FixedLayout::fit({{File1, File1->geometry(), Widens}, {txtLoad, txtLoad->geometry(), Widens},
-                                   {cmdLoad, cmdLoad->geometry()}, {cmdDelete, cmdDelete->geometry()},
-                                   {cmdCancel, cmdCancel->geometry()}},
-                                  Twips::size(ClientWidth, ClientHeight)));
+    FixedLayout::keepSize(this, client,
+                          FixedLayout::fit({{File1, File1->geometry(), Widens}, {txtLoad, txtLoad->geometry(), Widens},
+                                            {cmdLoad, cmdLoad->geometry()}, {cmdDelete, cmdDelete->geometry()},
+                                            {cmdCancel, cmdCancel->geometry()}},
+                                           Twips::size(ClientWidth, ClientHeight)));
 
     setTabOrder(File1, txtLoad);
     setTabOrder(txtLoad, cmdLoad);
@@ -124,7 +126,7 @@ void frmLoad::display(Mode act)
 void frmLoad::Form_Load()
 {
     m_closing = false;
-    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
+    WindowPlacement::placeFrameAt(this, m_position);
     SavedGame::ensureFolder();
     refreshList();
 

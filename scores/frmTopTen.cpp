@@ -16,7 +16,6 @@
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
-#include <QLayout>
 #include <QMenuBar>
 
 #include <cmath>
@@ -30,6 +29,7 @@ const QString frmTopTen::InputPrompt = QStringLiteral("Glückwunsch, Du hast das
     + QStringLiteral("\r\n\r\n\r\n\r\n") + QStringLiteral(" Gib deinen Namen ein: ");
 const QString frmTopTen::WriteFailedText = QStringLiteral("Die Bestenliste konnte nicht gespeichert werden.");
 const QString frmTopTen::ReadFailedText = QStringLiteral("Die Bestenliste konnte nicht gelesen werden.");
+const QString frmTopTen::DeleteQuestion = QStringLiteral("Soll die Bestenliste wirklich gelöscht werden?");
 
 namespace {
 
@@ -71,9 +71,7 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     setWindowTitle(Caption);
     setWindowIcon(Zandor::appIcon());
 
-    auto *client = new QWidget(this);
-    client->setFixedSize(Twips::size(ClientWidth, ClientHeight));
-    setCentralWidget(client);
+    QWidget *client = m_client = FixedLayout::centredClient(this);
 
     Label1 = new QLabel(QStringLiteral("Highscores"), client);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -98,12 +96,12 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     mnuClose->setObjectName(QStringLiteral("mnuClose"));
     connect(mnuClose, &QAction::triggered, this, &frmTopTen::mnuClose_Click);
     // The rows are laid out for this size only.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    FixedLayout::keepSize(this, client, Twips::size(ClientWidth, ClientHeight));
 }
 
 void frmTopTen::Form_Load()
 {
-    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
+    WindowPlacement::placeFrameAt(this, m_position);
     File_Read();
     placeFrame();
 }
@@ -111,8 +109,8 @@ void frmTopTen::Form_Load()
 void frmTopTen::placeFrame()
 {
     // Frame1 fills the window below the heading, with margins.
-    const int W = Twips::fromPx(centralWidget()->width());
-    const int H = Twips::fromPx(centralWidget()->height());
+    const int W = Twips::fromPx(m_client->width());
+    const int H = Twips::fromPx(m_client->height());
     const int labelTop = Twips::fromPx(Label1->y());
     const int labelHeight = Twips::fromPx(Label1->height());
     Frame1->setGeometry(Twips::rect(FrameLeft, labelTop + labelHeight + FrameGap, W - FrameMarginWidth,
@@ -150,7 +148,7 @@ void frmTopTen::fitToTexts()
     const QSize client = design.expandedTo(
         frame + Twips::size(FrameMarginWidth, FrameMarginHeight) + QSize(0, Label1->height()));
     Label1->resize(Twips::px(HeadingWidth) + client.width() - design.width(), Label1->height());
-    centralWidget()->setFixedSize(client);
+    FixedLayout::keepSize(this, m_client, client);
     placeFrame();
 }
 
@@ -215,6 +213,9 @@ void frmTopTen::File_Read()
 
 void frmTopTen::mnuDelete_Click()
 {
+    // Asked first: Nein (the default) leaves the list as it is.
+    if (!Meldung::fragen(this, DeleteQuestion))
+        return;
     if (m_list.reset())
         showRows();
     else
@@ -253,13 +254,13 @@ QString frmTopTen::Start(QWidget *owner, const QRect &ownerFrame)
     const double left = ownerFrame.left() + ownerFrame.width() / 2.0;
     const double top = ownerFrame.top() + ownerFrame.height() / 2.0;
 
-    QInputDialog box(owner);
+    FixedLayout::SelfSized<QInputDialog> box(owner);
     box.setObjectName(QStringLiteral("InputBox"));
     box.setInputMode(QInputDialog::TextInput);
     box.setWindowTitle(InputTitle);
     box.setLabelText(InputPrompt);
     box.setTextValue(QString());
-    WindowPlacement::placeFrameAt(&box, QPoint(int(std::lround(left / Twips::PerPixel)), int(std::lround(top / Twips::PerPixel))));
+    WindowPlacement::placeFrameAt(&box, QPoint(int(std::lround(left)), int(std::lround(top))));
     const QString answer = box.exec() == QDialog::Accepted ? box.textValue() : QString();
 
     return ScoreList::firstCharacters(answer, ScoreList::NameLength);

@@ -1,7 +1,7 @@
 #pragma once
 // The high-score window "    Top Ten": ten rows of rank, name and move count
 // under the heading "Highscores", with the menu commands "Liste &löschen"
-// (reset the list) and "Schliessen". It also asks a winner for a name
+// (reset the list, once the player has confirmed it) and "Schliessen". It also asks a winner for a name
 // (Start) and places the result (Score_Insert).
 //
 // It is created on first use and placed at the position its owner gives;
@@ -42,6 +42,7 @@ public:
     static const QString InputPrompt;  // the congratulation and the request for a name
     static const QString WriteFailedText;
     static const QString ReadFailedText;
+    static const QString DeleteQuestion;   // asked before the list is reset
 
     // Builds the rows, shows the window and brings it to the front. The
     // rows' texts are left as they are.
@@ -80,6 +81,7 @@ private:
     void report(const QString &text);
 
     QPoint m_position;
+    QWidget *m_client = nullptr;   // holds the heading and the rows
     ScoreList m_list;
     bool m_closing = false;
 };

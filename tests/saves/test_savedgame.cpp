@@ -140,7 +140,9 @@ private slots:
         for (const auto &[name, reason] : {std::pair<QString, K>{"", K::NameBlank}, {" \t", K::NameBlank},
                  {"..", K::NameReserved}, {".", K::NameReserved}, {"../p.cxa", K::NameSeparator}, {"..\\x", K::NameSeparator},
                  {"a\nb", K::NameControl}, {QString(QChar(0)) + "x", K::NameControl},
-                 {"a\x7f", K::NameControl}, {QString("a") + QChar(0x85), K::NameControl}})
+                 {"a\x7f", K::NameControl}, {QString("a") + QChar(0x85), K::NameControl},
+                 // not the form the list shows: hexadecimal in small letters, a slash written out
+                 {"Zug\\x0a2.sav (maskiert)", K::NameSeparator}, {"a\\x2F.sav (maskiert)", K::NameSeparator}})
             QVERIFY2(SavedGame::nameError(name).kind == reason, qPrintable(name));
         // The dialog puts every problem into words of its own, naming the line concerned.
         QSet<QString> texts;
@@ -152,8 +154,9 @@ private slots:
                                                              "bis 14 muss genau einmal vorkommen und das leere Feld (100 oder 15) genau einmal.");
     }
 
-    // Regular files "*.sav" in any case, hidden or not UTF-8, sorted without
-    // case; saving and deleting by the listed name.
+    // Regular files "*.sav" in any case, hidden, not UTF-8 or holding a
+    // control character, sorted without case; saving and deleting by the
+    // listed name.
     void listing()
     {
         QCOMPARE(SavedGame::list(), QStringList());   // no folder yet
@@ -166,19 +169,28 @@ private slots:
         QVERIFY(writeAll(s + "tmp", file()));
         QCOMPARE(::rename(QFile::encodeName(s + "tmp").constData(), latin1.constData()), 0);
         QVERIFY(writeAll(s + "Spél.sav", "utf-8"));   // looks alike, but is another file
-        const QString shown = "Spél.sav (Latin-1)";
-        QCOMPARE(SavedGame::list(), (QStringList{".sav", "A.sav", "a2.sav", "b.sav", "C.sav", "D.SAV", "Spél.sav", shown}));
+        // a control character (one row each, not two) and a backslash, written out; a Latin-1 one too
+        const QByteArray euro = QFile::encodeName(s) + "\x80\x7F.sav";
+        for (const QString &n : {"Zug\n2.sav", "a\\b.sav", "tmp"})
+            QVERIFY(writeAll(s + n, file()));
+        QCOMPARE(::rename(QFile::encodeName(s + "tmp").constData(), euro.constData()), 0);
+        const QStringList shown = {"Spél.sav (Latin-1)", "Zug\\x0A2.sav (maskiert)", "a\\x5Cb.sav (maskiert)", "\\x80\\x7F.sav (Latin-1)"};
+        QCOMPARE(SavedGame::list(), (QStringList{".sav", shown[3], "A.sav", "a2.sav", shown[2], "b.sav", "C.sav", "D.SAV", "Spél.sav",
+                                                 shown[0], shown[1]}));
 
         // The listed name leads back to the same bytes: saved over, read, deleted.
         SavedGame g;
         const SavedGame played(GameState{solvedLayout(), 3, false, true, "x", false});
         SavedGame::Problem problem;
-        QVERIFY(!SavedGame::nameError(shown) && SavedGame::saveFile(shown).bytes == latin1);
-        QVERIFY(played.write(SavedGame::saveFile(shown), &problem) && readAll(s + "Spél.sav") == "utf-8");
-        QVERIFY(SavedGame::read(SavedGame::loadFile(shown), &g, &problem));
-        QCOMPARE(state(g), state(played));
-        QVERIFY(SavedGame::remove(SavedGame::loadFile(shown), &problem));
-        QVERIFY(::access(latin1.constData(), F_OK) != 0 && readAll(s + "Spél.sav") == "utf-8");
+        const QList<QByteArray> bytes = {latin1, QFile::encodeName(s + "Zug\n2.sav"), QFile::encodeName(s + "a\\b.sav"), euro};
+        for (int i = 0; i < bytes.size(); ++i) {
+            QVERIFY(!SavedGame::nameError(shown[i]) && SavedGame::saveFile(shown[i]).bytes == bytes[i]);
+            QVERIFY(played.write(SavedGame::saveFile(shown[i]), &problem) && readAll(s + "Spél.sav") == "utf-8");
+            QVERIFY(SavedGame::read(SavedGame::loadFile(shown[i]), &g, &problem));
+            QCOMPARE(state(g), state(played));
+            QVERIFY(SavedGame::remove(SavedGame::loadFile(shown[i]), &problem));
+            QVERIFY(::access(bytes[i].constData(), F_OK) != 0 && readAll(s + "Spél.sav") == "utf-8");
+        }
 
         // A save or delete that fails leaves the old file whole.
         const QString path = SavedGame::savePath("spiel");
