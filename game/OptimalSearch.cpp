@@ -322,12 +322,7 @@ private:
 
     void enter(const Child &c)
     {
-        m_sum[0] += c.h - m_h[0][c.g];
-        m_sum[1] += c.m - m_h[1][c.mg];
-        m_h[0][c.g] = c.h;
-        m_h[1][c.mg] = c.m;
-        m_idx[0][c.g] = c.idx;
-        m_idx[1][c.mg] = c.midx;
+        setEntries(c, c.h, c.m, c.idx, c.midx);
         m_manhattan = c.manhattan;
         m_board[m_blank] = c.tile;
         m_board[c.from] = Empty;
@@ -336,16 +331,23 @@ private:
 
     void leave(const Child &c, const Saved &s)
     {
+        setEntries(c, s.h, s.m, s.idx, s.midx);
+        m_manhattan = s.manhattan;
         m_board[c.from] = c.tile;
         m_board[s.blank] = Empty;
         m_blank = s.blank;
-        m_sum[0] += s.h - m_h[0][c.g];
-        m_sum[1] += s.m - m_h[1][c.mg];
-        m_h[0][c.g] = s.h;
-        m_h[1][c.mg] = s.m;
-        m_idx[0][c.g] = s.idx;
-        m_idx[1][c.mg] = s.midx;
-        m_manhattan = s.manhattan;
+    }
+
+    // The indices and entries of the groups of the child's tile, on the
+    // board and on the mirror image.
+    void setEntries(const Child &c, int h, int m, std::uint32_t idx, std::uint32_t midx)
+    {
+        m_sum[0] += h - m_h[0][c.g];
+        m_sum[1] += m - m_h[1][c.mg];
+        m_h[0][c.g] = h;
+        m_h[1][c.mg] = m;
+        m_idx[0][c.g] = idx;
+        m_idx[1][c.mg] = midx;
     }
 
     const Layout *m_layout;
