@@ -670,7 +670,7 @@ void GameController::launch(const std::shared_ptr<Search> &search, const Tiles::
     m_solverPool->start([this, search, fields, folder, cancel] {
         const Solver::Result result = cancel->load()
                                           ? Solver::Result{Solver::Status::Cancelled}
-                                          : Solver(PatternDatabase::shared(folder)).solve(fields, cancel.get());
+                                          : Solver(folder).solve(fields, cancel.get());
         QMetaObject::invokeMethod(this, [this, search, result] { searchDone(search, result); }, Qt::QueuedConnection);
     });
 }

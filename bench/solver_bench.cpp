@@ -1,20 +1,27 @@
-// Benchmark of the optimal solver.
+// Benchmark of the solver, every board side.
 //
-//   solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S]
+//   solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S] [--side N] [--beside]
 //
-// Makes the pattern databases the way the game does (read from
+// Makes the 4 x 4 pattern databases the way the game does (read from
 // DIR/solver.pdb, or built and written there when the file is unusable;
-// --fresh removes it first), then solves N random deals (100) dealt by the
-// game's shuffle from a generator seeded with S (1), and the positions of
-// FILE (or --known FILE; positions.txt beside this source), whose published
-// lengths are checked. Every solution is replayed: it must bring its position home in
-// exactly the reported number of moves.
+// --fresh removes it first), then solves N random deals (default 20) of each
+// side (or of the side given), dealt by the game's shuffle from a generator
+// seeded with S (1), and the positions of FILE (or --known FILE; default
+// positions.txt beside this source).
 //
-// Printed against their floors: the peak resident memory (VmHWM) of the bare
-// process and after the tables, the time of reading the cache file's bytes
-// and of making the tables (wall and processor time), and the processor
-// time of the deals. Exits non-zero when a solution or a published length
-// does not hold.
+// A position line holds the known length (0 when unknown), then the side*side
+// fields row by row, 100 for the empty field; the side follows from the
+// count. For each position one line "N length proved milliseconds": its side,
+// the length found, 1 when it is proven the fewest, and the processor time of
+// its search (--beside: of two searches of it at once, as the game's best
+// value and a hint may run). Every solution is replayed: a failure is a known
+// length not met, an illegal move or a solution that does not end home.
+//
+// Per side the deals' processor time (median and worst), how often a
+// shortest solution was proven, and the solutions' length against the
+// deals' Manhattan distance; the tables' making (wall and processor time),
+// size and the peak resident memory (VmHWM) before and after; the
+// positions' time in all, wall and processor.
 #include "game/PatternDatabase.h"
 #include "game/Shuffle.h"
 #include "game/Solver.h"
@@ -25,14 +32,18 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
+
+using Board = std::vector<int>;
 
 // Processor time of this process: on a busy machine the wall time also
 // counts the time other processes had the processor.
@@ -54,33 +65,55 @@ double peakMB()
     return -1;
 }
 
-// Reading the bytes of the file in small pieces: the least any load costs.
-double readSeconds(const QString &file)
+int manhattan(const Board &b)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const double start = cpuSeconds();
-    char buffer[1 << 16];
-    while (f.read(buffer, sizeof buffer) > 0) {
-    }
-    return cpuSeconds() - start;
+    const int side = Tiles::sideOf(b);
+    int sum = 0;
+    for (int p = 0; p < int(b.size()); ++p)
+        if (b[std::size_t(p)] != Tiles::emptyTile(side))
+            sum += Tiles::steps(p, b[std::size_t(p)], side);
+    return sum;
 }
 
-// True when moves bring board home in exactly length moves.
-bool replays(Tiles::Fields board, const Solver::Result &r)
+// True when the moves bring board home, each a tile next to the empty field.
+bool replays(Board board, const Solver::Result &r)
 {
     if (int(r.moves.size()) != r.length)
         return false;
+    const int side = Tiles::sideOf(board);
     for (int from : r.moves) {
-        int blank = 0;
-        while (board[blank] != Tiles::emptyTile(4))
-            ++blank;
-        if (!Tiles::isMoveAllowed(from, blank, 4))
+        const int blank = int(std::find(board.begin(), board.end(), Tiles::emptyTile(side)) - board.begin());
+        if (!Tiles::isMoveAllowed(from, blank, side))
             return false;
-        std::swap(board[from], board[blank]);
+        std::swap(board[std::size_t(from)], board[std::size_t(blank)]);
     }
-    return board == Tiles::home(4);
+    return board == Tiles::home(side);
+}
+
+struct Timed {
+    Solver::Result result;
+    double cpu = 0;
+    double wall = 0;
+};
+
+// With beside, a second search of the same board runs at the same time, as
+// the game's best value and a hint may: the processor time is then that of
+// both.
+Timed timedSolve(const Solver &solver, const Board &b, bool beside)
+{
+    QElapsedTimer wall;
+    wall.start();
+    const double start = cpuSeconds();
+    Timed t;
+    std::thread second;
+    if (beside)
+        second = std::thread([&solver, &b] { solver.solve(b); });
+    t.result = solver.solve(b);
+    if (second.joinable())
+        second.join();
+    t.cpu = cpuSeconds() - start;
+    t.wall = double(wall.nsecsElapsed()) / 1e9;
+    return t;
 }
 
 } // namespace
@@ -92,7 +125,9 @@ int main(int argc, char **argv)
     QString cacheDir = QCoreApplication::applicationDirPath();
     QString known = QStringLiteral(ZANDOR_BENCH_DIR "/positions.txt");
     bool fresh = false;
-    int deals = 100;
+    bool beside = false;
+    int deals = 20;
+    int onlySide = 0;
     unsigned long long seed = 1;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -105,12 +140,16 @@ int main(int argc, char **argv)
             deals = args[++i].toInt();
         else if (a == QLatin1String("--seed") && hasValue)
             seed = args[++i].toULongLong();
+        else if (a == QLatin1String("--side") && hasValue)
+            onlySide = args[++i].toInt();
         else if (a == QLatin1String("--fresh"))
             fresh = true;
+        else if (a == QLatin1String("--beside"))
+            beside = true;
         else if (!a.startsWith(QLatin1String("--")))
             known = a;
         else {
-            std::fprintf(stderr, "usage: solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S]\n");
+            std::fprintf(stderr, "usage: solver_bench [FILE] [--cache DIR] [--fresh] [--deals N] [--seed S] [--side N] [--beside]\n");
             return 2;
         }
     }
@@ -120,53 +159,60 @@ int main(int argc, char **argv)
     const QString file = QDir(cacheDir).filePath(QString::fromLatin1(PatternDatabase::CacheFileName));
     if (fresh)
         QFile::remove(file);
-    else
-        std::printf("reading the cache file's bytes: %.3f s cpu\n", readSeconds(file));
     QElapsedTimer wall;
     wall.start();
     const double cpuStart = cpuSeconds();
     PatternDatabase::Origin origin;
-    const auto db = PatternDatabase::loadOrBuild(file, &origin);
+    const auto db = PatternDatabase::shared(cacheDir, nullptr, &origin);
     const double tablesCpu = cpuSeconds() - cpuStart;
+    if (!db) {
+        std::printf("no memory for the 4 x 4 tables\n");
+        return 1;
+    }
     // A build searches with two threads where two processors are there:
     // its wall time is the player's wait, its processor time the sum of both.
-    std::printf("tables %s in %.3f s wall (%.3f s cpu), %.1f MB%s%s\n",
+    std::printf("4 x 4 tables %s in %.3f s wall (%.3f s cpu), %.1f MB%s%s\n",
                 origin.loaded ? "loaded" : "built", double(wall.nsecsElapsed()) / 1e9, tablesCpu,
                 double(db->memoryBytes()) / 1e6,
                 origin.loaded ? "" : qPrintable(QStringLiteral(", cache: ") + origin.cacheProblem),
                 origin.loaded ? "" : (origin.written ? ", written" : ", not written"));
+    std::printf("tables' digest %s%s\n", db->digest().toHex().constData(),
+                db->digest() == PatternDatabase::expectedDigest() ? "" : " (not the program's)");
     const double peak = peakMB();
-    std::printf("peak memory with the tables: %.1f MB, %.1f MB above the bare process\n", peak,
-                peak - bare);
+    std::printf("peak memory with the tables: %.1f MB, %.1f MB above the bare process\n", peak, peak - bare);
 
-    const Solver solver(db);
+    const Solver solver(cacheDir);
     int failures = 0;
     RandomSource random(seed);
     const RandomDraw draw = random.draw();
-    std::vector<Tiles::Fields> boards;
-    for (int i = 0; i < deals; ++i)
-        boards.push_back(*Tiles::fromLayout(Steine_Mischen(draw, 4), 4));
-    wall.restart();
-    const double dealsStart = cpuSeconds();
-    unsigned long long nodes = 0;
-    long moves = 0;
-    for (const Tiles::Fields &b : boards) {
-        const Solver::Result r = solver.solve(b);
-        nodes += r.nodesExpanded;
-        moves += r.length;
-        if (r.status != Solver::Status::Solved || !replays(b, r))
-            ++failures;
+    for (int side = Tiles::MinSide; side <= Tiles::MaxSide; ++side) {
+        if (onlySide && side != onlySide)
+            continue;
+        std::vector<double> times;
+        double lengths = 0, distances = 0;
+        int proved = 0;
+        for (int i = 0; i < deals; ++i) {
+            const Board b = *Tiles::fromLayout(Steine_Mischen(draw, side), side);
+            const Timed t = timedSolve(solver, b, beside);
+            if (t.result.status != Solver::Status::Solved || !replays(b, t.result))
+                ++failures;
+            times.push_back(t.cpu);
+            lengths += t.result.length;
+            distances += manhattan(b);
+            proved += t.result.optimal;
+        }
+        if (times.empty())
+            continue;
+        std::sort(times.begin(), times.end());
+        std::printf("%d x %d, %d deals (seed %llu): %.3f ms cpu median, %.3f ms worst; %d proven shortest; "
+                    "%.1f moves on average, %.3f x the Manhattan distance (%.1f)\n",
+                    side, side, deals, seed, times[times.size() / 2] * 1e3, times.back() * 1e3, proved,
+                    lengths / deals, lengths / distances, distances / deals);
     }
-    const double dealsCpu = cpuSeconds() - dealsStart;
-    std::printf("%d deals (seed %llu): %.3f s cpu (%.3f s wall), %llu nodes (%.1f M/s), "
-                "%.2f moves on average\n",
-                deals, seed, dealsCpu, double(wall.nsecsElapsed()) / 1e9, nodes,
-                double(nodes) / dealsCpu / 1e6, deals ? double(moves) / deals : 0.0);
-    std::printf("tables and deals: %.3f s cpu (aim, tables cached: 2 s; first build alone: 2 s wall)\n",
-                tablesCpu + dealsCpu);
 
     std::ifstream in(known.toLocal8Bit().constData());
     int checked = 0;
+    double positionsCpu = 0, positionsWall = 0;
     std::string line;
     while (std::getline(in, line)) {
         line = line.substr(0, line.find('#'));
@@ -177,14 +223,30 @@ int main(int argc, char **argv)
         QVector<qint16> layout;
         for (int v; ls >> v;)
             layout.push_back(qint16(v));
-        const auto board = Tiles::fromLayout(layout, 4);
-        const Solver::Result r = board ? solver.solve(*board) : Solver::Result{};
+        int side = Tiles::MinSide;
+        while (side < Tiles::MaxSide && Tiles::fieldCount(side) < layout.size())
+            ++side;
+        const Board b = Tiles::fromLayout(layout, side).value_or(Board());
+        if (onlySide && side != onlySide)
+            continue;
+        const Timed t = timedSolve(solver, b, beside);
         ++checked;
-        if (r.status != Solver::Status::Solved || r.length != length || !replays(*board, r)) {
+        positionsCpu += t.cpu;
+        positionsWall += t.wall;
+        if (Tiles::fieldCount(side) != layout.size()) {
             ++failures;
-            std::printf("  wrong: %s -> %d, published %d\n", line.c_str(), r.length, length);
+            std::printf("  wrong: %s is no board\n", line.c_str());
+            continue;
+        }
+        std::printf("%d %d %d %.0f\n", side, t.result.length, t.result.optimal ? 1 : 0, t.cpu * 1e3);
+        if (t.result.status != Solver::Status::Solved || !replays(b, t.result)
+            || (length > 0 && (t.result.length != length || !t.result.optimal))) {
+            ++failures;
+            std::printf("  wrong: %s -> %d, known %d\n", line.c_str(), t.result.length, length);
         }
     }
+    std::printf("positions: %.3f s cpu, %.3f s wall%s; peak memory %.1f MB\n", positionsCpu, positionsWall,
+                beside ? ", each searched twice at once" : "", peakMB());
     std::printf("%d published lengths checked; %d failures\n", checked, failures);
     return failures == 0 && checked > 0 ? 0 : 1;
 }

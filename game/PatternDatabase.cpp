@@ -1,8 +1,8 @@
 #include "game/PatternDatabase.h"
 
 #include "base/FileAccess.h"
-#include "game/Tiles.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QThread>
@@ -10,8 +10,9 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
@@ -30,8 +31,13 @@ namespace {
 constexpr char Magic[8] = {'Z', 'A', 'N', 'D', 'O', 'R', 'P', 'D'};
 constexpr int MaxGroupSize = PatternDatabase::MaxGroupSize;
 constexpr int GroupCount = PatternDatabase::GroupCount;
-constexpr std::size_t HeaderSize = 32 + 4 * GroupCount + 4;
-constexpr std::size_t CrcOffset = HeaderSize - 4;
+constexpr int Fields = PatternDatabase::Fields;
+constexpr std::size_t HeaderSize = 32 + 4 * GroupCount;
+
+// The digest (BLAKE2b-256) of the tables the build makes, payload only. The
+// build is deterministic; when the groups or the build change, the unit test
+// that builds the tables afresh tells the new value.
+constexpr char ExpectedDigest[] = "465cd066e7769b8e31cf0c3b1a8d9b2b742359ce2bbe8e071cc770f1eecfb3ec";
 
 // The fields of free reachable from seed through orthogonal steps.
 inline std::uint32_t flood(std::uint32_t seed, std::uint32_t free)
@@ -51,49 +57,23 @@ constexpr std::size_t placements(int k)
 {
     std::size_t n = 1;
     for (int i = 0; i < k; ++i)
-        n *= std::size_t(16 - i);
+        n *= std::size_t(Fields - i);
     return n;
 }
 
-// Four entries a byte.
+// Two entries a byte.
 constexpr std::size_t tableBytes(int k)
 {
-    return (placements(k) + 3) / 4;
+    return (placements(k) + 1) / 2;
 }
 
-// CRC-32 (the common reflected polynomial 0xEDB88320), eight bytes a step:
-// t[j][b] is the CRC of byte b followed by j zero bytes.
-struct CrcTable {
-    std::uint32_t t[8][256];
-    constexpr CrcTable() : t()
-    {
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[0][i] = c;
-        }
-        for (int j = 1; j < 8; ++j)
-            for (std::uint32_t i = 0; i < 256; ++i)
-                t[j][i] = (t[j - 1][i] >> 8) ^ t[0][t[j - 1][i] & 0xFF];
-    }
-};
-constexpr CrcTable Crc;
+// Level entries: the region's number and the mark of a placement reached
+// for the first time.
+constexpr std::uint32_t RegionNumber = 0x7;
+constexpr std::uint32_t FirstReached = 0x8;
 
-std::uint32_t crc32(std::uint32_t crc, const std::uint8_t *data, std::size_t n)
-{
-    crc = ~crc;
-    for (; n >= 8; n -= 8, data += 8) {
-        const std::uint32_t lo = crc ^ qFromLittleEndian<quint32>(data);
-        const std::uint32_t hi = qFromLittleEndian<quint32>(data + 4);
-        crc = Crc.t[7][lo & 0xFF] ^ Crc.t[6][(lo >> 8) & 0xFF] ^ Crc.t[5][(lo >> 16) & 0xFF]
-            ^ Crc.t[4][lo >> 24] ^ Crc.t[3][hi & 0xFF] ^ Crc.t[2][(hi >> 8) & 0xFF]
-            ^ Crc.t[1][(hi >> 16) & 0xFF] ^ Crc.t[0][hi >> 24];
-    }
-    for (; n; --n, ++data)
-        crc = Crc.t[0][(crc ^ *data) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
+// Thrown out of a build that was told to stop.
+struct Abandoned {};
 
 // Memory for the build's large arrays, mapped on its own and asked for in
 // huge pages where the system gives them: the search reads and writes them
@@ -189,19 +169,24 @@ void orderByHighBits(const Entries *const *from, int n, Entries &to, int shift, 
 // A state is a placement and the region of free fields the blank is in: a
 // tile of the group can move only into a field of that region. The regions
 // of a placement are numbered in the order of their lowest fields (there are
-// at most six, with six tiles). The search runs level by level; each level is
+// at most seven, with seven tiles). The search runs level by level; each level is
 // ordered by the fields of its first tiles, so that the successors of
 // consecutive states lie close together in the tables and memory is read in
 // a few running streams rather than at random.
 //
 // A level entry holds the fields of the tiles, 4 bits each, the first tile
-// highest (so the order of entries is the order of ranks), and the region's
-// number in the lowest 4 bits.
+// highest (so the order of entries is the order of ranks), the region's
+// number in the lowest 3 bits, and above them the mark of a placement
+// reached for the first time: its table entry is written when the level is
+// searched, in the order of the level, so that the table's memory is written
+// in running streams too.
 struct GroupSearch {
     int k = 0;
     // Per placement one byte: a bit per region reached (there are at most
-    // six, bits 0-5) and the table's entry (bits 6-7).
+    // seven, bits 0-6).
     BuildArray<std::uint8_t> seen;
+    std::uint8_t *table = nullptr;
+    const std::atomic<bool> *abandon = nullptr;
     // The Manhattan distance from home of the tile in slot i on field f.
     std::uint8_t distance[MaxGroupSize][16] = {};
     // Weight of digit i of the rank.
@@ -240,16 +225,17 @@ struct GroupSearch {
         Entries next;
     };
 
-    explicit GroupSearch(const std::vector<int> &tiles);
-    void run(std::uint8_t *table);
+    GroupSearch(const std::vector<int> &tiles, std::uint8_t *table, const std::atomic<bool> *abandon);
+    // Throws Abandoned when *abandon became true.
+    void run();
 };
 
-GroupSearch::GroupSearch(const std::vector<int> &tiles)
-    : k(int(tiles.size())), seen(placements(k)), setNumber(std::size_t(1) << 16, 0)
+GroupSearch::GroupSearch(const std::vector<int> &tiles, std::uint8_t *table, const std::atomic<bool> *abandon)
+    : k(int(tiles.size())), seen(placements(k)), table(table), abandon(abandon), setNumber(std::size_t(1) << 16, 0)
 {
     for (int i = 0; i < k; ++i)
         for (int f = 0; f < 16; ++f)
-            distance[i][f] = std::uint8_t(Tiles::steps(tiles[i], f, Tiles::DocumentedSide));
+            distance[i][f] = std::uint8_t(std::abs(tiles[i] / 4 - f / 4) + std::abs(tiles[i] % 4 - f % 4));
     for (int i = 0; i < k; ++i) {
         weight[i] = 1;
         for (int j = i + 1; j < k; ++j)
@@ -280,13 +266,16 @@ GroupSearch::GroupSearch(const std::vector<int> &tiles)
         occ |= 1u << home[i];
         start |= std::uint32_t(home[i]) << shiftOf(i);
     }
-    const std::uint32_t region0 = std::uint32_t(label(~occ & 0xFFFF) >> (4 * Tiles::emptyTile(Tiles::DocumentedSide))) & 0xF;
+    // The blank starts at home, on field 15; the home placement needs no
+    // move (its entry, as every other, is cleared before the search).
+    const std::uint32_t region0 = std::uint32_t(label(~occ & 0xFFFF) >> (4 * 15)) & 0xF;
     seen[PatternDatabase::rank(home, k)] = std::uint8_t(1u << region0);
+    std::memset(table, 0, tableBytes(k));
     // Room for as many entries as there are placements, more than any level
     // holds: the arrays never grow and copy, and only what a level uses is
     // ever touched.
     current.reserve(placements(k));
-    current.data[0] = start | region0;
+    current.data[0] = start | region0 | FirstReached;
     current.size = 1;
 }
 
@@ -327,18 +316,19 @@ void searchRun(GroupSearch &g, std::size_t begin, std::size_t end, GroupSearch::
             const std::uint32_t number = std::uint32_t(g.label(p.free) >> (4 * p.blank)) & 0xF;
             const std::uint32_t bit = 1u << number;
             const std::uint32_t word = __atomic_load_n(&seen[p.rank], __ATOMIC_RELAXED);
-            const std::uint32_t before = word & 0x3F;
-            // The first region reached is reached by the fewest moves.
             const std::uint32_t entry =
                 std::min<std::uint32_t>((g.depth - p.manhattan) / 2, PatternDatabase::MaxExtra);
-            out[n] = p.tiles | number;
+            // The first region reached is reached by the fewest moves.
+            out[n] = p.tiles | number | (word == 0 ? FirstReached : 0);
             // A move adds one to the moves and one or minus one to the
             // Manhattan distance: the entry never falls along a path. A state
             // at the cap leads only to placements at the cap, which need not
-            // be reached: it is not searched on.
-            n += ((before & bit) == 0) & (entry < PatternDatabase::MaxExtra);
-            __atomic_store_n(&seen[p.rank], std::uint8_t(before == 0 ? (entry << 6) | bit : word | bit),
-                             __ATOMIC_RELAXED);
+            // be reached: it is not searched on (its entry is written here).
+            n += ((word & bit) == 0) & (entry < PatternDatabase::MaxExtra);
+            if (word == 0 && entry == PatternDatabase::MaxExtra)
+                __atomic_fetch_or(&g.table[p.rank >> 1], std::uint8_t(entry << (4 * (p.rank & 1))),
+                                  __ATOMIC_RELAXED);
+            __atomic_store_n(&seen[p.rank], std::uint8_t(word | bit), __ATOMIC_RELAXED);
         }
         next.size = n;
         w.batched = 0;
@@ -362,8 +352,12 @@ void searchRun(GroupSearch &g, std::size_t begin, std::size_t end, GroupSearch::
         }
         const std::int32_t r = std::int32_t(PatternDatabase::rank(pos, k));
         const std::uint32_t free = ~occ & 0xFFFF;
-        const std::uint32_t region = g.regions[g.setNumber[free]][s & 0xF];
+        const std::uint32_t region = g.regions[g.setNumber[free]][s & RegionNumber];
         const std::uint32_t tilesOnly = s & ~0xFu;
+        // Two entries share a byte, which the other thread may be writing.
+        if (s & FirstReached)
+            __atomic_fetch_or(&g.table[r >> 1], std::uint8_t((g.depth - 1 - std::uint32_t(manhattan)) / 2 << (4 * (r & 1))),
+                              __ATOMIC_RELAXED);
         // The tile in slot i slides from its field into the blank on a
         // neighbouring field of the blank's region; the blank takes its
         // field.
@@ -415,7 +409,7 @@ void searchRun(GroupSearch &g, std::size_t begin, std::size_t end, GroupSearch::
 }
 
 // Runs the search and writes the table: tableBytes(k) bytes.
-void GroupSearch::run(std::uint8_t *table)
+void GroupSearch::run()
 {
     const std::size_t count = placements(k);
     const int keyBits = 4 * k + 4;
@@ -440,6 +434,8 @@ void GroupSearch::run(std::uint8_t *table)
                 const std::size_t begin = taken.fetch_add(RunLength, std::memory_order_relaxed);
                 if (begin >= current.size)
                     return;
+                if (abandon && abandon->load(std::memory_order_relaxed))
+                    throw Abandoned();
                 searchRun(*this, begin, std::min(begin + RunLength, current.size), w);
             }
         };
@@ -482,41 +478,48 @@ void GroupSearch::run(std::uint8_t *table)
         else
             orderByHighBits(parts, used, current, 0, 0);
     }
-    std::memset(table, 0, tableBytes(k));
     // A placement never reached lies beyond the cap.
     for (std::size_t r = 0; r < count; ++r)
-        table[r >> 2] |= std::uint8_t((seen[r] ? seen[r] >> 6 : PatternDatabase::MaxExtra) << (2 * (r & 3)));
-}
-
-void buildTable(const std::vector<int> &tiles, std::uint8_t *table)
-{
-    GroupSearch(tiles).run(table);
+        if (!seen[r])
+            table[r >> 1] |= std::uint8_t(PatternDatabase::MaxExtra << (4 * (r & 1)));
 }
 
 } // namespace
 
 const std::vector<std::vector<int>> &PatternDatabase::groups()
 {
-    // Fields:   0  1  2  3      groups:  C  C  C  A
-    //           4  5  6  7               B  B  A  A
-    //           8  9 10 11               B  B  A  A
-    //          12 13 14  .               B  B  A  .
-    static const std::vector<std::vector<int>> g{{3, 6, 7, 10, 11, 14}, {4, 5, 8, 9, 12, 13}, {0, 1, 2}};
+    // Fields:   0  1  2  3      groups:  .  B  B  B
+    //           4  5  6  7               B  B  B  B
+    //           8  9 10 11               A  A  A  A
+    //          12 13 14  .               A  A  A  .
+    static const std::vector<std::vector<int>> g{{8, 9, 10, 11, 12, 13, 14}, {1, 2, 3, 4, 5, 6, 7}};
     return g;
+}
+
+void PatternDatabase::Unmap::operator()(std::uint8_t *p) const
+{
+    ::munmap(p, size);
 }
 
 PatternDatabase::PatternDatabase()
 {
     std::fill(std::begin(m_groupOf), std::end(m_groupOf), -1);
+    m_header = HeaderSize;
     m_size = HeaderSize;
     for (int g = 0; g < GroupCount; ++g) {
         for (int t : groups()[g])
             m_groupOf[t] = g;
         m_size += tableBytes(int(groups()[g].size()));
     }
-    // Not cleared: pages that are never written do not count against the
-    // process, and every byte is written by the build or the read.
-    m_file.reset(new std::uint8_t[m_size]);
+    // Mapped on its own and asked for in huge pages where the system gives
+    // them: the search reads the tables at random, and with small pages most
+    // of those reads would first miss the address translation cache. Not
+    // cleared: every byte is written by the build or the read.
+    void *m = ::mmap(nullptr, m_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED)
+        throw std::bad_alloc();
+    ::madvise(m, m_size, MADV_HUGEPAGE);
+    m_file = std::unique_ptr<std::uint8_t[], Unmap>(static_cast<std::uint8_t *>(m), Unmap{m_size});
     std::uint8_t *t = m_file.get() + HeaderSize;
     for (int g = 0; g < GroupCount; ++g) {
         m_table[g] = t;
@@ -524,44 +527,43 @@ PatternDatabase::PatternDatabase()
     }
 }
 
-// Everything before the checksum; a cache file must start with exactly this.
+// The header; a cache file must start with exactly this.
 void PatternDatabase::writeHeader()
 {
     std::uint8_t *h = m_file.get();
     std::memcpy(h, Magic, sizeof Magic);
     qToLittleEndian<quint32>(FormatVersion, h + 8);
     qToLittleEndian<quint32>(GroupCount, h + 12);
-    for (int t = 0; t < 16; ++t)
-        h[16 + t] = t < Tiles::emptyTile(Tiles::DocumentedSide) ? std::uint8_t(m_groupOf[t]) : 0xFF;
+    for (int t = 0; t < Fields; ++t)
+        h[16 + t] = m_groupOf[t] < 0 ? 0xFF : std::uint8_t(m_groupOf[t]);
     for (int g = 0; g < GroupCount; ++g)
         qToLittleEndian<quint32>(quint32(tableBytes(int(groups()[g].size()))), h + 32 + 4 * g);
 }
 
-std::uint32_t PatternDatabase::checksum() const
+QByteArray PatternDatabase::expectedDigest()
 {
-    const std::uint32_t crc = crc32(0, m_file.get(), CrcOffset);
-    return crc32(crc, m_file.get() + HeaderSize, m_size - HeaderSize);
+    return QByteArray::fromHex(ExpectedDigest);
 }
 
-std::shared_ptr<const PatternDatabase> PatternDatabase::build()
+QByteArray PatternDatabase::digest() const
 {
-    std::shared_ptr<PatternDatabase> db(new PatternDatabase);
-    db->writeHeader();
-    for (int g = 0; g < GroupCount; ++g)
-        buildTable(groups()[g], db->m_table[g]);
-    qToLittleEndian<quint32>(db->checksum(), db->m_file.get() + CrcOffset);
-    return db;
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
+    hash.addData(QByteArrayView(m_file.get() + m_header, qsizetype(m_size - m_header)));
+    return hash.result();
 }
 
-// The home placement of every group needs no move.
-bool PatternDatabase::plausible() const
+std::shared_ptr<const PatternDatabase> PatternDatabase::build(const std::atomic<bool> *abandon)
 {
-    for (int g = 0; g < GroupCount; ++g) {
-        const auto &tiles = groups()[g];
-        if (extraMoves(m_table[g], rank(tiles.data(), int(tiles.size()))) != 0)
-            return false;
+    try {
+        std::shared_ptr<PatternDatabase> db(new PatternDatabase);
+        db->writeHeader();
+        for (int g = 0; g < GroupCount; ++g)
+            GroupSearch(groups()[g], db->m_table[g], abandon).run();
+        return db;
+    } catch (const Abandoned &) {
+    } catch (const std::bad_alloc &) {
     }
-    return true;
+    return nullptr;
 }
 
 bool PatternDatabase::save(const QString &file) const
@@ -617,16 +619,15 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::load(const QString &file
         return fail("not a pattern database");
     if (header < HeaderSize)
         return fail("truncated header");
-    const std::uint32_t stored = qFromLittleEndian<quint32>(p + CrcOffset);
-    // Compare the rest of the header with the one these tables have.
-    std::uint8_t read[CrcOffset];
-    std::memcpy(read, p, CrcOffset);
+    // Compare the header with the one these tables have.
+    std::uint8_t read[HeaderSize];
+    std::memcpy(read, p, HeaderSize);
     db->writeHeader();
     if (qFromLittleEndian<quint32>(read + 8) != FormatVersion)
         return fail("other format version");
     if (std::memcmp(read, p, 32) != 0)
         return fail("other groups");
-    if (std::memcmp(read, p, CrcOffset) != 0)
+    if (std::memcmp(read, p, HeaderSize) != 0)
         return fail("other table sizes");
     const std::size_t payload = db->m_size - HeaderSize;
     if (readFully(f.fd, p + HeaderSize, payload) < payload)
@@ -634,25 +635,23 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::load(const QString &file
     std::uint8_t extra;
     if (readFully(f.fd, &extra, 1) != 0)
         return fail("trailing bytes");
-    qToLittleEndian<quint32>(stored, p + CrcOffset);
-    if (db->checksum() != stored)
-        return fail("checksum mismatch");
-    if (!db->plausible())
-        return fail("impossible values");
+    if (db->digest() != expectedDigest())
+        return fail("other tables");
     why->clear();
     return db;
 }
 
 std::shared_ptr<const PatternDatabase> PatternDatabase::loadOrBuild(const QString &file,
                                                                     Origin *origin,
-                                                                    const Builder &builder)
+                                                                    const Builder &builder,
+                                                                    const std::atomic<bool> *abandon)
 {
     Origin o;
     auto db = load(file, &o.cacheProblem);
     if (db) {
         o.loaded = true;
     } else {
-        db = builder ? builder() : build();
+        db = builder ? builder() : build(abandon);
         // A folder, FIFO or device standing at the name is left alone; a
         // link is replaced by the new file, its target is not written.
         struct stat st;
@@ -665,14 +664,72 @@ std::shared_ptr<const PatternDatabase> PatternDatabase::loadOrBuild(const QStrin
     return db;
 }
 
-std::shared_ptr<const PatternDatabase> PatternDatabase::shared(const QString &folder)
+namespace {
+
+// The tables of the process, made on a thread of their own: a search that
+// waits for them may be cancelled without stopping the work, which the next
+// search then finds done. At the end of the process an unfinished build is
+// abandoned.
+struct SharedTables {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::shared_ptr<const PatternDatabase> tables;
+    PatternDatabase::Origin origin;
+    bool making = false;
+    std::thread maker;
+    std::atomic<bool> abandon{false};
+
+    ~SharedTables()
+    {
+        abandon = true;
+        if (maker.joinable())
+            maker.join();
+    }
+};
+
+} // namespace
+
+std::shared_ptr<const PatternDatabase> PatternDatabase::shared(const QString &folder,
+                                                               const std::atomic<bool> *cancel,
+                                                               Origin *origin)
 {
-    // The tables are the same for every program folder: once loaded or
-    // built they serve the whole process.
-    static std::mutex mutex;
-    static std::shared_ptr<const PatternDatabase> instance;
-    const std::lock_guard<std::mutex> lock(mutex);
-    if (!instance)
-        instance = loadOrBuild(QDir(folder).filePath(QString::fromLatin1(CacheFileName)));
-    return instance;
+    static SharedTables s;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    if (!s.tables && !s.making) {
+        // First asked for, or the last attempt found no memory: made anew.
+        if (s.maker.joinable())
+            s.maker.join();
+        const QString file = QDir(folder).filePath(QString::fromLatin1(CacheFileName));
+        auto make = [file] {
+            Origin o;
+            std::shared_ptr<const PatternDatabase> db;
+            try {
+                db = loadOrBuild(file, &o, {}, &s.abandon);
+            } catch (const std::bad_alloc &) {
+                // No memory for the tables: asked for again by the next search.
+            }
+            const std::lock_guard<std::mutex> lock(s.mutex);
+            s.tables = std::move(db);
+            s.origin = o;
+            s.making = false;
+            s.done.notify_all();
+        };
+        s.making = true;
+        try {
+            s.maker = std::thread(make);
+        } catch (const std::system_error &) {
+            // No thread to be had: made on this one, not to be cancelled.
+            lock.unlock();
+            make();
+            lock.lock();
+        }
+    }
+    while (s.making) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return nullptr;
+        s.done.wait_for(lock, std::chrono::milliseconds(10));
+    }
+    if (origin)
+        *origin = s.origin;
+    return s.tables;
 }
