@@ -99,7 +99,7 @@ int main(int argc, char **argv)
         const int field = int(logical * dpr) / 4;
         const auto cut = TileCutter::cut(squares(field * 4), field, field);
         std::copy(cut.begin(), cut.end() - 1, tiles.begin());
-        board->setTiles(tiles);
+        board->setTiles(tiles, cut.back());
     };
     for (bool recut : {false, true}) {
         cutAt(416);
@@ -136,7 +136,7 @@ int main(int argc, char **argv)
         asked = clock.nsecsElapsed();
         const auto cut = TileCutter::cut(squares(side.width() * 4), side.width(), side.width());
         std::copy(cut.begin(), cut.end() - 1, tiles.begin());
-        board->setTiles(tiles);
+        board->setTiles(tiles, cut.back());
     });
     for (int i = 0; i < settles; ++i) {
         // A few steps, as a hand resizes, then the size stays.
