@@ -210,6 +210,7 @@ void frmMain::Form_Load()
     });
     setWindowState((kept.maximized ? Qt::WindowMaximized : Qt::WindowNoState)
                    | (kept.fullScreen ? Qt::WindowFullScreen : Qt::WindowNoState));
+    m_maximizedBeneath = kept.maximized && kept.fullScreen;
     mnuFullScreen->setChecked(kept.fullScreen);
     m_opened = WindowSettings::State{m_normalSize, kept.maximized, kept.fullScreen};
 
@@ -263,9 +264,14 @@ void frmMain::keepWindowState()
     const Qt::WindowStates state = windowState();
     if ((state & Qt::WindowMinimized) || !isVisible())
         return;
+    // A window manager may drop maximised while the window is fullscreen:
+    // the state it had before is the one it comes back to.
+    if (!(state & Qt::WindowFullScreen))
+        m_maximizedBeneath = state & Qt::WindowMaximized;
     if (!(state & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         m_normalSize = size();
-    const WindowSettings::State now{m_normalSize, bool(state & Qt::WindowMaximized), bool(state & Qt::WindowFullScreen)};
+    const WindowSettings::State now{m_normalSize, (state & Qt::WindowMaximized) || (m_maximizedBeneath && isFullScreen()),
+                                    bool(state & Qt::WindowFullScreen)};
     // As the window opened (its size perhaps reduced to this screen): the
     // player has changed nothing to keep.
     if (m_opened == now)
@@ -276,7 +282,12 @@ void frmMain::keepWindowState()
 
 void frmMain::mnuFullScreen_Click()
 {
-    setWindowState(windowState() ^ Qt::WindowFullScreen);
+    if (isFullScreen()) {
+        setWindowState((windowState() & ~Qt::WindowFullScreen) | (m_maximizedBeneath ? Qt::WindowMaximized : Qt::WindowNoState));
+    } else {
+        m_maximizedBeneath = isMaximized();
+        setWindowState(windowState() | Qt::WindowFullScreen);
+    }
     mnuFullScreen->setChecked(isFullScreen());
 }
 

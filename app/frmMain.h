@@ -177,6 +177,7 @@ private:
     QSize m_normalSize;                      // the size when neither maximised nor fullscreen
     std::optional<WindowSettings::State> m_opened;  // as the window opened, until the player changes it
     QTimer *m_keepState = nullptr;
+    bool m_maximizedBeneath = false;         // fullscreen over a maximised window
     bool m_waitingForSize = false;           // opened maximised or fullscreen, not yet given its size
     bool m_begun = false;
 
