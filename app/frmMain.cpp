@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/MainLayout.h"
+#include "app/WindowKeeper.h"
 #include "base/FixedLayout.h"
 #include "base/Twips.h"
 #include "base/WindowPlacement.h"
@@ -45,13 +46,11 @@ frmMain::frmMain(QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose);
     // The window grows: it can be resized, maximised and made fullscreen,
     // the board the largest square beside the panels. Its size and state
-    // are kept once they have stood still a moment.
+    // are kept between runs.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    m_keepState = new QTimer(this);
-    m_keepState->setSingleShot(true);
-    m_keepState->setInterval(KeepStateMillis);
-    connect(m_keepState, &QTimer::timeout, this, &frmMain::keepWindowState);
+    m_keeper = new WindowKeeper(this);
+    connect(m_keeper, &WindowKeeper::changed, m_game, &GameController::setWindowState);
     buildControls();
     buildMenus();
     setFocusPolicy(Qt::StrongFocus);
@@ -193,26 +192,20 @@ void frmMain::Form_Load()
     // and its smallest. It opens as the player left it: its size (within
     // the screen's area), maximised or fullscreen.
     setMinimumSize(FixedLayout::windowSizeFor(this, m_design.client));
-    const WindowSettings::State kept = m_game->windowState();
-    m_normalSize = kept.size.isValid() ? fittedToScreen(kept.size) : minimumSize();
-    resize(m_normalSize);
+    m_keeper->restore(m_game->windowState());
+    mnuFullScreen->setChecked(isFullScreen());
     layout()->setGeometry(rect());
     layOut();
     // Centred by the outer size: at once by the best estimate, and again
     // once the window manager has framed the window. Where the other
     // windows open follows the centred frame. A window that opens maximised
-    // or fullscreen is centred at its own size, where it returns to.
+    // or fullscreen is centred at its own size, which it returns to.
     WindowPlacement::whenFramed(this, [this] {
         Fenster_Zentrieren();
         const QRect g = geometryTwips();
         m_windowTop = toInt16(g.top() + static_cast<double>(SecondaryOffset));
         m_windowLeft = toInt16(g.left() + static_cast<double>(SecondaryOffset));
     });
-    setWindowState((kept.maximized ? Qt::WindowMaximized : Qt::WindowNoState)
-                   | (kept.fullScreen ? Qt::WindowFullScreen : Qt::WindowNoState));
-    m_maximizedBeneath = kept.maximized && kept.fullScreen;
-    mnuFullScreen->setChecked(kept.fullScreen);
-    m_opened = WindowSettings::State{m_normalSize, kept.maximized, kept.fullScreen};
 
     Felder_Anlegen();
     // Should the board not be painted soon (a window shown minimised), what
@@ -222,23 +215,11 @@ void frmMain::Form_Load()
 
 void frmMain::Fenster_Zentrieren()
 {
-    // A maximised or fullscreen window stands where the window manager puts it.
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+    // A maximised or fullscreen window on the screen stands where the
+    // window manager puts it.
+    if (isVisible() && (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;
-    setWindowState(windowState() & ~Qt::WindowMinimized);
     WindowPlacement::centreFrame(this);
-}
-
-QSize frmMain::fittedToScreen(const QSize &wanted) const
-{
-    const QScreen *screen = this->screen();
-    if (!screen)
-        return wanted.expandedTo(minimumSize());
-    // The frame the window manager draws around the window, in logical pixels.
-    const QSize framed = (QSizeF(geometryTwips().size()) / Twips::PerPixel).toSize();
-    const QSize frame = (framed - size()).expandedTo(QSize(0, 0));
-    return WindowPlacement::fitted(wanted, minimumSize(), QMargins(0, 0, frame.width(), frame.height()),
-                                   screen->availableGeometry().size());
 }
 
 void frmMain::layOut()
@@ -259,35 +240,9 @@ void frmMain::layOut()
         m_imgTemp->setGeometry(m_preview);
 }
 
-void frmMain::keepWindowState()
-{
-    const Qt::WindowStates state = windowState();
-    if ((state & Qt::WindowMinimized) || !isVisible())
-        return;
-    // A window manager may drop maximised while the window is fullscreen:
-    // the state it had before is the one it comes back to.
-    if (!(state & Qt::WindowFullScreen))
-        m_maximizedBeneath = state & Qt::WindowMaximized;
-    if (!(state & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        m_normalSize = size();
-    const WindowSettings::State now{m_normalSize, (state & Qt::WindowMaximized) || (m_maximizedBeneath && isFullScreen()),
-                                    bool(state & Qt::WindowFullScreen)};
-    // As the window opened (its size perhaps reduced to this screen): the
-    // player has changed nothing to keep.
-    if (m_opened == now)
-        return;
-    m_opened.reset();
-    m_game->setWindowState(now);
-}
-
 void frmMain::mnuFullScreen_Click()
 {
-    if (isFullScreen()) {
-        setWindowState((windowState() & ~Qt::WindowFullScreen) | (m_maximizedBeneath ? Qt::WindowMaximized : Qt::WindowNoState));
-    } else {
-        m_maximizedBeneath = isMaximized();
-        setWindowState(windowState() | Qt::WindowFullScreen);
-    }
+    m_keeper->toggleFullScreen();
     mnuFullScreen->setChecked(isFullScreen());
 }
 
@@ -381,10 +336,7 @@ void frmMain::closeEvent(QCloseEvent *event)
     // being read) ends here and writes nothing more; the game is kept, and
     // a change of the window's size not kept yet (told no more).
     m_game->close();
-    if (m_keepState->isActive()) {
-        m_keepState->stop();
-        keepWindowState();
-    }
+    m_keeper->flush();
     // The other windows close with the main window; nothing is written.
     m_board->cancelDrag();
     const auto windows = QApplication::topLevelWidgets();

@@ -13,7 +13,6 @@
 #include <QVector>
 
 #include <functional>
-#include <optional>
 #include <set>
 
 class BoardView;
@@ -21,6 +20,7 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
+class WindowKeeper;
 class frmAbout;
 class frmDescr;
 class frmLoad;
@@ -77,9 +77,6 @@ public:
             *mnuTopTen = nullptr, *mnuAbout = nullptr, *mnuDescr = nullptr,
             *mnuHint = nullptr, *mnuUndo = nullptr, *mnuSolution = nullptr, *mnuFit = nullptr,
             *mnuFullScreen = nullptr;
-    // How long the window's size and state stay unchanged before they are
-    // kept in the settings.
-    static constexpr int KeepStateMillis = 500;
 
 public slots:
     // The commands the game carries out.
@@ -117,16 +114,10 @@ private:
     void buildMenus();
     void Fenster_Zentrieren();
     void Felder_Anlegen();
-    // The size a window of the given size takes on its screen: within the
-    // screen's available area with its frame, never below its smallest.
-    QSize fittedToScreen(const QSize &wanted) const;
     // The controls placed for the client area's size.
     void layOut();
     // The board picture begun at the board's size, and the game started.
     void beginGame();
-    // The window's size and state kept in the settings, when the player
-    // changed them.
-    void keepWindowState();
     // The preview, and the position display, made to match their switch;
     // each menu caption names the action it will take next.
     void Vorschau_Setzen();
@@ -174,10 +165,7 @@ private:
     // --- the window's size ------------------------------------------------------
     MainLayout::Design m_design;             // the controls at the first size
     QRect m_preview;                         // where the preview stands
-    QSize m_normalSize;                      // the size when neither maximised nor fullscreen
-    std::optional<WindowSettings::State> m_opened;  // as the window opened, until the player changes it
-    QTimer *m_keepState = nullptr;
-    bool m_maximizedBeneath = false;         // fullscreen over a maximised window
+    WindowKeeper *m_keeper = nullptr;        // its size and state between runs
     bool m_waitingForSize = false;           // opened maximised or fullscreen, not yet given its size
     bool m_begun = false;
 

@@ -135,13 +135,11 @@ bool frmMain::swallowKey(QEvent *event)
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    // The controls follow the client area's size, and the window's size is
-    // kept once it stands still. A window that opened maximised or
-    // fullscreen has its size once it is first on the screen.
-    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+    // The controls follow the client area's size. A window that opened
+    // maximised or fullscreen has its size once it is first on the screen.
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
         layOut();
-        m_keepState->start();
-    } else if (m_waitingForSize && event->type() == QEvent::Expose && watched == windowHandle()
+    else if (m_waitingForSize && event->type() == QEvent::Expose && watched == windowHandle()
                && windowHandle()->isExposed()) {
         QTimer::singleShot(0, this, &frmMain::beginGame);
     }
@@ -192,10 +190,8 @@ void frmMain::changeEvent(QEvent *event)
         m_board->cancelDrag();
         m_swallowing = false;
     }
-    if (event->type() == QEvent::WindowStateChange && mnuFullScreen) {
+    if (event->type() == QEvent::WindowStateChange && mnuFullScreen)
         mnuFullScreen->setChecked(isFullScreen());
-        m_keepState->start();
-    }
     QMainWindow::changeEvent(event);
 }
 
