@@ -256,9 +256,9 @@ void frmMain::Felder_Anlegen()
     m_game->holdSearchesUntilPainted();
     if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
         // Maximised or fullscreen, the window takes the size the window
-        // manager gives it as it is first shown: the board picture is made
-        // at that size once the window is on the screen.
-        m_waitingForSize = true;
+        // manager gives it once it is shown: the board picture is made once
+        // the window is on the screen at another size than its own.
+        m_waitingForSize = size();
         show();
         QTimer::singleShot(SizeWaitMillis, this, &frmMain::beginGame);
     } else {
@@ -274,7 +274,7 @@ void frmMain::Felder_Anlegen()
 
 void frmMain::beginGame()
 {
-    m_waitingForSize = false;
+    m_waitingForSize = QSize();
     if (std::exchange(m_begun, true) || m_game->closed())
         return;
     m_game->setBoardPixels(m_board->boardDeviceSide(), m_board->devicePixelRatioF());

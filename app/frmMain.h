@@ -166,7 +166,7 @@ private:
     MainLayout::Design m_design;             // the controls at the first size
     QRect m_preview;                         // where the preview stands
     WindowKeeper *m_keeper = nullptr;        // its size and state between runs
-    bool m_waitingForSize = false;           // opened maximised or fullscreen, not yet given its size
+    QSize m_waitingForSize;                  // opened maximised or fullscreen: its own size, until given another
     bool m_begun = false;
 
     // --- controls ---------------------------------------------------------------

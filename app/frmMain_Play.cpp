@@ -139,10 +139,9 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     // maximised or fullscreen has its size once it is first on the screen.
     if (watched == centralWidget() && event->type() == QEvent::Resize)
         layOut();
-    else if (m_waitingForSize && event->type() == QEvent::Expose && watched == windowHandle()
-               && windowHandle()->isExposed()) {
+    else if (m_waitingForSize.isValid() && (event->type() == QEvent::Expose || event->type() == QEvent::Resize)
+             && watched == windowHandle() && windowHandle()->isExposed() && windowHandle()->size() != m_waitingForSize)
         QTimer::singleShot(0, this, &frmMain::beginGame);
-    }
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:
