@@ -30,6 +30,31 @@ QString workingCopyPath()
     return ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
 }
 
+// Numbered tiles of field x field device pixels, drawn at dpr.
+std::array<QImage, 16> numberedTiles(int field, qreal dpr)
+{
+    std::array<QImage, 16> tiles;
+    for (int k = 0; k < 16; ++k)
+        tiles[k] = TileCutter::numberedTile(k, field, dpr);
+    return tiles;
+}
+
+// The tiles of a board picture: each exactly its square of the picture, so
+// that a won board, shown without borders, is the picture without seams.
+// The board's side in device pixels is four tiles' sides, so the tiles are
+// the device size of the fields and are drawn unscaled. The picture and its
+// tiles take the device pixel ratio the board is drawn at (a tile, a view
+// into the picture, is copied for it here).
+std::array<QImage, 16> cutBoard(QImage &board, qreal dpr)
+{
+    board.setDevicePixelRatio(dpr);
+    const int tileSide = board.width() / 4;
+    std::array<QImage, 16> tiles = TileCutter::cut(board, tileSide, tileSide);
+    for (QImage &tile : tiles)
+        tile.setDevicePixelRatio(dpr);
+    return tiles;
+}
+
 } // namespace
 
 // One search of the optimal solver for one position, serving the kinds that
@@ -75,11 +100,19 @@ GameController::~GameController()
         m_solverPool->waitForDone();
 }
 
-void GameController::setBoardPixels(int deviceSide, qreal dpr, int fieldPx)
+void GameController::setBoardPixels(int deviceSide, qreal dpr)
 {
+    if (deviceSide == m_boardSide && dpr == m_dpr)
+        return;
     m_boardSide = deviceSide;
     m_dpr = dpr;
-    m_fieldPx = fieldPx;
+    // Once the game runs, the board shown (or the one being made) is cut
+    // anew at the new size; a chosen picture being read is taken first.
+    if (m_kept && !closed())
+        afterChoice([this] {
+            if (m_session.placed() || m_pendingCut)
+                cutAndPlace(CutFor::NewSize);
+        });
 }
 
 void GameController::setWriters(KeptGame::Writer kept, SettingsFile::Writer settings)
@@ -90,11 +123,28 @@ void GameController::setWriters(KeptGame::Writer kept, SettingsFile::Writer sett
 
 // --- start and end ---------------------------------------------------------------
 
+SettingsFile &GameController::settings()
+{
+    if (!m_settings)
+        m_settings = std::make_unique<SettingsFile>(ProgramFolder::file(QLatin1String(SettingsFile::FileName)),
+                                                    m_settingsWriter);
+    return *m_settings;
+}
+
+WindowSettings::State GameController::windowState()
+{
+    return WindowSettings::read(settings());
+}
+
+void GameController::setWindowState(const WindowSettings::State &state)
+{
+    if (!(WindowSettings::read(settings()) == state))
+        setNotice(SettingNotWritten, !WindowSettings::write(settings(), state));
+}
+
 void GameController::start()
 {
-    m_settings = std::make_unique<SettingsFile>(ProgramFolder::file(QLatin1String(SettingsFile::FileName)),
-                                                m_settingsWriter);
-    m_fit = BoardFit::read(*m_settings);
+    m_fit = BoardFit::read(settings());
     emit cropChanged(crop());
     Bildpfad_Lesen();
 
@@ -284,8 +334,8 @@ void GameController::setCrop(bool on)
     const TileCutter::Fit fit = on ? TileCutter::Fit::CropToSquare : TileCutter::Fit::Stretch;
     // Written at once, so that the next start cuts the same way. A choice
     // that cannot be written does not take: the menu and the file agree.
-    if (fit != m_fit && m_settings) {
-        const bool written = BoardFit::write(*m_settings, fit);
+    if (fit != m_fit) {
+        const bool written = BoardFit::write(settings(), fit);
         setNotice(SettingNotWritten, !written);
         if (written) {
             m_fit = fit;
@@ -303,45 +353,71 @@ void GameController::setCrop(bool on)
 // --- the picture jobs ------------------------------------------------------------
 
 void GameController::runPictureJob(std::function<WorkingCopy::Result(const std::atomic<bool> &closed)> job,
-                                   std::function<void(const WorkingCopy::Result &)> done)
+                                   std::function<void(const Made &)> done)
 {
     if (!m_picturePool)
         m_picturePool = new QThreadPool(this);
     const quint64 id = ++m_pictureJob;
     const auto closedFlag = m_closed;
-    m_picturePool->start([this, closedFlag, id, job = std::move(job), done = std::move(done)] {
-        WorkingCopy::Result result = job(*closedFlag);
-        QMetaObject::invokeMethod(this, [this, closedFlag, id, result = std::move(result), done] {
+    const qreal dpr = m_dpr;
+    // Without a picture the board shows numbered tiles, unless it has tiles.
+    const int numberedField = m_cutDone ? 0 : m_boardSide / 4;
+    m_picturePool->start([this, closedFlag, id, dpr, numberedField, job = std::move(job), done = std::move(done)] {
+        Made made;
+        // A job that a later one replaced before it began is not run.
+        if (m_pictureJob == id) {
+            made.picture = job(*closedFlag);
+            if (!made.picture.board.isNull())
+                made.tiles = cutBoard(made.picture.board, dpr);
+            else if (numberedField > 0)
+                made.tiles = numberedTiles(numberedField, dpr);
+        }
+        QMetaObject::invokeMethod(this, [this, closedFlag, id, made = std::move(made), done] {
             if (!*closedFlag && m_pictureJob == id)
-                done(result);
+                done(made);
         }, Qt::QueuedConnection);
     });
 }
 
 void GameController::cutAndPlace(CutFor what)
 {
-    if (what != CutFor::SameBoard) {
+    if (what == CutFor::NewDeal || what == CutFor::LoadedGame) {
         // Another game: what was searched for the one before is of no use.
         dropStaleSearches(true);
         m_session.boardPending();
         m_pendingCut = what;
     } else if (m_pendingCut) {
-        what = *m_pendingCut;   // the board being made is made the new way
+        what = *m_pendingCut;   // the board being made is made the new way, at the new size
     }
-    emit working(true);
+    if (what != CutFor::NewSize)
+        emit working(true);
     const QString copy = workingCopyPath();
     const QString picture = m_session.Bild_aktuell();
     const int side = m_boardSide;
     const TileCutter::Fit fit = m_fit;
+    // The picture is decoded again at the new size (only the picture itself
+    // is sharp at every size), and the working copy made at it. Should it be
+    // gone or unreadable since, the board picture at hand is scaled.
+    const QImage atHand = what == CutFor::NewSize ? m_source : QImage();
     runPictureJob(
-        [copy, picture, side, fit](const std::atomic<bool> &closed) {
-            return closed ? WorkingCopy::Result() : WorkingCopy::boardPicture(copy, picture, side, fit);
+        [copy, picture, side, fit, atHand](const std::atomic<bool> &closed) {
+            if (closed)
+                return WorkingCopy::Result();
+            WorkingCopy::Result result = WorkingCopy::boardPicture(copy, picture, side, fit);
+            if (result.board.isNull() && !atHand.isNull())
+                result.board = TileCutter::scaleToBoard(atHand, side);
+            return result;
         },
-        [this, what](const WorkingCopy::Result &result) { boardPictureReady(what, result); });
+        [this, what](const Made &made) { boardPictureReady(what, made); });
 }
 
-void GameController::boardPictureReady(CutFor what, const WorkingCopy::Result &result)
+void GameController::boardPictureReady(CutFor what, const Made &made)
 {
+    const WorkingCopy::Result &result = made.picture;
+    if (what == CutFor::NewSize) {
+        placeBoard(what, made);
+        return;
+    }
     if (result.missing) {
         // No picture under that path: the player chooses one; when none is
         // taken, the board is placed with the tiles at hand.
@@ -355,20 +431,23 @@ void GameController::boardPictureReady(CutFor what, const WorkingCopy::Result &r
     // A picture that cannot be read leaves the tiles of the last picture (or
     // numbered tiles), so that the game stays playable, and is reported
     // once the board can be played.
-    placeBoard(what, result.board);
+    placeBoard(what, made);
     if (result.board.isNull())
         emit pictureNotReadable(m_session.Bild_aktuell(), result.error);
 }
 
-void GameController::placeBoard(CutFor what, const QImage &board)
+void GameController::placeBoard(CutFor what, const Made &made)
 {
     m_pendingCut.reset();
-    Bild_Teilen(board);
-    if (what == CutFor::SameBoard) {
+    Bild_Teilen(made);
+    if (what == CutFor::SameBoard || what == CutFor::NewSize) {
         // The board as it stands, with the tiles of the new cut.
         for (int i = 0; i < m_session.board().fieldCount(); ++i)
             m_bilder[i] = i == m_session.board().lastField() ? QImage() : m_cut[i];
-        emit tilesChanged();
+        if (what == CutFor::NewSize)
+            emit tilesResized();
+        else
+            emit tilesChanged();
         emit working(false);
         return;
     }
@@ -376,26 +455,15 @@ void GameController::placeBoard(CutFor what, const QImage &board)
     Bilder_Laden(what == CutFor::NewDeal ? Board::Placement::NewDeal : Board::Placement::LoadedGame);
 }
 
-void GameController::Bild_Teilen(const QImage &board)
+void GameController::Bild_Teilen(const Made &made)
 {
-    if (!board.isNull()) {
-        QImage scaled = board;
-        scaled.setDevicePixelRatio(m_dpr);
-        m_source = scaled;
-        // Every tile is exactly its square of the board picture: a won
-        // board, shown without borders, is the picture without seams. The
-        // board's side in device pixels is four tiles' sides, so the tiles
-        // are the device size of the fields and are drawn unscaled.
-        const int tileSide = scaled.width() / 4;
-        const std::array<QImage, 16> tiles = TileCutter::cut(scaled, tileSide, tileSide);
-        for (int k = 0; k < 16; ++k) {
-            m_cut[k] = tiles[k];
-            m_cut[k].setDevicePixelRatio(m_dpr);
-        }
+    // The tiles were cut with the board picture, off the window's thread.
+    if (!made.picture.board.isNull()) {
+        m_source = made.picture.board;
+        m_cut = made.tiles;
         m_cutDone = true;
     } else if (!m_cutDone) {
-        for (int k = 0; k < 16; ++k)
-            m_cut[k] = TileCutter::numberedTile(k, m_fieldPx, m_dpr);
+        m_cut = made.tiles[0].isNull() ? numberedTiles(m_boardSide / 4, m_dpr) : made.tiles;
     }
 }
 
@@ -427,7 +495,7 @@ void GameController::askForPicture(std::optional<CutFor> ifNothing)
         return;
     if (chosen.isEmpty()) {
         if (ifNothing)
-            placeBoard(*ifNothing, QImage());
+            placeBoard(*ifNothing, Made());
         endPictureChange();
         return;
     }
@@ -451,19 +519,19 @@ void GameController::askForPicture(std::optional<CutFor> ifNothing)
             PictureLibrary::copyIn(chosen, libraryFolder);
             return WorkingCopy::fromDecoded(copy, madeFrom, decoded, side, fit);
         },
-        [this, chosen, ifNothing](const WorkingCopy::Result &result) { pictureChosen(chosen, ifNothing, result); });
+        [this, chosen, ifNothing](const Made &made) { pictureChosen(chosen, ifNothing, made); });
 }
 
-void GameController::pictureChosen(const QString &chosen, std::optional<CutFor> ifNothing,
-                                   const WorkingCopy::Result &result)
+void GameController::pictureChosen(const QString &chosen, std::optional<CutFor> ifNothing, const Made &made)
 {
+    const WorkingCopy::Result &result = made.picture;
     m_choosing = false;
     if (result.board.isNull()) {
         // Refused: nothing copied, nothing recorded, the game as after a
         // cancel; a board that was waiting for its picture is made as it was.
         emit working(false);
         if (ifNothing)
-            placeBoard(*ifNothing, QImage());
+            placeBoard(*ifNothing, made);
         else if (m_pendingCut)
             cutAndPlace(*m_pendingCut);
         emit pictureNotReadable(chosen, result.error);
@@ -478,7 +546,7 @@ void GameController::pictureChosen(const QString &chosen, std::optional<CutFor> 
         // player is told that the next start will not bring this picture.
         const bool recorded = PictureReference::write(ProgramFolder::path(), m_session.Bild_org());
         Steine_Mischen();
-        placeBoard(CutFor::NewDeal, result.board);
+        placeBoard(CutFor::NewDeal, made);
         if (!recorded)
             emit referenceNotWritten(ProgramFolder::file(QLatin1String(PictureReference::FileName)));
     }

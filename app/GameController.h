@@ -11,6 +11,7 @@
 // in words: the window puts them into its texts. Questions that need the
 // player (which picture?) go through a chooser function the window sets.
 #include "app/KeptGame.h"
+#include "app/WindowSettings.h"
 #include "base/SettingsFile.h"
 #include "game/GameSession.h"
 #include "game/Solver.h"
@@ -41,9 +42,11 @@ public:
     const GameSession &session() const { return m_session; }
 
     // --- what the window needs before start() ------------------------------------
-    // The board's side in device pixels, the device pixel ratio, and a
-    // field's side in logical pixels (numbered tiles are drawn at it).
-    void setBoardPixels(int deviceSide, qreal dpr, int fieldPx);
+    // The board's side in device pixels (a whole number of fields) and the
+    // device pixel ratio: the board picture is made at that side and cut
+    // into tiles of a field's device size. Once the game runs, a new size
+    // has the board cut anew at it (tilesResized follows).
+    void setBoardPixels(int deviceSide, qreal dpr);
     // Asks the player for a picture file: its path, or an empty string when
     // none was chosen. Without a chooser nothing is ever chosen.
     void setPictureChooser(std::function<QString()> choose) { m_choose = std::move(choose); }
@@ -51,8 +54,15 @@ public:
     // core to the display server until the board is on the screen).
     void holdSearchesUntilPainted() { m_holdSearches = true; }
     // Where the kept game and the settings are written (tests record or
-    // refuse writes); by default the atomic writer.
+    // refuse writes); by default the atomic writer. Set before the settings
+    // are first read.
     void setWriters(KeptGame::Writer kept, SettingsFile::Writer settings);
+    // The main window's size and state as the settings hold them (read
+    // before start(), to open the window as it was left).
+    WindowSettings::State windowState();
+    // The main window's size and state, kept in the settings when they
+    // changed; one that cannot be written is told (SettingNotWritten).
+    void setWindowState(const WindowSettings::State &state);
 
     // Reads p.cxa, the settings and the kept game; resumes the kept game or
     // deals a new one, and begins making its board picture.
@@ -120,6 +130,8 @@ signals:
     void sessionChanged();
     // New tiles (and last square, and board picture) are to be shown.
     void tilesChanged();
+    // The same tiles, cut anew at the board's new size.
+    void tilesResized();
     // Tiles moved without a drag: drawn sliding.
     void slid(const Moves::Action &steps);
     // The winning move was made.
@@ -141,12 +153,19 @@ signals:
 
 private:
     // What a board picture being made is for: the deal or loaded game to be
-    // placed with it, or the board as it stands, cut anew.
-    enum class CutFor { NewDeal, LoadedGame, SameBoard };
+    // placed with it, the board as it stands cut anew (another fit), or the
+    // same tiles at the board's new size (quietly: the game goes on).
+    enum class CutFor { NewDeal, LoadedGame, SameBoard, NewSize };
+    // A board picture and its tiles, made off the window's thread.
+    struct Made {
+        WorkingCopy::Result picture;
+        std::array<QImage, 16> tiles;
+    };
 
     // --- the state shown and kept ---
     void changed();
     void keepGame();
+    SettingsFile &settings();
     void setNotice(Notice notice, bool on);
 
     // --- the picture jobs ---
@@ -154,13 +173,15 @@ private:
     void Steine_Mischen();
     void Settings(QString &l_bild, bool &ivis, bool &pos);
     void cutAndPlace(CutFor what);
+    // Runs job off the window's thread, cuts the board picture it makes
+    // into tiles there, and hands both to done unless a later job began.
     void runPictureJob(std::function<WorkingCopy::Result(const std::atomic<bool> &closed)> job,
-                       std::function<void(const WorkingCopy::Result &)> done);
-    void boardPictureReady(CutFor what, const WorkingCopy::Result &result);
-    void placeBoard(CutFor what, const QImage &board);
-    void Bild_Teilen(const QImage &board);
+                       std::function<void(const Made &)> done);
+    void boardPictureReady(CutFor what, const Made &made);
+    void placeBoard(CutFor what, const Made &made);
+    void Bild_Teilen(const Made &made);
     void askForPicture(std::optional<CutFor> ifNothing);
-    void pictureChosen(const QString &chosen, std::optional<CutFor> ifNothing, const WorkingCopy::Result &result);
+    void pictureChosen(const QString &chosen, std::optional<CutFor> ifNothing, const Made &made);
     void endPictureChange();
     // Runs action now, or, while a chosen picture is being read, once it has
     // been taken: no later command drops the player's choice.
@@ -195,9 +216,8 @@ private:
     std::shared_ptr<std::atomic<bool>> m_closed = std::make_shared<std::atomic<bool>>(false);
 
     // the tiles
-    int m_boardSide = 416;
+    int m_boardSide = 416;                   // device pixels
     qreal m_dpr = 1;
-    int m_fieldPx = 104;
     std::array<QImage, 17> m_bilder;         // Bilder: tile pictures by tile number
     std::array<QImage, 16> m_cut;            // the tiles of the last cut, by tile number
     QImage m_source;                         // the last board picture
@@ -206,7 +226,7 @@ private:
 
     // the picture jobs: the latest one counts
     QThreadPool *m_picturePool = nullptr;
-    quint64 m_pictureJob = 0;
+    std::atomic<quint64> m_pictureJob{0};
     std::optional<CutFor> m_pendingCut;      // a board picture being made, and for what
     bool m_choosing = false;                 // a chosen picture is being read
     std::vector<std::function<void()>> m_afterChoice;

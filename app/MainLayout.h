@@ -3,6 +3,7 @@
 // panels grown to their labels' texts with the client area grown to hold
 // the board, the panels and the progress bar.
 #include <QPair>
+#include <QRect>
 #include <QSize>
 #include <QStringList>
 #include <QVector>
@@ -27,14 +28,36 @@ constexpr int PanelLabelLeft = 120;
 // as much, a smaller one leaves them as designed.
 double labelScale();
 
+// The main window's controls at the current font, at the window's first and
+// smallest size (logical pixels): what every other size is made from.
+struct Design {
+    QSize client;                // the client area
+    QRect board, frame3, frame4, progress;
+};
+
 // The panels beside the board, grown to their labels' texts, and the client
 // area grown to hold the board, the panels and the progress bar, which moves
 // down as far as the panels have grown, the preview's place below Frame4
 // moving with them. A label is as wide as the widest of the texts it is
 // given or shows, so the panels keep their size while the game runs; all
 // labels of both panels share that width, so the panels are equally wide and
-// their centred texts stay centred. Returns the client area's size.
-QSize fitPanels(QGroupBox *frame3, QGroupBox *frame4, QWidget *progress,
-                const QVector<QPair<QLabel *, QStringList>> &labels);
+// their centred texts stay centred. The labels are placed in their panels.
+Design fitPanels(QGroupBox *frame3, QGroupBox *frame4, QWidget *progress,
+                 const QVector<QPair<QLabel *, QStringList>> &labels);
+
+// Where the controls stand in a client area of any size.
+struct Placed {
+    QRect board, frame3, frame4, preview, progress;
+};
+
+// The board is the largest square that fits beside the panels and above
+// the progress bar, the margins, the panels and the gaps between them
+// keeping their size (never smaller than at the first size); what is left
+// over either way goes evenly to both sides. The panels stand right of the
+// board, the progress bar below it across the whole window. The preview
+// stands below Frame4 and grows with the board (at the first size as
+// designed), as far as the room right of it and above the progress bar
+// allows.
+Placed place(const Design &design, const QSize &client);
 
 } // namespace MainLayout

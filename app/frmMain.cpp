@@ -1,6 +1,8 @@
 #include "app/frmMain.h"
 
 #include "app/MainLayout.h"
+#include "app/WindowKeeper.h"
+#include "base/FixedLayout.h"
 #include "base/Twips.h"
 #include "base/WindowPlacement.h"
 #include "app/BoardView.h"
@@ -15,6 +17,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
@@ -41,11 +44,13 @@ frmMain::frmMain(QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("    Zandor"));
     setAttribute(Qt::WA_QuitOnClose);
-    // The layout is fixed: the window keeps the size its controls need and
-    // can be minimised, not maximised or resized (a compositor that
-    // maximises it all the same gets the content centred).
+    // The window grows: it can be resized, maximised and made fullscreen,
+    // the board the largest square beside the panels. Its size and state
+    // are kept between runs.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    m_keeper = new WindowKeeper(this);
+    connect(m_keeper, &WindowKeeper::changed, m_game, &GameController::setWindowState);
     buildControls();
     buildMenus();
     setFocusPolicy(Qt::StrongFocus);
@@ -67,12 +72,10 @@ void frmMain::buildControls()
 {
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("client"));
-    central->setFixedSize(Twips::size(ClientWidth, ClientHeight));
     setCentralWidget(central);
 
     m_board = new BoardView(m_game->session(), central);
     m_board->setObjectName(QStringLiteral("Frame1"));
-    m_board->setGeometry(Twips::rect(BoardLeft, BoardTop, BoardSize, BoardSize));
     m_board->hide();
 
     auto makeLabel = [](QWidget *parent, const QString &text, int top, int height, int pointSize, bool bold) {
@@ -149,6 +152,9 @@ void frmMain::buildMenus()
     mnuFit = command(mnuOption, QStringLiteral("Bild zuschneiden"), QKeySequence(Qt::SHIFT | Qt::Key_F3),
                      [this] { m_game->setCrop(mnuFit->isChecked()); });
     mnuFit->setCheckable(true);
+    mnuFullScreen = item(mnuOption, tr("Vollbild"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
+                         &frmMain::mnuFullScreen_Click);
+    mnuFullScreen->setCheckable(true);
     mnuOption->addSeparator();
     mnuTopTen = item(mnuOption, QStringLiteral("Top Ten"), Qt::Key_F11, &frmMain::mnuTopTen_Click);
 
@@ -161,15 +167,6 @@ void frmMain::Form_Load()
 {
     // The generator was seeded from the clock when the game was made; the
     // session starts unfinished, its counter at 0 and its layout all zeros.
-    // Centred by the outer size: at once by the best estimate, and again
-    // once the window manager has framed the window. Where the other
-    // windows open follows the centred frame.
-    WindowPlacement::whenFramed(this, [this] {
-        Fenster_Zentrieren();
-        const QRect g = geometryTwips();
-        m_windowTop = toInt16(g.top() + static_cast<double>(SecondaryOffset));
-        m_windowLeft = toInt16(g.left() + static_cast<double>(SecondaryOffset));
-    });
     showSession();
 
     m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
@@ -179,20 +176,36 @@ void frmMain::Form_Load()
     // label is sized for the widest texts it shows: the largest move count,
     // the highest field number and every text of the best-value line.
     m_label[3]->setText(QString());
-    FixedLayout::keepSize(this, centralWidget(), fitPanels(
+    m_design = fitPanels(
         m_frame3, m_frame4, m_pBar,
         {{m_label[0], {}},
          {m_label[1], {QString::number(std::numeric_limits<qint16>::max())}},
          {m_lblBestwert, {QStringLiteral("Bestwert: …"), QStringLiteral("Bestwert: 80"),
                           QStringLiteral("Bestwert: unlösbar"), QStringLiteral("Bestwert: wird gesucht …")}},
          {m_label[2], {}},
-         {m_label[3], {QStringLiteral("16")}}}));
+         {m_label[3], {QStringLiteral("16")}}});
     m_frame4->hide();
     m_pBar->setValue(0);
     m_pBar->hide();
-    // What could not be written is told in the progress bar's row, which is
-    // empty while the game is played, down to the window's bottom edge.
-    m_lblHinweis->setGeometry(m_pBar->x(), m_pBar->y(), m_pBar->width(), centralWidget()->height() - m_pBar->y());
+
+    // The documented size, at the current font, is the window's first size
+    // and its smallest. It opens as the player left it: its size (within
+    // the screen's area), maximised or fullscreen.
+    setMinimumSize(FixedLayout::windowSizeFor(this, m_design.client));
+    m_keeper->restore(m_game->windowState());
+    mnuFullScreen->setChecked(isFullScreen());
+    layout()->setGeometry(rect());
+    layOut();
+    // Centred by the outer size: at once by the best estimate, and again
+    // once the window manager has framed the window. Where the other
+    // windows open follows the centred frame. A window that opens maximised
+    // or fullscreen is centred at its own size, which it returns to.
+    WindowPlacement::whenFramed(this, [this] {
+        Fenster_Zentrieren();
+        const QRect g = geometryTwips();
+        m_windowTop = toInt16(g.top() + static_cast<double>(SecondaryOffset));
+        m_windowLeft = toInt16(g.left() + static_cast<double>(SecondaryOffset));
+    });
 
     Felder_Anlegen();
     // Should the board not be painted soon (a window shown minimised), what
@@ -202,8 +215,35 @@ void frmMain::Form_Load()
 
 void frmMain::Fenster_Zentrieren()
 {
-    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    // A maximised or fullscreen window on the screen stands where the
+    // window manager puts it.
+    if (isVisible() && (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
     WindowPlacement::centreFrame(this);
+}
+
+void frmMain::layOut()
+{
+    if (!m_design.client.isValid())
+        return;
+    const QSize client = centralWidget()->size();
+    const MainLayout::Placed p = MainLayout::place(m_design, client);
+    m_board->setGeometry(p.board);
+    m_frame3->setGeometry(p.frame3);
+    m_frame4->setGeometry(p.frame4);
+    m_pBar->setGeometry(p.progress);
+    // What could not be written is told in the progress bar's row, which is
+    // empty while the game is played, down to the window's bottom edge.
+    m_lblHinweis->setGeometry(p.progress.left(), p.progress.top(), p.progress.width(), client.height() - p.progress.top());
+    m_preview = p.preview;
+    if (m_imgTemp->isVisible())
+        m_imgTemp->setGeometry(m_preview);
+}
+
+void frmMain::mnuFullScreen_Click()
+{
+    m_keeper->toggleFullScreen();
+    mnuFullScreen->setChecked(isFullScreen());
 }
 
 QRect frmMain::geometryTwips() const
@@ -213,16 +253,32 @@ QRect frmMain::geometryTwips() const
 
 void frmMain::Felder_Anlegen()
 {
-    // The board picture is made while the window is shown and mapped: begun
-    // first, it is mostly ready by the window's first paint. The searches
-    // wait for that paint.
-    const qreal dpr = devicePixelRatioF();
-    m_game->setBoardPixels(qRound(Twips::px(Twips::Main::BoardSize) * dpr), dpr, m_board->fieldRect(0).width());
     m_game->holdSearchesUntilPainted();
-    m_game->start();
-    show();
-    // The sixteen fields, each marked empty until the picture is cut.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        // Maximised or fullscreen, the window takes the size the window
+        // manager gives it once it is shown: the board picture is made once
+        // the window is on the screen at another size than its own.
+        m_waitingForSize = size();
+        show();
+        QTimer::singleShot(SizeWaitMillis, this, &frmMain::beginGame);
+    } else {
+        // The board picture is made while the window is shown and mapped:
+        // begun first, it is mostly ready by the window's first paint. The
+        // searches wait for that paint.
+        beginGame();
+        show();
+    }
+    // The fields, each marked empty until the picture is cut.
     m_board->show();
+}
+
+void frmMain::beginGame()
+{
+    m_waitingForSize = QSize();
+    if (std::exchange(m_begun, true) || m_game->closed())
+        return;
+    m_game->setBoardPixels(m_board->boardDeviceSide(), m_board->devicePixelRatioF());
+    m_game->start();
 }
 
 void frmMain::showSession()
@@ -248,8 +304,9 @@ void frmMain::showSession()
 
 void frmMain::activateFromOutside()
 {
+    // Minimised, it comes back as it was (maximised, say).
     if (isMinimized())
-        showNormal();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
@@ -276,8 +333,10 @@ void frmMain::activateFromOutside()
 void frmMain::closeEvent(QCloseEvent *event)
 {
     // Every flow still under way (a message, the picture dialog, a picture
-    // being read) ends here and writes nothing more; the game is kept.
+    // being read) ends here and writes nothing more; the game is kept, and
+    // a change of the window's size not kept yet (told no more).
     m_game->close();
+    m_keeper->flush();
     // The other windows close with the main window; nothing is written.
     m_board->cancelDrag();
     const auto windows = QApplication::topLevelWidgets();
@@ -293,9 +352,7 @@ void frmMain::Vorschau_Setzen()
 {
     if (session().imgvis()) {
         // Below the position frame, wherever it stands, shown or not.
-        const int left = Twips::fromPx(m_frame4->x());
-        const int top = Twips::fromPx(m_frame4->y() + m_frame4->height()) + PreviewGap;
-        m_imgTemp->setGeometry(Twips::rect(left, top, PreviewSize, PreviewSize));
+        m_imgTemp->setGeometry(m_preview);
         if (m_imgTemp->pixmap().isNull() && !m_game->boardPicture().isNull())
             m_imgTemp->setPixmap(QPixmap::fromImage(m_game->boardPicture()));
         m_imgTemp->show();

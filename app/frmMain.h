@@ -6,6 +6,7 @@
 // windows get what they need as values when they open and answer with
 // signals.
 #include "app/GameController.h"
+#include "app/MainLayout.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -19,6 +20,7 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
+class WindowKeeper;
 class frmAbout;
 class frmDescr;
 class frmLoad;
@@ -73,7 +75,8 @@ public:
     QAction *mnuNew = nullptr, *mnuChangePic = nullptr, *mnuSave = nullptr, *mnuLoad = nullptr,
             *mnuExit = nullptr, *mnuPreviewOn = nullptr, *mnuPosOn = nullptr,
             *mnuTopTen = nullptr, *mnuAbout = nullptr, *mnuDescr = nullptr,
-            *mnuHint = nullptr, *mnuUndo = nullptr, *mnuSolution = nullptr, *mnuFit = nullptr;
+            *mnuHint = nullptr, *mnuUndo = nullptr, *mnuSolution = nullptr, *mnuFit = nullptr,
+            *mnuFullScreen = nullptr;
 
 public slots:
     // The commands the game carries out.
@@ -87,6 +90,8 @@ public slots:
     void mnuTopTen_Click();
     void mnuAbout_Click();
     void mnuDescr_Click();
+    // "Vollbild": fullscreen on and off (a maximised window stays maximised).
+    void mnuFullScreen_Click();
     // Brings the window to the front (a second start asks for this).
     void activateFromOutside();
 
@@ -109,6 +114,10 @@ private:
     void buildMenus();
     void Fenster_Zentrieren();
     void Felder_Anlegen();
+    // The controls placed for the client area's size.
+    void layOut();
+    // The board picture begun at the board's size, and the game started.
+    void beginGame();
     // The preview, and the position display, made to match their switch;
     // each menu caption names the action it will take next.
     void Vorschau_Setzen();
@@ -124,8 +133,9 @@ private:
     // ===== frmMain_Play.cpp: the game's reports and questions, the player's hand =====
     void connectGame();
     void connectBoard();
-    // The tiles the game cut, on the board and in the preview.
-    void showTiles();
+    // The tiles the game cut, on the board and in the preview: new ones,
+    // or the same at a new size.
+    void showTiles(bool newTiles);
     // The winning move was made: the board shows the whole picture, then
     // gameOver follows.
     void gameWon(GameSession::Win win);
@@ -139,6 +149,9 @@ private:
     void runAfterFirstPaint();
     // The longest that waits (a window shown minimised is not painted).
     static constexpr int FirstPaintWaitMillis = 500;
+    // The longest a window opened maximised or fullscreen waits for its size
+    // before its board picture is begun.
+    static constexpr int SizeWaitMillis = 1000;
 
     // --- state ------------------------------------------------------------------
     GameController *m_game = nullptr;
@@ -148,6 +161,13 @@ private:
     bool m_boardShownSignalled = false;
     bool m_swallowing = false;               // the keys of the combination that stopped the solution
     std::set<int> m_keysDown;
+
+    // --- the window's size ------------------------------------------------------
+    MainLayout::Design m_design;             // the controls at the first size
+    QRect m_preview;                         // where the preview stands
+    WindowKeeper *m_keeper = nullptr;        // its size and state between runs
+    QSize m_waitingForSize;                  // opened maximised or fullscreen: its own size, until given another
+    bool m_begun = false;
 
     // --- controls ---------------------------------------------------------------
     BoardView *m_board = nullptr;

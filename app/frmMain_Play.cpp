@@ -22,11 +22,13 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QTimer>
+#include <QWindow>
 
 void frmMain::connectGame()
 {
     connect(m_game, &GameController::sessionChanged, this, &frmMain::showSession);
-    connect(m_game, &GameController::tilesChanged, this, &frmMain::showTiles);
+    connect(m_game, &GameController::tilesChanged, this, [this] { showTiles(true); });
+    connect(m_game, &GameController::tilesResized, this, [this] { showTiles(false); });
     connect(m_game, &GameController::slid, m_board, &BoardView::slide);
     connect(m_game, &GameController::won, this, &frmMain::gameWon);
     connect(m_game, &GameController::positionCleared, this, [this] { m_label[3]->setText(QString()); });
@@ -78,16 +80,21 @@ void frmMain::connectBoard()
         }
     });
     connect(m_board, &BoardView::hintTimeUp, m_game, &GameController::hintTimeUp);
+    // The fields have a new size: the game cuts its tiles anew at it.
+    connect(m_board, &BoardView::fieldSizeSettled, m_game,
+            [this] { m_game->setBoardPixels(m_board->boardDeviceSide(), m_board->devicePixelRatioF()); });
     connect(m_board, &BoardView::firstPainted, this, [this] {
         if (!m_boardPainted)
             runAfterFirstPaint();
     });
 }
 
-void frmMain::showTiles()
+void frmMain::showTiles(bool newTiles)
 {
-    // A drag begun on the old tiles does not drop onto the new ones.
-    m_board->cancelDrag();
+    // A drag begun on the old tiles does not drop onto new ones; the same
+    // tiles at another size change nothing for it.
+    if (newTiles)
+        m_board->cancelDrag();
     m_board->setTiles(m_game->tiles(), m_game->lastSquare());
     // The preview gets its picture when it is shown.
     m_imgTemp->clear();
@@ -128,6 +135,13 @@ bool frmMain::swallowKey(QEvent *event)
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    // The controls follow the client area's size. A window that opened
+    // maximised or fullscreen has its size once it is first on the screen.
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        layOut();
+    else if (m_waitingForSize.isValid() && (event->type() == QEvent::Expose || event->type() == QEvent::Resize)
+             && watched == windowHandle() && windowHandle()->isExposed() && windowHandle()->size() != m_waitingForSize)
+        QTimer::singleShot(0, this, &frmMain::beginGame);
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:
@@ -175,6 +189,8 @@ void frmMain::changeEvent(QEvent *event)
         m_board->cancelDrag();
         m_swallowing = false;
     }
+    if (event->type() == QEvent::WindowStateChange && mnuFullScreen)
+        mnuFullScreen->setChecked(isFullScreen());
     QMainWindow::changeEvent(event);
 }
 

@@ -172,15 +172,21 @@ QWidget *centredClient(QWidget *window)
     return client;
 }
 
-void keepSize(QWidget *window, QWidget *client, const QSize &clientSize)
+QSize windowSizeFor(const QWidget *window, const QSize &clientSize)
 {
-    client->setFixedSize(clientSize);
     QSize own = clientSize;
-    if (auto *main = qobject_cast<QMainWindow *>(window); main && main->menuWidget()) {
+    if (auto *main = qobject_cast<const QMainWindow *>(window); main && main->menuWidget()) {
         const QWidget *bar = main->menuWidget();
         const int h = bar->hasHeightForWidth() ? bar->heightForWidth(own.width()) : -1;
         own.rheight() += std::max(h >= 0 ? h : bar->sizeHint().height(), bar->minimumHeight());
     }
+    return own;
+}
+
+void keepSize(QWidget *window, QWidget *client, const QSize &clientSize)
+{
+    client->setFixedSize(clientSize);
+    const QSize own = windowSizeFor(window, clientSize);
     window->setMinimumSize(own);
     window->setMaximumSize(WindowPlacement::compositorPlaces() ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : own);
     // Maximised or fullscreen it keeps the size it was given.

@@ -53,6 +53,10 @@ QSize fit(const QVector<Control> &controls, QSize designParent, QVector<QRect> *
 // (of a main window: of the room below its menu bar, its central widget).
 QWidget *centredClient(QWidget *window);
 
+// The size of a window whose client area (below its menu bar, if any) is
+// clientSize.
+QSize windowSizeFor(const QWidget *window, const QSize &clientSize);
+
 // The window keeps its own size: client, the widget holding its controls,
 // is clientSize, and the window as large as it with the menu bar (if any)
 // above it. The window's minimum and maximum size are that size, so that a

@@ -42,21 +42,30 @@ std::optional<QString> SettingsFile::value(const QString &key) const
 
 bool SettingsFile::set(const QString &key, const QString &value)
 {
-    if (this->value(key) == value)
-        return true;
-    const QByteArray wanted = Ansi::encode(key);
-    const QByteArray line = wanted + '=' + Ansi::encode(value);
+    return set(Values{{key, value}});
+}
+
+bool SettingsFile::set(const Values &values)
+{
     QList<QByteArray> lines = m_lines;
-    QByteArray k, v;
-    bool replaced = false;
-    for (QByteArray &l : lines)
-        if (!replaced && split(l, &k, &v) && k == wanted)
-            l = line, replaced = true;
-    if (!replaced)
-        lines.append(line);
-    std::swap(lines, m_lines);
-    const QByteArray bytes = toBytes();
-    if (!m_writer(m_path, bytes)) {
+    bool changed = false;
+    for (const auto &[key, value] : values) {
+        if (this->value(key) == value)
+            continue;
+        changed = true;
+        const QByteArray wanted = Ansi::encode(key);
+        const QByteArray line = wanted + '=' + Ansi::encode(value);
+        QByteArray k, v;
+        bool replaced = false;
+        for (QByteArray &l : m_lines)
+            if (!replaced && split(l, &k, &v) && k == wanted)
+                l = line, replaced = true;
+        if (!replaced)
+            m_lines.append(line);
+    }
+    if (!changed)
+        return true;
+    if (!m_writer(m_path, toBytes())) {
         std::swap(lines, m_lines);   // not written: the store keeps what the file holds
         return false;
     }

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class SettingsFile
 {
@@ -37,6 +38,9 @@ public:
     // when it cannot be written. Setting the value a key already has writes
     // nothing and succeeds.
     bool set(const QString &key, const QString &value);
+    // The same for several keys at once, in one write: all are taken or none.
+    using Values = QList<std::pair<QString, QString>>;
+    bool set(const Values &values);
 
     // The file's content as it is written.
     QByteArray toBytes() const;

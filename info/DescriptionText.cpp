@@ -32,6 +32,7 @@ QStringList lines()
         Indent + QStringLiteral("[F11]...Bestenliste anzeigen"),
         Indent + QStringLiteral("[F12]...Programm Beschreibung"),
         Indent + QStringLiteral("[Strg+Z]...Zug zurück"),
+        Indent + QStringLiteral("[Strg+Umschalt+F]...Vollbild ein/ausschalten"),
         QString(),
         QStringLiteral("Hinweis:"),
         Indent + QStringLiteral("Beim Laden von neuen Bildern,"),
@@ -57,10 +58,11 @@ QString text()
 
 QList<QKeySequence> keys()
 {
-    // A key line: the indent, then "[F<n>]...", "[Umschalt+F<n>]..." or
-    // "[Strg+<letter>]..." and the action ("Umschalt" and "Strg" are the
-    // German names of the Shift and Ctrl keys).
-    static const QRegularExpression keyLine(QStringLiteral("^\\s*\\[((?:Umschalt\\+)?F\\d{1,2}|Strg\\+[A-Z])\\]\\.\\.\\."));
+    // A key line: the indent, then "[F<n>]...", "[Umschalt+F<n>]...",
+    // "[Strg+<letter>]..." or "[Strg+Umschalt+<letter>]..." and the action
+    // ("Umschalt" and "Strg" are the German names of the Shift and Ctrl keys).
+    static const QRegularExpression keyLine(
+        QStringLiteral("^\\s*\\[((?:Umschalt\\+)?F\\d{1,2}|Strg\\+(?:Umschalt\\+)?[A-Z])\\]\\.\\.\\."));
     QList<QKeySequence> result;
     for (const QString &line : lines()) {
         const QRegularExpressionMatch m = keyLine.match(line);

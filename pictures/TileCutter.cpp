@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -76,20 +77,22 @@ std::array<QImage, 16> cut(const QImage &board, int inner, int outer)
     return tiles;
 }
 
-QImage numberedTile(int tile, int side, qreal devicePixelRatio)
+QImage numberedTile(int tile, int deviceSide, qreal devicePixelRatio)
 {
-    const int px = qRound(side * devicePixelRatio);
-    QImage img(px, px, QImage::Format_RGB32);
+    if (deviceSide <= 0)
+        return QImage();
+    QImage img(deviceSide, deviceSide, QImage::Format_RGB32);
     img.setDevicePixelRatio(devicePixelRatio);
     img.fill(QColor(200, 200, 210));
+    const qreal side = deviceSide / devicePixelRatio;
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QColor(90, 90, 110));
     QFont f;
-    f.setPixelSize(side / 3);
+    f.setPixelSize(std::max(1, int(side / 3)));
     f.setBold(true);
     p.setFont(f);
-    p.drawText(QRect(0, 0, side, side), Qt::AlignCenter, QString::number(tile + 1));
+    p.drawText(QRectF(0, 0, side, side), Qt::AlignCenter, QString::number(tile + 1));
     return img;
 }
 

@@ -38,7 +38,8 @@ std::array<QImage, 16> cut(const QImage &board, int inner, int outer);
 QImage boardFromBitmap(QIODevice &in, int maxSide);
 
 // A neutral tile face with its number, shown when no picture could be cut so
-// the board stays playable.
-QImage numberedTile(int tile, int side, qreal devicePixelRatio);
+// the board stays playable: deviceSide pixels square, drawn at
+// devicePixelRatio.
+QImage numberedTile(int tile, int deviceSide, qreal devicePixelRatio);
 
 } // namespace TileCutter

@@ -27,7 +27,7 @@ struct Game
     explicit Game(KeptGame::Writer kept = {}, SettingsFile::Writer settings = {}, bool hold = false)
     {
         c->setWriters(std::move(kept), std::move(settings));
-        c->setBoardPixels(416, 1, 104);
+        c->setBoardPixels(416, 1);
         if (hold)
             c->holdSearchesUntilPainted();
         c->start();
@@ -226,6 +226,45 @@ private slots:
         QVERIFY(g->c->crop() && g->ownSquares() == 15);
         if (!FileAccess::note(dir.path("Images/bild.jpg")).isEmpty())   // a file system that keeps notes
             QCOMPARE(FileAccess::identity(dir.path("Images/bild.jpg")), copy);
+    }
+
+    // The main window's size and state between runs: read as the settings
+    // hold them (a size not a whole number within bounds is none), written
+    // in one go when they change, every other line kept, and read so by the
+    // next start; a state that cannot be written is told once, not taken.
+    void windowStateKept()
+    {
+        using S = WindowSettings::State;
+        struct Row { QByteArray before; S read, written; bool writable; QByteArray after; };
+        const QByteArray others = "Bild zuschneiden=1\r\nfremd\r\n";
+        const Row rows[] = {
+            {"", {}, {QSize(900, 700), true, false}, true, "Fensterbreite=900\r\nFensterh\xF6he=700\r\nMaximiert=1\r\nVollbild=0\r\n"},
+            {"Fensterbreite=1200\r\n" + others + "Fensterh\xF6he= 800\r\nMaximiert=0\r\nVollbild=1\r\n", {QSize(1200, 800), false, true},
+             {QSize(1300, 800), false, true}, true, "Fensterbreite=1300\r\n" + others + "Fensterh\xF6he= 800\r\nMaximiert=0\r\nVollbild=1\r\n"},
+            {"Fensterbreite=9x9\r\nFensterh\xF6he=700\r\nMaximiert=ja\r\n", {}, {QSize(800, 600), false, false}, true,
+             "Fensterbreite=800\r\nFensterh\xF6he=600\r\nMaximiert=0\r\nVollbild=0\r\n"},
+            {"Fensterbreite=40000\r\nFensterh\xF6he=0\r\nVollbild=1\r\n", {QSize(), false, true}, {QSize(700, 500), false, false}, true,
+             "Fensterbreite=700\r\nFensterh\xF6he=500\r\nVollbild=0\r\nMaximiert=0\r\n"},
+            {"Fensterbreite=900\r\nFensterh\xF6he=700\r\n", {QSize(900, 700)}, {QSize(1000, 700), true, true}, false,
+             "Fensterbreite=900\r\nFensterh\xF6he=700\r\n"},
+        };
+        for (const Row &r : rows) {
+            ProgramDir dir(false);
+            QVERIFY(r.before.isEmpty() || writeAll(dir.path("einstellungen.ini"), r.before));
+            int writes = 0;
+            GameController c;
+            c.setWriters({}, [&](const QString &path, const QByteArray &bytes) {
+                return ++writes, r.writable && FileAccess::writeAtomically(path, bytes);
+            });
+            QSignalSpy notices(&c, &GameController::noticesChanged);
+            QVERIFY2(c.windowState() == r.read, r.before.constData());
+            c.setWindowState(r.written);
+            c.setWindowState(r.written);   // written once; refused, tried again and told once
+            QVERIFY2(writes == (r.writable ? 1 : 2) && notices.count() == (r.writable ? 0 : 1)
+                     && c.notices() == (r.writable ? 0 : GameController::SettingNotWritten), r.before.constData());
+            QCOMPARE(dir.read("einstellungen.ini"), r.after);
+            QVERIFY(GameController().windowState() == (r.writable ? r.written : r.read));
+        }
     }
 
     // "Neu", a new picture and a loaded game are taken back, right after,

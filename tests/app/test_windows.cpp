@@ -173,47 +173,66 @@ private slots:
     }
 
     // At the scale this process runs at (ctest runs it at 1, 1.25, 1.5 and
-    // 2), and at several sizes of the board widget: the board is the largest
-    // square of whole fields at the widget's centre; every line between two
-    // tiles is black across its whole width and length, one logical pixel on
-    // each side drawn as whole device pixels, and each field shows its tile,
-    // scaled to it, until the size has settled and the owner is asked for
-    // tiles of the fields' size. The won board, given them, shows the picture
-    // without a seam.
+    // 2), and at several sizes of the main window: the board is the largest
+    // square beside the panels, which keep their size right of it, clear of
+    // it; the progress bar stands below it across the window, the preview
+    // below Frame4 growing with the board; what is left over goes evenly to
+    // both sides. Once the size has settled the game's tiles come cut at the
+    // fields' device size. Every line between two tiles is black across its
+    // whole width and length, one logical pixel on each side drawn as whole
+    // device pixels, and each field shows its tile; the won board, given
+    // tiles of its picture, shows it without a seam. At the largest size a
+    // drag lights the empty field, shows the tile's home and wins.
     void linesBetweenTilesAtScale()
     {
         const qreal dpr = QGuiApplication::primaryScreen()->devicePixelRatio();
-        ProgramDir dir;   // the picture at the board's device size: no scaling blurs its squares
-        QVERIFY(squaresPicture(qRound(416 * dpr)).save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
-        frmMain w;
-        w.Form_Load();
-        QVERIFY(placed(w));
+        Started w;
         placeLayout(w, swapped(solvedLayout(), 14, 15));
+        w.mnuPosOn->trigger(), w.mnuPreviewOn->trigger();
         BoardView *board = w.Frame1();
-        QSignalSpy settled(board, &BoardView::fieldSizeSettled);
-        FixedLayout::keepSize(&w, w.centralWidget(), QSize(940, 640));   // room for the largest board, over the panels
-        board->raise();
+        struct Controls { QSize client; QRect board, frame3, frame4, preview, progress; };
+        auto controls = [&w] {
+            return Controls{w.centralWidget()->size(), w.Frame1()->geometry(), w.Frame3()->geometry(),
+                            w.Frame4()->geometry(), w.imgTemp()->geometry(), w.pBar()->geometry()};
+        };
+        const Controls first = controls();
+        QVERIFY(w.minimumSize() == w.size() && w.maximumSize() == QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
         const int b = qMax(1, qRound(dpr));
-        int tileSide = qRound(416 * dpr) / 4;        // the tiles at hand
         for (bool won : {false, true}) {
-            for (const QSize size : {QSize(416, 416), QSize(301, 333), QSize(443, 443), QSize(900, 610)}) {
-                board->resize(size);
+            for (const QSize grow : {QSize(0, 0), QSize(301, 157), QSize(120, 400), QSize(33, 41), QSize(830, 520)}) {
+                w.resize(w.minimumSize() + grow);
+                QTRY_COMPARE(w.size(), w.minimumSize() + grow);
+                const Controls c = controls();
+                const int wide = c.board.width();
+                const QPoint shift = c.board.topLeft() - first.board.topLeft();   // the leftover's share
+                const QString where = QStringLiteral("window %1x%2: ").arg(w.width()).arg(w.height());
+                QVERIFY2(c.board.height() == wide && wide == qMin(c.client.width() - first.client.width(), c.client.height() - first.client.height()) + first.board.width()
+                         && qAbs(shift.x() - (c.client.width() - c.frame3.right() - first.client.width() + first.frame3.right())) <= 1
+                         && qAbs(shift.y() - (c.client.height() - c.progress.bottom() - first.client.height() + first.progress.bottom())) <= 1,
+                         qPrintable(where + "the board"));
+                QVERIFY2(c.frame3 == first.frame3.translated(c.board.topRight() - first.board.topRight()) && c.frame4.size() == first.frame4.size()
+                         && c.frame4.topLeft() == c.frame3.bottomLeft() + QPoint(0, 1) && !c.board.intersects(c.frame3 | c.frame4 | c.preview)
+                         && QRect(QPoint(), c.client).contains(c.frame3 | c.frame4 | c.preview | c.board | c.progress),
+                         qPrintable(where + "the panels"));
+                QVERIFY2(c.progress.left() == first.progress.left() && c.client.width() - c.progress.right() == first.client.width() - first.progress.right()
+                         && c.progress.top() - c.board.bottom() == first.progress.top() - first.board.bottom(), qPrintable(where + "the progress bar"));
+                const int preview = wide * first.preview.width() / first.board.width();   // as much larger as the board, if there is room
+                QVERIFY2(c.preview.topLeft() - c.frame4.bottomLeft() == first.preview.topLeft() - first.frame4.bottomLeft() && c.preview.height() == c.preview.width()
+                         && c.preview.width() >= first.preview.width() && c.preview.bottom() < c.progress.top() && c.preview.width() <= preview + 1
+                         && (c.preview.width() >= preview - 1 || c.client.width() - c.preview.right() == first.client.width() - first.frame4.right()),
+                         qPrintable(where + QStringLiteral("the preview %1 of %2").arg(c.preview.width()).arg(preview)));
+                // The game's tiles and the preview's picture, made anew at the board's device size.
+                QTRY_COMPARE(board->picture(0).size(), board->fieldDeviceSize());
+                QCOMPARE(w.imgTemp()->pixmap().size(), QSize(board->boardDeviceSide(), board->boardDeviceSide()));
                 // The widget's whole device pixels, the largest multiple of four of them at their centre.
-                const int dw = int(size.width() * dpr), dh = int(size.height() * dpr), side = qMin(dw, dh) / 4 * 4;
-                const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint()
-                                      + QPoint((dw - side) / 2, (dh - side) / 2);
-                if (side / 4 != tileSide) {
-                    QTRY_VERIFY(!settled.isEmpty());
-                    QCOMPARE(settled.takeFirst().first().toSize(), QSize(side / 4, side / 4));
-                    if (won) {   // the owner's new cut
-                        tileSide = side / 4;
-                        const auto tiles = TileCutter::cut(squaresPicture(side), tileSide, tileSide);
-                        std::array<QImage, 17> bilder;
-                        std::copy(tiles.begin(), tiles.end() - 1, bilder.begin());
-                        board->setTiles(bilder, tiles.back());
-                    }
+                const int dw = int(wide * dpr), side = dw / 4 * 4;
+                const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint() + QPoint((dw - side) / 2, (dw - side) / 2);
+                if (won) {   // tiles cut from a picture of the board's size: no scaling blurs the squares
+                    const auto tiles = TileCutter::cut(squaresPicture(side), side / 4, side / 4);
+                    std::array<QImage, 17> bilder;
+                    std::copy(tiles.begin(), tiles.end() - 1, bilder.begin());
+                    board->setTiles(bilder, tiles.back());
                 }
-                QVERIFY(settled.isEmpty());
                 // Pixel (along, across) of the line between column (or row) k-1 and k: `across`
                 // counts from the line's middle, `along` from the board's edge.
                 auto at = [&](const QImage &shot, bool vertical, int k, int along, int across) {
@@ -237,17 +256,22 @@ private slots:
                             if (won && after != 15)   // the empty field aside
                                 right = similar(at(shot, vertical, k, along, -1), squareColor(before), 4)
                                         && similar(at(shot, vertical, k, along, 0), squareColor(after), 4);
-                            QVERIFY2(right, qPrintable(QStringLiteral("%1x%2 line %3 %4 at %5").arg(size.width()).arg(size.height())
-                                                           .arg(vertical).arg(k).arg(along)));
+                            QVERIFY2(right, qPrintable(where + QStringLiteral("line %1 %2 at %3").arg(vertical).arg(k).arg(along)));
                         }
                 for (int p = 0; p < 16; ++p)   // each field shows its tile's square as far as its lower right
                     QVERIFY(p == (won ? 15 : 14) || similar(shot.pixelColor(origin + QPoint(p % 4 * 8 + 7, p / 4 * 8 + 7) * side / 32),
                                                             squareColor(won ? p : p == 15 ? 14 : p)));
             }
-            if (!won) {   // won by a drag at the last size (the board far from the widget's left)
+            if (!won) {   // won by a drag at the last size, the empty field lit white on the way, the tile's home shown
                 bool asked = false;
                 onNextModal<QInputDialog>([&asked](QInputDialog *box) { asked = true, box->reject(); });
-                dragField(w, 15, 14);
+                const QPoint from = board->fieldRect(15).center(), to = board->fieldRect(14).center();
+                QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, from);
+                QTest::mouseMove(board, (from + to) / 2), QTest::mouseMove(board, to);
+                const QPoint lit = board->mapTo(&w, to + QPoint(board->fieldRect(14).width() / 3, 0));
+                QCOMPARE(w.grab().toImage().pixelColor((QPointF(lit) * dpr).toPoint()), QColor(Qt::white));
+                QCOMPARE(w.Label(3)->text(), QStringLiteral("15"));
+                QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, to);
                 QVERIFY(w.fertig());
                 QTRY_VERIFY(asked);
             }

@@ -9,7 +9,10 @@
 #include <functional>
 #include <xcb/xcb.h>
 
+#include <cstring>
+
 #include <signal.h>
+#include <sys/xattr.h>
 #include <sys/prctl.h>
 
 namespace {
@@ -72,6 +75,19 @@ Area find(const QImage &image, QRgb colour)
     return a;
 }
 
+// The board in a picture: the square around the plain picture's tiles (each
+// lies inside its field's one-pixel border).
+QRect boardIn(const QImage &image)
+{
+    const Area tiles = find(image, TileColour);
+    return tiles.count ? tiles.box.adjusted(-1, -1, 1, 1) : QRect();
+}
+// The middle of field f of a board.
+QPoint fieldOf(const QRect &board, int f)
+{
+    return board.topLeft() + QPoint((f % 4) * board.width() / 4 + board.width() / 8, (f / 4) * board.height() / 4 + board.height() / 8);
+}
+
 // How many pixels of two pictures of one size differ.
 int differing(const QImage &a, const QImage &b)
 {
@@ -122,7 +138,8 @@ public:
         }
         QImage img(416, 416, QImage::Format_RGB32);
         img.fill(QColor(40, 160, 150));
-        if (!ok({"-r", ZANDOR_PROGRAM_DIR, file("")}, "cp") || !ok({"-rf", file("scr.cxa"), file("Saves")}, "rm")
+        if (!ok({"-r", ZANDOR_PROGRAM_DIR, file("")}, "cp")
+            || !ok({"-rf", file("scr.cxa"), file("Saves"), file("laufend.sav"), file("einstellungen.ini")}, "rm")
             || !img.save(tmp.filePath("Bild.bmp"), "BMP") || !write("p.cxa", tmp.filePath("Bild.bmp") + "\r\n"))
             return "cannot copy the program folder";
         prepare();
@@ -263,22 +280,41 @@ public:
         return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height"));
     }
 
-    // The window manager's close request, as the window's close box sends it.
-    bool closeBox(const QString &id) const
+    // A message to the window manager about a window, as a pager or a
+    // window's own buttons send it (source 2: on the player's behalf).
+    bool tellWindowManager(const QString &id, const char *message, const QList<const char *> &atoms, uint32_t first = 0) const
     {
         xcb_connection_t *c = xcb_connect(env.value("DISPLAY").toLatin1().constData(), nullptr);
-        auto *atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 17, "_NET_CLOSE_WINDOW"), nullptr);
-        xcb_client_message_event_t ev{XCB_CLIENT_MESSAGE, 32, 0, id.toUInt(), atom ? atom->atom : 0, {}};
-        ev.data.data32[1] = 2;   // source: a pager or task bar, on the player's behalf
+        auto atom = [c](const char *name) {
+            auto *r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
+            const xcb_atom_t a = r ? r->atom : 0;
+            return free(r), a;
+        };
+        xcb_client_message_event_t ev{XCB_CLIENT_MESSAGE, 32, 0, id.toUInt(), atom(message), {}};
+        ev.data.data32[0] = first;
+        for (int i = 0; i < atoms.size(); ++i)
+            ev.data.data32[1 + i] = atom(atoms[i]);
+        ev.data.data32[1 + atoms.size()] = 2;
         xcb_send_event(c, 0, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char *>(&ev));
-        free(atom);
         free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));   // the request has arrived
         const bool sent = ev.type && !xcb_connection_has_error(c);
         xcb_disconnect(c);
         return sent;
     }
+    // The window manager's close request, as the window's close box sends it.
+    bool closeBox(const QString &id) const { return tellWindowManager(id, "_NET_CLOSE_WINDOW", {}); }
+    // A state added to a window (_NET_WM_STATE_ADD), as its maximise button or a pager asks for it.
+    bool addState(const QString &id, const QList<const char *> &states) const
+    {
+        return tellWindowManager(id, "_NET_WM_STATE", states, 1);
+    }
+
+    // The game's settings file.
+    QString settings() const { return out("cat", {file("einstellungen.ini")}); }
+    // The move count of the kept game.
+    QString keptCount() const { return out("cat", {file("laufend.sav")}).section("\r\n", 16, 16); }
 };
 
 } // namespace
@@ -364,9 +400,57 @@ private slots:
 
         QVERIFY2(s.out("xwininfo", {"-children", "-id", s.main}).contains(" 0 children."),
                  qPrintable(s.out("xwininfo", {"-children", "-id", s.main})));
+
+        // Maximised (as its maximise button asks the window manager), the
+        // board is the largest square beside the panels: the margins and
+        // panels keep their size, the board takes the rest. A drag there
+        // moves a tile (the new deal's tile 14 into the empty field 15).
+        const QRect first = s.geometry(s.main);
+        auto boardFills = [&](QRect *board) {
+            return waitFor([&] {
+                const QRect client = s.geometry(s.main);
+                const int side = qMin(client.width() - first.width(), client.height() - first.height()) + 4 * FieldPx;
+                *board = boardIn(s.shot());
+                return client.size() != first.size() && qAbs(board->width() - side) <= 2 && board->height() == board->width();
+            });
+        };
+        QRect board;
+        QVERIFY(s.ok({"key", "F2"}) && s.addState(s.main, {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"}));
+        QVERIFY2(boardFills(&board), qPrintable(QString("maximised: board %1 in %2").arg(board.width()).arg(s.geometry(s.main).height())));
+        QVERIFY(s.drag(fieldOf(board, 14), fieldOf(board, 15)));
+        QVERIFY2(waitFor([&] { return s.keptCount() == "1"; }), "no move on the maximised board");
+        // Fullscreen, its working copy made at the board's size, then closed:
+        // the next start opens it fullscreen again and takes that copy as it
+        // is; "Vollbild" (Ctrl+Shift+F) brings the maximised window back, and
+        // the window manager's restore its first size.
+        QVERIFY(s.addState(s.main, {"_NET_WM_STATE_FULLSCREEN"}));
+        const QRect screen(QPoint(0, 0), QSize(s.screen.section('x', 0, 0).toInt(), s.screen.section('x', 1, 1).toInt()));
+        QVERIFY2(waitFor([&] { return s.geometry(s.main) == screen; }) && boardFills(&board), "not fullscreen");
+        const QRect full = board;
+        const QString copy = s.file("Images/bild.jpg");   // a bitmap of 24 bits a pixel
+        const qint64 copyBytes = 54 + qint64(full.width()) * ((full.width() * 3 + 3) / 4 * 4);
+        QVERIFY2(waitFor([&] { return QFileInfo(copy).size() == copyBytes; }), qPrintable(QString::number(QFileInfo(copy).size())));
+        QVERIFY2(waitFor([&] { return s.settings().contains("Maximiert=1\r\nVollbild=1\r\n"); }), qPrintable(s.settings()));
         QVERIFY(s.ok({"key", "F1"}) && !s.activeWindow("   About").isEmpty());
         QVERIFY(s.closeBox(s.main));
         QVERIFY2(s.endedWell(), "the game did not end with success");
+
+        const QString copyFile = s.out("stat", {"-c", "%i %s", copy});
+        QStringList ids;
+        QVERIFY(s.game.start(s.file("zandor"), {}, s.env) && waitFor([&] { return (ids = s.windows(MainTitle)).size() == 1; }));
+        s.main = ids.first();
+        QVERIFY2(waitFor([&] { return s.geometry(s.main) == screen && boardIn(s.shot()) == full; }), "not fullscreen again");
+        QTest::qWait(2 * 500);   // a board picture made meanwhile would replace the copy
+        if (::getxattr(copy.toLocal8Bit().constData(), "user.zandor.note", nullptr, 0) > 0)   // a file system that keeps notes
+            QCOMPARE(s.out("stat", {"-c", "%i %s", copy}), copyFile);
+        QVERIFY(s.waitActive(s.main) && s.ok({"key", "ctrl+shift+f"}));
+        QVERIFY2(boardFills(&board) && board.width() < full.width(), "not maximised after fullscreen");
+        QVERIFY2(waitFor([&] { return s.settings().contains("Maximiert=1\r\nVollbild=0\r\n"); }), qPrintable(s.settings()));
+        QVERIFY(s.tellWindowManager(s.main, "_NET_WM_STATE", {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"}, 0));
+        QVERIFY2(waitFor([&] { return s.geometry(s.main).size() == first.size() && boardIn(s.shot()).width() == 4 * FieldPx; }),
+                 "not back at the first size");
+        QVERIFY2(waitFor([&] { return s.settings().contains("Maximiert=0\r\nVollbild=0\r\n"); }), qPrintable(s.settings()));
+        QVERIFY(s.closeBox(s.main) && s.endedWell());
     }
 
     // Unscaled and at a scale factor set for all programs or for the screen:
@@ -378,25 +462,40 @@ private slots:
     {
         QTest::addColumn<QString>("variable");
         QTest::addColumn<double>("scale");
-        QTest::addRow("unscaled") << "QT_SCALE_FACTOR" << 1.0;
-        QTest::addRow("all 1.25") << "QT_SCALE_FACTOR" << 1.25;
-        QTest::addRow("screen 1.5") << "QT_SCREEN_SCALE_FACTORS" << 1.5;
-        QTest::addRow("all 2") << "QT_SCALE_FACTOR" << 2.0;
+        QTest::addColumn<QSize>("remembered");   // the size einstellungen.ini holds (logical pixels)
+        QTest::addRow("unscaled") << "QT_SCALE_FACTOR" << 1.0 << QSize();
+        QTest::addRow("all 1.25") << "QT_SCALE_FACTOR" << 1.25 << QSize(900, 640);
+        QTest::addRow("screen 1.5") << "QT_SCREEN_SCALE_FACTORS" << 1.5 << QSize(1000, 700);
+        QTest::addRow("all 2, larger than the screen") << "QT_SCALE_FACTOR" << 2.0 << QSize(1100, 800);
     }
     void placedAtScale()
     {
         QFETCH(QString, variable);
         QFETCH(double, scale);
+        QFETCH(QSize, remembered);
         Session s;
         s.screen = QStringLiteral("1920x1200x24");
-        QCOMPARE(s.start([&] { s.env.insert(variable, QString::number(scale)); }), QString());
+        QCOMPARE(s.start([&] {
+            s.env.insert(variable, QString::number(scale));
+            if (remembered.isValid())
+                s.write("einstellungen.ini", QString("Fensterbreite=%1\r\nFensterhöhe=%2\r\n").arg(remembered.width()).arg(remembered.height()));
+        }), QString());
         const QStringList a = s.out("xprop", {"-root", "_NET_WORKAREA"}).section('=', 1).split(',');   // x, y, w, h
         QVERIFY(s.waitActive(s.main) && a.size() >= 4);
-        const QPointF centre(a[0].toInt() + a[2].toInt() / 2.0, a[1].toInt() + a[3].toInt() / 2.0);
+        const QRect area(a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt());
+        const QPointF centre = QRectF(area).center();
         QRect m, w;   // the frames, placed at once or soon, and staying there
         auto where = [&] { return QString("main frame %1,%2 %3x%4, other %5,%6 %7x%8").arg(m.x()).arg(m.y()).arg(m.width())
                                       .arg(m.height()).arg(w.x()).arg(w.y()).arg(w.width()).arg(w.height()).toLatin1(); };
         QVERIFY2(stands([&] { return QRectF(m = s.geometry(s.main, true)).center() - centre; }), where().constData());
+        // The remembered size, in the screen's pixels; one larger than the area with the frame is reduced to fit it.
+        const QSize client = s.geometry(s.main).size(), wanted = remembered * scale + (m.size() - client);
+        if (remembered.isValid() && wanted.width() <= area.width() && wanted.height() <= area.height())
+            QVERIFY2(qAbs(client.width() - remembered.width() * scale) <= 1 && qAbs(client.height() - remembered.height() * scale) <= 1, where().constData());
+        else if (remembered.isValid())
+            QVERIFY2(area.adjusted(-1, -1, 1, 1).contains(m) && (m.width() >= area.width() - 1 || m.height() >= area.height() - 1), where().constData());
+        qInfo("frame centre against the area's centre: %+.1f, %+.1f px; client %dx%d", QRectF(m).center().x() - centre.x(),
+              QRectF(m).center().y() - centre.y(), client.width(), client.height());
         QVERIFY(s.ok({"key", "F1"}));
         const QString about = s.activeWindow("   About");
         QVERIFY2(stands([&] { return QPointF((w = s.geometry(about, true)).right() - m.right(), w.top() - m.top()); }), where().constData());
@@ -569,19 +668,41 @@ private slots:
         QVERIFY(s.ok(s.at(closeBox - QPoint(3, 0)) << "sleep" << "0.3" << s.at(closeBox) << "sleep" << "0.3" << "click" << "1"));
         QVERIFY2(s.endedWell(), "the game did not end with success");
 
-        // The game was kept; started again it is back as it was, and a
-        // SIGTERM ends it the normal way, the game kept again.
+        // The game was kept; started again it is back as it was. Maximised
+        // by the compositor (weston's Super+Shift+M) the board grows to the
+        // window's height, and a drag there moves a tile (11 into the gap on
+        // field 15); made fullscreen (Super+Shift+F) it grows again. A
+        // SIGTERM ends the game the normal way, the game and the window's
+        // state kept: the next start opens fullscreen, the board as large.
         const QString picture = s.out("cat", {s.file("Saves/Unterwegs.sav")}).section("\r\n", 19, 19);
-        const QString kept = QString("0 1 2 3 4 5 6 7 8 9 14 10 12 13 11 100 7 0 0 ").replace(' ', "\r\n") + picture + "\r\n";
-        QCOMPARE(s.out("cat", {s.file("laufend.sav")}), kept);
+        auto keptGame = [&](const char *numbers) { return QString(numbers).replace(' ', "\r\n") + picture + "\r\n"; };
+        QCOMPARE(s.out("cat", {s.file("laufend.sav")}), keptGame("0 1 2 3 4 5 6 7 8 9 14 10 12 13 11 100 7 0 0 "));
         QVERIFY(s.game.start(s.file("zandor"), {}, s.gameEnv));
+        QRect again;
         QVERIFY2(waitFor([&] {   // wherever the compositor puts it: the board with its gap on field 15
                      const QImage now = s.shot();
-                     const Area again = find(now, TileColour);
-                     const QPoint gap = again.box.topLeft() + QPoint(3 * FieldPx + FieldPx / 4, 3 * FieldPx + FieldPx / 4);
-                     return again.count >= 14 * (FieldPx - 4) * (FieldPx - 4) && now.valid(gap)
-                            && (now.pixel(gap) & 0xffffff) != (TileColour & 0xffffff);
+                     again = boardIn(now);
+                     return again.width() == 4 * FieldPx && (now.pixel(fieldOf(again, 15)) & 0xffffff) != (TileColour & 0xffffff);
                  }), "the kept game did not come back");
+        QRect grown;
+        auto grows = [&](const char *binding, const QRect from) {
+            return s.ok({"key", binding}) && waitFor([&] {
+                       grown = boardIn(s.shot());
+                       return grown.width() > from.width() && grown.height() == grown.width() && grown.bottom() > s.output.height() - 40;
+                   });
+        };
+        QVERIFY2(grows("super+shift+m", again), "maximised: the board did not grow");
+        QVERIFY(s.drag(s.output.topLeft() + fieldOf(grown, 14), s.output.topLeft() + fieldOf(grown, 15)));
+        QVERIFY2(waitFor([&] { return s.keptCount() == "8"; }), "no move on the maximised board");
+        QVERIFY2(grows("super+shift+f", grown) && s.game.running(), "fullscreen: the board did not grow");
+        const QRect full = grown;
+        QVERIFY2(waitFor([&] { return s.settings().contains("Maximiert=1\r\nVollbild=1\r\n"); }), qPrintable(s.settings()));
+        QVERIFY(::kill(pid_t(s.game.proc.processId()), SIGTERM) == 0);
+        QVERIFY2(s.endedWell(), "the game did not end with success on SIGTERM");
+        const QString kept = keptGame("0 1 2 3 4 5 6 7 8 9 14 10 12 13 100 11 8 0 0 ");
+        QCOMPARE(s.out("cat", {s.file("laufend.sav")}), kept);
+        QVERIFY(s.game.start(s.file("zandor"), {}, s.gameEnv));
+        QVERIFY2(waitFor([&] { return boardIn(s.shot()) == full; }), "not fullscreen again");
         QVERIFY(::kill(pid_t(s.game.proc.processId()), SIGTERM) == 0);
         QVERIFY2(s.endedWell(), "the game did not end with success on SIGTERM");
         QCOMPARE(s.out("cat", {s.file("laufend.sav")}), kept);
