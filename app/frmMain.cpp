@@ -72,7 +72,8 @@ void frmMain::buildControls()
 
     m_board = new BoardView(m_game->session(), central);
     m_board->setObjectName(QStringLiteral("Frame1"));
-    m_board->setGeometry(Twips::rect(BoardLeft, BoardTop, BoardSize, BoardSize));
+    // The board at its place, the widget larger by the focus frame's margin.
+    m_board->setGeometry(Twips::rect(BoardLeft, BoardTop, BoardSize, BoardSize).marginsAdded(BoardView::focusMargins()));
     m_board->hide();
 
     auto makeLabel = [](QWidget *parent, const QString &text, int top, int height, int pointSize, bool bold) {
@@ -96,6 +97,10 @@ void frmMain::buildControls()
     m_label[3] = makeLabel(m_frame4, QString(), 570, 480, 16, true);
     for (int i = 0; i < 4; ++i)
         m_label[i]->setObjectName(QStringLiteral("Label%1").arg(i));
+    // For a screen reader the count is labelled by the caption above it
+    // (each label reports its new text as it changes).
+    m_label[0]->setBuddy(m_label[1]);
+    m_label[2]->setBuddy(m_label[3]);
     m_lblBestwert = makeLabel(m_frame3, QString(), 1080, 300, 9, false);
     m_lblBestwert->setObjectName(QStringLiteral("lblBestwert"));
     m_lblHinweis = new QLabel(central);
@@ -243,7 +248,7 @@ void frmMain::showSession()
         Vorschau_Setzen();
         Position_Setzen();
     }
-    m_board->update();
+    m_board->boardChanged();
 }
 
 void frmMain::activateFromOutside()

@@ -12,6 +12,7 @@
 #include "saves/frmLoad.h"
 #include "scores/frmTopTen.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -174,7 +175,8 @@ private slots:
 
     // At the scale this process runs at (ctest runs it at 1, 1.25, 1.5 and
     // 2), and at several sizes of the board widget: the board is the largest
-    // square of whole fields at the widget's centre; every line between two
+    // square of whole fields inside the focus frame's margin, at the widget's
+    // centre; every line between two
     // tiles is black across its whole width and length, one logical pixel on
     // each side drawn as whole device pixels, and each field shows its tile,
     // scaled to it, until the size has settled and the owner is asked for
@@ -198,8 +200,10 @@ private slots:
         for (bool won : {false, true}) {
             for (const QSize size : {QSize(416, 416), QSize(301, 333), QSize(443, 443), QSize(900, 610)}) {
                 board->resize(size);
-                // The widget's whole device pixels, the largest multiple of four of them at their centre.
-                const int dw = int(size.width() * dpr), dh = int(size.height() * dpr), side = qMin(dw, dh) / 4 * 4;
+                // The widget's whole device pixels less the focus frame's margin on each side, the
+                // largest multiple of four of them at their centre.
+                const int dw = int(size.width() * dpr), dh = int(size.height() * dpr);
+                const int side = (qMin(dw, dh) - 2 * qRound(BoardView::FocusMarginPx * dpr)) / 4 * 4;
                 const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint()
                                       + QPoint((dw - side) / 2, (dh - side) / 2);
                 if (side / 4 != tileSide) {
@@ -492,6 +496,69 @@ private slots:
         QTRY_VERIFY(told && !w.isVisible());
         QTest::qWait(300);
         QVERIFY(!openWindow<QWidget>() && w.read(QStringLiteral("p.cxa")) == reference);
+    }
+
+    // For a screen reader the board is a table of its side x side cells and
+    // nothing else, each named by its field and tile counted from 1, with its
+    // row and column. Tab brings the keyboard to the board, which draws its
+    // frame outside the fields; a move names the cells anew and the cell it
+    // filled has the focus. A board of another size is a table of that size.
+    // (What is reported as it changes is seen on the accessibility bus: the
+    // offscreen platform has none.)
+    void boardForAScreenReader()
+    {
+        Started w;
+        const QVector<qint16> layout = fields("0 1 2 3 4 5 6 7 8 9 10 11 12 14 100 13");
+        placeLayout(w, layout);
+        BoardView *board = w.Frame1();
+        QAccessibleInterface *table = QAccessible::queryAccessibleInterface(board);
+        QVERIFY(table && table->role() == QAccessible::Table && table->text(QAccessible::Name) == "Spielfeld");
+        QVERIFY(table->childCount() == 16 && table->tableInterface()->rowCount() == 4 && table->tableInterface()->columnCount() == 4);
+        auto names = [table] {
+            QStringList n;
+            for (int i = 0; i < table->childCount(); ++i)
+                n << table->child(i)->text(QAccessible::Name);
+            return n;
+        };
+        QStringList expected;
+        for (int p = 0; p < 16; ++p)
+            expected << (layout[p] == 100 ? QString("Feld %1: leer").arg(p + 1) : QString("Feld %1: Teil %2").arg(p + 1).arg(layout[p] + 1));
+        QCOMPARE(names(), expected);
+        for (int p = 0; p < 16; ++p) {
+            QAccessibleInterface *cell = table->child(p);
+            const QPoint centre = board->mapToGlobal(board->fieldRect(p).center());
+            QVERIFY(cell->role() == QAccessible::Cell && cell->parent() == table && table->indexOfChild(cell) == p);
+            QVERIFY(cell->tableCellInterface()->rowIndex() == p / 4 && cell->tableCellInterface()->columnIndex() == p % 4);
+            QVERIFY(table->tableInterface()->cellAt(p / 4, p % 4) == cell && table->childAt(centre.x(), centre.y()) == cell);
+        }
+
+        // The focus frame: in the margin, one pixel off the board; the fields keep their borders.
+        const QPoint corner = board->fieldRect(0).topLeft(), ring = corner - QPoint(2, 2);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.setFocus();
+        QCOMPARE(board->grab().toImage().pixelColor(ring), board->palette().color(QPalette::Window));
+        QTest::keyClick(&w, Qt::Key_Tab);
+        QVERIFY(board->hasFocus() && table->focusChild() == table->child(14));   // the empty field
+        const QImage focused = board->grab().toImage();
+        QVERIFY(focused.pixelColor(ring) == board->palette().color(QPalette::Highlight) && focused.pixelColor(corner) == QColor(Qt::black));
+
+        QTest::keyClick(board, Qt::Key_Left);   // tile 14 from field 16 into the empty field 15
+        expected[14] = "Feld 15: Teil 14", expected[15] = "Feld 16: leer";
+        QVERIFY(names() == expected && table->focusChild() == table->child(14) && w.zuege() == 1);
+        QTest::mouseClick(board, Qt::LeftButton, Qt::NoModifier, board->fieldRect(3).center());   // the column up
+        QVERIFY(names()[3] == "Feld 4: leer" && table->focusChild() == table->child(7) && w.zuege() == 4);
+
+        GameSession session(3);
+        BoardView small(session, nullptr);
+        small.boardChanged();
+        QAccessibleInterface *three = QAccessible::queryAccessibleInterface(&small);
+        QVERIFY(three->childCount() == 9 && three->tableInterface()->rowCount() == 3 && three->tableInterface()->columnCount() == 3);
+        QVERIFY(three->child(8)->tableCellInterface()->rowIndex() == 2 && three->child(8)->text(QAccessible::Name) == "Feld 9: leer");
+        session.setSide(5);
+        small.boardChanged();
+        QVERIFY(three->childCount() == 25 && three->tableInterface()->rowCount() == 5 && !three->child(25));
+        QVERIFY(three->child(24)->tableCellInterface()->columnIndex() == 4 && three->child(24)->text(QAccessible::Name) == "Feld 25: leer");
     }
 
     // A window shown without an owner gets the main window as its transient
