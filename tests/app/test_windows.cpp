@@ -445,6 +445,8 @@ private slots:
         QVERIFY(!QApplication::activePopupWidget());
         QTest::keyClick(w.menuBar(), Qt::Key_Left);
         QVERIFY(w.session().board().tile(left) == tile && w.zuege() == 2);
+        QTest::keyClick(w.menuBar(), Qt::Key_Escape);   // and Esc gives the board the keyboard
+        QVERIFY(w.Frame1()->hasFocus());
 
         // What cannot be written is told in a line of its own while the game
         // goes on; the crop choice that cannot be kept does not take.
