@@ -97,8 +97,8 @@ void frmMain::buildControls()
     m_label[3] = makeLabel(m_frame4, QString(), 570, 480, 16, true);
     for (int i = 0; i < 4; ++i)
         m_label[i]->setObjectName(QStringLiteral("Label%1").arg(i));
-    // For a screen reader the count is labelled by the caption above it
-    // (each label reports its new text as it changes).
+    // For a screen reader the count and the position are labelled by the
+    // captions above them (each label reports its new text as it changes).
     m_label[0]->setBuddy(m_label[1]);
     m_label[2]->setBuddy(m_label[3]);
     m_lblBestwert = makeLabel(m_frame3, QString(), 1080, 300, 9, false);
