@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int HintFramePx = 5;                                // the hint mark's frame, logical pixels
+constexpr int FocusFramePx = 2;                               // the focus frame, one pixel off the board
 
 // A frame of width w drawn inside r as four filled strips: whole device
 // pixels, without the half-pixel spread of a pen.
@@ -51,6 +52,8 @@ BoardView::BoardView(const GameSession &session, QWidget *parent)
     , m_session(session)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    BoardAccessible::install();
     for (QVariantAnimation *a : {&m_slideAnim, &m_fadeAnim}) {
         a->setStartValue(0.0);
         a->setEndValue(1.0);
@@ -105,7 +108,8 @@ QRect BoardView::deviceBoard() const
     // their centre.
     const qreal dpr = devicePixelRatioF();
     const int w = int(std::floor(width() * dpr)), h = int(std::floor(height() * dpr));
-    const int board = std::max(0, std::min(w, h)) / side() * side();
+    const int margin = qRound(FocusMarginPx * dpr);
+    const int board = std::max(0, std::min(w, h) - 2 * margin) / side() * side();
     return QRect((w - board) / 2, (h - board) / 2, board, board);
 }
 
@@ -209,6 +213,12 @@ void BoardView::paintEvent(QPaintEvent *)
         const QRect r = deviceField(m_hintMark);
         painter.fillRect(r, QColor(255, 200, 0, 70));
         fillFrame(painter, r, qMax(1, qRound(HintFramePx * dpr)), QColor(255, 140, 0));
+    }
+    if (hasFocus()) {
+        // Around the board, one pixel off it, within the margin.
+        const int gap = qMax(1, qRound(dpr)), frame = qMax(1, qRound(FocusFramePx * dpr));
+        fillFrame(painter, boardRect.adjusted(-gap - frame, -gap - frame, gap + frame, gap + frame), frame,
+                  palette().color(QPalette::Highlight));
     }
     if (!m_painted && !m_bilder[0].isNull()) {
         // Once the painting of the tiles in progress is done, what waited
@@ -370,6 +380,25 @@ void BoardView::cancelDrag()
 {
     if (m_dragSource >= 0)
         endDrag();
+}
+
+void BoardView::boardChanged()
+{
+    update();
+    m_announcer.boardChanged(this);
+}
+
+void BoardView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+    m_announcer.focusTaken(this);
+}
+
+void BoardView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void BoardView::hideEvent(QHideEvent *event)

@@ -31,11 +31,19 @@
 // being resized the tiles it has are scaled to the fields; once its size has
 // settled (no change for SettleMillis), fieldSizeSettled asks the owner for
 // tiles cut at the new size.
+//
+// The board takes the keyboard (Tab reaches it, a click gives it); while it
+// has it, a focus frame is drawn around the board in the margin the widget
+// keeps on every side, outside the fields. The arrow keys go on to the
+// window, which hands them back to handleKey whoever has the keyboard. For
+// a screen reader the board is a table of its fields (BoardAccessible).
+#include "app/BoardAccessible.h"
 #include "game/GameSession.h"
 #include "game/Moves.h"
 
 #include <QColor>
 #include <QImage>
+#include <QMargins>
 #include <QPointer>
 #include <QTimer>
 #include <QVariantAnimation>
@@ -59,8 +67,14 @@ public:
     // --- the board's geometry ---------------------------------------------------
     // Fields along each side of the board: the session's.
     int side() const { return m_session.side(); }
+    const Board &board() const { return m_session.board(); }
+    // The margin the widget keeps around the board on every side, logical
+    // pixels (whole device pixels at any scale), where the focus frame is
+    // drawn: the widget is this much larger than the board on each side.
+    static constexpr int FocusMarginPx = 4;
+    static QMargins focusMargins() { return QMargins(FocusMarginPx, FocusMarginPx, FocusMarginPx, FocusMarginPx); }
     // The board's side in device pixels: the largest multiple of side() that
-    // fits the widget's width and height.
+    // fits the widget's width and height less the margins.
     int boardDeviceSide() const;
     // A field's size in device pixels (every field has it), and what tiles
     // are cut at to be drawn unscaled.
@@ -113,6 +127,12 @@ public:
     // which has the keyboard, hands its keys here.)
     bool handleKey(QKeyEvent *event);
 
+    // --- for a screen reader ------------------------------------------------------
+    // The session has changed: drawn again, and what changed told to
+    // assistive technology.
+    void boardChanged();
+    const BoardAnnouncer &announcer() const { return m_announcer; }
+
 signals:
     // While the tile of field source is dragged: the pointer entered, left or
     // moved over field.
@@ -141,6 +161,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     // The field a point of the board lies on, or -1.
@@ -182,4 +204,6 @@ private:
     QPoint m_pressPos;                       // where the button went down
     bool m_leftPress = false;                // it was the left button: may be a click
     QPointer<QWidget> m_outline;             // follows the pointer, over the whole window
+
+    BoardAnnouncer m_announcer;
 };

@@ -99,6 +99,10 @@ void frmMain::buildControls()
     m_label[3] = makeLabel(m_frame4, QString(), 570, 480, 16, true);
     for (int i = 0; i < 4; ++i)
         m_label[i]->setObjectName(QStringLiteral("Label%1").arg(i));
+    // For a screen reader the count and the position are labelled by the
+    // captions above them (each label reports its new text as it changes).
+    m_label[0]->setBuddy(m_label[1]);
+    m_label[2]->setBuddy(m_label[3]);
     m_lblBestwert = makeLabel(m_frame3, QString(), 1080, 300, 9, false);
     m_lblBestwert->setObjectName(QStringLiteral("lblBestwert"));
     m_lblHinweis = new QLabel(central);
@@ -228,7 +232,8 @@ void frmMain::layOut()
         return;
     const QSize client = centralWidget()->size();
     const MainLayout::Placed p = MainLayout::place(m_design, client);
-    m_board->setGeometry(p.board);
+    // The board's square, the widget larger by the focus frame's margin.
+    m_board->setGeometry(p.board.marginsAdded(BoardView::focusMargins()));
     m_frame3->setGeometry(p.frame3);
     m_frame4->setGeometry(p.frame4);
     m_pBar->setGeometry(p.progress);
@@ -299,7 +304,7 @@ void frmMain::showSession()
         Vorschau_Setzen();
         Position_Setzen();
     }
-    m_board->update();
+    m_board->boardChanged();
 }
 
 void frmMain::activateFromOutside()

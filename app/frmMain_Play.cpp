@@ -176,7 +176,7 @@ void frmMain::keyPressEvent(QKeyEvent *event)
     }
     event->accept();
     if (event->key() == Qt::Key_Escape && menuBar()->hasFocus())
-        setFocus();
+        m_board->setFocus();   // the keyboard back to the board
 }
 
 void frmMain::changeEvent(QEvent *event)

@@ -12,6 +12,7 @@
 #include "saves/frmLoad.h"
 #include "scores/frmTopTen.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -192,7 +193,7 @@ private slots:
         BoardView *board = w.Frame1();
         struct Controls { QSize client; QRect board, frame3, frame4, preview, progress; };
         auto controls = [&w] {
-            return Controls{w.centralWidget()->size(), w.Frame1()->geometry(), w.Frame3()->geometry(),
+            return Controls{w.centralWidget()->size(), w.Frame1()->geometry().marginsRemoved(BoardView::focusMargins()), w.Frame3()->geometry(),
                             w.Frame4()->geometry(), w.imgTemp()->geometry(), w.pBar()->geometry()};
         };
         const Controls first = controls();
@@ -224,8 +225,9 @@ private slots:
                 // The game's tiles and the preview's picture, made anew at the board's device size.
                 QTRY_COMPARE(board->picture(0).size(), board->fieldDeviceSize());
                 QCOMPARE(w.imgTemp()->pixmap().size(), QSize(board->boardDeviceSide(), board->boardDeviceSide()));
-                // The widget's whole device pixels, the largest multiple of four of them at their centre.
-                const int dw = int(wide * dpr), side = dw / 4 * 4;
+                // The widget's whole device pixels less the focus frame's margin on each side, the
+                // largest multiple of four of them at their centre.
+                const int dw = int(board->width() * dpr), side = (dw - 2 * qRound(BoardView::FocusMarginPx * dpr)) / 4 * 4;
                 const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint() + QPoint((dw - side) / 2, (dw - side) / 2);
                 if (won) {   // tiles cut from a picture of the board's size: no scaling blurs the squares
                     const auto tiles = TileCutter::cut(squaresPicture(side), side / 4, side / 4);
@@ -465,6 +467,8 @@ private slots:
         QVERIFY(!QApplication::activePopupWidget());
         QTest::keyClick(w.menuBar(), Qt::Key_Left);
         QVERIFY(w.session().board().tile(left) == tile && w.zuege() == 2);
+        QTest::keyClick(w.menuBar(), Qt::Key_Escape);   // and Esc gives the board the keyboard
+        QVERIFY(w.Frame1()->hasFocus());
 
         // What cannot be written is told in a line of its own while the game
         // goes on; the crop choice that cannot be kept does not take.
@@ -516,6 +520,60 @@ private slots:
         QTRY_VERIFY(told && !w.isVisible());
         QTest::qWait(300);
         QVERIFY(!openWindow<QWidget>() && w.read(QStringLiteral("p.cxa")) == reference);
+    }
+
+    // For a screen reader the board is a table of its side x side cells and
+    // nothing else, each named by its field and tile counted from 1, with its
+    // row and column. Tab brings the keyboard to the board, which draws its
+    // frame outside the fields; a move names the cells anew and the cell it
+    // filled has the focus. A board of another size is a table of that size.
+    // (What is reported as it changes is seen on the accessibility bus: the
+    // offscreen platform has none.)
+    void boardForAScreenReader()
+    {
+        Started w;
+        const QVector<qint16> layout = fields("0 1 2 3 4 5 6 7 8 9 10 11 12 14 100 13");
+        placeLayout(w, layout);
+        BoardView *board = w.Frame1();
+        QAccessibleInterface *table = QAccessible::queryAccessibleInterface(board);
+        QVERIFY(table && table->role() == QAccessible::Table && table->text(QAccessible::Name) == "Spielfeld");
+        QVERIFY(table->childCount() == 16 && table->tableInterface()->rowCount() == 4 && table->tableInterface()->columnCount() == 4);
+        auto name = [table](int p) { return table->child(p)->text(QAccessible::Name); };
+        for (int p = 0; p < 16; ++p) {
+            QAccessibleInterface *cell = table->child(p);
+            const QPoint centre = board->mapToGlobal(board->fieldRect(p).center());
+            QCOMPARE(name(p), QString("Feld %1: ").arg(p + 1) + (layout[p] == 100 ? "leer" : "Teil " + QString::number(layout[p] + 1)));
+            QVERIFY(cell->role() == QAccessible::Cell && cell->parent() == table && table->indexOfChild(cell) == p);
+            QVERIFY(cell->tableCellInterface()->rowIndex() == p / 4 && cell->tableCellInterface()->columnIndex() == p % 4);
+            QVERIFY(table->tableInterface()->cellAt(p / 4, p % 4) == cell && table->childAt(centre.x(), centre.y()) == cell);
+        }
+
+        // The focus frame: in the margin, one pixel off the board; the fields keep their borders.
+        const QPoint corner = board->fieldRect(0).topLeft(), ring = corner - QPoint(2, 2);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.setFocus();
+        QCOMPARE(board->grab().toImage().pixelColor(ring), board->palette().color(QPalette::Window));
+        QTest::keyClick(&w, Qt::Key_Tab);
+        QVERIFY(board->hasFocus() && table->focusChild() == table->child(14));   // the empty field
+        const QImage focused = board->grab().toImage();
+        QVERIFY(focused.pixelColor(ring) == board->palette().color(QPalette::Highlight) && focused.pixelColor(corner) == QColor(Qt::black));
+
+        QTest::keyClick(board, Qt::Key_Left);   // tile 14 from field 16 into the empty field 15
+        QVERIFY(name(14) == "Feld 15: Teil 14" && name(15) == "Feld 16: leer" && table->focusChild() == table->child(14));
+        QTest::mouseClick(board, Qt::LeftButton, Qt::NoModifier, board->fieldRect(3).center());   // the column up
+        QVERIFY(name(3) == "Feld 4: leer" && table->focusChild() == table->child(7) && w.zuege() == 4);
+
+        GameSession session(3);
+        BoardView small(session, nullptr);
+        QAccessibleInterface *other = QAccessible::queryAccessibleInterface(&small);
+        for (int side : {3, 5}) {
+            session.setSide(side), small.boardChanged();
+            const int last = side * side - 1;
+            QVERIFY(other->childCount() == last + 1 && other->tableInterface()->rowCount() == side && other->tableInterface()->columnCount() == side);
+            QVERIFY(!other->child(last + 1) && other->child(last)->tableCellInterface()->rowIndex() == side - 1
+                    && other->child(last)->text(QAccessible::Name) == QString("Feld %1: leer").arg(last + 1));
+        }
     }
 
     // A window shown without an owner gets the main window as its transient

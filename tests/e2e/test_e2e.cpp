@@ -707,6 +707,62 @@ private slots:
         QVERIFY2(s.endedWell(), "the game did not end with success on SIGTERM");
         QCOMPARE(s.out("cat", {s.file("laufend.sav")}), kept);
     }
+
+    // A screen reader on the accessibility bus (the test runs inside
+    // dbus-run-session; a script reads the bus as a screen reader does): the
+    // board is a table of 4 x 4 cells named by field and tile, with their
+    // rows and columns, and has the keyboard. A move by an arrow key reports
+    // the new names of the move count and of the cells it changed, nothing
+    // else; when the cell it filled is not the focused one already, the focus
+    // goes there. The best value is reported when it is found.
+    void screenReaderReadsTheBoard()
+    {
+        QVERIFY2(qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"), "no session bus: run inside dbus-run-session");
+        Child bus, reader;   // ended after the game
+        Session s;
+        const QStringList tiles = QString("0 1 2 3 4 5 6 7 8 9 10 11 12 100 13 14").split(' ');   // two moves from home
+        QCOMPARE(s.start([&] {
+            s.write("laufend.sav", s.savedGame(tiles.join(' ') + " 5 0 0 "));   // the kept game
+            s.env.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+            // The reader listens before the game starts (Debian's pyatspi is the system Python's).
+            reader.proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            if (bus.start("/usr/libexec/at-spi-bus-launcher", {"--launch-immediately"}, s.env)
+                && reader.start("/usr/bin/python3", {ZANDOR_E2E_DIR "/atspi_board.py"}, s.env))
+                reader.proc.waitForReadyRead(Timeout), reader.proc.readLine();
+        }), QString());
+        auto ask = [&](const QByteArray &command) {
+            reader.proc.write(command + '\n');
+            while (!reader.proc.canReadLine() && reader.proc.waitForReadyRead(Timeout)) {}
+            return QJsonDocument::fromJson(reader.proc.readLine());
+        };
+        QJsonArray cells;
+        for (int p = 0; p < 16; ++p)
+            cells.append(QJsonArray{QString("Feld %1: ").arg(p + 1) + (tiles[p] == "100" ? "leer" : "Teil " + QString::number(tiles[p].toInt() + 1)),
+                                    p / 4, p % 4});
+        QJsonObject board;
+        QVERIFY2(waitFor([&] { return (board = ask("board").object())["cells"] == cells; }), QJsonDocument(board).toJson().constData());
+        QVERIFY(board["name"] == "Spielfeld" && board["rows"] == 4 && board["columns"] == 4 && board["focused"] == true && board["count"] == "5");
+
+        // The events after a key, once they stand still, as "type role name" (a focus leaving a cell aside).
+        QStringList events;
+        auto collect = [&] {
+            for (const QJsonValue e : ask("events").array())
+                if (e[0] != "object:state-changed:focused" || e[3] == 1)
+                    events << QString("%1 %2 %3").arg(e[0].toString(), e[1].toString(), e[2].toString()).remove("object:property-change:");
+        };
+        QVERIFY2(waitFor([&] { return collect(), events.contains("accessible-name label Bestwert: 2"); }), qPrintable(events.join('\n')));
+        auto after = [&](const QString &key, int expected) {
+            events.clear();
+            return s.ok({"key", key}) && waitFor([&] { return collect(), events.size() >= expected; }) && (QThread::msleep(500), collect(), true);
+        };
+        QVERIFY(after("Left", 3));   // tile 14 from field 15 into the empty field 14, the focused cell
+        QCOMPARE(events, QStringList({"accessible-name label 6", "accessible-name table cell Feld 14: Teil 14",
+                                      "accessible-name table cell Feld 15: leer"}));
+        QVERIFY(after("Down", 5));   // tile 11 from field 11 into the empty field 15: the focus follows
+        QCOMPARE(events, QStringList({"accessible-name label 7", "accessible-name table cell Feld 11: leer", "accessible-name table cell Feld 15: Teil 11",
+                                      "object:state-changed:focused table cell Feld 15: Teil 11", "focus: table cell Feld 15: Teil 11"}));
+        QVERIFY(s.closeBox(s.main) && s.endedWell());
+    }
 };
 
 QTEST_GUILESS_MAIN(E2E)
