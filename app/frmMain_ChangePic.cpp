@@ -23,27 +23,33 @@
 
 namespace {
 
-// The choices of the picture dialog, the first one preselected.
-const char *const Filters[] = {
-    " JPEG (*.jpg)",
-    "Windows Bitmap (*.bmp)",
-    "CompuServe Bitmap (*.gif)",
-    "Metafiles (*.wmf)",
-    "Alle Dateien (*.*)",
+// The choices of the picture dialog, the first one preselected: the name
+// shown (translated) and the patterns (never translated).
+const struct {
+    const char *name;
+    const char *patterns;
+} Filters[] = {
+    {QT_TRANSLATE_NOOP("frmMain", "Alle Bilder"), "*.jpg *.jpeg *.jpe *.png *.bmp *.gif *.wmf"},
+    {QT_TRANSLATE_NOOP("frmMain", " JPEG"), "*.jpg *.jpeg *.jpe"},
+    {QT_TRANSLATE_NOOP("frmMain", "PNG-Bilder"), "*.png"},
+    {QT_TRANSLATE_NOOP("frmMain", "Windows Bitmap"), "*.bmp"},
+    {QT_TRANSLATE_NOOP("frmMain", "CompuServe Bitmap"), "*.gif"},
+    {QT_TRANSLATE_NOOP("frmMain", "Metafiles"), "*.wmf"},
+    {QT_TRANSLATE_NOOP("frmMain", "Alle Dateien"), "*.*"},
 };
 
 // Shows the picture dialog in folder; the chosen file's full path, or an
 // empty string when the player cancelled.
 QString choosePicture(QWidget *parent, const QString &folder)
 {
-    QFileDialog dialog(parent, QStringLiteral("Bilderdialog"), folder);
+    QFileDialog dialog(parent, frmMain::tr("Bilderdialog"), folder);
     dialog.setObjectName(QStringLiteral("Bilderdialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     QStringList filters;
-    for (const char *f : Filters)
-        filters << QString::fromUtf8(f);
+    for (const auto &f : Filters)
+        filters << QStringLiteral("%1 (%2)").arg(frmMain::tr(f.name), QLatin1String(f.patterns));
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(dialog.nameFilters().first());
     // QFileDialog trims the texts of its choices; they are shown as written,

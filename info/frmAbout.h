@@ -44,8 +44,7 @@ class frmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    // The window's own texts.
-    static const QString Caption;            // "   About"
+    // The window's own names (its caption and captions are tr() texts).
     static const QString AppTitle;           // "Zandor"
     static const QString AuthorName;
     static const QString MailAddress;

@@ -43,9 +43,6 @@ public:
     QPushButton *cmdDelete = nullptr;
     QPushButton *cmdCancel = nullptr;
 
-    // Message texts of the dialog.
-    static const QString NoGamesText;       // "Es gibt keine gespeicherten Spiele!"
-    static const QString NotFoundText;      // "Datei nicht gefunden!"
     // What the player reads for a problem with a saved game or its name.
     static QString problemText(const SavedGame::Problem &problem);
 
@@ -69,6 +66,7 @@ protected:
 
 private:
     void refreshList();
+    void fitToTexts();
     void save();
     void load();
 

@@ -2,6 +2,8 @@
 // given as the first argument, with the remaining arguments for QtTest.
 #include "TestRegistry.h"
 
+#include "base/Language.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -51,6 +53,11 @@ void TestRegistry::guardModalBoxes()
 {
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
         new ModalGuard(app);
+}
+
+void TestRegistry::installLanguage()
+{
+    Language::install(Language::system(), QStringLiteral(ZANDOR_TRANSLATIONS_DIR));
 }
 
 bool TestRegistry::add(const char *file, Runner run)

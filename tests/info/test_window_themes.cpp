@@ -13,6 +13,8 @@
 #include "scores/frmTopTen.h"
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QInputDialog>
 #include <QPalette>
 #include <cmath>
 #include <QGroupBox>
@@ -145,7 +147,7 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<double>("points");   // 0: the normal font
-        for (const char *w : {"Main", "About", "Descr", "TopTen", "Load"})
+        for (const char *w : {"Main", "About", "Descr", "TopTen", "NameBox", "Load"})
             for (double pt : {0.0, 14.0})
                 QTest::addRow("%s %g", w, pt) << QString::fromLatin1(w) << pt;
     }
@@ -210,6 +212,9 @@ private slots:
             w->Form_Load();
             w->show();
             o = {w, w->centralWidget(), {}, {}};
+            // The notes name the folders of this program folder.
+            const QString text = w->Text1()->toPlainText();
+            QVERIFY(text.contains(dir.path(QStringLiteral("Images/originale"))) && text.contains(dir.path(QStringLiteral("Saves"))));
             if (points == 0) {
                 using namespace Twips::Descr;
                 QCOMPARE(w->centralWidget()->height(), Twips::px(ClientHeight));
@@ -224,9 +229,22 @@ private slots:
                  {{w->Frame1, QRect(FrameLeft, HeadingTop + HeadingHeight + FrameGap, ClientWidth - FrameMarginWidth,
                                     ClientHeight - FrameMarginHeight - HeadingHeight)},
                   {w->lblScore[9], QRect(ScoreLeft, NrTop + 9 * RowHeight, ScoreWidth, RowHeight)}}};
+        } else if (window == QLatin1String("NameBox")) {
+            // Typing stops at the width a name has in the list.
+            QString typed;
+            onNextModal<QInputDialog>([&typed](QInputDialog *box) {
+                auto *name = box->findChild<QLineEdit *>();
+                QTest::keyClicks(name, QStringLiteral("Abcdefghijklmnopqrst"));
+                typed = name->text();
+                checkFits(box);
+                box->accept();
+            });
+            frmTopTen::Start(nullptr, QRect(0, 0, 10200, 7400));
+            QCOMPARE(typed, QStringLiteral("Abcdefghijklmno"));
+            return;
         } else if (window == QLatin1String("Load")) {
-            // A saved game in the list; the cancel button is wider than
-            // designed, its caption touching its edges there.
+            // A saved game in the list; the cancel button may be wider than
+            // designed (the German caption touches its edges there).
             SavedGame::ensureFolder();
             writeAll(SavedGame::folder() + QStringLiteral("/Spielstand vom Montag.sav"), "x");
             auto *w = new frmLoad(nullptr, QPoint(500, 500), GameState{});
@@ -237,7 +255,10 @@ private slots:
                  {{w->txtLoad, QRect(NameLeft, NameTop, NameWidth, NameHeight)},
                   {w->cmdDelete, QRect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight)}}};
             if (points == 0)
-                QVERIFY(w->cmdCancel->x() == Twips::px(CancelLeft) && w->cmdCancel->width() > Twips::px(CancelWidth));
+                QVERIFY(w->cmdCancel->x() == Twips::px(CancelLeft) && w->cmdCancel->width() >= Twips::px(CancelWidth));
+            // A screen reader names the list and the name box, which have no label beside them.
+            for (QWidget *c : {static_cast<QWidget *>(w->File1), static_cast<QWidget *>(w->txtLoad)})
+                QVERIFY(!QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name).isEmpty());
         }
         checkFits(o.window);
         if (points > 0 || QTest::currentTestFailed())
