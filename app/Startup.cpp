@@ -26,7 +26,7 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
     QApplication::setApplicationName(QStringLiteral("Zandor"));
 
     // The texts in the player's language, Qt's own dialog texts with them.
-    Language::install(Language::system(), ProgramFolder::resource(QStringLiteral("translations")));
+    Language::install(Language::system(), ProgramFolder::resource(QLatin1String(Language::Folder)));
 
     SingleInstance instance(ProgramFolder::path());
     if (instance.activateRunningInstance()) {

@@ -21,8 +21,12 @@ Choice choose(const QStringList &uiLanguages);
 // The choice for this system: choose(QLocale::system().uiLanguages()).
 Choice system();
 
+// The folder of the translations within the game's data folder.
+constexpr const char *Folder = "translations";
+
 // Loads and installs into the running application what choice needs: for
-// English the game's translation zandor_en.qm from folder; for German Qt's
+// English the game's translation zandor_en.qm from folder (the data
+// folder's Folder); for German Qt's
 // own German texts from Qt's translations. False when a file is missing
 // (the texts then stay as written, German or Qt's English).
 bool install(Choice choice, const QString &folder);

@@ -90,7 +90,8 @@ private slots:
                           + QStringLiteral(ZANDOR_TRANSLATED_FOLDERS).split(QLatin1Char(' ')) + QStringList{"-ts", ts});
         QVERIFY(lupdate.waitForFinished(60000));
         QVERIFY2(lupdate.exitCode() == 0, lupdate.readAll().constData());
-        QVERIFY(Language::install(Language::Choice::English, QStringLiteral(ZANDOR_TRANSLATIONS_DIR)));
+        // Where the game looks for it in the program folder as built.
+        QVERIFY(Language::install(Language::Choice::English, QStringLiteral(ZANDOR_PROGRAM_DIR "/") + QLatin1String(Language::Folder)));
 
         QFile file(ts);
         QVERIFY(file.open(QIODevice::ReadOnly));
