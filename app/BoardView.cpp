@@ -1,7 +1,5 @@
 #include "app/BoardView.h"
 
-#include "base/Twips.h"
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -12,14 +10,7 @@
 
 namespace {
 
-constexpr int FieldPx = Twips::px(Twips::Main::FieldSize);   // a field's side, logical pixels
 constexpr int HintFramePx = 5;                                // the hint mark's frame, logical pixels
-
-// The k-th field edge (0..4) from the board's first device pixel.
-int edge(int k, qreal dpr)
-{
-    return qRound(k * FieldPx * dpr);
-}
 
 // A frame of width w drawn inside r as four filled strips: whole device
 // pixels, without the half-pixel spread of a pen.
@@ -73,6 +64,12 @@ BoardView::BoardView(const GameSession &session, QWidget *parent)
         showHintMark(-1, 0);
         emit hintTimeUp();
     });
+    m_settleTimer.setSingleShot(true);
+    m_settleTimer.setInterval(SettleMillis);
+    connect(&m_settleTimer, &QTimer::timeout, this, [this] {
+        if (tilesDiffer())
+            emit fieldSizeSettled(fieldDeviceSize());
+    });
 }
 
 QColor BoardView::buttonFace()
@@ -82,17 +79,64 @@ QColor BoardView::buttonFace()
     return QApplication::palette().color(QPalette::Window).darker(135);
 }
 
-void BoardView::setTiles(const std::array<QImage, 17> &bilder)
+void BoardView::setTiles(const std::array<QImage, 17> &bilder, const QImage &lastSquare)
 {
     m_bilder = bilder;
+    m_whole = lastSquare;
     finishSlide();
-    m_whole = QImage();
     update();
+    // Tiles cut for a size the fields no longer have are asked for anew.
+    if (tilesDiffer())
+        m_settleTimer.start();
+}
+
+bool BoardView::tilesDiffer() const
+{
+    // The first tile at hand tells the size they were cut at.
+    for (const QImage &tile : m_bilder)
+        if (!tile.isNull())
+            return tile.size() != fieldDeviceSize();
+    return false;
+}
+
+QRect BoardView::deviceBoard() const
+{
+    // The device pixels the widget covers, whole ones only; the board at
+    // their centre.
+    const qreal dpr = devicePixelRatioF();
+    const int w = int(std::floor(width() * dpr)), h = int(std::floor(height() * dpr));
+    const int board = std::max(0, std::min(w, h)) / side() * side();
+    return QRect((w - board) / 2, (h - board) / 2, board, board);
+}
+
+int BoardView::boardDeviceSide() const
+{
+    return deviceBoard().width();
+}
+
+QSize BoardView::fieldDeviceSize() const
+{
+    const int field = boardDeviceSide() / side();
+    return QSize(field, field);
+}
+
+int BoardView::edge(int k) const
+{
+    return qRound(k * qreal(boardDeviceSide()) / side());
+}
+
+QRect BoardView::deviceField(int p) const
+{
+    const QPoint origin = deviceBoard().topLeft();
+    const int c = p % side(), r = p / side();
+    return QRect(origin + QPoint(edge(c), edge(r)), origin + QPoint(edge(c + 1) - 1, edge(r + 1) - 1));
 }
 
 QRect BoardView::fieldRect(int p) const
 {
-    return QRect((p % 4) * FieldPx, (p / 4) * FieldPx, FieldPx, FieldPx);
+    const QRect d = deviceField(p);
+    const qreal dpr = devicePixelRatioF();
+    return QRectF(QPointF(d.topLeft()) / dpr, QSizeF(d.size()) / dpr).toRect();
 }
 
 QImage BoardView::picture(int p) const
@@ -101,29 +145,13 @@ QImage BoardView::picture(int p) const
     return t == Board::NoPicture ? QImage() : m_bilder[t];
 }
 
-void BoardView::setBorders(bool single)
-{
-    if (single && !m_whole.isNull())
-        m_whole = QImage(), update();
-    if (m_borders == single)
-        return;
-    m_borders = single;
-    update();
-}
-
-QRect BoardView::deviceField(int p, qreal dpr) const
-{
-    const int c = p % 4, r = p / 4;
-    return QRect(QPoint(edge(c, dpr), edge(r, dpr)), QPoint(edge(c + 1, dpr) - 1, edge(r + 1, dpr) - 1));
-}
-
 int BoardView::fieldAt(const QPoint &pos) const
 {
     // The device pixel under the point decides, as it is drawn.
     const qreal dpr = devicePixelRatioF();
     const QPoint d(int(std::floor((pos.x() + 0.5) * dpr)), int(std::floor((pos.y() + 0.5) * dpr)));
     for (int p = 0; p < m_session.board().fieldCount(); ++p)
-        if (deviceField(p, dpr).contains(d))
+        if (deviceField(p).contains(d))
             return p;
     return -1;
 }
@@ -136,7 +164,18 @@ void BoardView::paintEvent(QPaintEvent *)
     // widget may begin inside a device pixel; the painter rounds a pure
     // translation to whole device pixels, the same for every field.)
     painter.scale(1 / dpr, 1 / dpr);
-    const int border = m_borders ? qMax(1, qRound(dpr)) : 0;
+    if (fieldDeviceSize() != m_paintedField) {
+        // A new size (or scale): the tiles are scaled to it until it has
+        // settled.
+        m_paintedField = fieldDeviceSize();
+        m_settleTimer.start();
+    }
+    // Beside a board that does not fill the widget: the window's colour.
+    const QRect boardRect = deviceBoard();
+    const QRegion beside = QRegion(0, 0, int(std::ceil(width() * dpr)), int(std::ceil(height() * dpr))) - boardRect;
+    for (const QRect &r : beside)
+        painter.fillRect(r, palette().color(QPalette::Window));
+    const int border = hasBorders() ? qMax(1, qRound(dpr)) : 0;
     const Board &board = m_session.board();
     // A tile in motion leaves its new field showing the background; the
     // board may have changed since (a new deal): then it stands still.
@@ -146,11 +185,11 @@ void BoardView::paintEvent(QPaintEvent *)
             if (board.picture(s.step.to) == s.tile)
                 moving[s.step.to] = true;
     for (int p = 0; p < m_session.board().fieldCount(); ++p)
-        paintField(painter, moving[p] ? QImage() : picture(p), backColor(p), deviceField(p, dpr), border);
+        paintField(painter, moving[p] ? QImage() : picture(p), backColor(p), deviceField(p), border);
     if (!m_whole.isNull() && m_session.fertig() && !board.hasPicture(m_session.board().lastField())) {
         painter.save();
         painter.setOpacity(m_fadeAnim.state() != QAbstractAnimation::Stopped ? m_fadeAnim.currentValue().toReal() : 1.0);
-        paintField(painter, m_whole, backColor(m_session.board().lastField()), deviceField(m_session.board().lastField(), dpr), border);
+        paintField(painter, m_whole, backColor(m_session.board().lastField()), deviceField(m_session.board().lastField()), border);
         painter.restore();
     }
     if (sliding()) {
@@ -160,20 +199,20 @@ void BoardView::paintEvent(QPaintEvent *)
         for (const Sliding &s : m_sliding) {
             if (!moving[s.step.to])
                 continue;
-            const QRect a = deviceField(s.step.from, dpr), b = deviceField(s.step.to, dpr);
+            const QRect a = deviceField(s.step.from), b = deviceField(s.step.to);
             const QRect r(QPoint(between(a.left(), b.left()), between(a.top(), b.top())),
                           QPoint(between(a.right(), b.right()), between(a.bottom(), b.bottom())));
             paintField(painter, m_bilder[s.tile], buttonFace(), r, border);
         }
     }
     if (m_hintMark >= 0 && m_hintMark < m_session.board().fieldCount()) {
-        const QRect r = deviceField(m_hintMark, dpr);
+        const QRect r = deviceField(m_hintMark);
         painter.fillRect(r, QColor(255, 200, 0, 70));
         fillFrame(painter, r, qMax(1, qRound(HintFramePx * dpr)), QColor(255, 140, 0));
     }
-    if (!m_painted) {
-        // Once the painting in progress is done, what waited for the board
-        // to be on the screen may begin.
+    if (!m_painted && !m_bilder[0].isNull()) {
+        // Once the painting of the tiles in progress is done, what waited
+        // for the board to be on the screen may begin.
         m_painted = true;
         QTimer::singleShot(0, this, &BoardView::firstPainted);
     }
@@ -187,7 +226,8 @@ void BoardView::paintField(QPainter &painter, const QImage &tile, const QColor &
     if (!tile.isNull() && !inner.isEmpty()) {
         // The tile unscaled from the top-left corner of the drawing area,
         // clipped to it. Tiles are cut at the device size of a field; one
-        // cut for another scale is stretched to it.
+        // cut for another size or scale is stretched to it until tiles of
+        // the new size come.
         painter.save();
         painter.setClipRect(inner);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, tile.size() != device.size());
@@ -216,12 +256,10 @@ void BoardView::finishSlide()
     m_sliding.clear();
 }
 
-void BoardView::showWholePicture(const QImage &square)
+void BoardView::fadeInWholePicture()
 {
-    m_whole = square;
     m_fadeAnim.stop();
-    if (!m_whole.isNull())
-        m_fadeAnim.start();
+    m_fadeAnim.start();
     update();
 }
 

@@ -20,10 +20,17 @@
 // changes it) and answers with signals; the main window hands the moves to
 // the session and tells the widget to draw again.
 //
-// Everything is drawn in device pixels: the field edges, the borders (one
-// logical pixel wide, as whole device pixels) and the tiles lie on whole
-// device pixels at every scale, so that a line between two tiles is one
-// colour and the tiles of a solved board meet without a seam.
+// The board is the largest square of whole fields that fits the widget, at
+// its centre: the widget may be given any size. Everything is drawn in
+// device pixels: the field edges, the borders (one logical pixel wide, as
+// whole device pixels) and the tiles lie on whole device pixels at every
+// size and scale, so that every field is square, a line between two tiles is
+// one colour and the tiles of a solved board meet without a seam.
+//
+// Tiles cut at a field's device size are drawn unscaled. While the widget is
+// being resized the tiles it has are scaled to the fields; once its size has
+// settled (no change for SettleMillis), fieldSizeSettled asks the owner for
+// tiles cut at the new size.
 #include "game/GameSession.h"
 #include "game/Moves.h"
 
@@ -45,20 +52,36 @@ public:
     BoardView(const GameSession &session, QWidget *parent);
 
     // The tile pictures by tile number (Bilder); an empty picture leaves the
-    // field without one.
-    void setTiles(const std::array<QImage, 17> &bilder);
+    // field without one. lastSquare, the picture's bottom-right square, fills
+    // the empty field 15 of a won board.
+    void setTiles(const std::array<QImage, 17> &bilder, const QImage &lastSquare);
+
+    // --- the board's geometry ---------------------------------------------------
+    // Fields along each side of the board: the session's.
+    int side() const { return m_session.side(); }
+    // The board's side in device pixels: the largest multiple of side() that
+    // fits the widget's width and height.
+    int boardDeviceSide() const;
+    // A field's size in device pixels (every field has it), and what tiles
+    // are cut at to be drawn unscaled.
+    QSize fieldDeviceSize() const;
+    // Field p's rectangle in the widget, in device pixels: edges at whole
+    // device pixels, neighbours sharing their edge.
+    QRect deviceField(int p) const;
+    // The same in logical pixels, rounded (for pointing at a field).
+    QRect fieldRect(int p) const;
+    // How long the widget's size stays unchanged before it counts as settled.
+    static constexpr int SettleMillis = 200;
 
     // --- what each field shows (picBox) ---------------------------------------
-    // The field's rectangle in the board, in logical pixels (1560 twips square).
-    QRect fieldRect(int p) const;
     // The tile picture field p shows, or an empty picture.
     QImage picture(int p) const;
     QString Tag(int p) const { return m_session.board().tagText(p); }
     QColor backColor(int p) const { return p == m_lit ? dropTarget() : buttonFace(); }
     static QColor buttonFace();              // the normal background, darker than the window
     static QColor dropTarget() { return Qt::white; }
-    bool hasBorders() const { return m_borders; }
-    void setBorders(bool single);
+    // A single-line border during play, none on a finished board.
+    bool hasBorders() const { return !m_session.fertig(); }
 
     // --- the hint mark --------------------------------------------------------
     // Marks field for msecs; then hintTimeUp is emitted. A mark of -1, or a
@@ -76,10 +99,10 @@ public:
     void finishSlide();
     bool sliding() const { return m_slideAnim.state() != QAbstractAnimation::Stopped; }
     QVariantAnimation *slideAnimation() { return &m_slideAnim; }
-    // On a won board: square, the picture's bottom-right square, fades into
-    // the empty field 15 and stays until the borders come back (a new game).
-    // The board itself is unchanged: field 15 stays empty.
-    void showWholePicture(const QImage &square);
+    // A finished board shows the whole picture: the last square stands in
+    // the empty field 15 (the board itself is unchanged: field 15 stays
+    // empty). At the winning move it fades in.
+    void fadeInWholePicture();
     void finishFade() { m_fadeAnim.setCurrentTime(FadeMillis); }
 
     // --- drag and keys ----------------------------------------------------------
@@ -104,8 +127,12 @@ signals:
     void clickRequested(int field);
     // The time of the hint mark is up.
     void hintTimeUp();
-    // The board has been painted for the first time.
+    // The board has been painted with its tiles for the first time.
     void firstPainted();
+    // The fields' device size has changed (or tiles of another size were
+    // given) and then stayed for SettleMillis, and the tiles at hand are not
+    // of that size: tiles cut at deviceSide would be drawn unscaled.
+    void fieldSizeSettled(QSize deviceSide);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -118,9 +145,12 @@ protected:
 private:
     // The field a point of the board lies on, or -1.
     int fieldAt(const QPoint &pos) const;
-    // Field p's rectangle in device pixels, from the board's top-left device
-    // pixel: edges at whole device pixels, so neighbours share their edge.
-    QRect deviceField(int p, qreal dpr) const;
+    // The board's top-left device pixel in the widget, and its side.
+    QRect deviceBoard() const;
+    // The k-th field edge (0..side()) from the board's first device pixel.
+    int edge(int k) const;
+    // There are tiles, cut for another size than the fields have.
+    bool tilesDiffer() const;
     // One field drawn into its device rectangle at origin (the place a tile
     // in motion would be drawn at as well).
     void paintField(QPainter &painter, const QImage &tile, const QColor &back, const QRect &device, int border) const;
@@ -129,17 +159,19 @@ private:
 
     const GameSession &m_session;
     std::array<QImage, 17> m_bilder;
-    bool m_borders = true;
     int m_lit = -1;                          // the empty field lit as drop target
     int m_hintMark = -1;
     QTimer m_hintTimer;
     bool m_painted = false;
+    // the fields' device size as last painted, and the wait for it to settle
+    QSize m_paintedField;
+    QTimer m_settleTimer;
 
     // the slide running: each tile from its old field to its new one
     struct Sliding { Moves::Step step; int tile; };
     std::vector<Sliding> m_sliding;
     QVariantAnimation m_slideAnim;
-    // the picture's last square on a won board
+    // the picture's last square, shown on a finished board
     QImage m_whole;
     QVariantAnimation m_fadeAnim;
 

@@ -31,4 +31,18 @@ inline QString notReadable(const QString &picture, PictureError error)
            + (why.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + why);
 }
 
+// A loaded game's picture that is not found.
+inline QString notFound(const QString &picture)
+{
+    return QStringLiteral("Das Bild \r\n    ") + picture
+           + QStringLiteral("\r\nkann im angegebenen Pfad nicht gefunden werden.\r\n\r\nEs wird ein neues Spiel gestartet!");
+}
+
+// The picture reference file that could not be written.
+inline QString referenceNotWritten(const QString &file)
+{
+    return QStringLiteral("Das Bild wird beim nächsten Start nicht wieder geladen:\r\ndie Datei\r\n    ") + file
+           + QStringLiteral("\r\nkann nicht geschrieben werden.");
+}
+
 } // namespace PictureMessages

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 
 #include <sys/sysmacros.h>
 
@@ -30,6 +31,18 @@ const QByteArray ActivateRequest = "activate\n";
 constexpr int AnswerWaitMs = 5000;
 // How long one request waits for the owner to read it and close.
 constexpr int ReadWaitMs = 1000;
+
+// The owner reads this many connections at once at most; more wait in the
+// socket's queue, and once that is full a start trying to connect is
+// refused at once and tries again. So connections that never send anything
+// cannot take the descriptors the game needs for its own files.
+constexpr int MaxConnections = 8;
+// How long an accepted connection may stay without a whole request; a
+// second start sends its request at once.
+constexpr int RequestWaitMs = 1000;
+// How long listening pauses when no descriptor is left for a connection:
+// the connection stays queued, and trying again at once would take a core.
+constexpr int DescriptorPauseMs = 250;
 
 // True when path is a folder (not a link) of this user that no one else may
 // enter.
@@ -295,18 +308,31 @@ bool SingleInstance::listen()
 
 void SingleInstance::acceptRequests()
 {
-    for (;;) {
+    while (m_server && m_connections.size() < MaxConnections) {
         const int client = ::accept4(m_listening, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (client < 0)
+        if (client < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                // No descriptor (EMFILE, ENFILE) or memory left.
+                m_server->setEnabled(false);
+                QTimer::singleShot(DescriptorPauseMs, this, [this] {
+                    if (m_server)
+                        m_server->setEnabled(true);
+                });
+            }
             return;
+        }
         // Only the user's own processes may bring the window forward.
         if (peerUid(client) != ::getuid()) {
             ::close(client);
             continue;
         }
         // The request is read as it comes; the connection is closed once
-        // it is whole, or when the other side ends or sends too much.
+        // it is whole, when the other side ends or sends too much, or when
+        // it has not come in time.
         auto *reader = new QSocketNotifier(client, QSocketNotifier::Read, this);
+        m_connections.insert(client, reader);
         auto received = std::make_shared<QByteArray>();
         connect(reader, &QSocketNotifier::activated, this, [this, reader, client, received] {
             char buffer[64];
@@ -318,17 +344,37 @@ void SingleInstance::acceptRequests()
             const bool whole = received->contains(ActivateRequest);
             if (n > 0 && !whole && received->size() < ActivateRequest.size() * 4)
                 return;
-            reader->setEnabled(false);
-            reader->deleteLater();
-            ::close(client);
+            endConnection(client, reader);
             if (whole)
                 emit activationRequested();
         });
+        QTimer::singleShot(RequestWaitMs, reader, [this, reader, client] { endConnection(client, reader); });
     }
+    // As many connections as are read at once: the others wait until one ends.
+    if (m_server)
+        m_server->setEnabled(false);
+}
+
+void SingleInstance::endConnection(int client, QSocketNotifier *reader)
+{
+    // The same descriptor may belong to a later connection by now.
+    if (m_connections.value(client) != reader)
+        return;
+    m_connections.remove(client);
+    reader->setEnabled(false);
+    reader->deleteLater();
+    ::close(client);
+    if (m_server)
+        m_server->setEnabled(true);
 }
 
 void SingleInstance::stop()
 {
+    for (auto c = m_connections.cbegin(); c != m_connections.cend(); ++c) {
+        delete c.value();
+        ::close(c.key());
+    }
+    m_connections.clear();
     if (m_server) {
         delete m_server;
         m_server = nullptr;

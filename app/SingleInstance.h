@@ -8,6 +8,7 @@
 // user can keep the game from starting or take its place: the socket lies in
 // a folder only the user can enter, and requests from other users are
 // refused.
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -61,8 +62,12 @@ signals:
     void activationRequested();
 
 private:
-    // Reads the requests waiting on the listening socket.
+    // Takes the connections waiting on the listening socket, as many as may
+    // be read at once, and reads their requests as they come.
     void acceptRequests();
+    // Closes the connection `client` read by `reader` (unless it already is)
+    // and takes up listening again.
+    void endConnection(int client, QSocketNotifier *reader);
 
     QString m_folder;
     QString m_name;
@@ -72,4 +77,5 @@ private:
     QString m_refusal;
     int m_listening = -1;     // the listening socket, -1 when not listening
     QSocketNotifier *m_server = nullptr;
+    QHash<int, QSocketNotifier *> m_connections;   // accepted and not yet closed, by descriptor
 };

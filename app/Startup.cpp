@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/CloseRequest.h"
+#include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
 #include "base/AppIcon.h"
@@ -46,6 +47,13 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
     // The icons are read once the board is on the screen: the window
     // manager shows the icon a moment later, the board comes sooner.
     QObject::connect(&mainWindow, &frmMain::boardShown, &app, [] { QApplication::setWindowIcon(Zandor::appIcon()); });
+    // A request to end (SIGTERM, a hang-up, Ctrl+C) closes the window the
+    // normal way, which keeps the game; a session that ends (a logout) has
+    // it kept at once, as it may not wait for the window to close.
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::received, &mainWindow, &QWidget::close);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, mainWindow.game(), &GameController::keepNow);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, mainWindow.game(), &GameController::keepNow);
     WindowPlacement::keepOverMainWindow(&mainWindow);
     CloseRequestFilter closeRequest(&mainWindow);
     new WaylandModality(&mainWindow);
@@ -59,8 +67,9 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
     const int code = mainWindow.isVisible() ? app.exec() : 0;
     if (mainWindow.solverBusy()) {
         // The solver's tables may still be building. Everything the player
-        // keeps is written the moment it changes, so the process may end
-        // now instead of waiting for a computation nobody needs.
+        // keeps is written (the game was kept as the window closed), so the
+        // process may end now instead of waiting for a computation nobody
+        // needs.
         std::fflush(nullptr);
         std::_Exit(code);
     }

@@ -1,11 +1,6 @@
 #include "app/frmMain.h"
 
-#include "base/FixedLayout.h"
-#include "base/Meldung.h"
-#include "pictures/BoardFit.h"
-#include "pictures/PictureLibrary.h"
-#include "pictures/PictureReference.h"
-#include "base/ProgramFolder.h"
+#include "app/MainLayout.h"
 #include "base/Twips.h"
 #include "base/WindowPlacement.h"
 #include "app/BoardView.h"
@@ -18,96 +13,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
-#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
-#include <QThreadPool>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <limits>
 
 using namespace Twips::Main;
+using namespace MainLayout;
 
 namespace {
-// The height of the window's content: board, progress bar and a margin.
-constexpr int ClientHeight = BoardTop + BoardSize + ProgressGap + ProgressHeight + 150;
-constexpr int ClientWidth = Width - 120;
-// The labels in the panels keep this far from the panel's sides.
-constexpr int PanelLabelLeft = 120;
-
-// Blanks (only blanks) removed at both ends, as the picture reference is read.
-QString trimBlanks(const QString &s)
-{
-    int a = 0, b = s.size();
-    while (a < b && s.at(a) == QLatin1Char(' '))
-        ++a;
-    while (b > a && s.at(b - 1) == QLatin1Char(' '))
-        --b;
-    return s.mid(a, b - a);
-}
-
-// The labels' point sizes are designed for Qt's default general font of 9
-// points; a larger general font (as a desktop sets it) makes them larger by
-// as much, a smaller one leaves them as designed.
-constexpr double NormalPoints = 9.0;
-double labelScale()
-{
-    const QFont general = QApplication::font();
-    const double points = general.pointSizeF() > 0 ? general.pointSizeF() : QFontInfo(general).pointSizeF();
-    return std::max(1.0, points / NormalPoints);
-}
-
-// The panels beside the board, grown to their labels' texts, and the client
-// area grown to hold the board, the panels and the progress bar, which moves
-// down as far as the panels have grown, the preview's place below Frame4
-// moving with them. A label is as wide as the widest of the texts it is
-// given or shows, so the panels keep their size while the game runs; all
-// labels of both panels share that width, so the panels are equally wide and
-// their centred texts stay centred. Returns the client area's size.
-QSize fitPanels(QGroupBox *frame3, QGroupBox *frame4, QWidget *progress,
-                const QVector<QPair<QLabel *, QStringList>> &labels)
-{
-    int width = 0;
-    QVector<QSize> need;
-    for (const auto &[label, texts] : labels) {
-        QSize n = FixedLayout::neededSize(label);
-        const QString shown = label->text();
-        for (const QString &t : texts) {
-            label->setText(t);
-            n = n.expandedTo(FixedLayout::neededSize(label));
-        }
-        label->setText(shown);
-        need.append(n);
-        width = std::max(width, n.width());
-    }
-    QVector<FixedLayout::Control> in3, in4;
-    for (int i = 0; i < labels.size(); ++i) {
-        QLabel *label = labels[i].first;
-        const QRect design(Twips::point(PanelLabelLeft, Twips::fromPx(label->y())),
-                           QSize(Twips::px(PanelWidth - 2 * PanelLabelLeft), label->height()));
-        (label->parentWidget() == frame3 ? in3 : in4)
-            .append({label, design, FixedLayout::Widens, QSize(width, need[i].height())});
-    }
-    const QSize panel = Twips::size(PanelWidth, PanelHeight);
-    const QSize size3 = FixedLayout::fit(in3, panel);
-    const QSize size4 = FixedLayout::fit(in4, panel);
-    const int panelLeft = BoardLeft + BoardSize + PanelGap;
-    const int progressTop = BoardTop + BoardSize + ProgressGap;
-    return FixedLayout::fit(
-        {{nullptr, Twips::rect(BoardLeft, BoardTop, BoardSize, BoardSize), FixedLayout::Stays, QSize(0, 0)},
-         {frame3, Twips::rect(panelLeft, BoardTop, PanelWidth, PanelHeight), FixedLayout::Stays, size3},
-         {frame4, Twips::rect(panelLeft, BoardTop + PanelHeight, PanelWidth, PanelHeight), FixedLayout::Stays, size4},
-         {progress, Twips::rect(ProgressLeft, progressTop, ClientWidth - ProgressRightMargin, ProgressHeight),
-          FixedLayout::Widens, QSize(0, 0)}},
-        Twips::size(ClientWidth, ClientHeight));
-}
-
 qint16 toInt16(double twips)
 {
     const double r = std::round(twips);
@@ -117,29 +36,31 @@ qint16 toInt16(double twips)
 
 frmMain::frmMain(QWidget *parent)
     : QMainWindow(parent)
+    , m_game(new GameController(this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("    Zandor"));
     setAttribute(Qt::WA_QuitOnClose);
     // The layout is fixed: the window keeps the size its controls need and
-    // can be minimised, not maximised or resized.
+    // can be minimised, not maximised or resized (a compositor that
+    // maximises it all the same gets the content centred).
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
     buildMenus();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
     setFocusPolicy(Qt::StrongFocus);
+    connectGame();
+    // Every key of the window passes here first (the solution's stop).
+    qApp->installEventFilter(this);
 }
 
 frmMain::~frmMain()
 {
-    cancelSolver();
-    stopSolution();
-    // A picture job still running writes nothing more and is waited for:
-    // its result has no window to go to.
-    m_closed->store(true);
-    if (m_picturePool)
-        m_picturePool->waitForDone();
+    // The game is kept and reports nothing more; the board, which reads the
+    // game's session, goes before the game does.
+    m_game->close();
+    disconnect(m_game, nullptr, this, nullptr);
+    delete centralWidget();
 }
 
 void frmMain::buildControls()
@@ -149,11 +70,10 @@ void frmMain::buildControls()
     central->setFixedSize(Twips::size(ClientWidth, ClientHeight));
     setCentralWidget(central);
 
-    m_board = new BoardView(m_session, central);
+    m_board = new BoardView(m_game->session(), central);
     m_board->setObjectName(QStringLiteral("Frame1"));
     m_board->setGeometry(Twips::rect(BoardLeft, BoardTop, BoardSize, BoardSize));
     m_board->hide();
-    connectBoard();
 
     auto makeLabel = [](QWidget *parent, const QString &text, int top, int height, int pointSize, bool bold) {
         auto *l = new QLabel(text, parent);
@@ -178,6 +98,9 @@ void frmMain::buildControls()
         m_label[i]->setObjectName(QStringLiteral("Label%1").arg(i));
     m_lblBestwert = makeLabel(m_frame3, QString(), 1080, 300, 9, false);
     m_lblBestwert->setObjectName(QStringLiteral("lblBestwert"));
+    m_lblHinweis = new QLabel(central);
+    m_lblHinweis->setObjectName(QStringLiteral("lblHinweis"));
+    m_lblHinweis->hide();
 
     m_imgTemp = new QLabel(central);
     m_imgTemp->setObjectName(QStringLiteral("imgTemp"));
@@ -209,15 +132,22 @@ void frmMain::buildMenus()
     mnuFile->addSeparator();
     mnuExit = mnuFile->addAction(QStringLiteral("Beenden"));
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+    auto command = [this](QMenu *menu, const QString &caption, const QKeySequence &key, auto call) {
+        QAction *a = menu->addAction(caption);
+        a->setShortcut(key);
+        connect(a, &QAction::triggered, m_game, call);
+        return a;
+    };
 
     QMenu *mnuOption = menuBar()->addMenu(QStringLiteral("&Optionen"));
     mnuPreviewOn = item(mnuOption, QStringLiteral("Vorschau ein"), Qt::Key_F7, &frmMain::mnuPreviewOn_Click);
     mnuPosOn = item(mnuOption, QStringLiteral("Positionsanzeige ein"), Qt::Key_F8, &frmMain::mnuPosOn_Click);
-    mnuHint = item(mnuOption, QStringLiteral("Tipp"), Qt::Key_F4, &frmMain::mnuHint_Click);
-    mnuUndo = item(mnuOption, QStringLiteral("Zug zurück"), Qt::CTRL | Qt::Key_Z, &frmMain::mnuUndo_Click);
+    mnuHint = command(mnuOption, QStringLiteral("Tipp"), Qt::Key_F4, [this] { m_game->hint(); });
+    mnuUndo = command(mnuOption, QStringLiteral("Zug zurück"), Qt::CTRL | Qt::Key_Z, [this] { m_game->takeBack(); });
     mnuUndo->setEnabled(false);
-    mnuSolution = item(mnuOption, QStringLiteral("Lösung zeigen"), Qt::Key_F9, &frmMain::mnuSolution_Click);
-    mnuFit = item(mnuOption, QStringLiteral("Bild zuschneiden"), QKeySequence(Qt::SHIFT | Qt::Key_F3), &frmMain::mnuFit_Click);
+    mnuSolution = command(mnuOption, QStringLiteral("Lösung zeigen"), Qt::Key_F9, [this] { m_game->toggleSolution(); });
+    mnuFit = command(mnuOption, QStringLiteral("Bild zuschneiden"), QKeySequence(Qt::SHIFT | Qt::Key_F3),
+                     [this] { m_game->setCrop(mnuFit->isChecked()); });
     mnuFit->setCheckable(true);
     mnuOption->addSeparator();
     mnuTopTen = item(mnuOption, QStringLiteral("Top Ten"), Qt::Key_F11, &frmMain::mnuTopTen_Click);
@@ -229,7 +159,7 @@ void frmMain::buildMenus()
 
 void frmMain::Form_Load()
 {
-    // The generator was seeded from the clock when the window was made; the
+    // The generator was seeded from the clock when the game was made; the
     // session starts unfinished, its counter at 0 and its layout all zeros.
     // Centred by the outer size: at once by the best estimate, and again
     // once the window manager has framed the window. Where the other
@@ -241,8 +171,6 @@ void frmMain::Form_Load()
         m_windowLeft = toInt16(g.left() + static_cast<double>(SecondaryOffset));
     });
     showSession();
-    Bildpfad_Lesen();
-    Einstellungen_Lesen();
 
     m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
     // The panels right of the board, Frame4 directly below Frame3, and the
@@ -251,7 +179,7 @@ void frmMain::Form_Load()
     // label is sized for the widest texts it shows: the largest move count,
     // the highest field number and every text of the best-value line.
     m_label[3]->setText(QString());
-    centralWidget()->setFixedSize(fitPanels(
+    FixedLayout::keepSize(this, centralWidget(), fitPanels(
         m_frame3, m_frame4, m_pBar,
         {{m_label[0], {}},
          {m_label[1], {QString::number(std::numeric_limits<qint16>::max())}},
@@ -262,6 +190,9 @@ void frmMain::Form_Load()
     m_frame4->hide();
     m_pBar->setValue(0);
     m_pBar->hide();
+    // What could not be written is told in the progress bar's row, which is
+    // empty while the game is played, down to the window's bottom edge.
+    m_lblHinweis->setGeometry(m_pBar->x(), m_pBar->y(), m_pBar->width(), centralWidget()->height() - m_pBar->y());
 
     Felder_Anlegen();
     // Should the board not be painted soon (a window shown minimised), what
@@ -272,123 +203,47 @@ void frmMain::Form_Load()
 void frmMain::Fenster_Zentrieren()
 {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
-    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect work = screen->availableGeometry();
-    // Before the window is first shown the size of the content with the menu
-    // bar is the best estimate of its client area.
-    const QSize size = isVisible() ? WindowPlacement::frameGeometry(this).size()
-                                   : sizeHint().grownBy(WindowPlacement::frameMargins(this));
-    const float left = float(work.width() - size.width()) / 2.0f + float(work.left());
-    const float top = float(work.height() - size.height()) / 2.0f + float(work.top());
-    WindowPlacement::placeFrameNow(this, QPoint(int(left), int(top)));
+    WindowPlacement::centreFrame(this);
 }
 
 QRect frmMain::geometryTwips() const
 {
-    const QRect f = WindowPlacement::frameGeometry(this);
-    return QRect(Twips::fromPx(f.x()), Twips::fromPx(f.y()), Twips::fromPx(f.width()), Twips::fromPx(f.height()));
-}
-
-void frmMain::Bildpfad_Lesen()
-{
-    const QString line = PictureReference::read(ProgramFolder::path());
-    if (line.isNull())
-        return;
-    m_session.setBild_aktuell(line);
-    m_session.setBild_org(trimBlanks(line));
-}
-
-void frmMain::Einstellungen_Lesen()
-{
-    m_fit = BoardFit::read(ProgramFolder::path());
-    mnuFit->setChecked(m_fit == TileCutter::Fit::CropToSquare);
+    return WindowPlacement::frameTwips(this);
 }
 
 void frmMain::Felder_Anlegen()
 {
     // The board picture is made while the window is shown and mapped: begun
-    // first, it is mostly ready by the window's first paint.
-    Steine_Mischen();
-    cutAndPlace(CutFor::NewDeal);
+    // first, it is mostly ready by the window's first paint. The searches
+    // wait for that paint.
+    const qreal dpr = devicePixelRatioF();
+    m_game->setBoardPixels(qRound(Twips::px(Twips::Main::BoardSize) * dpr), dpr, m_board->fieldRect(0).width());
+    m_game->holdSearchesUntilPainted();
+    m_game->start();
     show();
     // The sixteen fields, each marked empty until the picture is cut.
     m_board->show();
 }
 
-void frmMain::Steine_Mischen()
-{
-    m_session.newDeal();
-    showSession();
-}
-
 void frmMain::showSession()
 {
-    m_label[1]->setText(QString::number(m_session.zuege()));
+    const GameSession &s = session();
+    m_label[1]->setText(QString::number(s.zuege()));
     // A mark the session has taken off goes; a new one stays as long as the
     // session says.
-    if (m_session.hintField() != m_board->hintMark())
-        m_board->showHintMark(m_session.hintField(), GameSession::HintMarkMillis);
-    if (mnuUndo)
-        mnuUndo->setEnabled(m_session.canTakeBack());
+    if (s.hintField() != m_board->hintMark())
+        m_board->showHintMark(s.hintField(), GameSession::HintMarkMillis);
+    if (mnuUndo) {
+        const GameController::TakeBack back = m_game->canTakeBack();
+        mnuUndo->setEnabled(back != GameController::TakeBack::Nothing);
+        mnuUndo->setText(back == GameController::TakeBack::Game ? QStringLiteral("Spiel zurück")
+                                                                : QStringLiteral("Zug zurück"));
+    }
+    if (mnuPreviewOn) {
+        Vorschau_Setzen();
+        Position_Setzen();
+    }
     m_board->update();
-}
-
-void frmMain::ZArray_setzen(const QVector<qint16> &za)
-{
-    m_session.setLayout(za);
-    showSession();
-}
-
-void frmMain::Settings(QString &l_bild, bool &ivis, bool &pos)
-{
-    m_session.clearPictures();
-    showSession();
-    // A picture moved away since the game was saved is taken from the
-    // library, where a copy of every chosen picture is kept under its name.
-    if (!QFileInfo(l_bild).isFile()) {
-        const QString copy = PictureLibrary::copyOf(l_bild, PictureLibrary::folder(ProgramFolder::path()));
-        if (!copy.isEmpty())
-            l_bild = copy;
-    }
-    if (!QFileInfo(l_bild).isFile()) {
-        ivis = false;
-        pos = false;
-        Meldung::zeigen(this, QStringLiteral("Das Bild \r\n    ") + l_bild
-                                  + QStringLiteral("\r\nkann im angegebenen Pfad nicht gefunden werden.\r\n\r\n"
-                                                   "Es wird ein neues Spiel gestartet!"));
-    }
-    m_session.setPosAnz(pos);
-    Position_Setzen();
-    m_session.setImgvis(ivis);
-    Vorschau_Setzen();
-    m_session.setBild_aktuell(l_bild);
-}
-
-void frmMain::mnuNew_Click()
-{
-    if (m_imgTemp->isVisible()) {
-        m_imgTemp->hide();
-        m_session.setImgvis(true);
-    }
-    m_board->setBorders(true);
-    m_imgTemp->resize(Twips::size(BoardSize, BoardSize));
-    m_label[3]->setText(QString());
-    m_session.clearPictures();
-    // The deal resets the counter and the finished flag.
-    Steine_Mischen();
-    cutAndPlace(CutFor::NewDeal);
-    if (m_session.imgvis())
-        mnuPreviewOn_Click();
-}
-
-void frmMain::addProgress(int amount)
-{
-    const int v = m_pBar->value() + amount;
-    if (v > m_pBar->maximum())
-        return;  // an increment past the end is dropped
-    m_pBar->setValue(v);
 }
 
 void frmMain::activateFromOutside()
@@ -421,10 +276,8 @@ void frmMain::activateFromOutside()
 void frmMain::closeEvent(QCloseEvent *event)
 {
     // Every flow still under way (a message, the picture dialog, a picture
-    // being read) ends here and writes nothing more.
-    m_closed->store(true);
-    cancelSolver();
-    stopSolution();
+    // being read) ends here and writes nothing more; the game is kept.
+    m_game->close();
     // The other windows close with the main window; nothing is written.
     m_board->cancelDrag();
     const auto windows = QApplication::topLevelWidgets();
@@ -438,13 +291,13 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::Vorschau_Setzen()
 {
-    if (m_session.imgvis()) {
+    if (session().imgvis()) {
         // Below the position frame, wherever it stands, shown or not.
         const int left = Twips::fromPx(m_frame4->x());
         const int top = Twips::fromPx(m_frame4->y() + m_frame4->height()) + PreviewGap;
         m_imgTemp->setGeometry(Twips::rect(left, top, PreviewSize, PreviewSize));
-        if (m_imgTemp->pixmap().isNull() && !m_source.isNull())
-            m_imgTemp->setPixmap(QPixmap::fromImage(m_source));
+        if (m_imgTemp->pixmap().isNull() && !m_game->boardPicture().isNull())
+            m_imgTemp->setPixmap(QPixmap::fromImage(m_game->boardPicture()));
         m_imgTemp->show();
         m_imgTemp->raise();
         mnuPreviewOn->setText(QStringLiteral("Vorschau aus"));
@@ -454,27 +307,15 @@ void frmMain::Vorschau_Setzen()
     }
 }
 
-void frmMain::mnuPreviewOn_Click()
-{
-    m_session.setImgvis(!m_session.imgvis());
-    Vorschau_Setzen();
-}
-
 void frmMain::Position_Setzen()
 {
-    if (m_session.PosAnz()) {
+    if (session().PosAnz()) {
         mnuPosOn->setText(QStringLiteral("Positionsanzeige aus"));
         m_frame4->show();
     } else {
         mnuPosOn->setText(QStringLiteral("Positionsanzeige ein"));
         m_frame4->hide();
     }
-}
-
-void frmMain::mnuPosOn_Click()
-{
-    m_session.setPosAnz(!m_session.PosAnz());
-    Position_Setzen();
 }
 
 // --- the secondary windows ---------------------------------------------------------
@@ -519,10 +360,10 @@ void frmMain::mnuTopTen_Click()
 void frmMain::mnuSave_Click()
 {
     // A board still being made is not a game to save.
-    if (!m_session.placed())
+    if (!session().placed())
         return;
     openOne(m_load, [this] {
-        auto *dialog = new frmLoad(this, secondaryPosition(), m_session.savedState());
+        auto *dialog = new frmLoad(this, secondaryPosition(), session().savedState());
         dialog->display(frmLoad::Mode::Save);
         return dialog;
     });
@@ -531,7 +372,7 @@ void frmMain::mnuSave_Click()
 void frmMain::mnuLoad_Click()
 {
     openOne(m_load, [this] {
-        auto *dialog = new frmLoad(this, secondaryPosition(), m_session.savedState());
+        auto *dialog = new frmLoad(this, secondaryPosition(), session().savedState());
         connect(dialog, &frmLoad::gameChosen, this, &frmMain::applyLoadedGame);
         dialog->display(frmLoad::Mode::Load);
         return dialog;
@@ -544,20 +385,8 @@ void frmMain::applyLoadedGame(const GameState &state)
     // picture dialog this brings up never runs inside the dialog's handler,
     // so a main window closed meanwhile leaves no dialog to return to.
     QTimer::singleShot(0, this, [this, state] {
-        if (m_closed->load())
-            return;
-        // The session takes the counter, the layout and the hint flag; the
-        // window shows the counter, applies the picture and the switches,
-        // and cuts and places the tiles.
-        m_session.applyLoaded(state);
-        m_session.boardPending();
-        showSession();
-        QString l_bild = state.bild;
-        bool ivis = state.imgvis;
-        bool pos = state.posAnz;
-        Settings(l_bild, ivis, pos);
-        if (!m_closed->load())
-            cutAndPlace(CutFor::LoadedGame);
+        if (!m_game->closed())
+            m_game->loadGame(state);
     });
 }
 

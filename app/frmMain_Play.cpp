@@ -1,67 +1,143 @@
-// The player's moves: the board widget reports drags, drops, clicks and
-// arrow keys; the window hands the moves to the session and shows what it
-// decided, sliding the tiles of every move not made by dragging. Taking a
-// move back, and the end of a won game. The menu bar passes the keys that
-// move tiles on to the board.
+// The game's reports shown on the window and put into words, its
+// questions to the player, and the player's hand on the board: the board widget reports drags, drops, clicks and arrow keys, the
+// window hands them to the game and shows what it decided, sliding the tiles
+// of every move not made by dragging. The end of a won game. The menu bar
+// passes the keys that move tiles on to the board.
 #include "app/frmMain.h"
 
 #include "app/BoardView.h"
+#include "app/GameTexts.h"
+#include "app/PictureDialog.h"
+#include "app/PictureMessages.h"
 #include "base/Meldung.h"
+#include "base/ProgramFolder.h"
+#include "pictures/PictureLibrary.h"
 #include "scores/frmTopTen.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QTimer>
+
+void frmMain::connectGame()
+{
+    connect(m_game, &GameController::sessionChanged, this, &frmMain::showSession);
+    connect(m_game, &GameController::tilesChanged, this, &frmMain::showTiles);
+    connect(m_game, &GameController::slid, m_board, &BoardView::slide);
+    connect(m_game, &GameController::won, this, &frmMain::gameWon);
+    connect(m_game, &GameController::positionCleared, this, [this] { m_label[3]->setText(QString()); });
+    connect(m_game, &GameController::working, this, [this](bool busy) {
+        m_pBar->setValue(0);
+        m_pBar->setVisible(busy);
+    });
+    connect(m_game, &GameController::bestwertChanged, this, [this](GameController::Bestwert state, int length) {
+        m_lblBestwert->setText(GameTexts::bestwert(state, length));
+    });
+    connect(m_game, &GameController::cropChanged, mnuFit, &QAction::setChecked);
+    connect(m_game, &GameController::noticesChanged, this, [this](int notices) {
+        m_lblHinweis->setText(GameTexts::notices(notices));
+        m_lblHinweis->setVisible(notices != 0);
+    });
+    // The game's questions and reports that need the player.
+    m_game->setPictureChooser([this] { return PictureDialog::choose(this, PictureLibrary::folder(ProgramFolder::path())); });
+    connect(m_game, &GameController::pictureNotFound, this,
+            [this](const QString &path) { Meldung::zeigen(this, PictureMessages::notFound(path)); });
+    connect(m_game, &GameController::pictureNotReadable, this, [this](const QString &path, PictureError error) {
+        Meldung::zeigen(this, PictureMessages::notReadable(path, error));
+    });
+    connect(m_game, &GameController::referenceNotWritten, this, [this](const QString &path) {
+        Meldung::zeigen(this, PictureMessages::referenceNotWritten(QDir::toNativeSeparators(path)));
+    });
+    connect(m_game, &GameController::unsolvable, this, [this] { Meldung::zeigen(this, GameTexts::unsolvable()); });
+    connectBoard();
+}
 
 void frmMain::connectBoard()
 {
     // The position display: the dragged tile's home field, counted from 1;
     // a field marked empty has none and leaves the display as it is.
     connect(m_board, &BoardView::fieldHovered, this, [this](int source, int) {
-        if (const auto text = m_session.board().positionText(source))
+        if (const auto text = session().board().positionText(source))
             m_label[3]->setText(*text);
     });
-    connect(m_board, &BoardView::moveRequested, this,
-            [this](int source, int target) { picBox_DragDrop(target, source); });
-    connect(m_board, &BoardView::slideRequested, this,
-            [this](int source, int target) { picBox_DragDrop(target, source, true); });
-    connect(m_board, &BoardView::clickRequested, this, &frmMain::picBox_Click);
+    connect(m_board, &BoardView::moveRequested, m_game,
+            [this](int source, int target) { m_game->drop(source, target, false); });
+    connect(m_board, &BoardView::slideRequested, m_game,
+            [this](int source, int target) { m_game->drop(source, target, true); });
+    connect(m_board, &BoardView::clickRequested, m_game, &GameController::click);
     // A press on the board stops the solution, and what the press began
     // (a click or a drag) does nothing.
     connect(m_board, &BoardView::pressed, this, [this] {
-        if (solutionRunning()) {
-            stopSolution();
+        if (m_game->solutionRunning()) {
+            m_game->stopSolution();
             m_board->cancelDrag();
         }
     });
-    connect(m_board, &BoardView::hintTimeUp, this, [this] {
-        m_session.hintTimeUp();
-        showSession();
-    });
+    connect(m_board, &BoardView::hintTimeUp, m_game, &GameController::hintTimeUp);
     connect(m_board, &BoardView::firstPainted, this, [this] {
         if (!m_boardPainted)
             runAfterFirstPaint();
     });
 }
 
-bool frmMain::event(QEvent *event)
+void frmMain::showTiles()
 {
-    // Any key stops the solution, and does nothing else: the shortcut it
-    // may stand for is not triggered, and the key press that follows is
-    // swallowed.
-    if (event->type() == QEvent::ShortcutOverride && solutionRunning()) {
-        stopSolution();
-        m_keyStopped = static_cast<QKeyEvent *>(event)->key();
-        event->accept();
-        return true;
+    // A drag begun on the old tiles does not drop onto the new ones.
+    m_board->cancelDrag();
+    m_board->setTiles(m_game->tiles(), m_game->lastSquare());
+    // The preview gets its picture when it is shown.
+    m_imgTemp->clear();
+    if (m_imgTemp->isVisible() && !m_game->boardPicture().isNull())
+        m_imgTemp->setPixmap(QPixmap::fromImage(m_game->boardPicture()));
+}
+
+void frmMain::runAfterFirstPaint()
+{
+    m_boardPainted = true;
+    m_game->boardPainted();
+    if (!std::exchange(m_boardShownSignalled, true))
+        emit boardShown();
+}
+
+bool frmMain::swallowKey(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    auto *key = static_cast<QKeyEvent *>(event);
+    if ((type == QEvent::ShortcutOverride || type == QEvent::KeyPress) && m_game->solutionRunning()) {
+        // Any key stops the solution: the shortcut it may stand for is not
+        // triggered, nor one a key pressed with it would make.
+        m_game->stopSolution();
+        m_swallowing = true;
+        m_keysDown = {key->key()};
     }
-    return QMainWindow::event(event);
+    if (!m_swallowing)
+        return false;
+    if (type == QEvent::KeyPress && !key->isAutoRepeat())
+        m_keysDown.insert(key->key());
+    if (type == QEvent::KeyRelease && !key->isAutoRepeat()) {
+        m_keysDown.erase(key->key());
+        m_swallowing = !m_keysDown.empty();
+    }
+    event->accept();
+    return true;
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == this && swallowKey(event))
+            return true;
+        break;
+    default:
+        break;
+    }
     if (watched == menuBar() && event->type() == QEvent::KeyPress
         && !QApplication::activePopupWidget()) {
         // While no menu is open, arrow keys move tiles and Esc ends a drag,
@@ -80,10 +156,6 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 void frmMain::keyPressEvent(QKeyEvent *event)
 {
-    if (m_keyStopped && std::exchange(m_keyStopped, 0) == event->key()) {
-        event->accept();
-        return;
-    }
     if (!m_board->handleKey(event)) {
         QMainWindow::keyPressEvent(event);
         return;
@@ -96,56 +168,21 @@ void frmMain::keyPressEvent(QKeyEvent *event)
 void frmMain::changeEvent(QEvent *event)
 {
     // A drag ends, with nothing counted, when the window is deactivated or
-    // minimised: the release that ends it may never reach the window.
+    // minimised: the release that ends it may never reach the window, nor
+    // the release of a key that stopped the solution.
     if ((event->type() == QEvent::ActivationChange && !isActiveWindow())
-        || (event->type() == QEvent::WindowStateChange && isMinimized()))
+        || (event->type() == QEvent::WindowStateChange && isMinimized())) {
         m_board->cancelDrag();
+        m_swallowing = false;
+    }
     QMainWindow::changeEvent(event);
 }
 
-void frmMain::picBox_DragDrop(int target, int source, bool slide)
+void frmMain::gameWon(GameSession::Win win)
 {
-    stopSolution();
-    const Board::DropResult r = m_session.drop(source, target);
-    if (r.ignored)
-        return;
-    if (slide && r.moved)
-        m_board->slide({{source, target}});
-    showSession();
-    if (r.won)
-        gameWon();
-}
-
-void frmMain::picBox_Click(int field)
-{
-    stopSolution();
-    showPlayed(m_session.click(field));
-}
-
-void frmMain::mnuUndo_Click()
-{
-    stopSolution();
-    showPlayed(m_session.takeBack());
-}
-
-void frmMain::showPlayed(const GameSession::Played &played)
-{
-    if (played.steps.empty())
-        return;
-    m_board->slide(played.steps);
-    showSession();
-    if (played.won)
-        gameWon();
-}
-
-void frmMain::gameWon()
-{
-    stopSolution();
-    m_board->setBorders(false);
-    m_board->showWholePicture(m_cut[m_session.board().lastField()]);
+    m_board->fadeInWholePicture();
     // The name box (or the message) opens once the last square has faded
     // in; it gets the count of the winning move, whatever happens before.
-    const GameSession::Win win = m_session.win();
     QTimer::singleShot(BoardView::FadeMillis, this, [this, win] {
         m_board->finishFade();
         gameOver(win);

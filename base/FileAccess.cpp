@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -177,16 +178,45 @@ QByteArray folderOf(const QByteArray &target)
     return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
 }
 
+// Gives the temporary file the name target only while no entry of that
+// name exists; errno EEXIST when one does. A file system that cannot rename
+// without replacing gets a second name for the file (a hard link) instead;
+// one without hard links is asked first whether the name is free.
+bool renameWithoutReplacing(const QByteArray &temporary, const QByteArray &target)
+{
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    if (::link(temporary.constData(), target.constData()) == 0) {
+        ::unlink(temporary.constData());
+        return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    struct stat st;
+    if (::lstat(target.constData(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(temporary.constData(), target.constData()) == 0;
+}
+
 // Ends a replacement whose new content stands in the temporary file of fd:
-// closed, renamed over target when everything went well (ok), removed
-// otherwise; the folder's new entry synced when asked for.
-bool finishReplacement(int fd, bool ok, const QByteArray &temporary, const QByteArray &target, bool synced)
+// closed, renamed to target when everything went well (ok) and target may
+// be replaced or is free, removed otherwise; the folder's new entry synced
+// when asked for. When the temporary file is given up, errno tells why.
+bool finishReplacement(int fd, bool ok, const QByteArray &temporary, const QByteArray &target, bool synced,
+                       bool replace = true)
 {
     ok = ::close(fd) == 0 && ok;
     if (ok)
-        ok = ::rename(temporary.constData(), target.constData()) == 0;
+        ok = replace ? ::rename(temporary.constData(), target.constData()) == 0
+                     : renameWithoutReplacing(temporary, target);
     if (!ok) {
+        const int why = errno;
         ::unlink(temporary.constData());
+        errno = why;
         return false;
     }
     if (synced)
@@ -245,17 +275,17 @@ bool writeAtomically(const NativePath &path, const QByteArray &bytes, Durability
     return finishReplacement(fd, ok, temporary, target, synced);
 }
 
-bool copyFile(const QString &from, const QString &to)
+CopyResult copyFile(const QString &from, const QString &to)
 {
     QFile in;
     if (openRegular(from, std::numeric_limits<qint64>::max(), &in) != ReadResult::Ok)
-        return false;
+        return CopyResult::Failed;
     const QByteArray target = QFile::encodeName(to);
     QByteArray temporary;
     // 0644 under the file creation mask, whatever rights the source has.
     const int fd = createTemporary(folderOf(target), 0644, &temporary);
     if (fd < 0)
-        return false;
+        return CopyResult::Failed;
     bool ok = true;
     for (;;) {
         const QByteArray chunk = in.read(1 << 20);
@@ -267,7 +297,9 @@ bool copyFile(const QString &from, const QString &to)
         }
     }
     ok = ok && in.error() == QFileDevice::NoError && in.atEnd() && syncFunction()(fd) == 0;
-    return finishReplacement(fd, ok, temporary, target, true);
+    if (finishReplacement(fd, ok, temporary, target, true, false))
+        return CopyResult::Copied;
+    return ok && errno == EEXIST ? CopyResult::NameTaken : CopyResult::Failed;
 }
 
 int removeTemporaries(const QString &folder, const QList<QByteArray> &replacedNames)

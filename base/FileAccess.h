@@ -46,10 +46,13 @@ bool writeAtomically(const QString &path, const QByteArray &bytes,
 bool writeAtomically(const NativePath &path, const QByteArray &bytes,
                      Durability durability = Durability::Synced);
 
-// Copies the regular file `from` to `to` the same way (replacing `to` as a
-// whole, synced). The copy gets the usual rights (0644 under the process's
-// file creation mask), never the source's.
-bool copyFile(const QString &from, const QString &to);
+// Copies the regular file `from` to the new file `to` the same way (whole
+// or not at all, synced), but never in the place of anything: while an
+// entry of that name exists (a file, a link, a folder), the copy is not
+// made and NameTaken is returned. The copy gets the usual rights (0644
+// under the process's file creation mask), never the source's.
+enum class CopyResult { Copied, NameTaken, Failed };
+CopyResult copyFile(const QString &from, const QString &to);
 
 // Creates a new empty file with one of the writer's temporary names in
 // folder (mode under the file creation mask); its descriptor and *name, or -1.

@@ -1,9 +1,14 @@
 #include "base/FixedLayout.h"
 
+#include "base/WindowPlacement.h"
+
 #include <QAbstractButton>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -148,6 +153,39 @@ QSize fit(const QVector<Control> &controls, QSize designParent, QVector<QRect> *
     if (placedOut)
         *placedOut = placed;
     return parent;
+}
+
+QWidget *centredClient(QWidget *window)
+{
+    // In a main window the room below the menu bar (its central widget)
+    // holds the client.
+    QWidget *room = window;
+    if (auto *main = qobject_cast<QMainWindow *>(window)) {
+        room = new QWidget(main);
+        main->setCentralWidget(room);
+    }
+    auto *client = new QWidget(room);
+    client->setObjectName(QStringLiteral("client"));
+    auto *layout = new QGridLayout(room);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(client, 0, 0, Qt::AlignCenter);
+    return client;
+}
+
+void keepSize(QWidget *window, QWidget *client, const QSize &clientSize)
+{
+    client->setFixedSize(clientSize);
+    QSize own = clientSize;
+    if (auto *main = qobject_cast<QMainWindow *>(window); main && main->menuWidget()) {
+        const QWidget *bar = main->menuWidget();
+        const int h = bar->hasHeightForWidth() ? bar->heightForWidth(own.width()) : -1;
+        own.rheight() += std::max(h >= 0 ? h : bar->sizeHint().height(), bar->minimumHeight());
+    }
+    window->setMinimumSize(own);
+    window->setMaximumSize(WindowPlacement::compositorPlaces() ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : own);
+    // Maximised or fullscreen it keeps the size it was given.
+    if (!(window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        window->resize(own);
 }
 
 } // namespace FixedLayout

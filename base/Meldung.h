@@ -1,5 +1,6 @@
 #pragma once
-// The game's message box: OK only, no icon, the application title "Zandor".
+// The game's message boxes: no icon, the application title "Zandor"; a
+// message with OK, a question with Ja and Nein.
 #include <QString>
 
 class QWidget;
@@ -10,5 +11,9 @@ constexpr const char *AppTitle = "Zandor";
 
 // Shows text modally and returns when the player has pressed OK.
 void zeigen(QWidget *parent, const QString &text);
+
+// Asks text modally: true when the player answers Ja; Nein is the default
+// answer (Enter), and closing the box answers Nein as well.
+bool fragen(QWidget *parent, const QString &text);
 
 } // namespace Meldung

@@ -34,12 +34,10 @@ bool copyPictures(const QString &from, const QString &to)
 {
     bool complete = true;
     const QFileInfoList pictures = QDir(from).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
-    for (const QFileInfo &picture : pictures) {
-        const QString target = to + QLatin1Char('/') + picture.fileName();
-        if (!QFileInfo(target).exists() && !QFileInfo(target).isSymLink()
-            && !FileAccess::copyFile(picture.filePath(), target))
+    for (const QFileInfo &picture : pictures)
+        if (FileAccess::copyFile(picture.filePath(), to + QLatin1Char('/') + picture.fileName())
+            == FileAccess::CopyResult::Failed)
             complete = false;
-    }
     return complete;
 }
 
@@ -110,7 +108,7 @@ void setPath(const QString &folder)
 
 void removeLeftovers(const QString &folder)
 {
-    FileAccess::removeTemporaries(folder, {"p.cxa", "scr.cxa", "solver.pdb"});
+    FileAccess::removeTemporaries(folder, {"*.cxa", "solver.pdb", "einstellungen.ini", "laufend.sav"});  // p.cxa and the top-ten lists
     FileAccess::removeTemporaries(folder + QStringLiteral("/Saves"), {"*.sav"});
     FileAccess::removeTemporaries(folder + QStringLiteral("/Images"), {"bild.jpg"});
     FileAccess::removeTemporaries(folder + QLatin1Char('/') + LibraryFolder, {"*"});

@@ -1,10 +1,13 @@
 #include "base/WindowPlacement.h"
 
+#include "base/Twips.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHash>
 #include <QPointer>
+#include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <QWindow>
@@ -19,7 +22,12 @@
 #include <optional>
 #include <vector>
 
-// X11 coordinates are taken as the program's pixels: it runs unscaled.
+// The X server and the window manager speak in the screen's own (device)
+// pixels, the program's windows in Qt's logical pixels: a screen's logical
+// and device coordinates share its top-left corner, and a logical pixel is
+// the screen's scale factor of device pixels wide. Frames are measured and
+// placed in device pixels, so that a window stands where it should at every
+// scale; what the program asks and is told is in twips.
 namespace WindowPlacement {
 
 namespace {
@@ -121,14 +129,20 @@ private:
     mutable std::optional<bool> m_managed;
 };
 
-// The X server of a top-level window (made native if it was not yet), or
-// none on another platform.
+// The X server of a top-level window, or none on another platform. A window
+// without an owner is made native now if it was not yet; one with an owner
+// is left until it is shown, as asking it for its id would mark it native,
+// and that makes every child of its owner (the main window's client area
+// and menu bar) a native window of its own. Until then it has none.
 std::optional<X11> x11(const QWidget *window)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return std::nullopt;
     auto *app = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!app || !app->connection())
+        return std::nullopt;
+    window = window->window();
+    if (!window->internalWinId() && window->parentWidget())
         return std::nullopt;
     X11 x;
     x.c = app->connection();
@@ -162,6 +176,30 @@ std::optional<QMargins> wmExtents(const QWidget *window, const X11 &x)
     return std::nullopt;
 }
 
+// How a screen's logical pixels map onto its own.
+struct Scale
+{
+    QPoint origin;
+    qreal factor = 1;
+
+    explicit Scale(const QWidget *window)
+    {
+        const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+        if (screen)
+            origin = screen->geometry().topLeft(), factor = screen->devicePixelRatio();
+    }
+    QPoint device(const QPointF &logical) const { return (QPointF(origin) + (logical - QPointF(origin)) * factor).toPoint(); }
+    QPointF logical(const QPoint &device) const { return QPointF(origin) + QPointF(device - origin) / factor; }
+    QSize device(const QSize &logical) const { return (QSizeF(logical) * factor).toSize(); }
+    QRect device(const QRect &logical) const { return QRect(device(QPointF(logical.topLeft())), device(logical.size())); }
+    QMargins device(const QMargins &m) const
+    {
+        return QMargins(qRound(m.left() * factor), qRound(m.top() * factor), qRound(m.right() * factor),
+                        qRound(m.bottom() * factor));
+    }
+};
+
+// The toolkit's idea of the frame, in logical pixels.
 QMargins qtMargins(const QWidget *window)
 {
     const QRect f = window->frameGeometry(), g = window->geometry();
@@ -178,7 +216,8 @@ bool isFramed(const QWidget *window)
     return !qtMargins(window).isNull();
 }
 
-// The frame's margins of window on the X server x (none: another platform).
+// The frame's margins of window on the X server x (none: another platform),
+// in device pixels.
 QMargins marginsOn(const QWidget *window, const std::optional<X11> &x)
 {
     if (x && !x->managed())
@@ -187,32 +226,68 @@ QMargins marginsOn(const QWidget *window, const std::optional<X11> &x)
         if (std::optional<QMargins> e = wmExtents(window, *x))
             return *e;
     const QWidget *owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
-    if (x && owner && owner->testAttribute(Qt::WA_WState_Created))
-        if (std::optional<QMargins> e = x->extents(xcb_window_t(owner->winId())))
+    if (x && owner && owner->internalWinId())
+        if (std::optional<QMargins> e = x->extents(xcb_window_t(owner->internalWinId())))
             return *e;
     const QMargins own = qtMargins(window);
-    return own.isNull() && owner ? qtMargins(owner) : own;
+    return Scale(window).device(own.isNull() && owner ? qtMargins(owner) : own);
 }
 
-QRect frameGeometryOn(const QWidget *window, const std::optional<X11> &x)
+// The window's outer rectangle in device pixels.
+QRect frameOn(const QWidget *window, const std::optional<X11> &x)
 {
-    QRect client = window->geometry();
+    QRect client = Scale(window).device(window->geometry());
     if (x && x->viewable())
         if (const std::optional<QPoint> at = x->origin())
             client.moveTopLeft(*at);
     return client.marginsAdded(marginsOn(window, x));
 }
 
-} // namespace
-
-QMargins frameMargins(const QWidget *window)
+// Puts the frame's upper-left corner of window at target (device pixels).
+void placeFrameOn(QWidget *window, const QPoint &target)
 {
-    return marginsOn(window, x11(window));
+    if (compositorPlaces())
+        return;
+    // A framed window is moved by the window manager, which puts the frame's
+    // upper-left corner where asked (north-west gravity, position given).
+    const std::optional<X11> x = x11(window);
+    if (x && x->managed() && x->viewable() && x->extents(x->window) && x->offers("_NET_MOVERESIZE_WINDOW")) {
+        if (frameOn(window, x).topLeft() == target)
+            return;
+        ++movesAsked;
+        const uint32_t northWest = 1, givenX = 1u << 8, givenY = 1u << 9, fromApplication = 1u << 12;
+        x->tellWindowManager("_NET_MOVERESIZE_WINDOW", {northWest | givenX | givenY | fromApplication,
+                                                        uint32_t(target.x()), uint32_t(target.y()), 0, 0});
+        return;
+    }
+    // Otherwise the client area is placed inside where the frame is to
+    // stand. A window not made yet is given its client area's place (a
+    // window manager keeps a client area placed by the program where it is
+    // and puts the frame around it); move() on a window that is made adds
+    // the toolkit's idea of the frame, which is taken out again.
+    const Scale scale(window);
+    const QMargins m = marginsOn(window, x);
+    const QPoint client = scale.logical(target + QPoint(m.left(), m.top())).toPoint();
+    if (!window->testAttribute(Qt::WA_WState_Created)) {
+        if (window->geometry().topLeft() != client) {
+            ++movesAsked;
+            window->setGeometry(QRect(client, window->size()));
+        }
+    } else if (window->geometry().topLeft() != client) {
+        ++movesAsked;
+        window->move(client - (window->geometry().topLeft() - window->pos()));
+    }
 }
 
-QRect frameGeometry(const QWidget *window)
+} // namespace
+
+QRect frameTwips(const QWidget *window)
 {
-    return frameGeometryOn(window, x11(window));
+    const Scale scale(window);
+    const QRect device = frameOn(window, x11(window));
+    const QPointF at = scale.logical(device.topLeft()) * Twips::PerPixel;
+    const QSizeF size = QSizeF(device.size()) / scale.factor * Twips::PerPixel;
+    return QRect(QPoint(qRound(at.x()), qRound(at.y())), QSize(qRound(size.width()), qRound(size.height())));
 }
 
 bool compositorPlaces()
@@ -258,37 +333,35 @@ void keepOverMainWindow(QWidget *mainWindow)
     qApp->installEventFilter(new TransientOwner(mainWindow));
 }
 
-void placeFrameNow(QWidget *window, const QPoint &target)
+void placeFrameNow(QWidget *window, const QPoint &twips)
 {
-    if (compositorPlaces())
+    placeFrameOn(window, Scale(window).device(QPointF(twips) / Twips::PerPixel));
+}
+
+void centreFrame(QWidget *window)
+{
+    // In the screen's own pixels: Left = (area width - window width) / 2 +
+    // area left, the same for Top, in single precision, truncated.
+    const Scale scale(window);
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
         return;
-    // A framed window is moved by the window manager, which puts the frame's
-    // upper-left corner where asked (north-west gravity, position given).
+    const QRect area = scale.device(screen->availableGeometry());
     const std::optional<X11> x = x11(window);
-    if (x && x->managed() && x->viewable() && x->extents(x->window) && x->offers("_NET_MOVERESIZE_WINDOW")) {
-        if (frameGeometryOn(window, x).topLeft() == target)
-            return;
-        ++movesAsked;
-        const uint32_t northWest = 1, givenX = 1u << 8, givenY = 1u << 9, fromApplication = 1u << 12;
-        x->tellWindowManager("_NET_MOVERESIZE_WINDOW", {northWest | givenX | givenY | fromApplication,
-                                                        uint32_t(target.x()), uint32_t(target.y()), 0, 0});
-        return;
-    }
-    // A window not made yet is given its frame's position, which the toolkit
-    // keeps as such. Otherwise the client area is placed inside where the
-    // frame is to stand: move() adds the toolkit's idea of the frame, which
-    // is taken out again (unlike setGeometry, move leaves the size free).
-    const QMargins m = marginsOn(window, x);
-    const QPoint client = target + QPoint(m.left(), m.top());
-    if (!window->testAttribute(Qt::WA_WState_Created)) {
-        if (window->pos() != target) {
-            ++movesAsked;
-            window->move(target);
-        }
-    } else if (window->geometry().topLeft() != client) {
-        ++movesAsked;
-        window->move(client - (window->geometry().topLeft() - window->pos()));
-    }
+    // Before the window is first shown the size it will take is the best
+    // estimate of its client area.
+    const QSize size = window->isVisible()
+                           ? frameOn(window, x).size()
+                           : scale.device(window->size().expandedTo(window->sizeHint())).grownBy(marginsOn(window, x));
+    const float left = float(area.width() - size.width()) / 2.0f + float(area.left());
+    const float top = float(area.height() - size.height()) / 2.0f + float(area.top());
+    placeFrameOn(window, QPoint(int(left), int(top)));
+}
+
+QSize fitted(const QSize &wanted, const QSize &smallest, const QMargins &frame, const QSize &area)
+{
+    const QSize room = area.shrunkBy(frame);
+    return wanted.boundedTo(room).expandedTo(smallest);
 }
 
 void whenFramed(QWidget *window, const std::function<void()> &place)
@@ -315,7 +388,7 @@ void whenFramed(QWidget *window, const std::function<void()> &place)
             return;
         const int before = movesAsked;
         place();
-        const QPoint now = frameGeometry(window).topLeft();
+        const QPoint now = frameOn(window, x11(window)).topLeft();
         *still = movesAsked == before && now == *last ? *still + 1 : 0;
         *last = now;
         if (*still >= 8)
@@ -324,12 +397,12 @@ void whenFramed(QWidget *window, const std::function<void()> &place)
     check->start();
 }
 
-void placeFrameAt(QWidget *window, const QPoint &target)
+void placeFrameAt(QWidget *window, const QPoint &twips)
 {
     QPointer<QWidget> guard(window);
-    whenFramed(window, [guard, target] {
+    whenFramed(window, [guard, twips] {
         if (guard)
-            placeFrameNow(guard, target);
+            placeFrameNow(guard, twips);
     });
 }
 

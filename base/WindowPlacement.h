@@ -8,6 +8,11 @@
 // window that does not stand where it should once it is framed is moved by
 // asking the window manager to put its frame there. Without a window manager
 // the frame is empty; on other platforms the toolkit's frame is used.
+//
+// Frames are measured and placed in the pixels of the screen a window is on
+// (at a scale factor other than 1 those are not the program's logical
+// pixels); positions and sizes are taken and given in twips, fine enough to
+// stand for a device pixel at every scale.
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
@@ -16,13 +21,11 @@
 
 namespace WindowPlacement {
 
-// The widths of the frame's four sides: the window manager's for this window
-// (asked for before it is shown), until known its owner's (a window of this
-// program gets the same decoration as its owner).
-QMargins frameMargins(const QWidget *window);
-
-// The window's outer rectangle, frame included, where the X server shows it.
-QRect frameGeometry(const QWidget *window);
+// The window's outer rectangle, frame included, where the X server shows it,
+// in twips. The frame is the window manager's for this window (asked for
+// before it is shown), until known its owner's (a window of this program
+// gets the same decoration as its owner).
+QRect frameTwips(const QWidget *window);
 
 // Runs place now, and again while the window is framed but does not yet
 // stand still where place puts it (looked after for up to ten seconds, so
@@ -41,10 +44,21 @@ bool compositorPlaces();
 // has that parent as its owner and keeps it.)
 void keepOverMainWindow(QWidget *mainWindow);
 
-// Puts the frame's upper-left corner of window at target (pixels) now.
-void placeFrameNow(QWidget *window, const QPoint &target);
+// Puts the frame's upper-left corner of window at twips now.
+void placeFrameNow(QWidget *window, const QPoint &twips);
+
+// Centres window's frame in the available area of the screen it is on, in
+// that screen's own pixels: Left = (area width - window width) / 2 + area
+// left, Top likewise, in single precision. Before the window is shown its
+// size is the one it will take.
+void centreFrame(QWidget *window);
+
+// The client size a window is given for wanted: within an area of that size
+// with its frame, and not smaller than smallest (which wins where the area is
+// too small for it).
+QSize fitted(const QSize &wanted, const QSize &smallest, const QMargins &frame, const QSize &area);
 
 // The same now and again once the window is framed.
-void placeFrameAt(QWidget *window, const QPoint &target);
+void placeFrameAt(QWidget *window, const QPoint &twips);
 
 } // namespace WindowPlacement

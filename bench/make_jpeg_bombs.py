@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the two JPEG bombs the picture loader must refuse quickly:
+"""Writes the JPEG bombs the picture loader must refuse quickly:
 
   size.jpg   a progressive greyscale JPEG declaring 46336 x 46336 pixels with
              one DC scan (a few MB of data; a decoder that keeps the whole
@@ -34,6 +34,16 @@ def scan(ss, se, data):
     return segment(0xDA, b"\x01\x01\x00" + bytes([ss, se, 0])) + data
 
 
+def arithmetic(sof, side, scans):
+    """A greyscale picture coded arithmetically (no code tables needed),
+    its scans (Ss, Se, Ah, Al) all without data."""
+    out = b"\xFF\xD8" + segment(0xDB, b"\x00" + bytes([1] * 64))
+    out += segment(sof, struct.pack(">BHHB", 8, side, side, 1) + b"\x01\x11\x00")
+    for ss, se, ah, al in scans:
+        out += segment(0xDA, b"\x01\x01\x00" + bytes([ss, se, ah << 4 | al]))
+    return out + b"\xFF\xD9"
+
+
 def dc_scan(blocks):
     return scan(0, 0, bytes((blocks + 7) // 8))                           # one 0 bit per block
 
@@ -60,6 +70,13 @@ def main():
     blocks = ((side + 7) // 8) ** 2
     with open(folder + "/work.jpg", "wb") as f:
         f.write(header(side) + dc_scan(blocks) + ac_scan(blocks) * 99 + b"\xFF\xD9")
+    # the scans of a usual progressive greyscale file: DC, AC in two bands,
+    # then the refinements
+    script = [(0, 0, 0, 1), (1, 5, 0, 2), (6, 63, 0, 2), (1, 63, 2, 1), (0, 0, 1, 0), (1, 63, 1, 0)]
+    with open(folder + "/arith.jpg", "wb") as f:
+        f.write(arithmetic(0xCA, 16376, script))
+    with open(folder + "/arith-sequential.jpg", "wb") as f:
+        f.write(arithmetic(0xC9, 46336, [(0, 63, 0, 0)]))
 
 
 main()

@@ -1,11 +1,14 @@
 // Benchmark of loading the pictures a picture change decodes: a 6000 x 4000
-// JPEG (decoded at reduced size) and a Windows metafile (rendered by libwmf
-// in its own process), each then scaled to the board and cut into the 16
-// tiles, the way the main window does it.
+// JPEG (decoded at reduced size), two 12000 x 8340 progressive JPEGs (a
+// grainy and a smooth one) and a Windows metafile (rendered by libwmf in its
+// own process), each then scaled to the board and cut into the 16 tiles, the
+// way the main window does it.
 //
 //   picture_bench                 runs everything and prints the figures
 //   picture_bench --load FILE N   (internal) loads FILE N times in this
 //                                 process and prints times and peak memory
+//                                 (also for a file refused, such as those of
+//                                 make_jpeg_bombs.py)
 //
 // Every file is measured in a fresh process, so the peak resident memory is
 // that of the loading alone; `djpeg -scale 1/8` on the same JPEG is timed
@@ -21,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -43,24 +47,28 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// A photo-like picture: smooth gradients with fine grain, so the JPEG has a
-// realistic size (several MB). Written pixel by pixel, which is quick.
-bool makeJpeg(const QString &path)
+// A photo-like picture: smooth gradients with fine grain (of `grain` bits),
+// so the JPEG has a realistic size (several MB for 6000 x 4000 with 5 bits).
+// Written pixel by pixel, which is quick.
+bool makeJpeg(const QString &path, int w = 6000, int h = 4000, bool progressive = false, int grain = 5)
 {
-    QImage img(6000, 4000, QImage::Format_RGB32);
+    QImage img(w, h, QImage::Format_RGB32);
     quint32 seed = 12345;
     for (int y = 0; y < img.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x) {
             seed = seed * 1664525u + 1013904223u;
-            const int grain = int(seed >> 27);   // 0..31
-            const int r = (x * 200 / 6000 + grain) & 255;
-            const int g = (y * 180 / 4000 + 40 + grain) & 255;
-            const int b = ((x + y) * 150 / 10000 + 60 + (grain >> 1)) & 255;
+            const int noise = int(seed >> (32 - grain));
+            const int r = (x * 200 / w + noise) & 255;
+            const int g = (y * 180 / h + 40 + noise) & 255;
+            const int b = ((x + y) * 150 / (w + h) + 60 + (noise >> 1)) & 255;
             line[x] = qRgb(r, g, b);
         }
     }
-    return img.save(path, "JPEG", 90);
+    QImageWriter writer(path, "jpeg");
+    writer.setQuality(90);
+    writer.setProgressiveScanWrite(progressive);
+    return writer.write(img);
 }
 
 // A drawing of many filled shapes, as clip art has them.
@@ -97,7 +105,8 @@ int loadMany(const QString &file, int runs)
         const QImage picture = PictureLoader::load(file, QSize(Board, Board), &error);
         load.push_back(t.nsecsElapsed() / 1e6);
         if (picture.isNull()) {
-            std::printf("  cannot load %s: reason %d\n", qPrintable(file), int(error));
+            std::printf("  refused %s (reason %d) after %.1f ms; peak resident %.1f MB\n", qPrintable(file), int(error),
+                        load.back(), peakRssKb() / 1024.0);
             return 1;
         }
         size = picture.size();
@@ -140,6 +149,8 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if (args.size() >= 4 && args[1] == QLatin1String("--load"))
         return loadMany(args[2], args[3].toInt());
+    if (args.size() >= 7 && args[1] == QLatin1String("--make-jpeg"))
+        return makeJpeg(args[2], args[3].toInt(), args[4].toInt(), args[5] == QLatin1String("progressive"), args[6].toInt()) ? 0 : 1;
     if (args.size() >= 3 && args[1] == QLatin1String("--make-jpeg"))
         return makeJpeg(args[2]) ? 0 : 1;
 
@@ -157,6 +168,21 @@ int main(int argc, char **argv)
     const double djpeg = timeDjpeg(jpeg);
     if (djpeg >= 0)
         std::printf("  djpeg -scale 1/8 on the same file: median %.1f ms\n", djpeg);
+    // The largest photographs the game takes: a progressive one keeps all its
+    // coefficients (300 MB) and must still be decoded, even when it is smooth
+    // enough to take few bytes.
+    for (const char *grain : {"5", "1"}) {
+        const QString photo = dir.filePath(QStringLiteral("foto%1.jpg").arg(QLatin1String(grain)));
+        if (QProcess::execute(app.applicationFilePath(), {QStringLiteral("--make-jpeg"), photo, QStringLiteral("12000"),
+                                                          QStringLiteral("8340"), QStringLiteral("progressive"),
+                                                          QLatin1String(grain)})
+            != 0)
+            return 1;
+        std::printf("12000 x 8340 progressive JPEG (%.1f MB):\n", QFileInfo(photo).size() / 1048576.0);
+        std::fflush(stdout);
+        QProcess::execute(app.applicationFilePath(), {QStringLiteral("--load"), photo, QStringLiteral("1")});
+        QFile::remove(photo);
+    }
     std::printf("Windows metafile of 400 filled shapes (%.1f KB):\n", QFileInfo(wmf).size() / 1024.0);
     std::fflush(stdout);
     QProcess::execute(app.applicationFilePath(), {QStringLiteral("--load"), wmf, QStringLiteral("10")});

@@ -19,6 +19,8 @@
 #include "app/frmMain.h"
 #include "base/ProgramFolder.h"
 
+#include "Measure.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -50,23 +52,8 @@ public:
     }
 };
 
-bool waitFor(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    return true;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
+using Measure::median;
+using Measure::waitFor;
 
 } // namespace
 

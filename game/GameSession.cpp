@@ -189,9 +189,8 @@ GameState GameSession::savedState() const
 void GameSession::applyLoaded(const GameState &state)
 {
     // A game of another size brings its board size with it.
-    for (int side = Tiles::MinSide; side <= Tiles::MaxSide; ++side)
-        if (state.fields.size() == Tiles::fieldCount(side))
-            setSide(side);
+    if (state.side())
+        setSide(state.side());
     m_board.setZuege(state.zuege);
     const int feldAnz = m_board.fieldCount();
     QVector<qint16> za(feldAnz + 1, 0);
@@ -201,4 +200,24 @@ void GameSession::applyLoaded(const GameState &state)
     m_board.setFertig(false);
     m_hintUsed = state.hintUsed;
     forgetPosition();
+}
+
+GameSession::Snapshot GameSession::snapshot() const
+{
+    return Snapshot{m_board, m_history, m_imgvis, m_posAnz, m_hintUsed, m_bildOrg, m_bildAktuell};
+}
+
+void GameSession::restore(const Snapshot &s)
+{
+    m_board = s.board;
+    m_history = s.history;
+    m_imgvis = s.imgvis;
+    m_posAnz = s.posAnz;
+    m_hintUsed = s.hintUsed;
+    m_bildOrg = s.bildOrg;
+    m_bildAktuell = s.bildAktuell;
+    m_placed = true;
+    forgetPosition();
+    ++m_dealNumber;
+    stopSolution();
 }

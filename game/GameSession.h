@@ -21,6 +21,14 @@ struct GameState {
     bool posAnz = false;      // position display shown
     QString bild;             // the picture the board was cut from
     bool hintUsed = false;    // a hint was shown in this game
+    // The board's side, from the number of fields: 0 when it is no board size.
+    int side() const
+    {
+        for (int s = Tiles::MinSide; s <= Tiles::MaxSide; ++s)
+            if (fields.size() == Tiles::fieldCount(s))
+                return s;
+        return 0;
+    }
 };
 
 class GameSession
@@ -62,6 +70,10 @@ public:
     // of actions begins afresh and a solution being played ends.
     bool place(Board::Placement how);
     quint64 dealNumber() const { return m_dealNumber; }
+    // Identifies the position on the board: it changes with every move and
+    // every placement, so that an answer computed for one position is never
+    // taken for another.
+    quint64 position() const { return m_positionNumber; }
     // The board is being made (its picture decoded and cut): until the next
     // place() the session refuses moves, saves and hints.
     void boardPending() { m_placed = false; }
@@ -139,6 +151,19 @@ public:
     // loaded game; the game is played on, even after a win. The switches and
     // the picture are set by the window, which checks the picture first.
     void applyLoaded(const GameState &state);
+
+    // --- a whole game, kept to be brought back -----------------------------------
+    // Everything a game is: the board with its pictures, counter and flags,
+    // the history of actions, the switches, the picture paths, the hint flag.
+    struct Snapshot {
+        Board board;
+        Moves::History history;
+        bool imgvis = false, posAnz = false, hintUsed = false;
+        QString bildOrg, bildAktuell;
+    };
+    Snapshot snapshot() const;
+    // The game of a snapshot again, placed as it was: a new position and deal.
+    void restore(const Snapshot &s);
 
 private:
     void forgetPosition();

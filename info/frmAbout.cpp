@@ -124,7 +124,8 @@ frmAbout::frmAbout(QWidget *owner, const QRect &ownerFrame)
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(tr("   About"));
     setWindowIcon(Zandor::appIcon());
-    setFixedSize(Twips::size(Twips::About::ClientWidth, Twips::About::ClientHeight));
+    m_client = FixedLayout::centredClient(this);
+    FixedLayout::keepSize(this, m_client, Twips::size(Twips::About::ClientWidth, Twips::About::ClientHeight));
     buildControls();
 }
 
@@ -134,7 +135,7 @@ void frmAbout::buildControls()
     // Every control is kept with its design rectangle for fitToTexts.
     auto place = [this](QWidget *w, QRect r, int follow = FixedLayout::Stays) {
         w->setGeometry(r);
-        (w->parentWidget() == this ? m_layout : m_frameLayout).append({w, r, follow});
+        (w->parentWidget() == m_client ? m_layout : m_frameLayout).append({w, r, follow});
     };
     auto label = [place](QWidget *parent, const char *name, const QString &text, QRect r,
                          int follow = FixedLayout::Stays) {
@@ -151,20 +152,20 @@ void frmAbout::buildControls()
         return l;
     };
 
-    m_picIcon = label(this, "picIcon", QString(), Twips::rect(IconLeft, IconTop, IconSize, IconSize));
+    m_picIcon = label(m_client, "picIcon", QString(), Twips::rect(IconLeft, IconTop, IconSize, IconSize));
     m_picIcon->setPixmap(windowIcon().pixmap(QSize(32, 32)));
 
-    m_lblTitle = label(this, "lblTitle", QStringLiteral("Name"),
+    m_lblTitle = label(m_client, "lblTitle", QStringLiteral("Name"),
                        Twips::rect(TitleLeft, TitleTop, TitleWidth, TitleHeight));
     QFont titleFont = m_lblTitle->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
     m_lblTitle->setFont(titleFont);
 
-    m_lblVersion = label(this, "lblVersion", QStringLiteral("Version"),
+    m_lblVersion = label(m_client, "lblVersion", QStringLiteral("Version"),
                          Twips::rect(VersionLeft, VersionTop, VersionWidth, VersionHeight));
 
-    m_frame1 = new QGroupBox(this);
+    m_frame1 = new QGroupBox(m_client);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
     place(m_frame1, Twips::rect(FrameLeft, FrameTop, FrameWidth, FrameHeight), FixedLayout::Widens);
     auto row = [](int i, int left, int width) {
@@ -177,14 +178,14 @@ void frmAbout::buildControls()
     m_lblURL = label(m_frame1, "lblURL", tr("URL:"), row(2, CaptionLeft, CaptionWidth));
     m_label2 = link(m_frame1, "Label2", WebAddress, row(2, ValueLeft, ValueWidth));
 
-    m_label5 = label(this, "Label5", YearLine, Twips::rect(YearLeft, YearTop, YearWidth, YearHeight),
+    m_label5 = label(m_client, "Label5", YearLine, Twips::rect(YearLeft, YearTop, YearWidth, YearHeight),
                      FixedLayout::Widens);
-    m_lblDisclaimer = label(this, "lblDisclaimer", QString(),
+    m_lblDisclaimer = label(m_client, "lblDisclaimer", QString(),
                             Twips::rect(DisclaimerLeft, DisclaimerTop, DisclaimerWidth, DisclaimerHeight),
                             FixedLayout::Widens);
     m_lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    m_cmdOK = new QPushButton(tr("OK"), this);
+    m_cmdOK = new QPushButton(tr("OK"), m_client);
     m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
     place(m_cmdOK, Twips::rect(OKLeft, OKTop, OKWidth, OKHeight), FixedLayout::MovesRight);
     m_cmdOK->setDefault(true);
@@ -192,7 +193,7 @@ void frmAbout::buildControls()
     // Etched separators: a grey line with a white one just below it, three
     // times across the window, and a grey stroke between icon and title.
     auto line = [this, place](QRect r, int follow) {
-        auto *f = new QFrame(this);
+        auto *f = new QFrame(m_client);
         f->setObjectName(QStringLiteral("Line1_%1").arg(m_line1.size()));
         place(f, r, follow);
         f->setFrameShape(QFrame::NoFrame);
@@ -264,8 +265,7 @@ void frmAbout::setTextColor(QLabel *label, const QColor &color)
 
 int frmAbout::outerWidthTwips() const
 {
-    const QMargins frame = WindowPlacement::frameMargins(this);
-    return Twips::fromPx(width() + frame.left() + frame.right());
+    return WindowPlacement::frameTwips(this).width();
 }
 
 void frmAbout::Form_Load()
@@ -278,7 +278,7 @@ void frmAbout::Form_Load()
             return;
         const QRect &owner = guard->m_ownerFrame;
         const int left = owner.left() + owner.width() - guard->outerWidthTwips();
-        WindowPlacement::placeFrameNow(guard, Twips::point(left, owner.top()));
+        WindowPlacement::placeFrameNow(guard, QPoint(left, owner.top()));
     });
 
     m_lblTitle->setText(AppTitle);
@@ -315,7 +315,7 @@ void frmAbout::fitToTexts()
     for (FixedLayout::Control &c : m_layout)
         if (c.widget == m_frame1)
             c.need = frame;
-    setFixedSize(FixedLayout::fit(m_layout, Twips::size(ClientWidth, ClientHeight)));
+    FixedLayout::keepSize(this, m_client, FixedLayout::fit(m_layout, Twips::size(ClientWidth, ClientHeight)));
 }
 
 void frmAbout::cmdOK_Click()

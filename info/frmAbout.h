@@ -116,5 +116,6 @@ private:
     QLabel *m_label5 = nullptr, *m_lblDisclaimer = nullptr;
     QPushButton *m_cmdOK = nullptr;
     QVector<QFrame *> m_line1;
+    QWidget *m_client = nullptr;                             // holds the controls
     QVector<FixedLayout::Control> m_layout, m_frameLayout;   // design rectangles
 };

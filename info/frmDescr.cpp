@@ -33,10 +33,9 @@ frmDescr::frmDescr(QWidget *owner, QPoint position)
     mnuClose->setObjectName(QStringLiteral("mnuClose"));
     connect(mnuClose, &QAction::triggered, this, &frmDescr::mnuClose_Click);
 
-    auto *client = new QWidget(this);
-    setCentralWidget(client);
+    m_client = FixedLayout::centredClient(this);
 
-    m_text1 = new QPlainTextEdit(client);
+    m_text1 = new QPlainTextEdit(m_client);
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setGeometry(Twips::rect(TextLeft, TextTop, TextWidth, TextHeight));
     m_text1->setReadOnly(true);
@@ -60,13 +59,12 @@ void frmDescr::fitToText()
     QSize client = FixedLayout::fit({{m_text1, Twips::rect(TextLeft, TextTop, TextWidth, TextHeight)}},
                                     Twips::size(ClientWidth, ClientHeight));
     client.setWidth(std::max(client.width(), menuBar()->sizeHint().width()));
-    centralWidget()->setFixedSize(client);
-    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
+    FixedLayout::keepSize(this, m_client, client);
 }
 
 void frmDescr::Form_Load()
 {
-    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
+    WindowPlacement::placeFrameAt(this, m_position);
 
     // The text box takes each CR LF as a paragraph break: one line, one paragraph.
     m_text1->setPlainText(DescriptionText::text(PictureLibrary::folder(ProgramFolder::path()), SavedGame::folder()));

@@ -33,5 +33,6 @@ private:
     void fitToText();
 
     QPoint m_position;
+    QWidget *m_client = nullptr;   // holds the text box
     QPlainTextEdit *m_text1 = nullptr;
 };

@@ -1,38 +1,21 @@
 #include "pictures/BoardFit.h"
 
-#include "base/Ansi.h"
-#include "base/FileAccess.h"
-
 namespace BoardFit {
 
-namespace {
-constexpr const char *Key = "Bild zuschneiden=";
-
-QString filePath(const QString &folder)
+TileCutter::Fit read(const SettingsFile &settings)
 {
-    return folder + QLatin1Char('/') + QLatin1String(FileName);
-}
-} // namespace
-
-TileCutter::Fit read(const QString &folder)
-{
-    QByteArray head;
-    if (FileAccess::readHead(filePath(folder), 256, &head) != FileAccess::ReadResult::Ok)
-        return TileCutter::Fit::Stretch;
-    for (const QByteArray &line : Ansi::splitLines(head))
-        if (line.trimmed() == QByteArray(Key) + '1')
-            return TileCutter::Fit::CropToSquare;
-    return TileCutter::Fit::Stretch;
+    return settings.value(QLatin1String(Key)) == QLatin1String("1") ? TileCutter::Fit::CropToSquare
+                                                                     : TileCutter::Fit::Stretch;
 }
 
-QByteArray encode(TileCutter::Fit fit)
+QString value(TileCutter::Fit fit)
 {
-    return QByteArray(Key) + (fit == TileCutter::Fit::CropToSquare ? '1' : '0') + "\r\n";
+    return fit == TileCutter::Fit::CropToSquare ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-bool write(const QString &folder, TileCutter::Fit fit)
+bool write(SettingsFile &settings, TileCutter::Fit fit)
 {
-    return FileAccess::writeAtomically(filePath(folder), encode(fit));
+    return settings.set(QLatin1String(Key), value(fit));
 }
 
 } // namespace BoardFit

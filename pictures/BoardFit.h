@@ -1,26 +1,25 @@
 #pragma once
 // The player's choice how a picture that is not square becomes the board
-// ("Bild zuschneiden"), kept between runs in a settings file of its own in
-// the program folder: one line "Bild zuschneiden=1" (or "=0") and CR LF.
-// A missing, unreadable or unknown file means the whole picture stretched,
-// the default.
+// ("Bild zuschneiden"), kept between runs in the settings file as the line
+// "Bild zuschneiden=1" (or "=0"). A missing or unknown value means the whole
+// picture stretched, the default.
+#include "base/SettingsFile.h"
 #include "pictures/TileCutter.h"
 
-#include <QByteArray>
 #include <QString>
 
 namespace BoardFit {
 
-constexpr const char *FileName = "einstellungen.ini";
+constexpr const char *Key = "Bild zuschneiden";
 
-// The choice stored in folder.
-TileCutter::Fit read(const QString &folder);
+// The choice the settings hold.
+TileCutter::Fit read(const SettingsFile &settings);
 
-// The bytes written for fit.
-QByteArray encode(TileCutter::Fit fit);
+// The value written for fit.
+QString value(TileCutter::Fit fit);
 
-// Replaces the settings file in folder atomically; false (and the old file
-// whole) when it cannot be written.
-bool write(const QString &folder, TileCutter::Fit fit);
+// Records fit in the settings; false (and the old choice kept) when the
+// file cannot be written.
+bool write(SettingsFile &settings, TileCutter::Fit fit);
 
 } // namespace BoardFit

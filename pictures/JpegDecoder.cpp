@@ -239,6 +239,12 @@ bool walkSegments(const QByteArray &data, const std::function<void(const uchar *
     }
 }
 
+bool affordable(const Cost &cost, qint64 fileSize)
+{
+    return cost.memory <= FreeMemory + MemoryPerByte * fileSize
+           && cost.blockVisits <= FreeBlockVisits + BlockVisitsPerByte * fileSize;
+}
+
 QSize scaledSize(const QSize &full, int eighths)
 {
     return QSize(int((qint64(full.width()) * eighths + 7) / 8), int((qint64(full.height()) * eighths + 7) / 8));
@@ -290,9 +296,10 @@ Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out)
         const int eighths = scaleFor(full, turn >= 5 ? wanted.transposed() : wanted);
         if (!prepare(s, eighths)) {
             outcome = s.failure.tooLarge ? Outcome::TooLarge : Outcome::NotReadable;
-        } else if ((jpeg_has_multiple_scans(&s.d) && coefficientBytes(s.d) > MaxDecoderMemory)
-                   || qint64(s.d.output_width) * s.d.output_height > MaxOutputPixels
-                   || scanWork(data, s.d) > MaxBlockScans) {
+        } else if (const qint64 coefficients = jpeg_has_multiple_scans(&s.d) ? coefficientBytes(s.d) : 0,
+                   pixels = qint64(s.d.output_width) * s.d.output_height, visits = scanWork(data, s.d);
+                   coefficients > MaxDecoderMemory || pixels > MaxOutputPixels || visits > MaxBlockScans
+                   || !affordable(Cost{visits, coefficients + 4 * pixels}, data.size())) {
             // Checked before a byte is decoded: a file of several scans keeps all
             // its coefficients at full size, whatever the output size, and its
             // scans may each walk over all of them.

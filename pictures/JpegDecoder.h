@@ -26,6 +26,32 @@ constexpr qint64 MaxBlockScans = 64LL * 1024 * 1024;
 // Largest decoded picture, in pixels.
 constexpr qint64 MaxOutputPixels = 32LL * 1024 * 1024;
 
+// Within those bounds, the work a file may cost grows with its size, so that
+// a few bytes cannot stand for a huge picture: arithmetic coding, or a scan
+// whose data ends early (the decoder reads on as if zeros followed), lets a
+// file of a hundred bytes name every block of a 16000 x 16000 picture. Any
+// file may cost FreeMemory and FreeBlockVisits (a progressive picture of
+// about 16 million pixels, whatever it holds); every byte of the file adds
+// MemoryPerByte and BlockVisitsPerByte. Real photographs take far more
+// bytes than that: a 12000 x 8340 progressive photograph needs about 300 MB
+// of coefficients and 12 million block visits, and is tens of MB long,
+// where 1 MB would do.
+constexpr qint64 FreeMemory = 48LL * 1024 * 1024;
+constexpr qint64 MemoryPerByte = 256;
+constexpr qint64 FreeBlockVisits = 2LL * 1024 * 1024;
+constexpr qint64 BlockVisitsPerByte = 16;
+
+// What decoding a file costs, known from its header and its scans' headers
+// before any of it is decoded: the blocks all its scans visit together, and
+// the memory the decoder takes (the coefficients it keeps for a file of
+// several scans, and the decoded picture).
+struct Cost {
+    qint64 blockVisits = 0;
+    qint64 memory = 0;
+};
+// True when a file of fileSize bytes may cost that much.
+bool affordable(const Cost &cost, qint64 fileSize);
+
 enum class Outcome { Ok, TooLarge, NotReadable };
 
 // The smallest scale n/8 (n = 1 .. 8) whose output covers `wanted`, and the
@@ -36,8 +62,8 @@ QSize scaledSize(const QSize &full, int eighths);
 // Decodes data, scaled by scaleFor(full, wanted), and turns or mirrors it as
 // its EXIF orientation says (a phone's portrait photo is stored lying on its
 // side); wanted and declaredSize() are in that upright orientation. A
-// picture whose decoding would pass the bounds above gives TooLarge and a
-// null image.
+// picture whose decoding would pass the bounds above, or cost more than its
+// size affords, gives TooLarge and a null image.
 Outcome decode(const QByteArray &data, const QSize &wanted, QImage *out);
 
 // Walks the file's segments from the start marker on: false when they do

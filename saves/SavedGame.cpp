@@ -11,7 +11,6 @@
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <array>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -19,8 +18,8 @@
 
 namespace {
 
-// A saved game is a few hundred bytes; line 20 is a path. Reading stops after
-// this many bytes so that a huge file named *.sav is never loaded whole.
+// A saved game is a few hundred bytes and a path. Reading stops after this
+// many bytes so that a huge file named *.sav is never loaded whole.
 constexpr qint64 MaxBytes = 1024 * 1024;
 
 using Kind = SavedGame::Problem::Kind;
@@ -40,19 +39,66 @@ bool isUtf8(const QByteArray &bytes)
     return !utf8.hasError() && text.toUtf8() == bytes;
 }
 
-// The file name bytes a name shown for bytes that are not UTF-8 stands for;
-// false for any other name.
-bool notUtf8File(const QString &name, QByteArray *bytes)
+// A character a name is not shown with as it is: a control character
+// would break the list's row or not show at all; a backslash is the sign
+// of a character written out.
+bool writtenOut(QChar c)
 {
-    const QLatin1String mark(SavedGame::NotUtf8Mark);
-    if (!name.endsWith(mark))
-        return false;
-    const QString shown = name.chopped(mark.size());
-    for (QChar c : shown)
-        if (c.unicode() > 0xFF || c == QLatin1Char('/') || c.isNull())
+    return c.category() == QChar::Other_Control || c == QLatin1Char('\\');
+}
+
+// The name with every such character written as "\x" and two hexadecimal
+// digits (every one lies below 0x100).
+QString writeOut(const QString &name)
+{
+    QString out;
+    for (QChar c : name)
+        out += writtenOut(c) ? QStringLiteral("\\x") + QString::number(c.unicode(), 16).rightJustified(2, QLatin1Char('0')).toUpper()
+                             : QString(c);
+    return out;
+}
+
+// The name a written-out one stands for; false when a backslash in it does
+// not begin "\x" and two hexadecimal digits.
+bool readBack(const QString &shown, QString *name)
+{
+    name->clear();
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (shown.at(i) != QLatin1Char('\\')) {
+            *name += shown.at(i);
+            continue;
+        }
+        const QString code = shown.mid(i + 1, 3);
+        bool ok = false;
+        const ushort value = code.mid(1).toUShort(&ok, 16);
+        if (code.size() != 3 || code.at(0) != QLatin1Char('x') || !ok)
             return false;
-    *bytes = shown.toLatin1();
-    return !isUtf8(*bytes);
+        *name += QChar(value);
+        i += 3;
+    }
+    return true;
+}
+
+// The file name bytes a marked name stands for; false for any other name.
+// Only the very form shownName() gives counts, so that each listed name
+// leads to one file, its own.
+bool listedFile(const QString &name, QByteArray *bytes)
+{
+    for (const char *mark : {SavedGame::NotUtf8Mark, SavedGame::WrittenOutMark}) {
+        QString text;
+        if (!name.endsWith(QLatin1String(mark)) || !readBack(name.chopped(qsizetype(qstrlen(mark))), &text))
+            continue;
+        const bool notUtf8 = mark == SavedGame::NotUtf8Mark;
+        if (notUtf8 && std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; }))
+            continue;
+        const QByteArray candidate = notUtf8 ? text.toLatin1() : text.toUtf8();
+        if (!candidate.isEmpty() && !candidate.contains('/') && !candidate.contains('\0')
+            && SavedGame::shownName(candidate) == name) {
+            *bytes = candidate;
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -60,16 +106,16 @@ bool notUtf8File(const QString &name, QByteArray *bytes)
 QByteArray SavedGame::toBytes() const
 {
     QStringList lines;
-    for (int i = 0; i < FieldCount; ++i)
-        lines.append(QString::number(i < fields.size() ? fields[i] : qint16(0)));
+    for (qint16 v : fields)
+        lines.append(QString::number(v));
     lines.append(QString::number(zuege));
     lines.append(imgvis ? QStringLiteral("1") : QStringLiteral("0"));
     lines.append(posAnz ? QStringLiteral("1") : QStringLiteral("0"));
-    // Line 20 the way p.cxa holds a path: Windows-1252, or UTF-8 for a path
-    // that Windows-1252 cannot hold.
+    // The picture line the way p.cxa holds a path: Windows-1252, or UTF-8
+    // for a path that Windows-1252 cannot hold.
     QByteArray bytes = Ansi::writeLines(lines) + PictureReference::encode(bild);
-    // A game in which a hint was shown says so in a line of its own after
-    // the twenty; a game without one is written exactly as before.
+    // A helped game says so in a line of its own after the picture; a game
+    // without help is written exactly as before.
     if (hintUsed)
         bytes += Ansi::writeLines({QString::fromLatin1(HintLine)});
     return bytes;
@@ -106,31 +152,39 @@ bool SavedGame::parseNumber(const QString &line, qint16 *value)
 bool SavedGame::fromBytes(const QByteArray &content, SavedGame *game, Problem *problem)
 {
     const QList<QByteArray> raw = Ansi::splitLines(content);
-    if (raw.size() < LineCount)
-        return fail(problem, Kind::TooFewLines);
+    // The number of lines tells the board's size, with or without the line
+    // of a helped game.
+    int side = 0;
+    for (int s = Tiles::MinSide; s <= Tiles::MaxSide && !side; ++s)
+        if (raw.size() == lineCount(s) || raw.size() == lineCount(s) + 1)
+            side = s;
+    if (!side)
+        return fail(problem, Kind::LineCount, int(raw.size()));
+    const int fieldCount = Tiles::fieldCount(side);
+    const int pictureLine = lineCount(side);
 
-    std::array<qint16, LineCount - 1> n{};
-    for (int k = 1; k < LineCount; ++k) {
+    QVector<qint16> n(pictureLine - 1);
+    for (int k = 1; k < pictureLine; ++k) {
         if (!parseNumber(Ansi::decode(raw.at(k - 1)), &n[k - 1]))
             return fail(problem, Kind::NotANumber, k);
     }
-    QVector<qint16> f(n.begin(), n.begin() + FieldCount);
-    if (!Tiles::fromLayout(f, Tiles::DocumentedSide))
-        return fail(problem, Kind::NotABoard);
+    const QVector<qint16> f = n.mid(0, fieldCount);
+    if (!Tiles::fromLayout(f, side))
+        return fail(problem, Kind::NotABoard, fieldCount);
 
-    // Line 20 is a path: longer than any path can be, it is no saved game.
-    const QByteArray &picture = raw.at(LineCount - 1);
+    // The last line is a path: longer than any path can be, it is no saved game.
+    const QByteArray &picture = raw.at(pictureLine - 1);
     if (picture.size() > PictureReference::MaxPathBytes)
-        return fail(problem, Kind::PictureLineTooLong);
+        return fail(problem, Kind::PictureLineTooLong, pictureLine);
 
     game->fields = f;
-    game->zuege = n[16];
-    game->imgvis = n[17] == 1;
-    game->posAnz = n[18] == 1;
+    game->zuege = n[fieldCount];
+    game->imgvis = n[fieldCount + 1] == 1;
+    game->posAnz = n[fieldCount + 2] == 1;
     game->bild = PictureReference::decodeLine(picture);
     if (game->bild.isNull())
         game->bild = QLatin1String("");
-    game->hintUsed = raw.size() > LineCount && raw.at(LineCount) == HintLine;
+    game->hintUsed = raw.size() > pictureLine && raw.at(pictureLine) == HintLine;
     return true;
 }
 
@@ -150,7 +204,7 @@ bool SavedGame::ensureFolder()
 SavedGame::Problem SavedGame::nameError(const QString &name)
 {
     QByteArray bytes;
-    if (notUtf8File(name, &bytes))
+    if (listedFile(name, &bytes))
         return {};
     if (name.trimmed().isEmpty())
         return {Kind::NameBlank};
@@ -179,13 +233,16 @@ QString SavedGame::loadPath(const QString &name)
 
 QString SavedGame::shownName(const QByteArray &fileName)
 {
-    return isUtf8(fileName) ? QString::fromUtf8(fileName) : QString::fromLatin1(fileName) + QLatin1String(NotUtf8Mark);
+    if (!isUtf8(fileName))
+        return writeOut(QString::fromLatin1(fileName)) + QLatin1String(NotUtf8Mark);
+    const QString name = QString::fromUtf8(fileName);
+    return std::any_of(name.begin(), name.end(), writtenOut) ? writeOut(name) + QLatin1String(WrittenOutMark) : name;
 }
 
 FileAccess::NativePath SavedGame::saveFile(const QString &name)
 {
     QByteArray bytes;
-    if (notUtf8File(name, &bytes))
+    if (listedFile(name, &bytes))
         return {QFile::encodeName(folder()) + '/' + bytes};
     return {QFile::encodeName(savePath(name))};
 }
@@ -193,7 +250,7 @@ FileAccess::NativePath SavedGame::saveFile(const QString &name)
 FileAccess::NativePath SavedGame::loadFile(const QString &name)
 {
     QByteArray bytes;
-    if (notUtf8File(name, &bytes))
+    if (listedFile(name, &bytes))
         return {QFile::encodeName(folder()) + '/' + bytes};
     return {QFile::encodeName(loadPath(name))};
 }
@@ -218,17 +275,8 @@ bool SavedGame::read(const FileAccess::NativePath &path, SavedGame *game, Proble
     QByteArray content;
     if (FileAccess::readHead(path, MaxBytes + 1, &content) != FileAccess::ReadResult::Ok)
         return fail(problem, Kind::Unreadable);
-    if (content.size() > MaxBytes) {
-        // Only the first 20 lines count; they must end within the bound.
-        content.truncate(MaxBytes);
-        qsizetype end = -1;
-        for (int k = 0; k < LineCount; ++k) {
-            end = content.indexOf('\n', end + 1);
-            if (end < 0)
-                return fail(problem, Kind::TooLarge);
-        }
-        content.truncate(end + 1);
-    }
+    if (content.size() > MaxBytes)
+        return fail(problem, Kind::TooLarge);
     return fromBytes(content, game, problem);
 }
 

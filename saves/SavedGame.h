@@ -1,26 +1,31 @@
 #pragma once
-// A saved game: a text file of 20 lines in the folder Saves of the program
-// folder, Windows-1252, CR LF after every line (the last one included).
+// A saved game: a text file in the folder Saves of the program folder,
+// Windows-1252, CR LF after every line (the last one included). A game on a
+// board of N x N fields (F = N * N of them) has F + 4 lines, 20 on the 4 x 4
+// board:
 //
-//   lines 1..16  field 0..15: the tile number on the field, 100 for the empty
-//                field ("leer"); a game saved before its first drop has 15 there
-//   line 17      the move counter
-//   line 18      preview shown: "1" on, "0" off
-//   line 19      position display shown: "1" on, "0" off
-//   line 20      the picture reference, verbatim
-//   line 21      "1" when a hint was shown in the game; absent otherwise, so
-//                that a game without a hint has exactly the 20 lines and a
-//                reader of 20 lines reads every file unchanged
+//   lines 1..F   field 0..F-1: the tile number on the field, 100 for the empty
+//                field ("leer"); a game saved before its first drop has F-1
+//                there (15 on the 4 x 4 board)
+//   line F+1     the move counter
+//   line F+2     preview shown: "1" on, "0" off
+//   line F+3     position display shown: "1" on, "0" off
+//   line F+4     the picture reference, verbatim
+//   line F+5     "1" when the game was helped (a hint or the solution shown);
+//                absent otherwise, so that a 4 x 4 game without help has
+//                exactly the 20 lines and a reader of 20 lines reads every
+//                4 x 4 file unchanged
 //
-// Numbers are plain decimal text. Line 20 is written and read by the rule of
-// p.cxa (PictureReference): Windows-1252, or UTF-8 for a path Windows-1252
-// cannot hold, read back as the path that was written.
+// Numbers are plain decimal text. The picture line is written and read by the
+// rule of p.cxa (PictureReference): Windows-1252, or UTF-8 for a path
+// Windows-1252 cannot hold, read back as the path that was written.
 //
-// The reader checks the whole file before anything is handed on: a file with
-// fewer than 20 lines, a line 1..19 that is not a whole number in the 16-bit
-// range, lines 1..16 that are not a board (tiles 0..14 once each and one
-// empty field, 100 or 15), or a line 20 longer than a path can be is not a
-// saved game, and nothing of it is used.
+// The reader takes the board's size from the number of lines (13 or 14, 20
+// or 21, 29 or 30, 40 or 41) and checks the whole file before anything is
+// handed on: another number of lines, a line before the picture that is not a
+// whole number in the 16-bit range, field lines that are not a board (every
+// tile once and one empty field, 100 or F-1), or a picture line longer than a
+// path can be is not a saved game, and nothing of it is used.
 #include "base/FileAccess.h"
 #include "game/GameSession.h"
 
@@ -42,12 +47,12 @@ public:
             NameReserved,        // "." or ".."
             NameSeparator,       // holds '/' or '\'
             NameControl,         // holds a control character
-            TooFewLines,         // fewer than LineCount lines
-            NotANumber,          // line `line` (1..19) is no 16-bit whole number
-            NotABoard,           // lines 1..16 are no board
-            PictureLineTooLong,  // line 20 is longer than a path can be
+            LineCount,           // `line` lines: the count of no board size
+            NotANumber,          // line `line` is no 16-bit whole number
+            NotABoard,           // the field lines 1..`line` are no board
+            PictureLineTooLong,  // the picture line `line` is longer than a path can be
             Unreadable,          // missing, not a regular file, or not readable
-            TooLarge,            // the 20 lines do not end within the bound
+            TooLarge,            // larger than any saved game is
             CannotWrite,         // the file at `subject` could not be replaced
             CannotDelete,        // the file shown as `subject` could not be deleted
         };
@@ -57,9 +62,10 @@ public:
         explicit operator bool() const { return kind != Kind::None; }
     };
 
-    static constexpr int LineCount = 20;
+    // The lines of a game on a board of side x side fields, without the
+    // line that marks a helped game (20 on the 4 x 4 board).
+    static constexpr int lineCount(int side) { return Tiles::fieldCount(side) + 4; }
     static constexpr const char *HintLine = "1";
-    static constexpr int FieldCount = Tiles::fieldCount(Tiles::DocumentedSide);
     static constexpr const char *Extension = ".sav";
     static constexpr const char *FolderName = "Saves";
 
@@ -67,7 +73,8 @@ public:
     explicit SavedGame(const GameState &state) : GameState(state) {}
 
     // --- file content --------------------------------------------------------
-    // The 20 lines as bytes. fields must hold 16 values.
+    // The lines as bytes. fields must hold the values of a board (side x side
+    // for a side in range).
     QByteArray toBytes() const;
 
     // Parses and checks file content. On success fills game and returns true;
@@ -75,8 +82,8 @@ public:
     // it was.
     static bool fromBytes(const QByteArray &content, SavedGame *game, Problem *problem);
 
-    // A line 1..19: a whole number in the 16-bit range (blanks around it and
-    // a sign allowed). Returns false for anything else.
+    // A line before the picture: a whole number in the 16-bit range (blanks
+    // around it and a sign allowed). Returns false for anything else.
     static bool parseNumber(const QString &line, qint16 *value);
 
     // --- names and paths -----------------------------------------------------
@@ -87,9 +94,9 @@ public:
 
     // Why name must not be used as the name of a saved game: empty or blank,
     // "." or "..", holding '/' or '\' or a control character. No problem
-    // when the name is fine; a name the list shows for bytes that are not
-    // UTF-8 always is. Checked before every save, load and delete so that no
-    // name reaches outside Saves.
+    // when the name is fine; a marked name the list shows always is. Checked
+    // before every save, load and delete so that no name reaches outside
+    // Saves.
     static Problem nameError(const QString &name);
 
     // Save: folder + "/" + name, with ".sav" appended unless the name already
@@ -100,14 +107,20 @@ public:
 
     // How the list shows the file name bytes of a saved game: as UTF-8 when
     // they are; otherwise one character per byte (Latin-1) followed by
-    // NotUtf8Mark, so that it can never look like the UTF-8 name of another
-    // file and still leads back to its own bytes.
+    // NotUtf8Mark. A control character (which would break the list's row or
+    // not show at all) and a backslash are written out as "\x" and two
+    // hexadecimal digits ("Zug\x0A2.sav"), and a UTF-8 name holding one is
+    // followed by WrittenOutMark. So a marked name can never look like the
+    // name of another file (a listed name without a mark ends in ".sav"), and
+    // every listed name leads back to its own bytes.
     static constexpr const char *NotUtf8Mark = " (Latin-1)";
+    static constexpr const char *WrittenOutMark = " (maskiert)";
     static QString shownName(const QByteArray &fileName);
 
     // The file a name stands for, as the bytes the file system knows it by:
-    // a name the list shows for bytes that are not UTF-8 stands for those
-    // bytes, any other name for its UTF-8 form by savePath() or loadPath().
+    // a marked name the list shows stands for those bytes (exactly the form
+    // shownName() gives them), any other name for its UTF-8 form by
+    // savePath() or loadPath().
     static FileAccess::NativePath saveFile(const QString &name);
     static FileAccess::NativePath loadFile(const QString &name);
     // True when a regular file stands at path.

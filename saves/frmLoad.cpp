@@ -29,16 +29,19 @@ QString frmLoad::problemText(const SavedGame::Problem &problem)
         return tr("Der Name darf die Zeichen \"/\" und \"\\\" nicht enthalten!");
     case Kind::NameControl:
         return tr("Der Name darf keine Steuerzeichen enthalten!");
-    case Kind::TooFewLines:
-        return tr("Die Datei hat weniger als %1 Zeilen.").arg(SavedGame::LineCount);
+    case Kind::LineCount:
+        return tr("Die Datei hat %1 Zeilen; ein Spielstand hat 13, 20, 29 oder 40 Zeilen "
+                  "(nach einer Hilfe eine mehr).").arg(problem.line);
     case Kind::NotANumber:
         return tr("Zeile %1 ist keine ganze Zahl zwischen -32768 und 32767.").arg(problem.line);
     case Kind::NotABoard:
-        return tr("Die Zeilen 1 bis 16 ergeben kein Spielfeld: jeder Stein von 0 "
-                  "bis 14 muss genau einmal vorkommen und das leere Feld "
-                  "(100 oder 15) genau einmal.");
+        // line: the number of fields
+        return tr("Die Zeilen 1 bis %1 ergeben kein Spielfeld: jeder Stein von 0 "
+                  "bis %2 muss genau einmal vorkommen und das leere Feld "
+                  "(100 oder %3) genau einmal.")
+            .arg(problem.line).arg(problem.line - 2).arg(problem.line - 1);
     case Kind::PictureLineTooLong:
-        return tr("Zeile 20 ist zu lang für den Pfad eines Bildes.");
+        return tr("Zeile %1 ist zu lang für den Pfad eines Bildes.").arg(problem.line);
     case Kind::Unreadable:
         return tr("Die Datei kann nicht gelesen werden.");
     case Kind::TooLarge:
@@ -64,12 +67,13 @@ frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
     setSizeGripEnabled(false);
 
     using namespace Twips::Load;
-    File1 = new QListWidget(this);
+    m_client = FixedLayout::centredClient(this);
+    File1 = new QListWidget(m_client);
     File1->setObjectName(QStringLiteral("File1"));
     File1->setGeometry(Twips::rect(ListLeft, ListTop, ListWidth, ListHeight));
     File1->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    txtLoad = new QLineEdit(this);
+    txtLoad = new QLineEdit(m_client);
     txtLoad->setObjectName(QStringLiteral("txtLoad"));
     txtLoad->setGeometry(Twips::rect(NameLeft, NameTop, NameWidth, NameHeight));
     // No label stands beside the list and the name box: a screen reader
@@ -77,16 +81,16 @@ frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
     File1->setAccessibleName(tr("Gespeicherte Spiele"));
     txtLoad->setAccessibleName(tr("Name des Spielstands"));
 
-    cmdLoad = new QPushButton(tr(" &Speichern"), this);
+    cmdLoad = new QPushButton(tr(" &Speichern"), m_client);
     cmdLoad->setObjectName(QStringLiteral("cmdLoad"));
     cmdLoad->setGeometry(Twips::rect(ConfirmLeft, ButtonTop, ConfirmWidth, ButtonHeight));
     cmdLoad->setDefault(true);
 
-    cmdDelete = new QPushButton(tr("L&öschen"), this);
+    cmdDelete = new QPushButton(tr("L&öschen"), m_client);
     cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
     cmdDelete->setGeometry(Twips::rect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight));
 
-    cmdCancel = new QPushButton(tr("&Abbrechen"), this);
+    cmdCancel = new QPushButton(tr("&Abbrechen"), m_client);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setGeometry(Twips::rect(CancelLeft, ButtonTop, CancelWidth, ButtonHeight));
 
@@ -118,7 +122,7 @@ void frmLoad::display(Mode act)
 void frmLoad::Form_Load()
 {
     m_closing = false;
-    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
+    WindowPlacement::placeFrameAt(this, m_position);
     SavedGame::ensureFolder();
     refreshList();
 
@@ -158,12 +162,14 @@ void frmLoad::fitToTexts()
     const int widest = File1->count() > 0 ? File1->sizeHintForColumn(0) : 0;
     const int frame = 2 * File1->frameWidth() + File1->verticalScrollBar()->sizeHint().width();
     const QSize list(std::min(widest + frame, 2 * Twips::px(ListWidth)), 0);
-    setFixedSize(FixedLayout::fit({{File1, Twips::rect(ListLeft, ListTop, ListWidth, ListHeight), Widens, list},
-                                   {txtLoad, Twips::rect(NameLeft, NameTop, NameWidth, NameHeight), Widens},
-                                   {cmdLoad, Twips::rect(ConfirmLeft, ButtonTop, ConfirmWidth, ButtonHeight)},
-                                   {cmdDelete, Twips::rect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight)},
-                                   {cmdCancel, Twips::rect(CancelLeft, ButtonTop, CancelWidth, ButtonHeight)}},
-                                  Twips::size(ClientWidth, ClientHeight)));
+    FixedLayout::keepSize(
+        this, m_client,
+        FixedLayout::fit({{File1, Twips::rect(ListLeft, ListTop, ListWidth, ListHeight), Widens, list},
+                          {txtLoad, Twips::rect(NameLeft, NameTop, NameWidth, NameHeight), Widens},
+                          {cmdLoad, Twips::rect(ConfirmLeft, ButtonTop, ConfirmWidth, ButtonHeight)},
+                          {cmdDelete, Twips::rect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight)},
+                          {cmdCancel, Twips::rect(CancelLeft, ButtonTop, CancelWidth, ButtonHeight)}},
+                         Twips::size(ClientWidth, ClientHeight)));
 }
 
 void frmLoad::File1_Click()

@@ -70,6 +70,7 @@ private:
     void save();
     void load();
 
+    QWidget *m_client = nullptr;   // holds the controls, centred in the window
     QPoint m_position;
     GameState m_current;
     Mode m_mode = Mode::Save;

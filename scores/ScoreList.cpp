@@ -1,5 +1,7 @@
 #include "scores/ScoreList.h"
 
+#include "game/Tiles.h"
+
 #include "base/Ansi.h"
 #include "base/FileAccess.h"
 
@@ -37,6 +39,11 @@ std::array<ScoreList::Row, ScoreList::Rows> defaultRows()
 }
 
 } // namespace
+
+QString ScoreList::fileName(int side)
+{
+    return side == Tiles::DocumentedSide ? QStringLiteral("scr.cxa") : QStringLiteral("scr%1.cxa").arg(side);
+}
 
 ScoreList::ScoreList(const QString &filePath)
     : m_filePath(filePath)

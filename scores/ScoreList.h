@@ -1,5 +1,6 @@
 #pragma once
-// The top-ten list and its file scr.cxa.
+// A top-ten list and its file (scr.cxa for the 4 x 4 board; each board size
+// has a list of its own).
 //
 // The list is ten rows of three texts each: the rank ("1" .. "10"), the name
 // and the score, shown exactly as they stand (padding blanks included). The
@@ -26,7 +27,9 @@ public:
     static constexpr int RecordLength = ScoreLength + NameLength;  // 21
     static constexpr int FileLength = Rows * RecordLength;         // 210
     static constexpr int MaxTail = 64 * 1024;
-    static constexpr const char *FileName = "scr.cxa";
+    // The file of the list for a board of side x side fields: scr.cxa for
+    // the 4 x 4 board, scr3.cxa, scr5.cxa and scr6.cxa for the others.
+    static QString fileName(int side);
     static constexpr const char *DefaultName = "Hanno Holzbein";
 
     struct Row {

@@ -1,5 +1,7 @@
 #include "scores/frmTopTen.h"
 
+#include "game/Tiles.h"
+
 #include "base/FixedLayout.h"
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
@@ -14,7 +16,6 @@
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 
@@ -58,7 +59,7 @@ QLabel *copyOf(const QLabel *first)
 frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     : QMainWindow(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_position(position)
-    , m_list(ProgramFolder::file(QLatin1String(ScoreList::FileName)))
+    , m_list(ProgramFolder::file(ScoreList::fileName(Tiles::DocumentedSide)))
 {
     setObjectName(QStringLiteral("frmTopTen"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -66,9 +67,7 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     setWindowTitle(tr("    Top Ten"));
     setWindowIcon(Zandor::appIcon());
 
-    auto *client = new QWidget(this);
-    client->setFixedSize(Twips::size(ClientWidth, ClientHeight));
-    setCentralWidget(client);
+    QWidget *client = m_client = FixedLayout::centredClient(this);
 
     Label1 = new QLabel(tr("Highscores"), client);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -93,12 +92,12 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     mnuClose->setObjectName(QStringLiteral("mnuClose"));
     connect(mnuClose, &QAction::triggered, this, &frmTopTen::mnuClose_Click);
     // The rows are laid out for this size only.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    FixedLayout::keepSize(this, client, Twips::size(ClientWidth, ClientHeight));
 }
 
 void frmTopTen::Form_Load()
 {
-    WindowPlacement::placeFrameAt(this, Twips::point(m_position.x(), m_position.y()));
+    WindowPlacement::placeFrameAt(this, m_position);
     File_Read();
     placeFrame();
 }
@@ -106,8 +105,8 @@ void frmTopTen::Form_Load()
 void frmTopTen::placeFrame()
 {
     // Frame1 fills the window below the heading, with margins.
-    const int W = Twips::fromPx(centralWidget()->width());
-    const int H = Twips::fromPx(centralWidget()->height());
+    const int W = Twips::fromPx(m_client->width());
+    const int H = Twips::fromPx(m_client->height());
     const int labelTop = Twips::fromPx(Label1->y());
     const int labelHeight = Twips::fromPx(Label1->height());
     Frame1->setGeometry(Twips::rect(FrameLeft, labelTop + labelHeight + FrameGap, W - FrameMarginWidth,
@@ -145,7 +144,7 @@ void frmTopTen::fitToTexts()
     const QSize client = design.expandedTo(
         frame + Twips::size(FrameMarginWidth, FrameMarginHeight) + QSize(0, Label1->height()));
     Label1->resize(Twips::px(HeadingWidth) + client.width() - design.width(), Label1->height());
-    centralWidget()->setFixedSize(client);
+    FixedLayout::keepSize(this, m_client, client);
     placeFrame();
 }
 
@@ -208,8 +207,16 @@ void frmTopTen::File_Read()
         report(m_list.failure() == ScoreList::Failure::Unreadable ? ReadFailedText : WriteFailedText);
 }
 
+QString frmTopTen::deleteQuestion()
+{
+    return tr("Soll die Bestenliste wirklich gelöscht werden?");
+}
+
 void frmTopTen::mnuDelete_Click()
 {
+    // Asked first: Nein (the default) leaves the list as it is.
+    if (!Meldung::fragen(this, deleteQuestion()))
+        return;
     if (m_list.reset())
         showRows();
     else
@@ -248,7 +255,7 @@ QString frmTopTen::Start(QWidget *owner, const QRect &ownerFrame)
     const double left = ownerFrame.left() + ownerFrame.width() / 2.0;
     const double top = ownerFrame.top() + ownerFrame.height() / 2.0;
 
-    QInputDialog box(owner);
+    FixedLayout::SelfSized<QInputDialog> box(owner);
     box.setObjectName(QStringLiteral("InputBox"));
     box.setInputMode(QInputDialog::TextInput);
     box.setWindowTitle(tr("High Scores"));
@@ -258,7 +265,7 @@ QString frmTopTen::Start(QWidget *owner, const QRect &ownerFrame)
     // The name box takes no more than the list keeps.
     if (auto *name = box.findChild<QLineEdit *>())
         name->setMaxLength(ScoreList::NameLength);
-    WindowPlacement::placeFrameAt(&box, QPoint(int(std::lround(left / Twips::PerPixel)), int(std::lround(top / Twips::PerPixel))));
+    WindowPlacement::placeFrameAt(&box, QPoint(int(std::lround(left)), int(std::lround(top))));
     const QString answer = box.exec() == QDialog::Accepted ? box.textValue() : QString();
 
     return ScoreList::firstCharacters(answer, ScoreList::NameLength);

@@ -1,7 +1,7 @@
 #pragma once
 // The high-score window "    Top Ten": ten rows of rank, name and move count
 // under the heading "Highscores", with the menu commands "Liste &löschen"
-// (reset the list) and "Schliessen". It also asks a winner for a name
+// (reset the list, once the player has confirmed it) and "Schliessen". It also asks a winner for a name
 // (Start) and places the result (Score_Insert).
 //
 // It is created on first use and placed at the position its owner gives;
@@ -37,6 +37,9 @@ public:
     // the list. The answer (blanks count) is the player's name; empty after
     // cancel or an empty name, when nothing is to be placed.
     static QString Start(QWidget *owner, const QRect &ownerFrame);
+
+    // Asked before the list is emptied ("Liste löschen").
+    static QString deleteQuestion();
 
     // Builds the rows, shows the window and brings it to the front. The
     // rows' texts are left as they are.
@@ -75,6 +78,7 @@ private:
     void report(const char *text);   // a text marked for translation
 
     QPoint m_position;
+    QWidget *m_client = nullptr;   // holds the heading and the rows
     ScoreList m_list;
     bool m_closing = false;
 };

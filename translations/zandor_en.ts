@@ -174,6 +174,41 @@ previous game back as it was.</translation>
     </message>
 </context>
 <context>
+    <name>PictureDialog</name>
+    <message>
+        <source>Alle Bilder</source>
+        <translation>All pictures</translation>
+    </message>
+    <message>
+        <source> JPEG</source>
+        <translation>JPEG images</translation>
+    </message>
+    <message>
+        <source>PNG-Bilder</source>
+        <translation>PNG images</translation>
+    </message>
+    <message>
+        <source>Windows Bitmap</source>
+        <translation>Windows bitmaps</translation>
+    </message>
+    <message>
+        <source>CompuServe Bitmap</source>
+        <translation>GIF images</translation>
+    </message>
+    <message>
+        <source>Metafiles</source>
+        <translation>Windows metafiles</translation>
+    </message>
+    <message>
+        <source>Alle Dateien</source>
+        <translation>All files</translation>
+    </message>
+    <message>
+        <source>Bilderdialog</source>
+        <translation>Choose a Picture</translation>
+    </message>
+</context>
+<context>
     <name>frmAbout</name>
     <message>
         <source>Version %1.%2.%3</source>
@@ -246,20 +281,8 @@ previous game back as it was.</translation>
         <translation>The name must not contain control characters.</translation>
     </message>
     <message>
-        <source>Die Datei hat weniger als %1 Zeilen.</source>
-        <translation>The file has fewer than %1 lines.</translation>
-    </message>
-    <message>
         <source>Zeile %1 ist keine ganze Zahl zwischen -32768 und 32767.</source>
         <translation>Line %1 is not a whole number from -32768 to 32767.</translation>
-    </message>
-    <message>
-        <source>Die Zeilen 1 bis 16 ergeben kein Spielfeld: jeder Stein von 0 bis 14 muss genau einmal vorkommen und das leere Feld (100 oder 15) genau einmal.</source>
-        <translation>Lines 1 to 16 are not a board: each tile from 0 to 14 must appear exactly once, and the empty field (100 or 15) exactly once.</translation>
-    </message>
-    <message>
-        <source>Zeile 20 ist zu lang für den Pfad eines Bildes.</source>
-        <translation>Line 20 is too long for the path of a picture.</translation>
     </message>
     <message>
         <source>Die Datei kann nicht gelesen werden.</source>
@@ -347,40 +370,17 @@ is not a valid saved game.
         <source>Datei nicht gefunden!</source>
         <translation>File not found.</translation>
     </message>
-</context>
-<context>
-    <name>frmMain</name>
     <message>
-        <source>Alle Bilder</source>
-        <translation>All pictures</translation>
+        <source>Die Datei hat %1 Zeilen; ein Spielstand hat 13, 20, 29 oder 40 Zeilen (nach einer Hilfe eine mehr).</source>
+        <translation>The file has %1 lines; a saved game has 13, 20, 29 or 40 lines (one more after help was used).</translation>
     </message>
     <message>
-        <source> JPEG</source>
-        <translation>JPEG images</translation>
+        <source>Die Zeilen 1 bis %1 ergeben kein Spielfeld: jeder Stein von 0 bis %2 muss genau einmal vorkommen und das leere Feld (100 oder %3) genau einmal.</source>
+        <translation>Lines 1 to %1 are not a board: each tile from 0 to %2 must appear exactly once, and the empty field (100 or %3) exactly once.</translation>
     </message>
     <message>
-        <source>PNG-Bilder</source>
-        <translation>PNG images</translation>
-    </message>
-    <message>
-        <source>Windows Bitmap</source>
-        <translation>Windows bitmaps</translation>
-    </message>
-    <message>
-        <source>CompuServe Bitmap</source>
-        <translation>GIF images</translation>
-    </message>
-    <message>
-        <source>Metafiles</source>
-        <translation>Windows metafiles</translation>
-    </message>
-    <message>
-        <source>Alle Dateien</source>
-        <translation>All files</translation>
-    </message>
-    <message>
-        <source>Bilderdialog</source>
-        <translation>Choose a Picture</translation>
+        <source>Zeile %1 ist zu lang für den Pfad eines Bildes.</source>
+        <translation>Line %1 is too long for the path of a picture.</translation>
     </message>
 </context>
 <context>
@@ -420,6 +420,10 @@ is not a valid saved game.
     <message>
         <source> Gib deinen Namen ein: </source>
         <translation> Enter your name: </translation>
+    </message>
+    <message>
+        <source>Soll die Bestenliste wirklich gelöscht werden?</source>
+        <translation>Do you really want to clear the high score list?</translation>
     </message>
 </context>
 </TS>

@@ -14,11 +14,19 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+static sockaddr_un socketAddress(const QString &folder)
+{
+    sockaddr_un address{AF_UNIX, {}};
+    qstrncpy(address.sun_path, QFile::encodeName(SingleInstance::serverName(folder)).constData(), sizeof address.sun_path);
+    return address;
+}
 
 class TestSingleInstance : public QObject
 {
@@ -75,9 +83,7 @@ private slots:
     void secondStartEndsWithinTheBound()
     {
         QTemporaryDir folder;
-        sockaddr_un address{AF_UNIX, {}};
-        qstrncpy(address.sun_path, QFile::encodeName(SingleInstance::serverName(folder.path())).constData(),
-                 sizeof address.sun_path);
+        const sockaddr_un address = socketAddress(folder.path());
         const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
         QVERIFY(::bind(stale, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 && ::close(stale) == 0);
         SingleInstance stopped(folder.path());
@@ -111,6 +117,61 @@ private slots:
         timer.restart();
         QVERIFY(mine.activateRunningInstance() && timer.elapsed() < 1000);
         QCOMPARE(mine.refusal(), SingleInstance::refusalText(folder.filePath(SingleInstance::LockName)));
+    }
+
+    // With no descriptor left for a connection, listening pauses instead of
+    // spinning; idle connections take few of the game's descriptors, and an
+    // unanswered one is closed after a while, so a second start still hands over.
+    void idleConnectionsDoNotExhaustTheGame()
+    {
+        QTemporaryDir folder;
+        const sockaddr_un address = socketAddress(folder.path());
+        SingleInstance owner(folder.path()), second(folder.path());
+        QVERIFY(!owner.activateRunningInstance() && owner.listen());
+        QSignalSpy asked(&owner, &SingleInstance::activationRequested);
+
+        // No descriptor left: a waiting connection costs no time until one is free again.
+        const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0), lowest = ::open("/dev/null", O_RDONLY);
+        rlimit limit{}, tight{};
+        QVERIFY(client >= 0 && lowest > client && ::close(lowest) == 0 && ::getrlimit(RLIMIT_NOFILE, &limit) == 0);
+        tight = {rlim_t(lowest), limit.rlim_max};
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &tight) == 0);
+        const auto restore = qScopeGuard([&limit] { ::setrlimit(RLIMIT_NOFILE, &limit); });
+        const auto cpuMs = [] { timespec t{}; return ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t), t.tv_sec * 1000 + t.tv_nsec / 1000000; };
+        const auto spent = cpuMs();
+        QVERIFY(::connect(client, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0);
+        QTimer::singleShot(600, QCoreApplication::instance(), &QCoreApplication::quit);   // the game's loop (QTest::qWait sleeps between rounds)
+        QCoreApplication::exec();
+        QVERIFY2(cpuMs() - spent < 150, qPrintable(QString::number(cpuMs() - spent)));
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &limit) == 0);
+        QVERIFY(::send(client, "activate\n", 9, MSG_NOSIGNAL) == 9);
+        QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 5000);
+        ::close(client);
+
+        // Idle connections, as many as can be made: the game holds few of them, and a second start is answered.
+        const auto descriptors = [] { return QDir("/proc/self/fd").entryList(QDir::System | QDir::NoDotAndDotDot).size(); };
+        const qsizetype before = descriptors();
+        std::vector<int> idle;
+        std::atomic<bool> flooded{false};
+        std::thread flood([&] {
+            for (int i = 0; i < 400; ++i) {
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+                if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
+                    idle.push_back(fd);
+                else
+                    ::close(fd), ::usleep(2000);
+            }
+            flooded = true;
+        });
+        const bool made = QTest::qWaitFor([&] { return flooded.load(); }, 20000);
+        flood.join();
+        const auto closeIdle = qScopeGuard([&idle] { for (int fd : idle) ::close(fd); });
+        QVERIFY2(made && descriptors() <= before + qsizetype(idle.size()) + 8, qPrintable(QString::number(descriptors() - before - idle.size())));
+        bool handed = false;
+        std::thread start([&] { handed = second.activateRunningInstance(); });
+        const bool answered = QTest::qWaitFor([&] { return asked.size() == 2; }, 7000);
+        start.join();
+        QVERIFY(answered && handed && second.refusal().isEmpty());
     }
 
     // A runtime folder that others may enter is not used; the socket moves to one of the user's own.

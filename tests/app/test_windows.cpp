@@ -3,9 +3,11 @@
 #include "../WindowTestSupport.h"
 
 #include "base/FileAccess.h"
+#include "base/FixedLayout.h"
 #include "base/WindowPlacement.h"
 #include "info/DescriptionText.h"
 #include "info/frmDescr.h"
+#include "pictures/TileCutter.h"
 #include "saves/SavedGame.h"
 #include "saves/frmLoad.h"
 #include "scores/frmTopTen.h"
@@ -20,6 +22,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QWindow>
 
 using namespace TestSupport;
 
@@ -46,6 +50,7 @@ private slots:
         QVERIFY(writeAll(broken, "BM kein Bild") && writeAll(dir.path(QStringLiteral("p.cxa")), broken.toUtf8() + "\r\n"));
         QString message;
         bool played = false;
+        w.reset();
         onNextModal<QMessageBox>([&](QMessageBox *m) { message = m->text(), played = w->boardPlaced(), m->accept(); });
         w = std::make_unique<frmMain>();
         w->Form_Load();
@@ -92,9 +97,10 @@ private slots:
     // A press and release on one field within the start-drag distance is a
     // click: the row up to the empty field slides, each tile a move; farther
     // it is a drop onto the field itself. Moves made without dragging slide
-    // (the frames between the fields drawn), input ends a slide at once;
-    // the won board fades its last square in before the name box opens,
-    // and the name given stands in the list.
+    // (the frames between the fields drawn), input ends a slide at once, and
+    // one left to run ends with the tile drawn on its field; the won board
+    // fades its last square in before the name box opens, the name given
+    // stands in the list, and the picture stays whole whatever is cut anew.
     void clicksSlideAndTheWonPictureIsWhole()
     {
         Started w;
@@ -126,108 +132,155 @@ private slots:
         QVERIFY(w.zuege() == 2 && board->picture(12).isNull() && board->sliding() && !w.mnuUndo->isEnabled());
         QTest::keyClick(&w, Qt::Key_Left);   // an arrow key slides as well
         QVERIFY(w.zuege() == 3 && board->sliding());
+        const QPoint onWindow = board->mapTo(&w, board->fieldRect(12).center());
+        QTRY_VERIFY(!board->sliding() && similar(w.screen()->grabWindow(w.winId()).toImage().pixelColor(onWindow), squareColor(12)));
         QTest::keyClick(&w, Qt::Key_Right);
 
         // The row of three wins; the name box finds the picture whole.
+        // The name box and the list stand over the main window (their transient parent).
         QColor lastSquare;
-        onNextModal<QInputDialog>([&](QInputDialog *box) { lastSquare = colourAt(15, {}), box->setTextValue("Anna"), box->accept(); });
+        bool over = false;
+        onNextModal<QInputDialog>([&](QInputDialog *box) {
+            lastSquare = colourAt(15, {}), over = box->windowHandle()->transientParent() == w.windowHandle();
+            box->setTextValue("Anna"), box->accept();
+        });
         click(15);
         QVERIFY(w.zuege() == 7 && w.fertig() && !w.mnuUndo->isEnabled() && board->sliding() && !board->hasBorders());
         QTRY_VERIFY(lastSquare.isValid() && openWindow<frmTopTen>());
         frmTopTen *list = openWindow<frmTopTen>();
+        QVERIFY(over && list->windowHandle()->transientParent() == w.windowHandle());
         QVERIFY(list->lblName[0]->text() == "Anna" && list->lblScore[1]->text() == "0");   // read back: no padding
+        // "Liste löschen" asks first: Enter answers Nein and keeps the list, Ja empties it.
+        for (const bool yes : {false, true}) {
+            QStringList asked;
+            onNextModal<QMessageBox>([&](QMessageBox *m) {
+                asked << m->windowTitle() << m->text() << m->button(QMessageBox::Yes)->text() << m->button(QMessageBox::No)->text();
+                yes ? m->button(QMessageBox::Yes)->click() : QTest::keyClick(m, Qt::Key_Return);
+            });
+            list->mnuDelete->trigger();
+            QCOMPARE(asked, QStringList({"Zandor", frmTopTen::deleteQuestion(), "&Ja", "&Nein"}));
+            QCOMPARE(list->lblName[0]->text().trimmed(), yes ? QStringLiteral("Hanno Holzbein") : QStringLiteral("Anna"));
+        }
         list->close();
         QVERIFY(similar(lastSquare, squareColor(15)) && board->picture(15).isNull() && board->Tag(15) == "leer");
+        w.mnuFit->trigger();
+        QTRY_VERIFY(!w.pBar()->isVisible());
+        onNextModal<QFileDialog>([](QFileDialog *d) { d->reject(); });
+        w.mnuChangePic->trigger();
+        QVERIFY(similar(colourAt(15, {}), squareColor(15)) && !board->hasBorders());
         w.mnuNew->trigger();
         QVERIFY(colourAt(15, {}) == empty && board->hasBorders());
     }
 
     // At the scale this process runs at (ctest runs it at 1, 1.25, 1.5 and
-    // 2): every line between two tiles is black across its whole width and
-    // length, one logical pixel on each side drawn as whole device pixels;
-    // the won board shows the picture without a seam.
+    // 2), and at several sizes of the board widget: the board is the largest
+    // square of whole fields at the widget's centre; every line between two
+    // tiles is black across its whole width and length, one logical pixel on
+    // each side drawn as whole device pixels, and each field shows its tile,
+    // scaled to it, until the size has settled and the owner is asked for
+    // tiles of the fields' size. The won board, given them, shows the picture
+    // without a seam.
     void linesBetweenTilesAtScale()
     {
         const qreal dpr = QGuiApplication::primaryScreen()->devicePixelRatio();
-        const int side = qRound(416 * dpr);
         ProgramDir dir;   // the picture at the board's device size: no scaling blurs its squares
-        QVERIFY(squaresPicture(side).save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
+        QVERIFY(squaresPicture(qRound(416 * dpr)).save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
         frmMain w;
         w.Form_Load();
         QVERIFY(placed(w));
         placeLayout(w, swapped(solvedLayout(), 14, 15));
         BoardView *board = w.Frame1();
-        const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint();
+        QSignalSpy settled(board, &BoardView::fieldSizeSettled);
+        FixedLayout::keepSize(&w, w.centralWidget(), QSize(940, 640));   // room for the largest board, over the panels
+        board->raise();
         const int b = qMax(1, qRound(dpr));
-        auto edge = [dpr](int k) { return qRound(k * 104 * dpr); };
-        // Pixel (along, across) of the line between column (or row) k-1 and
-        // k: `across` counts from the line's middle, `along` from the board's edge.
-        auto at = [&](const QImage &shot, bool vertical, int k, int along, int across) {
-            const QPoint p = vertical ? QPoint(edge(k) + across, along) : QPoint(along, edge(k) + across);
-            return shot.pixelColor(origin + p);
-        };
-        const QImage playing = w.grab().toImage();
-        for (bool vertical : {true, false})
-            for (int k = 1; k < 4; ++k)
-                for (int along = 0; along < side; ++along) {
-                    for (int across = -b; across < b; ++across)
-                        QVERIFY2(at(playing, vertical, k, along, across) == QColor(Qt::black),
-                                 qPrintable(QStringLiteral("line %1 %2 at %3/%4").arg(vertical).arg(k).arg(along).arg(across)));
-                    const int inField = along % qRound(104 * dpr);
-                    if (inField > 2 * b && inField < qRound(104 * dpr) - 2 * b)   // beside the line: no black
-                        QVERIFY(at(playing, vertical, k, along, -b - 1) != QColor(Qt::black)
-                                && at(playing, vertical, k, along, b) != QColor(Qt::black));
+        int tileSide = qRound(416 * dpr) / 4;        // the tiles at hand
+        for (bool won : {false, true}) {
+            for (const QSize size : {QSize(416, 416), QSize(301, 333), QSize(443, 443), QSize(900, 610)}) {
+                board->resize(size);
+                // The widget's whole device pixels, the largest multiple of four of them at their centre.
+                const int dw = int(size.width() * dpr), dh = int(size.height() * dpr), side = qMin(dw, dh) / 4 * 4;
+                const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint()
+                                      + QPoint((dw - side) / 2, (dh - side) / 2);
+                if (side / 4 != tileSide) {
+                    QTRY_VERIFY(!settled.isEmpty());
+                    QCOMPARE(settled.takeFirst().first().toSize(), QSize(side / 4, side / 4));
+                    if (won) {   // the owner's new cut
+                        tileSide = side / 4;
+                        const auto tiles = TileCutter::cut(squaresPicture(side), tileSide, tileSide);
+                        std::array<QImage, 17> bilder;
+                        std::copy(tiles.begin(), tiles.end() - 1, bilder.begin());
+                        board->setTiles(bilder, tiles.back());
+                    }
                 }
-
-        // The won board, the empty field aside.
-        bool asked = false;
-        onNextModal<QInputDialog>([&asked](QInputDialog *box) { asked = true, box->reject(); });
-        dragField(w, 15, 14);
-        QVERIFY(w.fertig());
-        const QImage won = w.grab().toImage();
-        for (bool vertical : {true, false})
-            for (int k = 1; k < 4; ++k)
-                for (int along = 0; along < side; ++along) {
-                    const int line = along * 4 / side;   // the row (or column) the pixel lies in
-                    const int before = vertical ? line * 4 + k - 1 : (k - 1) * 4 + line;
-                    const int after = vertical ? before + 1 : before + 4;
-                    if (after == 15)
-                        continue;   // the empty field
-                    QVERIFY2(similar(at(won, vertical, k, along, -1), squareColor(before), 4)
-                                 && similar(at(won, vertical, k, along, 0), squareColor(after), 4),
-                             qPrintable(QStringLiteral("seam %1 %2 at %3").arg(vertical).arg(k).arg(along)));
-                }
-        QTRY_VERIFY(asked);
+                QVERIFY(settled.isEmpty());
+                // Pixel (along, across) of the line between column (or row) k-1 and k: `across`
+                // counts from the line's middle, `along` from the board's edge.
+                auto at = [&](const QImage &shot, bool vertical, int k, int along, int across) {
+                    const QPoint p = vertical ? QPoint(k * side / 4 + across, along) : QPoint(along, k * side / 4 + across);
+                    return shot.pixelColor(origin + p);
+                };
+                const QImage shot = w.grab().toImage();
+                for (bool vertical : {true, false})
+                    for (int k = 1; k < 4; ++k)
+                        for (int along = 0; along < side; ++along) {
+                            const int line = along * 4 / side;   // the row (or column) the pixel lies in
+                            const int before = vertical ? line * 4 + k - 1 : (k - 1) * 4 + line;
+                            const int after = vertical ? before + 1 : before + 4;
+                            const int inField = along % (side / 4);
+                            bool right = true;
+                            for (int across = -b; !won && across < b; ++across)
+                                right = right && at(shot, vertical, k, along, across) == QColor(Qt::black);
+                            if (!won && inField > 2 * b && inField < side / 4 - 2 * b)   // beside the line: no black
+                                right = right && at(shot, vertical, k, along, -b - 1) != QColor(Qt::black)
+                                        && at(shot, vertical, k, along, b) != QColor(Qt::black);
+                            if (won && after != 15)   // the empty field aside
+                                right = similar(at(shot, vertical, k, along, -1), squareColor(before), 4)
+                                        && similar(at(shot, vertical, k, along, 0), squareColor(after), 4);
+                            QVERIFY2(right, qPrintable(QStringLiteral("%1x%2 line %3 %4 at %5").arg(size.width()).arg(size.height())
+                                                           .arg(vertical).arg(k).arg(along)));
+                        }
+                for (int p = 0; p < 16; ++p)   // each field shows its tile's square as far as its lower right
+                    QVERIFY(p == (won ? 15 : 14) || similar(shot.pixelColor(origin + QPoint(p % 4 * 8 + 7, p / 4 * 8 + 7) * side / 32),
+                                                            squareColor(won ? p : p == 15 ? 14 : p)));
+            }
+            if (!won) {   // won by a drag at the last size (the board far from the widget's left)
+                bool asked = false;
+                onNextModal<QInputDialog>([&asked](QInputDialog *box) { asked = true, box->reject(); });
+                dragField(w, 15, 14);
+                QVERIFY(w.fertig());
+                QTRY_VERIFY(asked);
+            }
+        }
     }
 
-    // The hint marks the tile to move for a while and gives the best value.
-    // The solution plays one move at a time; a key stops it, and a click,
-    // which then moves nothing; played to the end it counts as a hint: the
-    // win is told, and no name box opens (the modal guard would fail it).
+    // The hint marks the tile to move for a while. The solution plays one
+    // move at a time; any key stops it and does nothing else, a modifier
+    // with it included (Ctrl+Z takes nothing back, Shift+F3 cuts nothing
+    // anew), and so does a click; played to the end it counts as a hint:
+    // the win is told, and no name box opens (the modal guard would fail it).
     void hintAndSolution()
     {
         Started w;
         // Six moves from home, by one shortest way only: tiles 0 to 2 left, then 3, 7 and 11 up.
         placeLayout(w, fields("100 0 1 2 4 5 6 3 8 9 10 7 12 13 14 11"));
-        QSignalSpy hint(&w, &frmMain::hintShown);
-        w.mnuHint->trigger();
-        QTRY_COMPARE_WITH_TIMEOUT(hint.count(), 1, 60000);
-        QVERIFY(hint.first().first().toInt() == 1 && w.Frame1()->hintMark() == 1);
-        QTRY_COMPARE(w.Frame1()->hintMark(), -1);   // the mark goes after a while
         QTRY_VERIFY_WITH_TIMEOUT(w.lblBestwert()->text() == QStringLiteral("Bestwert: 6"), 60000);
+        w.mnuHint->trigger();
+        QTRY_COMPARE(w.Frame1()->hintMark(), 1);
+        QTRY_COMPARE(w.Frame1()->hintMark(), -1);   // the mark goes after a while
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         auto stoppedBy = [&w](const std::function<void()> &input) {
             QTest::keyClick(&w, Qt::Key_F9);
-            QCOMPARE(w.lblBestwert()->text(), QStringLiteral("Bestwert: wird gesucht …"));
             const qint16 before = w.zuege();
             QTRY_VERIFY_WITH_TIMEOUT(w.zuege() > before, 60000);
             const qint16 now = w.zuege();
             input();
-            QTest::qWait(2 * frmMain::SolutionStepMillis);
-            QVERIFY(w.zuege() == now && !w.fertig() && !w.solutionRunning());
+            QTest::qWait(2 * GameController::SolutionStepMillis);
+            QVERIFY(w.zuege() == now && !w.fertig() && !w.solutionRunning() && !w.mnuFit->isChecked());
         };
-        stoppedBy([&w] { QTest::keyClick(&w, Qt::Key_Escape); });
+        stoppedBy([&w] { QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); });
+        stoppedBy([&w] { QTest::keyClick(&w, Qt::Key_F3, Qt::ShiftModifier); });
         stoppedBy([&w] { QTest::mouseClick(w.Frame1(), Qt::LeftButton, Qt::NoModifier, w.Frame1()->fieldRect(0).center()); });
         QString message;
         answerMessage(&message);
@@ -235,7 +288,7 @@ private slots:
         QTRY_VERIFY(message.contains(QStringLiteral("Tipp")));
         QVERIFY(w.fertig() && w.zuege() == 6 && w.lblBestwert()->text() == QStringLiteral("Bestwert: 6"));
         w.mnuNew->trigger();
-        placeLayout(w, swapped(solvedLayout(), 0, 1));   // cannot be solved: said as for the hint
+        placeLayout(w, swapped(solvedLayout(), 0, 1));   // cannot be solved: said
         answerMessage(&message);
         w.mnuSolution->trigger();
         QTRY_VERIFY(message.startsWith(QStringLiteral("Diese Stellung kann nicht gelöst werden:")));
@@ -300,38 +353,6 @@ private slots:
         QVERIFY(w.PosAnz() && w.session().savedState().bild == kept && tileShown(w.Frame1()->picture(0)) == 14);
     }
 
-    // "Bild zuschneiden": a wide picture, stretched, is cut to its centre
-    // square at once, layout and count kept; the choice is remembered and a
-    // restart takes the working copy cut that way as it is.
-    void workingCopyFollowsThePicture()
-    {
-        ProgramDir dir;
-        const QString copy = dir.path(QStringLiteral("Images/bild.jpg"));
-        QImage wide(832, 416, QImage::Format_RGB32);
-        wide.fill(Qt::blue);
-        QPainter(&wide).drawImage(208, 0, squaresPicture());
-        QVERIFY(wide.save(dir.path(QStringLiteral("squares.bmp")), "BMP"));
-        auto start = [] { auto w = std::make_unique<frmMain>(); w->Form_Load(), placed(*w); return w; };
-        auto ownSquares = [](const frmMain &m) {   // fields showing their tile's square of the test picture
-            int n = 0;
-            for (int i = 0; i < 16; ++i)
-                n += tileShown(m.Frame1()->picture(i)) == int(m.session().board().layout()[i]);
-            return n;
-        };
-        auto w = start();
-        if (FileAccess::note(copy).isEmpty())
-            QSKIP("this file system keeps no notes with files");
-        dragField(*w, 14, 15);
-        const QVector<qint16> layout = w->session().board().layout();
-        QVERIFY(!w->mnuFit->isChecked() && ownSquares(*w) < 15);
-        w->mnuFit->trigger();
-        QTRY_COMPARE(ownSquares(*w), 15);
-        QVERIFY(w->zuege() == 1 && w->session().board().layout() == layout);
-        const QByteArray cropped = FileAccess::identity(copy);
-        w = start();
-        QVERIFY(w->mnuFit->isChecked() && FileAccess::identity(copy) == cropped && ownSquares(*w) == 15);
-    }
-
     void changePicture()
     {
         Started w;
@@ -377,6 +398,10 @@ private slots:
         QVERIFY(w.zuege() == 0 && w.Frame1()->hasBorders());
         for (int i = 0; i < 15; ++i)
             QCOMPARE(tileShown(w.Frame1()->picture(i)), int(w.session().board().ZArray()[i]));
+        // Taken back at once, the menu naming what it takes back.
+        QVERIFY(w.mnuUndo->isEnabled() && w.mnuUndo->text() == QStringLiteral("Spiel zurück"));
+        w.mnuUndo->trigger();
+        QVERIFY(w.zuege() == 1 && w.read(QStringLiteral("p.cxa")) == reference && w.mnuUndo->text() == QStringLiteral("Zug zurück"));
     }
 
     void functionKeysMatchTheDescription()
@@ -416,6 +441,17 @@ private slots:
         QVERIFY(!QApplication::activePopupWidget());
         QTest::keyClick(w.menuBar(), Qt::Key_Left);
         QVERIFY(w.session().board().tile(left) == tile && w.zuege() == 2);
+
+        // What cannot be written is told in a line of its own while the game
+        // goes on; the crop choice that cannot be kept does not take.
+        QTRY_VERIFY(QFile::exists(w.path("laufend.sav")));
+        QVERIFY(writeAll(w.path("einstellungen.ini"), "") && QFile::setPermissions(w.path("einstellungen.ini"), QFile::ReadOwner)
+                && QFile::setPermissions(w.path("laufend.sav"), QFile::ReadOwner));
+        QTest::keyClick(&w, Qt::Key_Right);
+        w.mnuFit->trigger();
+        QTRY_COMPARE(w.lblHinweis()->text(), QStringLiteral("Das laufende Spiel kann nicht gesichert werden. "
+                                                            "Die Einstellung kann nicht gespeichert werden."));
+        QVERIFY(w.lblHinweis()->isVisible() && !w.mnuFit->isChecked() && w.zuege() == 3);
 
         w.mnuDescr->trigger();
         frmDescr *descr = openWindow<frmDescr>();
@@ -459,9 +495,17 @@ private slots:
     }
 
     // A window shown without an owner gets the main window as its transient
-    // parent; one with an owner of its own keeps that owner.
+    // parent; one with an owner of its own keeps that owner. A size wanted
+    // for a window is reduced to fit the screen's area with its frame, never
+    // below the smallest size.
     void secondaryWindowsStayOverTheMainWindow()
     {
+        const QMargins frame(1, 20, 1, 1);
+        const QSize smallest(672, 475), screen(1920, 1080);
+        QCOMPARE(WindowPlacement::fitted(QSize(3000, 2000), smallest, frame, screen), QSize(1918, 1059));
+        QCOMPARE(WindowPlacement::fitted(QSize(1000, 1200), smallest, frame, screen), QSize(1000, 1059));
+        QCOMPARE(WindowPlacement::fitted(QSize(700, 600), smallest, frame, QSize(1280, 400)), QSize(700, 475));
+
         QWidget main, other;
         main.show();
         other.show();

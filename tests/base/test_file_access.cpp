@@ -1,7 +1,8 @@
 // The ground of the stored files: Windows-1252 text with CR LF lines, atomic
-// replacement, and reading of regular files only.
+// replacement, reading of regular files only, and the settings store.
 #include "base/Ansi.h"
 #include "base/FileAccess.h"
+#include "base/SettingsFile.h"
 
 #include "TestFiles.h"
 
@@ -48,6 +49,13 @@ private slots:
         QVERIFY(FileAccess::writeAtomically(target, "precious") && QFile::link(target, link));
         QVERIFY(FileAccess::writeAtomically(link, "list"));
         QVERIFY(!QFileInfo(link).isSymLink() && readAll(link) == "list" && readAll(target) == "precious");
+        // A copy never takes the place of anything: a file, a link, a folder.
+        const QString folder = dir.filePath("Images");
+        QVERIFY(QFile::link(target, dir.filePath("q.cxa")) && QDir().mkdir(folder));
+        for (const QString &taken : {link, dir.filePath("q.cxa"), folder})
+            QVERIFY(FileAccess::copyFile(file, taken) == FileAccess::CopyResult::NameTaken);
+        QVERIFY(readAll(link) == "list" && readAll(target) == "precious" && QFileInfo(folder).isDir());
+        QVERIFY(FileAccess::copyFile(file, dir.filePath("copy")) == FileAccess::CopyResult::Copied && readAll(dir.filePath("copy")) == "new");
         // A file the player made read-only keeps its bytes; the temporary name fits beside the longest name.
         QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadOther) && !FileAccess::writeAtomically(file, "x"));
         const QString longest = dir.filePath(QString(251, 'n') + ".sav");
@@ -106,6 +114,37 @@ private slots:
             QFile opened;
             QVERIFY2(FileAccess::openRegular(path, limit, &opened) == expected, qPrintable(kind));
             QCOMPARE(opened.isOpen() ? opened.readAll() : QByteArray("unset"), whole);
+        }
+    }
+
+    // The settings keep every line they do not know; the first line of a key
+    // counts; a change is written whole with CR LF, or, when the file cannot
+    // be written, not taken at all.
+    void settingsFile()
+    {
+        struct Row { QByteArray before; const char *key, *value; bool writable; QByteArray after; };
+        const Row rows[] = {
+            {"", "Bild zuschneiden", nullptr, true, "Bild zuschneiden=1\r\n"},
+            {"Fenster=10x20\r\n[Abschnitt]\r\n\r\nBild zuschneiden=0\r\n", "Bild zuschneiden", "0", true,
+             "Fenster=10x20\r\n[Abschnitt]\r\n\r\nBild zuschneiden=1\r\n"},
+            {"Fenster = 3\nBild zuschneiden = 0", "Bild zuschneiden", "0", true, "Fenster = 3\r\nBild zuschneiden=1\r\n"},
+            {"=1\r\nohne Zeichen\r\nBild zuschneiden=0\r\nBild zuschneiden=1\r\n", "Bild zuschneiden", "0", true,
+             "=1\r\nohne Zeichen\r\nBild zuschneiden=1\r\nBild zuschneiden=1\r\n"},
+            {"Gr\xF6\xDF" "e=\xE4\r\n", "Größe", "ä", true, "Gr\xF6\xDF" "e=1\r\n"},
+            {"Bild zuschneiden=0\r\nalt\r\n", "Bild zuschneiden", "0", false, "Bild zuschneiden=0\r\nalt\r\n"},
+        };
+        for (const Row &r : rows) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QLatin1String(SettingsFile::FileName));
+            QVERIFY(r.before.isEmpty() || writeAll(path, r.before));
+            if (!r.writable)   // made read-only by the player
+                QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+            SettingsFile settings(path);
+            const QString key = QString::fromUtf8(r.key);
+            QCOMPARE(settings.value(key), r.value ? std::optional(QString::fromUtf8(r.value)) : std::nullopt);
+            QCOMPARE(settings.set(key, QStringLiteral("1")), r.writable);
+            QCOMPARE(settings.value(key).value_or(QString()), r.writable ? QStringLiteral("1") : QString::fromUtf8(r.value));
+            QCOMPARE(readAll(path), r.after);
         }
     }
 };

@@ -18,6 +18,13 @@ constexpr int Timeout = 20000;   // generous for a loaded machine; every wait po
 
 bool waitFor(const std::function<bool()> &condition, int ms = Timeout) { return QTest::qWaitFor(condition, ms); }
 
+// Whether off() comes within a pixel of nothing, at once or soon, and stays there.
+bool stands(const std::function<QPointF()> &off)
+{
+    auto there = [&] { const QPointF d = off(); return qAbs(d.x()) <= 1 && qAbs(d.y()) <= 1; };
+    return waitFor(there) && (QThread::msleep(500), there());
+}
+
 // A child process, ended by its id when the object goes.
 struct Child
 {
@@ -65,6 +72,16 @@ Area find(const QImage &image, QRgb colour)
     return a;
 }
 
+// How many pixels of two pictures of one size differ.
+int differing(const QImage &a, const QImage &b)
+{
+    int n = 0;
+    for (int y = 0; y < qMin(a.height(), b.height()); ++y)
+        for (int x = 0; x < qMin(a.width(), b.width()); ++x)
+            n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
+
 // An X server on a free display, openbox on it (or weston, for Wayland), a
 // copy of the program folder whose p.cxa names a plain picture outside it,
 // and the game started there.
@@ -76,6 +93,7 @@ class Session
 public:
     const bool wayland;
     explicit Session(bool underWayland = false) : wayland(underWayland) {}
+    QString screen = QStringLiteral("1280x1024x24");   // the X server's screen
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();   // the tools'
     QProcessEnvironment gameEnv;                                          // the game's
     Child game;      // ended first, while its display server still runs
@@ -85,7 +103,7 @@ public:
     QString start(const std::function<void()> &prepare = [] {})
     {
         QByteArray number;   // Xvfb tells the display once it takes connections
-        if (!xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"}, env)
+        if (!xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}, env)
             || !waitFor([&] { return xvfb.proc.waitForReadyRead(40), (number += xvfb.proc.readAll()).contains('\n'); }))
             return "Xvfb gave no display";
         env.insert("DISPLAY", ':' + QString::fromLatin1(number.trimmed()));
@@ -119,7 +137,8 @@ public:
     }
 
     // weston with its X11 backend on the X server, its own runtime folder,
-    // and the game set to use it.
+    // and the game set to use it; without its on-screen keyboard, which
+    // would cover the dialogs.
     QString startWeston()
     {
         const QString runtime = tmp.filePath("run");
@@ -128,7 +147,7 @@ public:
         QFile ini(tmp.filePath("weston.ini"));
         if (!ini.open(QIODevice::WriteOnly)
             || ini.write(QString("[core]\nidle-time=0\n[shell]\npanel-position=none\nbackground-image=none\n"
-                                 "background-type=tile\nbackground-color=0xff%1\n")
+                                 "background-type=tile\nbackground-color=0xff%1\n[input-method]\npath=\n")
                              .arg(Background & 0xffffff, 6, 16, QLatin1Char('0')).toLatin1()) < 0)
             return "no weston.ini";
         ini.close();
@@ -165,6 +184,12 @@ public:
             return QImage();
         const QImage all = QImage(name).convertToFormat(QImage::Format_RGB32);
         return output.isValid() ? all.copy(output) : all;
+    }
+    // The output once it stands still (two shots alike), or a null picture.
+    QImage still() const
+    {
+        QImage now;
+        return waitFor([&] { const QImage last = now; return (now = shot()) == last; }) ? now : QImage();
     }
     // Clicks, drags and keys at a point of the compositor's output.
     QStringList at(const QPoint &p) const
@@ -262,17 +287,16 @@ class E2E : public QObject
 {
     Q_OBJECT
 private slots:
-    // One game under openbox. By the frames the window manager drew, the main
-    // window stands centred on the work area, with its icon, and the About
-    // window in its upper-right corner. A game one move from the goal is
-    // loaded; one real drag wins it, the name typed into the name box is taken
-    // and the top-ten list opens, 500 twips right of and below the main
-    // window. Another game is loaded; a real click slides a column away from
-    // home (only the move count shows it) and F9 plays the rest of the shortest
-    // solution: as a helped game it gets the message, not the name box, and
-    // is saved with the hint line. A second start ends at once and brings the
-    // game forward, from behind another window and from minimised. The main
-    // window's close box while the About window is open ends the program.
+    // One game under openbox: the main window gets its icon. A game one move
+    // from the goal is loaded; one real drag wins it, the name typed into the
+    // name box is taken and the top-ten list opens. Another game is loaded; a
+    // real click slides a column away from home (only the move count shows
+    // it) and F9 plays the rest of the shortest solution: as a helped game it
+    // gets the message, not the name box, and is saved with the hint line.
+    // Every secondary window has come and gone, and the main window is still
+    // one X window. A second start ends at once and brings the game forward,
+    // from behind another window and from minimised. The main window's close
+    // box while the About window is open ends the program.
     void playedPlacedAndClosedUnderX11()
     {
         Session s;
@@ -286,24 +310,6 @@ private slots:
         // The game's icon (not the window manager's stand-in) is set once the board is shown.
         QVERIFY2(waitFor([&] { return s.out("xprop", {"-id", s.main, "_NET_WM_ICON"}).contains("Icon (32 x 32)"); }),
                  "the main window has no icon");
-        const QStringList a = s.out("xprop", {"-root", "_NET_WORKAREA"}).section('=', 1).split(',');   // x, y, w, h
-        QVERIFY(a.size() >= 4);
-        QRect m, w;   // the frames, placed at once or soon, and staying there
-        auto stands = [&](const std::function<QPointF()> &off) {
-            auto there = [&] { const QPointF d = off(); return qAbs(d.x()) <= 1 && qAbs(d.y()) <= 1; };
-            return waitFor(there) && (QThread::msleep(500), there());
-        };
-        const QPointF centre(a[0].toInt() + a[2].toInt() / 2.0, a[1].toInt() + a[3].toInt() / 2.0);
-        QVERIFY2(stands([&] { return QRectF(m = s.geometry(s.main, true)).center() - centre; }),
-                 qPrintable(QString("main frame at %1,%2").arg(m.x()).arg(m.y())));
-        const QString placed = "main frame at %1,%2, other at %3,%4";
-
-        QVERIFY(s.ok({"key", "F1"}));
-        const QString about = s.activeWindow("   About");
-        QVERIFY2(!about.isEmpty(), "no active About window");
-        QVERIFY2(stands([&] { return QPointF((w = s.geometry(about, true)).right() - m.right(), w.top() - m.top()); }),
-                 qPrintable(placed.arg(m.x()).arg(m.y()).arg(w.x()).arg(w.y())));
-        QVERIFY(s.ok({"key", "Escape"}) && waitFor([&] { return s.windows("   About").isEmpty(); }) && s.waitActive(s.main));
 
         auto dialog = [&](const QString &key, const QString &title, const QString &name) {
             return s.ok({"key", key}) && !s.activeWindow(title).isEmpty() && s.typeIn(name)
@@ -322,9 +328,6 @@ private slots:
         // The name taken: the list shows it.
         const QString topTen = s.activeWindow("    Top Ten");
         QVERIFY2(!topTen.isEmpty(), "no active top-ten list after the name");
-        const double offset = Twips::Main::SecondaryOffset / double(Twips::PerPixel);
-        QVERIFY2(stands([&] { return (w = s.geometry(topTen, true)).topLeft() - m.topLeft() - QPointF(offset, offset); }),
-                 qPrintable(placed.arg(m.x()).arg(m.y()).arg(w.x()).arg(w.y())));
         QVERIFY(s.closeBox(topTen) && waitFor([&] { return s.windows("    Top Ten").isEmpty(); }) && s.waitActive(s.main));
 
         QVERIFY2(dialog("F6", "  Laden", "Nah.sav"), "the second game was not loaded");
@@ -359,9 +362,50 @@ private slots:
             QCOMPARE(s.windows(MainTitle), QStringList{s.main});   // the first game's window, still there
         }
 
+        QVERIFY2(s.out("xwininfo", {"-children", "-id", s.main}).contains(" 0 children."),
+                 qPrintable(s.out("xwininfo", {"-children", "-id", s.main})));
         QVERIFY(s.ok({"key", "F1"}) && !s.activeWindow("   About").isEmpty());
         QVERIFY(s.closeBox(s.main));
         QVERIFY2(s.endedWell(), "the game did not end with success");
+    }
+
+    // Unscaled and at a scale factor set for all programs or for the screen:
+    // by the frames the window manager drew, in the screen's own pixels, the
+    // main window stands centred on the work area, the About window in its
+    // upper-right corner and the top-ten list 500 twips (at that scale)
+    // right of and below it.
+    void placedAtScale_data()
+    {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<double>("scale");
+        QTest::addRow("unscaled") << "QT_SCALE_FACTOR" << 1.0;
+        QTest::addRow("all 1.25") << "QT_SCALE_FACTOR" << 1.25;
+        QTest::addRow("screen 1.5") << "QT_SCREEN_SCALE_FACTORS" << 1.5;
+        QTest::addRow("all 2") << "QT_SCALE_FACTOR" << 2.0;
+    }
+    void placedAtScale()
+    {
+        QFETCH(QString, variable);
+        QFETCH(double, scale);
+        Session s;
+        s.screen = QStringLiteral("1920x1200x24");
+        QCOMPARE(s.start([&] { s.env.insert(variable, QString::number(scale)); }), QString());
+        const QStringList a = s.out("xprop", {"-root", "_NET_WORKAREA"}).section('=', 1).split(',');   // x, y, w, h
+        QVERIFY(s.waitActive(s.main) && a.size() >= 4);
+        const QPointF centre(a[0].toInt() + a[2].toInt() / 2.0, a[1].toInt() + a[3].toInt() / 2.0);
+        QRect m, w;   // the frames, placed at once or soon, and staying there
+        auto where = [&] { return QString("main frame %1,%2 %3x%4, other %5,%6 %7x%8").arg(m.x()).arg(m.y()).arg(m.width())
+                                      .arg(m.height()).arg(w.x()).arg(w.y()).arg(w.width()).arg(w.height()).toLatin1(); };
+        QVERIFY2(stands([&] { return QRectF(m = s.geometry(s.main, true)).center() - centre; }), where().constData());
+        QVERIFY(s.ok({"key", "F1"}));
+        const QString about = s.activeWindow("   About");
+        QVERIFY2(stands([&] { return QPointF((w = s.geometry(about, true)).right() - m.right(), w.top() - m.top()); }), where().constData());
+        QVERIFY(s.ok({"key", "Escape"}) && waitFor([&] { return s.windows("   About").isEmpty(); }) && s.waitActive(s.main));
+        QVERIFY(s.ok({"key", "F11"}));
+        const QString topTen = s.activeWindow("    Top Ten");
+        const double offset = Twips::Main::SecondaryOffset / double(Twips::PerPixel) * scale;
+        QVERIFY2(stands([&] { return (w = s.geometry(topTen, true)).topLeft() - m.topLeft() - QPointF(offset, offset); }), where().constData());
+        QVERIFY(s.closeBox(s.main) && s.endedWell());
     }
 
     // Under Wayland: a first start (no p.cxa) opens the picture dialog;
@@ -370,7 +414,8 @@ private slots:
     // and an arrow key each move a tile; the save dialog writes the game under
     // a typed name. A second start hands over and ends; the first runs on.
     // The main window's menus take no click while the modal About window is
-    // open, and its close box ends the game.
+    // open, and its close box ends the game; the game is kept and comes back
+    // at the next start, which a SIGTERM ends as the close box does.
     void playedAndClosedUnderWayland()
     {
         Session s(true);
@@ -380,6 +425,21 @@ private slots:
         auto dialogOpen = [&](bool open, int white = 2000) {
             return waitFor([&] { return (find(s.shot(), qRgb(255, 255, 255)).count > white) == open || !s.game.running(); }, 60000)
                    && s.game.running();
+        };
+        // The compositor maximises the window in front and makes it fullscreen
+        // (weston's bindings): each time the window takes the whole output,
+        // the game runs on, and once released the window is back as it was
+        // (its title may be drawn a pixel aside once its decoration is made
+        // anew after fullscreen).
+        auto takesOutput = [&] {
+            const QImage normal = s.still();
+            for (const char *binding : {"super+shift+m", "super+shift+f"})
+                if (normal.isNull() || !s.ok({"key", binding})
+                    || !waitFor([&] { return differing(s.shot(), normal) > s.output.width() * s.output.height() / 2 || !s.game.running(); })
+                    || !s.game.running() || !s.ok({"key", binding})
+                    || !waitFor([&] { return differing(s.shot(), normal) < 600 || !s.game.running(); }) || !s.game.running())
+                    return false;
+            return true;
         };
         QVERIFY2(dialogOpen(true, 100 * 100), "no picture dialog");
         QVERIFY(s.ok({"key", "Escape"}));
@@ -424,9 +484,19 @@ private slots:
         QVERIFY(s.ok({"key", "Left"}));
         QVERIFY2(shows({15}), "the arrow key moved no tile");
 
-        // The save dialog takes a typed name and writes the game as it stands.
+        // The save dialog refuses a name with a slash: the message says so.
+        // Then it takes a typed name and writes the game as it stands.
         QVERIFY(s.ok({"key", "F5"}));
         QVERIFY2(dialogOpen(true), "no save dialog");
+        const QImage dialog = s.still();
+        QVERIFY(!dialog.isNull() && s.typeIn("a/b"));
+        QVERIFY2(waitFor([&] { return differing(s.shot(), dialog) > 2000; }), "no message");
+        QVERIFY2(takesOutput(), "the message");
+        // Once the message is closed the compositor gives the save dialog the
+        // keys again (after a moment: weston first fades the message out);
+        // then Ctrl+A selects the refused name.
+        QVERIFY(s.ok({"key", "Return"}));
+        QVERIFY(waitFor([&] { return s.ok({"key", "ctrl+a", "sleep", "0.2"}) && find(s.shot(), qRgb(48, 140, 198)).count > 20; }));   // selected text
         QVERIFY(s.typeIn("Wayland Zug"));
         QVERIFY2(waitFor([&] { return QFileInfo(s.file("Saves/Wayland Zug.sav")).size() > 0; }), "no saved game");
         QVERIFY2(dialogOpen(false), "the save dialog stayed open");
@@ -441,8 +511,8 @@ private slots:
         // moves nothing; then the pointer waits beside the output.
         QVERIFY(s.ok(s.at(field(15)) << "click" << "1" << "mousemove" << QString::number(s.output.right() + 100)
                                       << QString::number(s.output.top() + 10)));
-        QImage before;
-        QVERIFY(waitFor([&] { const QImage last = before; return (before = s.shot()) == last; }));   // standing still
+        const QImage before = s.still();
+        QVERIFY(!before.isNull());
         // The window's frame, from the board outwards to the background; the
         // close box at the right end of its title bar.
         auto edge = [&](QPoint p, QPoint step) {
@@ -475,6 +545,7 @@ private slots:
             about = QRect();
         }
         QVERIFY2(about.isValid(), "the About window always covered the close box");
+        QVERIFY2(takesOutput(), "the About window");
         // A click on a menu of the main window's menu bar opens nothing
         // while the About window is open.
         const int frameLeft = edge(QPoint(board.left(), board.center().y()), QPoint(-1, 0)).x();
@@ -497,6 +568,23 @@ private slots:
         // Pointed at first, then pressed: the title bar's buttons follow the pointer.
         QVERIFY(s.ok(s.at(closeBox - QPoint(3, 0)) << "sleep" << "0.3" << s.at(closeBox) << "sleep" << "0.3" << "click" << "1"));
         QVERIFY2(s.endedWell(), "the game did not end with success");
+
+        // The game was kept; started again it is back as it was, and a
+        // SIGTERM ends it the normal way, the game kept again.
+        const QString picture = s.out("cat", {s.file("Saves/Unterwegs.sav")}).section("\r\n", 19, 19);
+        const QString kept = QString("0 1 2 3 4 5 6 7 8 9 14 10 12 13 11 100 7 0 0 ").replace(' ', "\r\n") + picture + "\r\n";
+        QCOMPARE(s.out("cat", {s.file("laufend.sav")}), kept);
+        QVERIFY(s.game.start(s.file("zandor"), {}, s.gameEnv));
+        QVERIFY2(waitFor([&] {   // wherever the compositor puts it: the board with its gap on field 15
+                     const QImage now = s.shot();
+                     const Area again = find(now, TileColour);
+                     const QPoint gap = again.box.topLeft() + QPoint(3 * FieldPx + FieldPx / 4, 3 * FieldPx + FieldPx / 4);
+                     return again.count >= 14 * (FieldPx - 4) * (FieldPx - 4) && now.valid(gap)
+                            && (now.pixel(gap) & 0xffffff) != (TileColour & 0xffffff);
+                 }), "the kept game did not come back");
+        QVERIFY(::kill(pid_t(s.game.proc.processId()), SIGTERM) == 0);
+        QVERIFY2(s.endedWell(), "the game did not end with success on SIGTERM");
+        QCOMPARE(s.out("cat", {s.file("laufend.sav")}), kept);
     }
 };
 

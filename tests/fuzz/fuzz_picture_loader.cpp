@@ -41,6 +41,13 @@ QList<QByteArray> seeds()
         return jpeg.replace(jpeg.indexOf(progressive ? "\xff\xc2" : "\xff\xc0") + 5, 4,
                             progressive ? "\x9c\x40\x9c\x40" : "\xea\x60\xea\x60");
     };
+    // The same files marked arithmetic-coded: their data decodes as such,
+    // and whatever a scan lacks reads as zeros.
+    const auto arithmetic = [&](bool progressive) {
+        QByteArray jpeg = encoded(image, "jpeg", progressive);
+        jpeg[jpeg.indexOf(progressive ? "\xff\xc2" : "\xff\xc0") + 1] = progressive ? '\xca' : '\xc9';
+        return jpeg;
+    };
     const QByteArray gif("GIF89a\2\0\2\0\x80\0\0\xff\0\0\0\0\xff\x2c\0\0\0\0\2\0\2\0\0\2\2\x44\1\0\x3b", 35);
     const QByteArray big("\x80\x3e\x80\x3e");  // 16000 x 16000, little-endian: 1 GB as RGB32
     QByteArray topDown = encoded(image, "bmp");
@@ -53,7 +60,8 @@ QList<QByteArray> seeds()
     wmf.polygon({{10, 290}, {390, 290}, {200, 160}});
     WmfWriter standard(QRect(-50, -50, 100, 80), false);
     standard.rectangle(QRect(-40, -40, 60, 60));
-    return {encoded(image, "jpeg"), encoded(image, "jpeg", true), huge(false), huge(true), encoded(image, "png"),
+    return {encoded(image, "jpeg"), encoded(image, "jpeg", true), huge(false), huge(true), arithmetic(false), arithmetic(true),
+            encoded(image, "png"),
             encoded(image.convertToFormat(QImage::Format_Indexed8), "bmp"), encoded(image, "bmp"),
             topDown, gif, QByteArray(gif).replace(6, 4, big).replace(24, 4, big), wmf.data(), standard.data()};
 }

@@ -27,7 +27,12 @@ QList<QByteArray> seeds()
                                                  QStringLiteral("/home/jürgen/Bilder/Straße.jpg"), false}).toBytes();
     const QByteArray second = SavedGame(GameState{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, 0, true, true,
                                             QStringLiteral("/home/jürgen/写真/🙂.jpg"), true}).toBytes();
-    return {first, second, "../" + second, QByteArray(second).replace("\r\n", "\n")};
+    const QByteArray small = SavedGame(GameState{{3, 1, 2, 0, 4, 5, 6, 100, 7}, 9, false, true, QStringLiteral("/b.gif"), false}).toBytes();
+    QVector<qint16> six;
+    for (int p = 0; p < 36; ++p)
+        six << qint16(p == 35 ? 100 : p);
+    const QByteArray large = SavedGame(GameState{six, 3, false, false, QStringLiteral("C:\\x.bmp"), true}).toBytes();
+    return {first, second, "../" + second, QByteArray(second).replace("\r\n", "\n"), small, large};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -39,9 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!ok) {
         check(same(game, Sentinel) && problem, "a refused file changes nothing and says why");
     } else {
-        check(Ansi::splitLines(bytes).size() >= SavedGame::LineCount, "an accepted file has every line");
-        check(game.fields.size() == SavedGame::FieldCount && Tiles::fromLayout(game.fields, Tiles::DocumentedSide).has_value(),
-              "an accepted file is a board");
+        const int side = game.side();
+        const qsizetype lines = Ansi::splitLines(bytes).size();
+        check(lines == SavedGame::lineCount(side) || lines == SavedGame::lineCount(side) + 1,
+              "an accepted file has the lines of its size");
+        check(Tiles::fromLayout(game.fields, side).has_value(), "an accepted file is a board");
         const QByteArray written = game.toBytes();
         SavedGame again = Sentinel;
         check(SavedGame::fromBytes(written, &again, &problem) && same(game, again), "a written game reads back");

@@ -1,5 +1,6 @@
 // Loading pictures of every format by content, reduced decoding of large
 // JPEGs, and refusing damaged or oversized files without crashing or hanging.
+#include "pictures/JpegDecoder.h"
 #include "pictures/PictureLoader.h"
 #include "pictures/WmfWriter.h"
 #include "TestFiles.h"
@@ -168,6 +169,8 @@ private slots:
         const QSize board(416, 416), small(64, 64);
         const QImage picture = quadrants(120, 80);
         const QByteArray jpeg = encoded(picture, "jpeg"), progressive = encoded(picture, "jpeg", true);
+        QByteArray arithmetic = withJpegSize(encoded(picture.convertToFormat(QImage::Format_Grayscale8), "jpeg", true), 16376, 16376);
+        arithmetic[arithmetic.indexOf("\xFF\xC2") + 1] = '\xCA';
         // 8 bits per pixel, run-length coded: the data is its end mark alone
         QByteArray bigBmp = patched<quint32>(patched<quint32>(QByteArray("BM", 2) + QByteArray(52 + 1024, 0) + QByteArray("\0\1", 2), 10, 1078), 14, 40);
         bigBmp = patched<quint16>(patched<quint16>(patched<qint32>(patched<qint32>(bigBmp, 18, 40000), 22, 20000), 26, 1), 28, 8);
@@ -185,9 +188,13 @@ private slots:
             return w.data();
         };
         QVector<std::tuple<QString, QByteArray, QSize, PictureError>> rows = {
-            // an eighth of 60000 x 60000 is too large; of 40001 x 30001 it is not, but its data is missing
+            // an eighth of 60000 x 60000 is too large; 40001 x 30001 is more than a file of a kilobyte
+            // may cost; 4001 x 3001 is not, but its data is missing
             {"jpeg 60000x60000", withJpegSize(jpeg, 60000, 60000), board, TooLarge},
-            {"jpeg 40001x30001 without data", withJpegSize(jpeg, 40001, 30001), board, NotReadable},
+            {"jpeg 40001x30001 in a kilobyte", withJpegSize(jpeg, 40001, 30001), board, TooLarge},
+            {"jpeg 4001x3001 without data", withJpegSize(jpeg, 4001, 3001), board, NotReadable},
+            // arithmetic coding (its data may end early and still decode): 512 MB of coefficients in half a kilobyte
+            {"arithmetic progressive 16376x16376", arithmetic, board, TooLarge},
             {"progressive 46336x46336", withJpegSize(progressive, 46336, 46336), board, TooLarge},
             {"progressive, too many scans", withRepeatedFirstScan(progressive, 120), board, TooLarge},
             // within the scan and memory bounds, but 90 scans over 3.4 million blocks each
@@ -216,6 +223,12 @@ private slots:
             for (int n = 0; n < data.size(); n += step)
                 rows.append({QStringLiteral("the first %1 bytes").arg(n), data.left(n), QSize(20, 20), NotReadable});
         }
+        // The structural check alone (the decoder would also refuse) takes a JPEG cut anywhere, in a scan's data too, for damaged.
+        const QByteArray littleJpeg = encoded(little, "jpeg");
+        for (int n = 0; n < littleJpeg.size(); ++n)
+            QVERIFY2(!JpegDecoder::walkSegments(littleJpeg.left(n), nullptr), qPrintable(QString::number(n)));
+        // A smooth 12000 x 8340 progressive photo of 1.4 MB (300 MB of coefficients, 12.5 million block visits) is decoded.
+        QVERIFY(JpegDecoder::affordable({12'500'000, 308'000'000}, 1'400'000));
         for (const auto &[name, data, needed, reason] : rows) {
             QElapsedTimer clock;
             clock.start();

@@ -2,7 +2,6 @@
 // with them; the working copy read back pixel for pixel.
 #include "WindowTestSupport.h"
 
-#include "pictures/BoardFit.h"
 #include "pictures/TileCutter.h"
 #include "pictures/WorkingCopy.h"
 #include "base/FileAccess.h"
@@ -69,14 +68,6 @@ private slots:
             for (int k = 0; k < 16; ++k)
                 QCOMPARE(tileShown(tiles[k]), k);
             QVERIFY(board.pixelColor(1, 1) != QColor(Qt::black) && board.pixelColor(414, 414) != QColor(Qt::black));
-        }
-
-        // Written and read back as "=1" by the window test.
-        QTemporaryDir dir;
-        QCOMPARE(BoardFit::read(dir.path()), TileCutter::Fit::Stretch);
-        for (const QByteArray &other : {QByteArray("Bild zuschneiden=0\r\n"), QByteArray("Bild zuschneiden=11\r\n"), QByteArray()}) {
-            writeAll(dir.filePath(QLatin1String(BoardFit::FileName)), other);
-            QCOMPARE(BoardFit::read(dir.path()), TileCutter::Fit::Stretch);
         }
     }
 

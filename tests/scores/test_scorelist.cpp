@@ -99,6 +99,9 @@ private slots:
         // A name is cut to whole characters, never inside a surrogate pair.
         const QString emoji = QString::fromUcs4(U"\U0001F600");
         QCOMPARE(ScoreList::record("7", ScoreList::firstCharacters(emoji.repeated(20), 15)), QByteArray("7     ???????????????"));
+        // Each board size keeps its own list; the 4 x 4 one in the documented file.
+        QCOMPARE((QStringList{ScoreList::fileName(3), ScoreList::fileName(4), ScoreList::fileName(5), ScoreList::fileName(6)}),
+                 (QStringList{"scr3.cxa", "scr.cxa", "scr5.cxa", "scr6.cxa"}));
     }
 
     // What stands in the file's place. A FIFO is never waited for and the
