@@ -174,6 +174,74 @@ previous game back as it was.</translation>
     </message>
 </context>
 <context>
+    <name>GameTexts</name>
+    <message>
+        <source>Bestwert: …</source>
+        <translation>Best: …</translation>
+    </message>
+    <message>
+        <source>Bestwert: %1</source>
+        <translation>Best: %1</translation>
+    </message>
+    <message>
+        <source>Bestwert: unlösbar</source>
+        <translation>Best: unsolvable</translation>
+    </message>
+    <message>
+        <source>Bestwert: wird gesucht …</source>
+        <translation>Best: searching …</translation>
+    </message>
+    <message>
+        <source>Das laufende Spiel kann nicht gesichert werden.</source>
+        <translation>The game in progress cannot be kept.</translation>
+    </message>
+    <message>
+        <source>Die Einstellung kann nicht gespeichert werden.</source>
+        <translation>The setting cannot be saved.</translation>
+    </message>
+    <message>
+        <source>Diese Stellung kann nicht gelöst werden:<byte value="xd"/>
+kein Zug führt das Bild zusammen.</source>
+        <translation>This position cannot be solved:<byte value="xd"/>
+no moves put the picture together.</translation>
+    </message>
+    <message>
+        <source>Geschafft! In diesem Spiel wurden ein Tipp benutzt und die Lösung gezeigt,<byte value="xd"/>
+deshalb kommt es nicht in die Bestenliste.</source>
+        <translation>Well done! In this game a hint was used and the solution shown,<byte value="xd"/>
+so it does not go into the top ten.</translation>
+    </message>
+    <message>
+        <source>Geschafft! Dieses Spiel wurde mit Hilfe gespielt (Tipp oder Lösung),<byte value="xd"/>
+deshalb kommt es nicht in die Bestenliste.</source>
+        <translation>Well done! This game was played with help (a hint or the solution),<byte value="xd"/>
+so it does not go into the top ten.</translation>
+    </message>
+    <message>
+        <source>Geschafft! In diesem Spiel wurde die Lösung gezeigt,<byte value="xd"/>
+deshalb kommt es nicht in die Bestenliste.</source>
+        <translation>Well done! In this game the solution was shown,<byte value="xd"/>
+so it does not go into the top ten.</translation>
+    </message>
+    <message>
+        <source>Geschafft! In diesem Spiel wurde ein Tipp benutzt,<byte value="xd"/>
+deshalb kommt es nicht in die Bestenliste.</source>
+        <translation>Well done! In this game a hint was used,<byte value="xd"/>
+so it does not go into the top ten.</translation>
+    </message>
+</context>
+<context>
+    <name>Meldung</name>
+    <message>
+        <source>&amp;Ja</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>&amp;Nein</source>
+        <translation>&amp;No</translation>
+    </message>
+</context>
+<context>
     <name>PictureDialog</name>
     <message>
         <source>Alle Bilder</source>
@@ -206,6 +274,62 @@ previous game back as it was.</translation>
     <message>
         <source>Bilderdialog</source>
         <translation>Choose a Picture</translation>
+    </message>
+</context>
+<context>
+    <name>PictureMessages</name>
+    <message>
+        <source>Die Datei kann nicht geöffnet werden.</source>
+        <translation>The file cannot be opened.</translation>
+    </message>
+    <message>
+        <source>Die Datei ist kein lesbares Bild.</source>
+        <translation>The file is not a picture that can be read.</translation>
+    </message>
+    <message>
+        <source>Das Bild ist zu groß.</source>
+        <translation>The picture is too large.</translation>
+    </message>
+    <message>
+        <source>Das Bild <byte value="xd"/>
+    %1<byte value="xd"/>
+kann nicht gelesen werden.</source>
+        <translation>The picture<byte value="xd"/>
+    %1<byte value="xd"/>
+cannot be read.</translation>
+    </message>
+    <message>
+        <source>Das Bild <byte value="xd"/>
+    %1<byte value="xd"/>
+kann im angegebenen Pfad nicht gefunden werden.<byte value="xd"/>
+<byte value="xd"/>
+Es wird ein neues Spiel gestartet!</source>
+        <translation>The picture<byte value="xd"/>
+    %1<byte value="xd"/>
+cannot be found at the given path.<byte value="xd"/>
+<byte value="xd"/>
+A new game is started.</translation>
+    </message>
+    <message>
+        <source>Das Bild wird beim nächsten Start nicht wieder geladen:<byte value="xd"/>
+die Datei<byte value="xd"/>
+    %1<byte value="xd"/>
+kann nicht geschrieben werden.</source>
+        <translation>The picture will not be loaded again at the next start:<byte value="xd"/>
+the file<byte value="xd"/>
+    %1<byte value="xd"/>
+cannot be written.</translation>
+    </message>
+</context>
+<context>
+    <name>SingleInstance</name>
+    <message>
+        <source>Zandor kann nicht starten: Die Sperrdatei
+    %1
+kann nicht geöffnet werden oder ein anderer Benutzer hält sie.</source>
+        <translation>Zandor cannot start: the lock file
+    %1
+cannot be opened, or another user holds it.</translation>
     </message>
 </context>
 <context>
@@ -381,6 +505,97 @@ is not a valid saved game.
     <message>
         <source>Zeile %1 ist zu lang für den Pfad eines Bildes.</source>
         <translation>Line %1 is too long for the path of a picture.</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>Züge</source>
+        <translation>Moves</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>&amp;Datei</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>Neu</source>
+        <translation>New Game</translation>
+    </message>
+    <message>
+        <source>Bild ändern</source>
+        <translation>Change Picture</translation>
+    </message>
+    <message>
+        <source>Speichern</source>
+        <translation>Save Game</translation>
+    </message>
+    <message>
+        <source>Laden</source>
+        <translation>Load Game</translation>
+    </message>
+    <message>
+        <source>Beenden</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>&amp;Optionen</source>
+        <translation>&amp;Options</translation>
+    </message>
+    <message>
+        <source>Vorschau ein</source>
+        <translation>Show Preview</translation>
+    </message>
+    <message>
+        <source>Positionsanzeige ein</source>
+        <translation>Show Position</translation>
+    </message>
+    <message>
+        <source>Tipp</source>
+        <translation>Hint</translation>
+    </message>
+    <message>
+        <source>Zug zurück</source>
+        <translation>Undo Move</translation>
+    </message>
+    <message>
+        <source>Lösung zeigen</source>
+        <translation>Show Solution</translation>
+    </message>
+    <message>
+        <source>Bild zuschneiden</source>
+        <translation>Crop Picture</translation>
+    </message>
+    <message>
+        <source>Top Ten</source>
+        <translation>Top Ten</translation>
+    </message>
+    <message>
+        <source>Hilfe</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>About Zandor</translation>
+    </message>
+    <message>
+        <source>Beschreibung</source>
+        <translation>How to Play</translation>
+    </message>
+    <message>
+        <source>Spiel zurück</source>
+        <translation>Back to Previous Game</translation>
+    </message>
+    <message>
+        <source>Vorschau aus</source>
+        <translation>Hide Preview</translation>
+    </message>
+    <message>
+        <source>Positionsanzeige aus</source>
+        <translation>Hide Position</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 // them are tested on the plain classes.
 #include "../WindowTestSupport.h"
 
+#include "app/GameTexts.h"
 #include "base/FileAccess.h"
 #include "base/FixedLayout.h"
 #include "base/WindowPlacement.h"
@@ -285,7 +286,18 @@ private slots:
         QString message;
         answerMessage(&message);
         QTest::keyClick(&w, Qt::Key_F9);
-        QTRY_VERIFY(message.contains(QStringLiteral("Tipp")));
+        QTRY_COMPARE(message, GameTexts::helpedWin(GameSession::HintTaken | GameSession::SolutionShown));
+        // Each help is told in its own words: the hint, the solution, both,
+        // and a saved game's help, which the file does not name.
+        QSet<QString> told{message};
+        for (const auto &[help, hint, solution] : {std::tuple{GameSession::HintTaken, true, false},
+                                                   {GameSession::SolutionShown, false, true},
+                                                   {GameSession::HelpSaved, true, true}}) {
+            const QString text = GameTexts::helpedWin(help);
+            QVERIFY(text.contains(QStringLiteral("Tipp")) == hint && text.contains(QStringLiteral("Lösung")) == solution);
+            told << text;
+        }
+        QCOMPARE(told.size(), 4);
         QVERIFY(w.fertig() && w.zuege() == 6 && w.lblBestwert()->text() == QStringLiteral("Bestwert: 6"));
         w.mnuNew->trigger();
         placeLayout(w, swapped(solvedLayout(), 0, 1));   // cannot be solved: said

@@ -5,6 +5,7 @@
 // coloured texts readable on its background.
 #include "../WindowTestSupport.h"
 
+#include "app/GameTexts.h"
 #include "base/Twips.h"
 #include "info/frmAbout.h"
 #include "info/frmDescr.h"
@@ -186,9 +187,11 @@ private slots:
             // The best-value line and the counters hold their longest texts,
             // none smaller than the general font.
             checkFits(w);
-            for (const auto &[label, text] : {std::pair{w->lblBestwert(), "Bestwert: wird gesucht …"}, {w->Label(1), "32767"},
-                                              {w->Label(3), "16"}}) {
-                label->setText(QString::fromUtf8(text));
+            QVector<std::pair<QLabel *, QString>> texts{{w->Label(1), "32767"}, {w->Label(3), "16"}};
+            for (const QString &text : GameTexts::bestwertTexts())
+                texts.append({w->lblBestwert(), text});
+            for (const auto &[label, text] : texts) {
+                label->setText(text);
                 QCOMPARE(clipped(label), QString());
                 QVERIFY(QFontInfo(label->font()).pixelSize() >= QFontInfo(QApplication::font()).pixelSize());
             }
