@@ -9,15 +9,15 @@
     </message>
     <message>
         <source>[F2]...Neu starten</source>
-        <translation>[F2]...New game</translation>
+        <translation>[F2]...New Game</translation>
     </message>
     <message>
         <source>[F3]...Bild ändern</source>
-        <translation>[F3]...Change picture</translation>
+        <translation>[F3]...Change Picture</translation>
     </message>
     <message>
         <source>[Umschalt+F3]...Bild zuschneiden ein/ausschalten</source>
-        <translation>[Shift+F3]...Crop picture on/off</translation>
+        <translation>[Shift+F3]...Crop Picture on/off</translation>
     </message>
     <message>
         <source>[F4]...Tipp</source>
@@ -25,39 +25,39 @@
     </message>
     <message>
         <source>[F5]...Spielstand speichern</source>
-        <translation>[F5]...Save game</translation>
+        <translation>[F5]...Save Game</translation>
     </message>
     <message>
         <source>[F6]...Spielstand laden</source>
-        <translation>[F6]...Load game</translation>
+        <translation>[F6]...Load Game</translation>
     </message>
     <message>
         <source>[F7]...Vorschau ein/ausschalten</source>
-        <translation>[F7]...Preview on/off</translation>
+        <translation>[F7]...Show/Hide Preview</translation>
     </message>
     <message>
         <source>[F8]...Positionsanzeige ein/ausschalten</source>
-        <translation>[F8]...Position display on/off</translation>
+        <translation>[F8]...Show/Hide Position</translation>
     </message>
     <message>
         <source>[F9]...Lösung zeigen</source>
-        <translation>[F9]...Show solution</translation>
+        <translation>[F9]...Show Solution</translation>
     </message>
     <message>
         <source>[F11]...Bestenliste anzeigen</source>
-        <translation>[F11]...Top ten</translation>
+        <translation>[F11]...Top Ten</translation>
     </message>
     <message>
         <source>[F12]...Programm Beschreibung</source>
-        <translation>[F12]...How to play</translation>
+        <translation>[F12]...How to Play</translation>
     </message>
     <message>
         <source>[Strg+Z]...Zug zurück</source>
-        <translation>[Ctrl+Z]...Undo move</translation>
+        <translation>[Ctrl+Z]...Undo Move</translation>
     </message>
     <message>
         <source>[Strg+Umschalt+F]...Vollbild ein/ausschalten</source>
-        <translation>[Ctrl+Shift+F]...Full screen on/off</translation>
+        <translation>[Ctrl+Shift+F]...Full Screen on/off</translation>
     </message>
     <message>
         <source>Ein Stein wird mit der Maus auf das leere Feld

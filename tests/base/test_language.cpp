@@ -126,7 +126,9 @@ private slots:
                 const QString state = xml.attributes().value(QLatin1String("type")).toString();
                 const QString english = elementText(xml);
                 const QString what = context + QStringLiteral(": \"") + source + QStringLiteral("\" -> \"") + english + '"';
-                QVERIFY2(state.isEmpty(), qPrintable(what + QStringLiteral(" is ") + state));
+                QVERIFY2(state.isEmpty(), qPrintable(what + QStringLiteral(" is ") + state + QStringLiteral(
+                                              ": cmake --build build --target update_translations, then translate "
+                                              "(or remove) it in translations/zandor_en.ts")));
                 QVERIFY2(!english.isEmpty() && (english != source || SameInEnglish.contains(source)), qPrintable(what));
                 QVERIFY2(placeholders(english) == placeholders(source), qPrintable(what));
                 QVERIFY2(!english.contains(QRegularExpression(QStringLiteral("[äöüÄÖÜß]"))), qPrintable(what));
