@@ -119,24 +119,17 @@ void checkFits(QWidget *top)
 }
 
 // Marks every text Qt's translation gives, ‹so›: the English translation,
-// or (for Qt's own texts) the text as written, in English. Installed while
-// it lives.
-class Marking : public QTranslator
+// or (for Qt's own texts) the text as written, in English. A translator
+// leaves the application as it is destroyed.
+struct Marking : QTranslator
 {
-public:
-    Marking() { loaded = english.load(QStringLiteral("zandor_en"), QStringLiteral(ZANDOR_PROGRAM_DIR "/translations")); }
-    ~Marking() override { QCoreApplication::removeTranslator(this); }
-    bool install() { return loaded && QCoreApplication::installTranslator(this); }
+    QTranslator english;
     bool isEmpty() const override { return false; }
     QString translate(const char *context, const char *source, const char *disambiguation, int n) const override
     {
         const QString text = english.translate(context, source, disambiguation, n);
         return u'‹' + (text.isNull() ? QString::fromUtf8(source) : text) + u'›';
     }
-
-private:
-    QTranslator english;
-    bool loaded = false;
 };
 
 // Every text a player may read in top: its title, its controls' texts, tips
@@ -372,7 +365,8 @@ private slots:
     {
         QFETCH(QString, window);
         Marking marking;
-        QVERIFY(marking.install());
+        QVERIFY(marking.english.load(QStringLiteral("zandor_en"), QStringLiteral(ZANDOR_PROGRAM_DIR "/translations"))
+                && QCoreApplication::installTranslator(&marking));
         ProgramDir dir;
         QStringList texts;
         auto answer = [&texts](QDialog *d) { texts << textsOf(d), d->reject(); };
