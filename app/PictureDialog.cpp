@@ -1,6 +1,7 @@
 #include "app/PictureDialog.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QTreeView>
@@ -9,27 +10,34 @@ namespace PictureDialog {
 
 namespace {
 
-// The choices of the picture dialog, the first one preselected.
-const char *const Filters[] = {
-    " JPEG (*.jpg)",
-    "Windows Bitmap (*.bmp)",
-    "CompuServe Bitmap (*.gif)",
-    "Metafiles (*.wmf)",
-    "Alle Dateien (*.*)",
+// The choices of the picture dialog, the first one preselected: the name
+// shown (translated) and the patterns (never translated).
+const struct {
+    const char *name;
+    const char *patterns;
+} Filters[] = {
+    {QT_TRANSLATE_NOOP("PictureDialog", "Alle Bilder"), "*.jpg *.jpeg *.jpe *.png *.bmp *.gif *.wmf"},
+    {QT_TRANSLATE_NOOP("PictureDialog", " JPEG"), "*.jpg *.jpeg *.jpe"},
+    {QT_TRANSLATE_NOOP("PictureDialog", "PNG-Bilder"), "*.png"},
+    {QT_TRANSLATE_NOOP("PictureDialog", "Windows Bitmap"), "*.bmp"},
+    {QT_TRANSLATE_NOOP("PictureDialog", "CompuServe Bitmap"), "*.gif"},
+    {QT_TRANSLATE_NOOP("PictureDialog", "Metafiles"), "*.wmf"},
+    {QT_TRANSLATE_NOOP("PictureDialog", "Alle Dateien"), "*.*"},
 };
 
 } // namespace
 
 QString choose(QWidget *parent, const QString &folder)
 {
-    QFileDialog dialog(parent, QStringLiteral("Bilderdialog"), folder);
+    QFileDialog dialog(parent, QCoreApplication::translate("PictureDialog", "Bilderdialog"), folder);
     dialog.setObjectName(QStringLiteral("Bilderdialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     QStringList filters;
-    for (const char *f : Filters)
-        filters << QString::fromUtf8(f);
+    for (const auto &f : Filters)
+        filters << QStringLiteral("%1 (%2)").arg(QCoreApplication::translate("PictureDialog", f.name),
+                                                   QLatin1String(f.patterns));
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(dialog.nameFilters().first());
     // QFileDialog trims the texts of its choices; they are shown as written,

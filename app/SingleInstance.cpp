@@ -198,8 +198,8 @@ QString SingleInstance::serverName(const QString &programFolder)
 
 QString SingleInstance::refusalText(const QString &lockFile)
 {
-    return QStringLiteral("Zandor kann nicht starten: Die Sperrdatei\n    %1\nkann nicht geöffnet werden "
-                          "oder ein anderer Benutzer hält sie.")
+    return tr("Zandor kann nicht starten: Die Sperrdatei\n    %1\nkann nicht geöffnet werden "
+              "oder ein anderer Benutzer hält sie.")
         .arg(QDir::toNativeSeparators(lockFile));
 }
 

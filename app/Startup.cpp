@@ -5,14 +5,12 @@
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
 #include "base/AppIcon.h"
+#include "base/Language.h"
 #include "base/Meldung.h"
 #include "base/ProgramFolder.h"
 #include "base/WindowPlacement.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,11 +26,8 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication::setApplicationName(QStringLiteral("Zandor"));
 
-    // Qt's own dialog texts (buttons, the picture dialog) in German.
-    QTranslator qtGerman;
-    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtGerman);
+    // The texts in the player's language, Qt's own dialog texts with them.
+    Language::install(Language::system(), ProgramFolder::resource(QLatin1String(Language::Folder)));
 
     SingleInstance instance(ProgramFolder::path());
     if (instance.activateRunningInstance()) {

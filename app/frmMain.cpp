@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "app/GameTexts.h"
 #include "app/MainLayout.h"
 #include "app/WindowKeeper.h"
 #include "base/FixedLayout.h"
@@ -93,9 +94,9 @@ void frmMain::buildControls()
     m_frame4 = new QGroupBox(central);
     m_frame4->setObjectName(QStringLiteral("Frame4"));
     m_label.resize(4);
-    m_label[0] = makeLabel(m_frame3, QStringLiteral("Züge"), 150, 420, 12, false);
+    m_label[0] = makeLabel(m_frame3, tr("Züge"), 150, 420, 12, false);
     m_label[1] = makeLabel(m_frame3, QStringLiteral("0"), 570, 480, 16, true);
-    m_label[2] = makeLabel(m_frame4, QStringLiteral("Position"), 150, 420, 12, false);
+    m_label[2] = makeLabel(m_frame4, tr("Position"), 150, 420, 12, false);
     m_label[3] = makeLabel(m_frame4, QString(), 570, 480, 16, true);
     for (int i = 0; i < 4; ++i)
         m_label[i]->setObjectName(QStringLiteral("Label%1").arg(i));
@@ -130,14 +131,14 @@ void frmMain::buildMenus()
         return a;
     };
     menuBar()->installEventFilter(this);
-    QMenu *mnuFile = menuBar()->addMenu(QStringLiteral("&Datei"));
-    mnuNew = item(mnuFile, QStringLiteral("Neu"), Qt::Key_F2, &frmMain::mnuNew_Click);
-    mnuChangePic = item(mnuFile, QStringLiteral("Bild ändern"), Qt::Key_F3, &frmMain::mnuChangePic_Click);
+    QMenu *mnuFile = menuBar()->addMenu(tr("&Datei"));
+    mnuNew = item(mnuFile, tr("Neu"), Qt::Key_F2, &frmMain::mnuNew_Click);
+    mnuChangePic = item(mnuFile, tr("Bild ändern"), Qt::Key_F3, &frmMain::mnuChangePic_Click);
     mnuFile->addSeparator();
-    mnuSave = item(mnuFile, QStringLiteral("Speichern"), Qt::Key_F5, &frmMain::mnuSave_Click);
-    mnuLoad = item(mnuFile, QStringLiteral("Laden"), Qt::Key_F6, &frmMain::mnuLoad_Click);
+    mnuSave = item(mnuFile, tr("Speichern"), Qt::Key_F5, &frmMain::mnuSave_Click);
+    mnuLoad = item(mnuFile, tr("Laden"), Qt::Key_F6, &frmMain::mnuLoad_Click);
     mnuFile->addSeparator();
-    mnuExit = mnuFile->addAction(QStringLiteral("Beenden"));
+    mnuExit = mnuFile->addAction(tr("Beenden"));
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
     auto command = [this](QMenu *menu, const QString &caption, const QKeySequence &key, auto call) {
         QAction *a = menu->addAction(caption);
@@ -146,25 +147,25 @@ void frmMain::buildMenus()
         return a;
     };
 
-    QMenu *mnuOption = menuBar()->addMenu(QStringLiteral("&Optionen"));
-    mnuPreviewOn = item(mnuOption, QStringLiteral("Vorschau ein"), Qt::Key_F7, &frmMain::mnuPreviewOn_Click);
-    mnuPosOn = item(mnuOption, QStringLiteral("Positionsanzeige ein"), Qt::Key_F8, &frmMain::mnuPosOn_Click);
-    mnuHint = command(mnuOption, QStringLiteral("Tipp"), Qt::Key_F4, [this] { m_game->hint(); });
-    mnuUndo = command(mnuOption, QStringLiteral("Zug zurück"), Qt::CTRL | Qt::Key_Z, [this] { m_game->takeBack(); });
+    QMenu *mnuOption = menuBar()->addMenu(tr("&Optionen"));
+    mnuPreviewOn = item(mnuOption, tr("Vorschau ein"), Qt::Key_F7, &frmMain::mnuPreviewOn_Click);
+    mnuPosOn = item(mnuOption, tr("Positionsanzeige ein"), Qt::Key_F8, &frmMain::mnuPosOn_Click);
+    mnuHint = command(mnuOption, tr("Tipp"), Qt::Key_F4, [this] { m_game->hint(); });
+    mnuUndo = command(mnuOption, tr("Zug zurück"), Qt::CTRL | Qt::Key_Z, [this] { m_game->takeBack(); });
     mnuUndo->setEnabled(false);
-    mnuSolution = command(mnuOption, QStringLiteral("Lösung zeigen"), Qt::Key_F9, [this] { m_game->toggleSolution(); });
-    mnuFit = command(mnuOption, QStringLiteral("Bild zuschneiden"), QKeySequence(Qt::SHIFT | Qt::Key_F3),
+    mnuSolution = command(mnuOption, tr("Lösung zeigen"), Qt::Key_F9, [this] { m_game->toggleSolution(); });
+    mnuFit = command(mnuOption, tr("Bild zuschneiden"), QKeySequence(Qt::SHIFT | Qt::Key_F3),
                      [this] { m_game->setCrop(mnuFit->isChecked()); });
     mnuFit->setCheckable(true);
     mnuFullScreen = item(mnuOption, tr("Vollbild"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
                          &frmMain::mnuFullScreen_Click);
     mnuFullScreen->setCheckable(true);
     mnuOption->addSeparator();
-    mnuTopTen = item(mnuOption, QStringLiteral("Top Ten"), Qt::Key_F11, &frmMain::mnuTopTen_Click);
+    mnuTopTen = item(mnuOption, tr("Top Ten"), Qt::Key_F11, &frmMain::mnuTopTen_Click);
 
-    QMenu *mnuHelp = menuBar()->addMenu(QStringLiteral("Hilfe"));
-    mnuAbout = item(mnuHelp, QStringLiteral("Info"), Qt::Key_F1, &frmMain::mnuAbout_Click);
-    mnuDescr = item(mnuHelp, QStringLiteral("Beschreibung"), Qt::Key_F12, &frmMain::mnuDescr_Click);
+    QMenu *mnuHelp = menuBar()->addMenu(tr("Hilfe"));
+    mnuAbout = item(mnuHelp, tr("Info"), Qt::Key_F1, &frmMain::mnuAbout_Click);
+    mnuDescr = item(mnuHelp, tr("Beschreibung"), Qt::Key_F12, &frmMain::mnuDescr_Click);
 }
 
 void frmMain::Form_Load()
@@ -184,8 +185,7 @@ void frmMain::Form_Load()
         m_frame3, m_frame4, m_pBar,
         {{m_label[0], {}},
          {m_label[1], {QString::number(std::numeric_limits<qint16>::max())}},
-         {m_lblBestwert, {QStringLiteral("Bestwert: …"), QStringLiteral("Bestwert: 80"),
-                          QStringLiteral("Bestwert: unlösbar"), QStringLiteral("Bestwert: wird gesucht …")}},
+         {m_lblBestwert, GameTexts::bestwertTexts()},
          {m_label[2], {}},
          {m_label[3], {QStringLiteral("16")}}});
     m_frame4->hide();
@@ -297,8 +297,7 @@ void frmMain::showSession()
     if (mnuUndo) {
         const GameController::TakeBack back = m_game->canTakeBack();
         mnuUndo->setEnabled(back != GameController::TakeBack::Nothing);
-        mnuUndo->setText(back == GameController::TakeBack::Game ? QStringLiteral("Spiel zurück")
-                                                                : QStringLiteral("Zug zurück"));
+        mnuUndo->setText(back == GameController::TakeBack::Game ? tr("Spiel zurück") : tr("Zug zurück"));
     }
     if (mnuPreviewOn) {
         Vorschau_Setzen();
@@ -362,20 +361,20 @@ void frmMain::Vorschau_Setzen()
             m_imgTemp->setPixmap(QPixmap::fromImage(m_game->boardPicture()));
         m_imgTemp->show();
         m_imgTemp->raise();
-        mnuPreviewOn->setText(QStringLiteral("Vorschau aus"));
+        mnuPreviewOn->setText(tr("Vorschau aus"));
     } else {
         m_imgTemp->hide();
-        mnuPreviewOn->setText(QStringLiteral("Vorschau ein"));
+        mnuPreviewOn->setText(tr("Vorschau ein"));
     }
 }
 
 void frmMain::Position_Setzen()
 {
     if (session().PosAnz()) {
-        mnuPosOn->setText(QStringLiteral("Positionsanzeige aus"));
+        mnuPosOn->setText(tr("Positionsanzeige aus"));
         m_frame4->show();
     } else {
-        mnuPosOn->setText(QStringLiteral("Positionsanzeige ein"));
+        mnuPosOn->setText(tr("Positionsanzeige ein"));
         m_frame4->hide();
     }
 }

@@ -208,8 +208,7 @@ void frmMain::gameWon(GameSession::Win win)
 void frmMain::gameOver(GameSession::Win win)
 {
     if (!win.mayEnterTopTen) {
-        Meldung::zeigen(this, QStringLiteral("Geschafft! In diesem Spiel wurde ein Tipp benutzt,\r\n"
-                                             "deshalb kommt es nicht in die Bestenliste."));
+        Meldung::zeigen(this, GameTexts::helpedWin(win.help));
         return;
     }
     const QString name = frmTopTen::Start(this, geometryTwips());

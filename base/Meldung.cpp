@@ -2,6 +2,7 @@
 
 #include "base/FixedLayout.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -32,8 +33,8 @@ bool fragen(QWidget *parent, const QString &text)
     Box box(text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ja"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("&Nein"));
+    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("Meldung", "&Ja"));
+    box.button(QMessageBox::No)->setText(QCoreApplication::translate("Meldung", "&Nein"));
     return box.exec() == QMessageBox::Yes;
 }
 

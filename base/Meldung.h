@@ -1,6 +1,6 @@
 #pragma once
 // The game's message boxes: no icon, the application title "Zandor"; a
-// message with OK, a question with Ja and Nein.
+// message with OK, a question with Ja and Nein (in the player's language).
 #include <QString>
 
 class QWidget;

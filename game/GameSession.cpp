@@ -21,7 +21,7 @@ void GameSession::newDeal()
 {
     m_board.setFertig(false);
     m_board.setZuege(0);
-    m_hintUsed = false;
+    m_help = 0;
     m_board.ZArray_setzen(Steine_Mischen(m_draw, side()));
     forgetPosition();
 }
@@ -101,7 +101,7 @@ bool GameSession::solutionAnswered(quint64 position, const std::vector<int> &mov
 {
     if (position != m_positionNumber || moves.empty() || m_board.fertig())
         return false;
-    m_hintUsed = true;
+    m_help |= SolutionShown;
     m_solution = moves;
     m_solutionNext = 0;
     m_solutionPosition = position;
@@ -167,7 +167,7 @@ bool GameSession::hintAnswered(quint64 position, std::optional<int> field)
 {
     if (position != m_positionNumber || !field || *field < 0 || *field >= m_board.fieldCount() || m_board.fertig())
         return false;
-    m_hintUsed = true;
+    m_help |= HintTaken;
     m_hintField = *field;
     return true;
 }
@@ -182,7 +182,7 @@ GameState GameSession::savedState() const
     // The picture the board on screen was cut from: after a load that is the
     // loaded game's picture, not the one p.cxa names.
     s.bild = m_bildAktuell;
-    s.hintUsed = m_hintUsed;
+    s.hintUsed = m_help != 0;
     return s;
 }
 
@@ -198,13 +198,13 @@ void GameSession::applyLoaded(const GameState &state)
         za[i] = state.fields[i];
     m_board.ZArray_setzen(za);
     m_board.setFertig(false);
-    m_hintUsed = state.hintUsed;
+    m_help = state.hintUsed ? HelpSaved : 0;
     forgetPosition();
 }
 
 GameSession::Snapshot GameSession::snapshot() const
 {
-    return Snapshot{m_board, m_history, m_imgvis, m_posAnz, m_hintUsed, m_bildOrg, m_bildAktuell};
+    return Snapshot{m_board, m_history, m_imgvis, m_posAnz, m_help, m_bildOrg, m_bildAktuell};
 }
 
 void GameSession::restore(const Snapshot &s)
@@ -213,7 +213,7 @@ void GameSession::restore(const Snapshot &s)
     m_history = s.history;
     m_imgvis = s.imgvis;
     m_posAnz = s.posAnz;
-    m_hintUsed = s.hintUsed;
+    m_help = s.help;
     m_bildOrg = s.bildOrg;
     m_bildAktuell = s.bildAktuell;
     m_placed = true;

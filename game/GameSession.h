@@ -20,7 +20,7 @@ struct GameState {
     bool imgvis = false;      // preview shown
     bool posAnz = false;      // position display shown
     QString bild;             // the picture the board was cut from
-    bool hintUsed = false;    // a hint was shown in this game
+    bool hintUsed = false;    // the game was helped (a hint taken or the solution shown)
     // The board's side, from the number of fields: 0 when it is no board size.
     int side() const
     {
@@ -57,7 +57,7 @@ public:
 
     // --- dealing and placing ----------------------------------------------------
     // A new deal: a fresh layout in ZArray, the counter at 0, not finished,
-    // no hint used.
+    // no help had.
     void newDeal();
     // The layout to be placed next (ZArray_setzen).
     void setLayout(const QVector<qint16> &za) { m_board.ZArray_setzen(za); }
@@ -137,28 +137,35 @@ public:
     Played playSolutionStep();
     void stopSolution() { m_solution.clear(), m_solutionNext = 0; }
 
+    // --- help ----------------------------------------------------------------
+    // The help a game has had, as flags. A saved game records only that it
+    // was helped, not how (HelpSaved). Any help keeps it out of the top ten.
+    enum Help { HintTaken = 1, SolutionShown = 2, HelpSaved = 4 };
+
     // --- the end of a game ----------------------------------------------------
     // What a won game brings to the top ten, taken at the winning drop.
     struct Win {
         qint16 zuege = 0;
         bool mayEnterTopTen = false;
+        int help = 0;   // Help flags
     };
-    Win win() const { return {zuege(), !m_hintUsed}; }
+    Win win() const { return {zuege(), m_help == 0, m_help}; }
 
     // --- saved games --------------------------------------------------------
     GameState savedState() const;
-    // The counter, the layout (ZArray, to be placed) and the hint flag of a
+    // The counter, the layout (ZArray, to be placed) and the help of a
     // loaded game; the game is played on, even after a win. The switches and
     // the picture are set by the window, which checks the picture first.
     void applyLoaded(const GameState &state);
 
     // --- a whole game, kept to be brought back -----------------------------------
     // Everything a game is: the board with its pictures, counter and flags,
-    // the history of actions, the switches, the picture paths, the hint flag.
+    // the history of actions, the switches, the picture paths, the help had.
     struct Snapshot {
         Board board;
         Moves::History history;
-        bool imgvis = false, posAnz = false, hintUsed = false;
+        bool imgvis = false, posAnz = false;
+        int help = 0;
         QString bildOrg, bildAktuell;
     };
     Snapshot snapshot() const;
@@ -179,7 +186,7 @@ private:
     QString m_bildAktuell;
     quint64 m_dealNumber = 0;
     quint64 m_positionNumber = 0;
-    bool m_hintUsed = false;
+    int m_help = 0;                          // Help flags
     int m_hintField = -1;
     bool m_placed = false;
     Moves::History m_history;

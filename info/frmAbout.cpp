@@ -51,7 +51,6 @@ void LinkLabel::mouseMoveEvent(QMouseEvent *event)
 
 // --- frmAbout ----------------------------------------------------------------
 
-const QString frmAbout::Caption = QStringLiteral("   About");
 const QString frmAbout::AppTitle = QStringLiteral("Zandor");
 const QString frmAbout::AuthorName = QStringLiteral("Zandor-Team");
 const QString frmAbout::MailAddress = QStringLiteral("zandor@example.org");
@@ -75,17 +74,17 @@ const QColor EtchWhite(255, 255, 255);
 
 QString frmAbout::versionLine(int major, int minor, int revision)
 {
-    return QStringLiteral("Version %1.%2.%3").arg(major).arg(minor).arg(revision);
+    return tr("Version %1.%2.%3").arg(major).arg(minor).arg(revision);
 }
 
 QStringList frmAbout::disclaimerLines()
 {
     return {
-        QStringLiteral("Dieses Programm ist Freeware,"),
-        QStringLiteral(" ") + QStringLiteral(" wer trotzdem Spenden will, "),
-        QStringLiteral("  bitte vorher E-Mail an mich."),
+        tr("Dieses Programm ist Freeware,"),
+        QStringLiteral(" ") + tr(" wer trotzdem Spenden will, "),
+        tr("  bitte vorher E-Mail an mich."),
         QString(),
-        QStringLiteral(" ") + QStringLiteral("       Vielen Dank. "),
+        QStringLiteral(" ") + tr("       Vielen Dank. "),
     };
 }
 
@@ -123,7 +122,7 @@ frmAbout::frmAbout(QWidget *owner, const QRect &ownerFrame)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(Caption);
+    setWindowTitle(tr("   About"));
     setWindowIcon(Zandor::appIcon());
     m_client = FixedLayout::centredClient(this);
     FixedLayout::keepSize(this, m_client, Twips::size(Twips::About::ClientWidth, Twips::About::ClientHeight));
@@ -172,11 +171,11 @@ void frmAbout::buildControls()
     auto row = [](int i, int left, int width) {
         return Twips::rect(left, RowTop + i * RowStep, width, RowHeight);
     };
-    m_label3 = label(m_frame1, "Label3", QStringLiteral("Author:"), row(0, CaptionLeft, CaptionWidth));
+    m_label3 = label(m_frame1, "Label3", tr("Author:"), row(0, CaptionLeft, CaptionWidth));
     m_label4 = label(m_frame1, "Label4", AuthorName, row(0, ValueLeft, ValueWidth));
-    m_lblMail = label(m_frame1, "lblMail", QStringLiteral("Mail:"), row(1, CaptionLeft, CaptionWidth));
+    m_lblMail = label(m_frame1, "lblMail", tr("Mail:"), row(1, CaptionLeft, CaptionWidth));
     m_label1 = link(m_frame1, "Label1", MailAddress, row(1, ValueLeft, ValueWidth));
-    m_lblURL = label(m_frame1, "lblURL", QStringLiteral("URL:"), row(2, CaptionLeft, CaptionWidth));
+    m_lblURL = label(m_frame1, "lblURL", tr("URL:"), row(2, CaptionLeft, CaptionWidth));
     m_label2 = link(m_frame1, "Label2", WebAddress, row(2, ValueLeft, ValueWidth));
 
     m_label5 = label(m_client, "Label5", YearLine, Twips::rect(YearLeft, YearTop, YearWidth, YearHeight),
@@ -186,7 +185,7 @@ void frmAbout::buildControls()
                             FixedLayout::Widens);
     m_lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    m_cmdOK = new QPushButton(QStringLiteral("OK"), m_client);
+    m_cmdOK = new QPushButton(tr("OK"), m_client);
     m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
     place(m_cmdOK, Twips::rect(OKLeft, OKTop, OKWidth, OKHeight), FixedLayout::MovesRight);
     m_cmdOK->setDefault(true);

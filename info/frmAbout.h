@@ -44,8 +44,7 @@ class frmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    // The window's own texts.
-    static const QString Caption;            // "   About"
+    // Names and addresses, shown as they are in every language.
     static const QString AppTitle;           // "Zandor"
     static const QString AuthorName;
     static const QString MailAddress;

@@ -4,7 +4,10 @@
 #include "base/Twips.h"
 #include "base/WindowPlacement.h"
 #include "base/AppIcon.h"
+#include "base/ProgramFolder.h"
 #include "info/DescriptionText.h"
+#include "pictures/PictureLibrary.h"
+#include "saves/SavedGame.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -12,8 +15,6 @@
 #include <QKeyEvent>
 
 #include <algorithm>
-
-const QString frmDescr::Caption = QStringLiteral("   Funktionsbeschreibung");
 
 frmDescr::frmDescr(QWidget *owner, QPoint position)
     : QMainWindow(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -24,11 +25,11 @@ frmDescr::frmDescr(QWidget *owner, QPoint position)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
     setObjectName(QStringLiteral("frmDescr"));
-    setWindowTitle(Caption);
+    setWindowTitle(tr("   Funktionsbeschreibung"));
     setWindowIcon(Zandor::appIcon());
 
     menuBar()->setNativeMenuBar(false);
-    mnuClose = menuBar()->addAction(QStringLiteral("Schliessen"));
+    mnuClose = menuBar()->addAction(tr("Schliessen"));
     mnuClose->setObjectName(QStringLiteral("mnuClose"));
     connect(mnuClose, &QAction::triggered, this, &frmDescr::mnuClose_Click);
 
@@ -66,7 +67,7 @@ void frmDescr::Form_Load()
     WindowPlacement::placeFrameAt(this, m_position);
 
     // The text box takes each CR LF as a paragraph break: one line, one paragraph.
-    m_text1->setPlainText(DescriptionText::text());
+    m_text1->setPlainText(DescriptionText::text(PictureLibrary::folder(ProgramFolder::path()), SavedGame::folder()));
     fitToText();
 }
 

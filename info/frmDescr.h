@@ -1,6 +1,6 @@
 #pragma once
-// The description window: the fixed German help text with the key list,
-// opened by "Beschreibung" (F12) at the position its owner gives;
+// The description window "   Funktionsbeschreibung": the help text with the
+// key list, opened by "Beschreibung" (F12) at the position its owner gives;
 // one at a time, closed through its menu item "Schliessen".
 #include <QMainWindow>
 #include <QPoint>
@@ -13,12 +13,10 @@ class frmDescr : public QMainWindow
 {
     Q_OBJECT
 public:
-    static const QString Caption;            // "   Funktionsbeschreibung"
-
     // A description window of owner that opens at position (twips).
     frmDescr(QWidget *owner, QPoint position);
 
-    // Placement and text.
+    // Placement and text; the text names the folders of this program folder.
     void Form_Load();
 
     QPlainTextEdit *Text1() const { return m_text1; }

@@ -5,6 +5,7 @@
 #                                                   read-only data: the cursor and
 #                                                   the pictures a player starts with
 #   share/zandor/screenshot.png                     the screenshot the metainfo shows
+#   share/zandor/translations/zandor_en.qm          the English texts
 #   share/applications/zandor.desktop               the menu entry
 #   share/icons/hicolor/<n>x<n>/apps/zandor.png     the icon, 32 to 256 pixels
 #   share/metainfo/org.example.Zandor.metainfo.xml  what software centres show
@@ -36,6 +37,7 @@ set(ZANDOR_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/zandor)
 install(TARGETS zandor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${ZANDOR_PROGRAM_DIR}/Hand.cur ${ZANDOR_SCREENSHOT}
         DESTINATION ${ZANDOR_INSTALL_DATADIR})
+install(FILES ${ZANDOR_QM_FILES} DESTINATION ${ZANDOR_INSTALL_DATADIR}/translations)
 install(FILES
           ${ZANDOR_PROGRAM_DIR}/Images/originale/Landschaft.jpg
           ${ZANDOR_PROGRAM_DIR}/Images/originale/Muster.jpg
@@ -94,8 +96,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.zandor.example.org/")
 # The shared libraries' packages, found by dpkg-shlibdeps (dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's German texts for its own dialogs (without them the buttons read
-# English), and Qt's Wayland platform, so that a Wayland session runs the game
+# Qt's German texts for its own dialogs (without them a German player reads
+# the buttons in English), and Qt's Wayland platform, so that a Wayland session runs the game
 # natively instead of through XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 set(CPACK_STRIP_FILES ON)

@@ -50,16 +50,20 @@ QString execQuoted(const QString &path)
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
-// The menu entry: name, German description, the executable, its working
-// folder when it has one, and the icon.
+// The menu entry: name, description in English and German, the executable,
+// its working folder when it has one, and the icon.
 QString desktopEntry(const QString &executable, const QString &workingFolder, const QString &icon)
 {
     QString entry = QStringLiteral(
         "[Desktop Entry]\n"
         "Type=Application\n"
         "Name=Zandor\n"
-        "GenericName=Schiebepuzzle\n"
-        "Comment=Schiebepuzzle mit eigenen Bildern: bring die Steine in die richtige Reihenfolge\n"
+        "GenericName=Sliding Puzzle\n"
+        "GenericName[de]=Schiebepuzzle\n"
+        "Comment=Sliding puzzle with pictures of your own: put the tiles back in order\n"
+        "Comment[de]=Schiebepuzzle mit eigenen Bildern: bring die Steine in die richtige Reihenfolge\n"
+        "Keywords=puzzle;sliding;picture;fifteen;\n"
+        "Keywords[de]=Puzzle;Schiebepuzzle;Bild;\n"
         "Exec=%1\n").arg(execQuoted(executable));
     if (!workingFolder.isEmpty())
         entry += QStringLiteral("Path=%1\n").arg(workingFolder);

@@ -11,9 +11,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 
-const QString frmLoad::NoGamesText = QStringLiteral("Es gibt keine gespeicherten Spiele!");
-const QString frmLoad::NotFoundText = QStringLiteral("Datei nicht gefunden!");
+#include <algorithm>
 
 QString frmLoad::problemText(const SavedGame::Problem &problem)
 {
@@ -22,34 +22,34 @@ QString frmLoad::problemText(const SavedGame::Problem &problem)
     case Kind::None:
         break;
     case Kind::NameBlank:
-        return QStringLiteral("Bitte einen Namen für den Spielstand eingeben!");
+        return tr("Bitte einen Namen für den Spielstand eingeben!");
     case Kind::NameReserved:
-        return QStringLiteral("Der Name \"%1\" ist nicht erlaubt!").arg(problem.subject);
+        return tr("Der Name \"%1\" ist nicht erlaubt!").arg(problem.subject);
     case Kind::NameSeparator:
-        return QStringLiteral("Der Name darf die Zeichen \"/\" und \"\\\" nicht enthalten!");
+        return tr("Der Name darf die Zeichen \"/\" und \"\\\" nicht enthalten!");
     case Kind::NameControl:
-        return QStringLiteral("Der Name darf keine Steuerzeichen enthalten!");
+        return tr("Der Name darf keine Steuerzeichen enthalten!");
     case Kind::LineCount:
-        return QStringLiteral("Die Datei hat %1 Zeilen; ein Spielstand hat 13, 20, 29 oder 40 Zeilen "
-                              "(nach einer Hilfe eine mehr).").arg(problem.line);
+        return tr("Die Datei hat %1 Zeilen; ein Spielstand hat 13, 20, 29 oder 40 Zeilen "
+                  "(nach einer Hilfe eine mehr).").arg(problem.line);
     case Kind::NotANumber:
-        return QStringLiteral("Zeile %1 ist keine ganze Zahl zwischen -32768 und 32767.").arg(problem.line);
+        return tr("Zeile %1 ist keine ganze Zahl zwischen -32768 und 32767.").arg(problem.line);
     case Kind::NotABoard:
         // line: the number of fields
-        return QStringLiteral("Die Zeilen 1 bis %1 ergeben kein Spielfeld: jeder Stein von 0 "
-                              "bis %2 muss genau einmal vorkommen und das leere Feld "
-                              "(100 oder %3) genau einmal.")
+        return tr("Die Zeilen 1 bis %1 ergeben kein Spielfeld: jeder Stein von 0 "
+                  "bis %2 muss genau einmal vorkommen und das leere Feld "
+                  "(100 oder %3) genau einmal.")
             .arg(problem.line).arg(problem.line - 2).arg(problem.line - 1);
     case Kind::PictureLineTooLong:
-        return QStringLiteral("Zeile %1 ist zu lang für den Pfad eines Bildes.").arg(problem.line);
+        return tr("Zeile %1 ist zu lang für den Pfad eines Bildes.").arg(problem.line);
     case Kind::Unreadable:
-        return QStringLiteral("Die Datei kann nicht gelesen werden.");
+        return tr("Die Datei kann nicht gelesen werden.");
     case Kind::TooLarge:
-        return QStringLiteral("Die Datei ist zu groß für einen Spielstand.");
+        return tr("Die Datei ist zu groß für einen Spielstand.");
     case Kind::CannotWrite:
-        return QStringLiteral("Der Spielstand kann nicht gespeichert werden:\n    %1").arg(problem.subject);
+        return tr("Der Spielstand kann nicht gespeichert werden:\n    %1").arg(problem.subject);
     case Kind::CannotDelete:
-        return QStringLiteral("Die Datei\n    %1\nkann nicht gelöscht werden!").arg(problem.subject);
+        return tr("Die Datei\n    %1\nkann nicht gelöscht werden!").arg(problem.subject);
     }
     return QString();
 }
@@ -67,38 +67,34 @@ frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
     setSizeGripEnabled(false);
 
     using namespace Twips::Load;
-    QWidget *client = FixedLayout::centredClient(this);
-    File1 = new QListWidget(client);
+    m_client = FixedLayout::centredClient(this);
+    File1 = new QListWidget(m_client);
     File1->setObjectName(QStringLiteral("File1"));
     File1->setGeometry(Twips::rect(ListLeft, ListTop, ListWidth, ListHeight));
     File1->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    txtLoad = new QLineEdit(client);
+    txtLoad = new QLineEdit(m_client);
     txtLoad->setObjectName(QStringLiteral("txtLoad"));
     txtLoad->setGeometry(Twips::rect(NameLeft, NameTop, NameWidth, NameHeight));
+    // No label stands beside the list and the name box: a screen reader
+    // announces these names instead.
+    File1->setAccessibleName(tr("Gespeicherte Spiele"));
+    txtLoad->setAccessibleName(tr("Name des Spielstands"));
 
-    cmdLoad = new QPushButton(QStringLiteral(" &Speichern"), client);
+    cmdLoad = new QPushButton(tr(" &Speichern"), m_client);
     cmdLoad->setObjectName(QStringLiteral("cmdLoad"));
     cmdLoad->setGeometry(Twips::rect(ConfirmLeft, ButtonTop, ConfirmWidth, ButtonHeight));
     cmdLoad->setDefault(true);
 
-    cmdDelete = new QPushButton(QStringLiteral("L&öschen"), client);
+    cmdDelete = new QPushButton(tr("L&öschen"), m_client);
     cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
     cmdDelete->setGeometry(Twips::rect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight));
 
-    cmdCancel = new QPushButton(QStringLiteral("&Abbrechen"), client);
+    cmdCancel = new QPushButton(tr("&Abbrechen"), m_client);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setGeometry(Twips::rect(CancelLeft, ButtonTop, CancelWidth, ButtonHeight));
 
-    // Every control at its design place, grown to its caption (the confirm
-    // button's design caption is the widest it gets); the list and the name
-    // box span whatever width the buttons need.
-    using FixedLayout::Widens;
-    FixedLayout::keepSize(this, client,
-                          FixedLayout::fit({{File1, File1->geometry(), Widens}, {txtLoad, txtLoad->geometry(), Widens},
-                                            {cmdLoad, cmdLoad->geometry()}, {cmdDelete, cmdDelete->geometry()},
-                                            {cmdCancel, cmdCancel->geometry()}},
-                                           Twips::size(ClientWidth, ClientHeight)));
+    fitToTexts();
 
     setTabOrder(File1, txtLoad);
     setTabOrder(txtLoad, cmdLoad);
@@ -131,17 +127,17 @@ void frmLoad::Form_Load()
     refreshList();
 
     if (m_mode == Mode::Load) {
-        cmdLoad->setText(QStringLiteral("&Laden"));
-        setWindowTitle(QStringLiteral("  Laden"));
+        cmdLoad->setText(tr("&Laden"));
+        setWindowTitle(tr("  Laden"));
         if (File1->count() == 0) {
-            Meldung::zeigen(parentWidget(), NoGamesText);
+            Meldung::zeigen(parentWidget(), tr("Es gibt keine gespeicherten Spiele!"));
             m_closing = true;
             close();
             return;
         }
     } else {
-        cmdLoad->setText(QStringLiteral("&Speichern"));
-        setWindowTitle(QStringLiteral("  Speichern"));
+        cmdLoad->setText(tr("&Speichern"));
+        setWindowTitle(tr("  Speichern"));
     }
     txtLoad->setFocus();
 }
@@ -151,6 +147,29 @@ void frmLoad::refreshList()
     const QSignalBlocker block(File1);
     File1->clear();
     File1->addItems(SavedGame::list());
+    fitToTexts();
+}
+
+void frmLoad::fitToTexts()
+{
+    // Every control at its design place, grown to its caption (the confirm
+    // button's design caption is the widest it gets); the list as wide as
+    // its widest name, up to twice its design width (a longer one scrolls
+    // sideways); the list and the name box span whatever width the buttons
+    // need.
+    using namespace Twips::Load;
+    using FixedLayout::Widens;
+    const int widest = File1->count() > 0 ? File1->sizeHintForColumn(0) : 0;
+    const int frame = 2 * File1->frameWidth() + File1->verticalScrollBar()->sizeHint().width();
+    const QSize list(std::min(widest + frame, 2 * Twips::px(ListWidth)), 0);
+    FixedLayout::keepSize(
+        this, m_client,
+        FixedLayout::fit({{File1, Twips::rect(ListLeft, ListTop, ListWidth, ListHeight), Widens, list},
+                          {txtLoad, Twips::rect(NameLeft, NameTop, NameWidth, NameHeight), Widens},
+                          {cmdLoad, Twips::rect(ConfirmLeft, ButtonTop, ConfirmWidth, ButtonHeight)},
+                          {cmdDelete, Twips::rect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight)},
+                          {cmdCancel, Twips::rect(CancelLeft, ButtonTop, CancelWidth, ButtonHeight)}},
+                         Twips::size(ClientWidth, ClientHeight)));
 }
 
 void frmLoad::File1_Click()
@@ -185,8 +204,8 @@ void frmLoad::save()
         return;
     }
     if (!SavedGame::ensureFolder()) {
-        Meldung::zeigen(this, QStringLiteral("Der Ordner\n    %1\nkann nicht angelegt werden!")
-                                  .arg(QDir::toNativeSeparators(SavedGame::folder())));
+        Meldung::zeigen(this, tr("Der Ordner\n    %1\nkann nicht angelegt werden!")
+                                     .arg(QDir::toNativeSeparators(SavedGame::folder())));
         return;
     }
     const SavedGame game(m_current);
@@ -217,8 +236,8 @@ void frmLoad::load()
     // The whole file is checked before anything of the game changes.
     SavedGame game;
     if (!SavedGame::read(path, &game, &problem)) {
-        Meldung::zeigen(this, QStringLiteral("Die Datei\n    %1\nist kein gültiger Spielstand.\n\n%2")
-                                  .arg(name, problemText(problem)));
+        Meldung::zeigen(this, tr("Die Datei\n    %1\nist kein gültiger Spielstand.\n\n%2")
+                                     .arg(name, problemText(problem)));
         return;
     }
 
@@ -247,7 +266,7 @@ void frmLoad::cmdDelete_Click()
     }
     const FileAccess::NativePath path = SavedGame::loadFile(name);
     if (!SavedGame::exists(path)) {
-        Meldung::zeigen(this, NotFoundText);
+        Meldung::zeigen(this, tr("Datei nicht gefunden!"));
         return;
     }
     if (!SavedGame::remove(path, &problem)) {

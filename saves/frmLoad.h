@@ -43,9 +43,6 @@ public:
     QPushButton *cmdDelete = nullptr;
     QPushButton *cmdCancel = nullptr;
 
-    // Message texts of the dialog.
-    static const QString NoGamesText;       // "Es gibt keine gespeicherten Spiele!"
-    static const QString NotFoundText;      // "Datei nicht gefunden!"
     // What the player reads for a problem with a saved game or its name.
     static QString problemText(const SavedGame::Problem &problem);
 
@@ -69,9 +66,11 @@ protected:
 
 private:
     void refreshList();
+    void fitToTexts();
     void save();
     void load();
 
+    QWidget *m_client = nullptr;   // holds the controls, centred in the window
     QPoint m_position;
     GameState m_current;
     Mode m_mode = Mode::Save;

@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 
 #include <cmath>
@@ -23,15 +24,10 @@
 
 using namespace Twips::TopTen;
 
-const QString frmTopTen::Caption = QStringLiteral("    Top Ten");
-const QString frmTopTen::InputTitle = QStringLiteral("High Scores");
-const QString frmTopTen::InputPrompt = QStringLiteral("Glückwunsch, Du hast das Zandor geschaft.")
-    + QStringLiteral("\r\n\r\n\r\n\r\n") + QStringLiteral(" Gib deinen Namen ein: ");
-const QString frmTopTen::WriteFailedText = QStringLiteral("Die Bestenliste konnte nicht gespeichert werden.");
-const QString frmTopTen::ReadFailedText = QStringLiteral("Die Bestenliste konnte nicht gelesen werden.");
-const QString frmTopTen::DeleteQuestion = QStringLiteral("Soll die Bestenliste wirklich gelöscht werden?");
-
 namespace {
+
+const char *const WriteFailedText = QT_TRANSLATE_NOOP("frmTopTen", "Die Bestenliste konnte nicht gespeichert werden.");
+const char *const ReadFailedText = QT_TRANSLATE_NOOP("frmTopTen", "Die Bestenliste konnte nicht gelesen werden.");
 
 // A label of a row: plain text (a name is never taken for markup), the
 // window's standard font.
@@ -68,12 +64,12 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     setObjectName(QStringLiteral("frmTopTen"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
-    setWindowTitle(Caption);
+    setWindowTitle(tr("    Top Ten"));
     setWindowIcon(Zandor::appIcon());
 
     QWidget *client = m_client = FixedLayout::centredClient(this);
 
-    Label1 = new QLabel(QStringLiteral("Highscores"), client);
+    Label1 = new QLabel(tr("Highscores"), client);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QFont heading(QStringLiteral("MS Sans Serif"));
@@ -89,10 +85,10 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
     lblName.append(rowLabel(Frame1, Twips::rect(NameLeft, NrTop, NameWidth, RowHeight), Qt::AlignLeft | Qt::AlignTop));
     lblScore.append(rowLabel(Frame1, Twips::rect(ScoreLeft, NrTop, ScoreWidth, RowHeight), Qt::AlignRight | Qt::AlignTop));
 
-    mnuDelete = menuBar()->addAction(QStringLiteral("Liste &löschen"));
+    mnuDelete = menuBar()->addAction(tr("Liste &löschen"));
     mnuDelete->setObjectName(QStringLiteral("mnuDelete"));
     connect(mnuDelete, &QAction::triggered, this, &frmTopTen::mnuDelete_Click);
-    mnuClose = menuBar()->addAction(QStringLiteral("Schliessen"));
+    mnuClose = menuBar()->addAction(tr("Schliessen"));
     mnuClose->setObjectName(QStringLiteral("mnuClose"));
     connect(mnuClose, &QAction::triggered, this, &frmTopTen::mnuClose_Click);
     // The rows are laid out for this size only.
@@ -197,9 +193,9 @@ void frmTopTen::showRows()
     fitToTexts();
 }
 
-void frmTopTen::report(const QString &text)
+void frmTopTen::report(const char *text)
 {
-    Meldung::zeigen(this, text + QStringLiteral("\n\n") + QDir::toNativeSeparators(m_list.filePath()));
+    Meldung::zeigen(this, tr(text) + QStringLiteral("\n\n") + QDir::toNativeSeparators(m_list.filePath()));
 }
 
 void frmTopTen::File_Read()
@@ -211,10 +207,15 @@ void frmTopTen::File_Read()
         report(m_list.failure() == ScoreList::Failure::Unreadable ? ReadFailedText : WriteFailedText);
 }
 
+QString frmTopTen::deleteQuestion()
+{
+    return tr("Soll die Bestenliste wirklich gelöscht werden?");
+}
+
 void frmTopTen::mnuDelete_Click()
 {
     // Asked first: Nein (the default) leaves the list as it is.
-    if (!Meldung::fragen(this, DeleteQuestion))
+    if (!Meldung::fragen(this, deleteQuestion()))
         return;
     if (m_list.reset())
         showRows();
@@ -257,9 +258,13 @@ QString frmTopTen::Start(QWidget *owner, const QRect &ownerFrame)
     FixedLayout::SelfSized<QInputDialog> box(owner);
     box.setObjectName(QStringLiteral("InputBox"));
     box.setInputMode(QInputDialog::TextInput);
-    box.setWindowTitle(InputTitle);
-    box.setLabelText(InputPrompt);
+    box.setWindowTitle(tr("High Scores"));
+    box.setLabelText(tr("Glückwunsch, Du hast das Zandor geschaft.") + QStringLiteral("\r\n\r\n\r\n\r\n")
+                     + tr(" Gib deinen Namen ein: "));
     box.setTextValue(QString());
+    // The name box takes no more than the list keeps.
+    if (auto *name = box.findChild<QLineEdit *>())
+        name->setMaxLength(ScoreList::NameLength);
     WindowPlacement::placeFrameAt(&box, QPoint(int(std::lround(left)), int(std::lround(top))));
     const QString answer = box.exec() == QDialog::Accepted ? box.textValue() : QString();
 

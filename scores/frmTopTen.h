@@ -31,18 +31,15 @@ public:
     // Placement, then the file read (or created) and the rows shown.
     void Form_Load();
 
-    // After a won game: asks for the name in the input box, whose corner
-    // goes to the centre of the owner's frame (ownerFrame in twips). The
-    // answer (blanks count) cut to 15 characters is the player's name;
-    // empty after cancel or an empty name, when nothing is to be placed.
+    // After a won game: asks for the name in the input box "High Scores",
+    // whose corner goes to the centre of the owner's frame (ownerFrame in
+    // twips) and which takes no more than the 15 characters a name has in
+    // the list. The answer (blanks count) is the player's name; empty after
+    // cancel or an empty name, when nothing is to be placed.
     static QString Start(QWidget *owner, const QRect &ownerFrame);
 
-    static const QString Caption;      // "    Top Ten"
-    static const QString InputTitle;   // "High Scores"
-    static const QString InputPrompt;  // the congratulation and the request for a name
-    static const QString WriteFailedText;
-    static const QString ReadFailedText;
-    static const QString DeleteQuestion;   // asked before the list is reset
+    // Asked before the list is emptied ("Liste löschen").
+    static QString deleteQuestion();
 
     // Builds the rows, shows the window and brings it to the front. The
     // rows' texts are left as they are.
@@ -78,7 +75,7 @@ private:
     void placeRows();
     void placeFrame();
     void fitToTexts();
-    void report(const QString &text);
+    void report(const char *text);   // a text marked for translation
 
     QPoint m_position;
     QWidget *m_client = nullptr;   // holds the heading and the rows

@@ -2,6 +2,8 @@
 // given as the first argument, with the remaining arguments for QtTest.
 #include "TestRegistry.h"
 
+#include "base/Language.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -51,6 +53,14 @@ void TestRegistry::guardModalBoxes()
 {
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
         new ModalGuard(app);
+}
+
+void TestRegistry::installLanguage()
+{
+    // A run meant to be English that would show the German texts ends here.
+    const QString folder = QStringLiteral(ZANDOR_PROGRAM_DIR "/") + QLatin1String(Language::Folder);
+    if (!Language::install(Language::system(), folder) && Language::system() == Language::Choice::English)
+        qFatal("no English translation in %s", qPrintable(folder));
 }
 
 bool TestRegistry::add(const char *file, Runner run)

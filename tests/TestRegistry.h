@@ -8,6 +8,7 @@ namespace TestRegistry {
 using Runner = int (*)(int argc, char **argv);
 bool add(const char *file, Runner run);
 void guardModalBoxes();   // with a QApplication: a box left unanswered fails the test
+void installLanguage();   // the translation the system's settings choose, as the game installs it
 } // namespace TestRegistry
 
 #undef QTEST_MAIN
@@ -19,6 +20,7 @@ void guardModalBoxes();   // with a QApplication: a box left unanswered fails th
         QT_PREPEND_NAMESPACE(QTest::Internal::callInitMain)<TestObject>();                                     \
         __VA_ARGS__                                                                                            \
         TestRegistry::guardModalBoxes();                                                                       \
+        TestRegistry::installLanguage();                                                                       \
         TestObject tc;                                                                                         \
         QTEST_SET_MAIN_SOURCE_PATH                                                                             \
         return QTest::qExec(&tc, argc, argv);                                                                  \

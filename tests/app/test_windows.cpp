@@ -2,6 +2,7 @@
 // them are tested on the plain classes.
 #include "../WindowTestSupport.h"
 
+#include "app/GameTexts.h"
 #include "base/FileAccess.h"
 #include "base/FixedLayout.h"
 #include "base/WindowPlacement.h"
@@ -159,7 +160,7 @@ private slots:
                 yes ? m->button(QMessageBox::Yes)->click() : QTest::keyClick(m, Qt::Key_Return);
             });
             list->mnuDelete->trigger();
-            QCOMPARE(asked, QStringList({"Zandor", frmTopTen::DeleteQuestion, "&Ja", "&Nein"}));
+            QCOMPARE(asked, QStringList({"Zandor", frmTopTen::deleteQuestion(), "&Ja", "&Nein"}));
             QCOMPARE(list->lblName[0]->text().trimmed(), yes ? QStringLiteral("Hanno Holzbein") : QStringLiteral("Anna"));
         }
         list->close();
@@ -311,7 +312,12 @@ private slots:
         QString message;
         answerMessage(&message);
         QTest::keyClick(&w, Qt::Key_F9);
-        QTRY_VERIFY(message.contains(QStringLiteral("Tipp")));
+        QTRY_COMPARE(message, GameTexts::helpedWin(GameSession::HintTaken | GameSession::SolutionShown));
+        // Each help is told in its own words: the hint, the solution, both,
+        // and a saved game's help, which the file does not name.
+        const QString hint = GameTexts::helpedWin(GameSession::HintTaken), solution = GameTexts::helpedWin(GameSession::SolutionShown);
+        QVERIFY(hint.contains("Tipp") && !hint.contains("Lösung") && solution.contains("Lösung") && !solution.contains("Tipp"));
+        QCOMPARE(QSet<QString>({hint, solution, message, GameTexts::helpedWin(GameSession::HelpSaved)}).size(), 4);
         QVERIFY(w.fertig() && w.zuege() == 6 && w.lblBestwert()->text() == QStringLiteral("Bestwert: 6"));
         w.mnuNew->trigger();
         placeLayout(w, swapped(solvedLayout(), 0, 1));   // cannot be solved: said

@@ -188,6 +188,7 @@ private slots:
         QVERIFY(q.answer == Answer::Ask && q.fields == *Tiles::fromLayout(s.board().layout(), 4));
         QVERIFY(!s.hintAnswered(q.position, std::nullopt) && s.win().mayEnterTopTen);
         QVERIFY(s.hintAnswered(q.position, 15) && s.hintField() == 15 && !s.win().mayEnterTopTen);
+        QCOMPARE(s.win().help, int(GameSession::HintTaken));
         QVERIFY(!s.drop(12, 14).moved && s.hintField() == 15);   // nothing moved: the mark stays
         const quint64 asked = s.askHint().position;
         QVERIFY(s.drop(13, 14).moved && s.hintField() == -1);     // a move takes it off
@@ -199,7 +200,7 @@ private slots:
         QVERIFY(s.askHint().answer == Answer::Finished && !s.hintAnswered(s.askHint().position, 1));
         QVERIFY(s.win().zuege == 9 && !s.win().mayEnterTopTen);
         s.newDeal();
-        QVERIFY(s.win().mayEnterTopTen && s.zuege() == 0 && !s.fertig());
+        QVERIFY(s.win().mayEnterTopTen && s.win().help == 0 && s.zuege() == 0 && !s.fertig());
         play(s, swapped(solvedLayout(), 0, 1));
         QVERIFY(s.askHint().answer == Answer::Unsolvable);
         // A late answer lands neither in a game loaded meanwhile nor in a new deal.
@@ -264,6 +265,7 @@ private slots:
         GameSession::HintQuestion q = s.askHint();
         QVERIFY(!s.solutionAnswered(q.position, {}) && s.win().mayEnterTopTen);
         QVERIFY(s.solutionAnswered(q.position, {14, 15}) && !s.win().mayEnterTopTen && s.savedState().hintUsed);
+        QCOMPARE(s.win().help, int(GameSession::SolutionShown));   // its own help, not a hint
         GameSession::Played p = s.playSolutionStep();
         QVERIFY(p.steps == (Moves::Action{{14, 13}}) && !p.won && s.zuege() == 11 && s.solutionPending());
         p = s.playSolutionStep();
@@ -275,9 +277,13 @@ private slots:
         QVERIFY(s.drop(12, 13).moved);
         QVERIFY(s.playSolutionStep().steps.empty() && !s.solutionPending() && s.zuege() == 1);
         QVERIFY(!s.solutionAnswered(q.position, {14, 15}));   // a stale answer
-        QVERIFY(s.solutionAnswered(s.askHint().position, {12, 14, 15}));
+        QVERIFY(s.solutionAnswered(s.askHint().position, {12, 14, 15}) && s.hintAnswered(s.askHint().position, 12));
+        QCOMPARE(s.win().help, GameSession::HintTaken | GameSession::SolutionShown);
+        const GameSession::Snapshot helped = s.snapshot();
         play(s, twoAway);   // a loaded game ends it
         QVERIFY(!s.solutionPending() && s.playSolutionStep().steps.empty());
+        s.restore(helped);   // a game taken back brings back its help
+        QCOMPARE(s.win().help, GameSession::HintTaken | GameSession::SolutionShown);
     }
 
     void savedStateRoundTrip()
@@ -290,9 +296,9 @@ private slots:
         const GameState state = s.savedState();
         QVERIFY(state.fields == solvedLayout() && state.zuege == 4);
         QVERIFY(state.imgvis && !state.posAnz && state.hintUsed);   // the picture saved: the window test's
-        GameSession loaded;   // the hint flag comes with the game
+        GameSession loaded;   // the help comes with the game, which help it was not
         loaded.applyLoaded(state);
-        QVERIFY(loaded.zuege() == 4 && !loaded.win().mayEnterTopTen);
+        QVERIFY(loaded.zuege() == 4 && !loaded.win().mayEnterTopTen && loaded.win().help == GameSession::HelpSaved);
         GameState unhelped = state;
         unhelped.hintUsed = false;
         s.applyLoaded(unhelped);   // a loaded game is played on, even after a win

@@ -77,7 +77,7 @@ private slots:
     // What the info windows derive from their texts.
     void texts()
     {
-        QVERIFY(Ansi::canEncode(DescriptionText::text() + frmAbout::disclaimerLines().join(QString())));
+        QVERIFY(Ansi::canEncode(DescriptionText::text(QString(), QString()) + frmAbout::disclaimerLines().join(QString())));
         QCOMPARE(frmAbout::versionLine(12, 345, 6789), QStringLiteral("Version 12.345.6789"));
         QCOMPARE(frmAbout::mailTarget(QStringLiteral(" a.b@example.org ")), QUrl("mailto:a.b@example.org"));
         QCOMPARE(frmAbout::webTarget(QStringLiteral("www.example.org")), QUrl("https://www.example.org"));

@@ -5,14 +5,26 @@
 // coloured texts readable on its background.
 #include "../WindowTestSupport.h"
 
+#include "app/GameTexts.h"
+#include "app/PictureDialog.h"
+#include "app/PictureMessages.h"
+#include "app/SingleInstance.h"
+#include "base/Meldung.h"
 #include "base/Twips.h"
 #include "info/frmAbout.h"
 #include "info/frmDescr.h"
 #include "saves/SavedGame.h"
 #include "saves/frmLoad.h"
+#include "scores/ScoreList.h"
 #include "scores/frmTopTen.h"
 
 #include <QAbstractScrollArea>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QTranslator>
+#include <QAccessible>
+#include <QInputDialog>
 #include <QPalette>
 #include <cmath>
 #include <QGroupBox>
@@ -106,6 +118,110 @@ void checkFits(QWidget *top)
     }
 }
 
+// Marks every text Qt's translation gives, ‹so›: the English translation,
+// or (for Qt's own texts) the text as written, in English. A translator
+// leaves the application as it is destroyed.
+struct Marking : QTranslator
+{
+    QTranslator english;
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *source, const char *disambiguation, int n) const override
+    {
+        const QString text = english.translate(context, source, disambiguation, n);
+        return u'‹' + (text.isNull() ? QString::fromUtf8(source) : text) + u'›';
+    }
+};
+
+// Every text a player may read in top: its title, its controls' texts, tips
+// and accessible names, choices and column heads, and its actions (menus).
+QStringList textsOf(QWidget *top)
+{
+    QStringList texts{top->windowTitle()};
+    for (QWidget *w : top->findChildren<QWidget *>()) {
+        texts << w->toolTip() << w->accessibleName();
+        if (auto *l = qobject_cast<QLabel *>(w))
+            texts << l->text();
+        else if (auto *b = qobject_cast<QAbstractButton *>(w))
+            texts << b->text();
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            texts << g->title();
+        else if (auto *e = qobject_cast<QPlainTextEdit *>(w))
+            texts << e->toPlainText();
+        else if (auto *c = qobject_cast<QComboBox *>(w); c && c->objectName() != QLatin1String("lookInCombo"))
+            for (int i = 0; i < c->count(); ++i)   // not the folders the picture dialog offers
+                texts << c->itemText(i);
+        else if (auto *h = qobject_cast<QHeaderView *>(w); h && h->model())
+            for (int i = 0; i < h->count(); ++i)
+                texts << h->model()->headerData(i, h->orientation()).toString();
+    }
+    for (const QAction *a : top->findChildren<QAction *>())
+        texts << a->text();
+    return texts;
+}
+
+// Opens a window as the tests look at it: the main window with the board,
+// both panels, the preview and the progress bar shown at once; the others
+// with their longest texts (the load window with a saved game listed).
+Opened open(const QString &window)
+{
+    if (window == QLatin1String("Main")) {
+        auto *w = new frmMain;
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->Form_Load();
+        w->mnuPosOn->trigger();
+        w->mnuPreviewOn->trigger();
+        w->pBar()->show();
+        using namespace Twips::Main;
+        const int panelLeft = BoardLeft + BoardSize + PanelGap, clientWidth = Width - 120;
+        return {w, w->centralWidget(), QSize(clientWidth, BoardTop + BoardSize + ProgressGap + ProgressHeight + 150),
+                {{w->Frame1(), QRect(BoardLeft, BoardTop, BoardSize, BoardSize)},
+                 {w->Frame3(), QRect(panelLeft, BoardTop, PanelWidth, PanelHeight)},
+                 {w->Frame4(), QRect(panelLeft, BoardTop + PanelHeight, PanelWidth, PanelHeight)},
+                 {w->imgTemp(), QRect(panelLeft, BoardTop + 2 * PanelHeight + PreviewGap, PreviewSize, PreviewSize)},
+                 {w->pBar(), QRect(ProgressLeft, BoardTop + BoardSize + ProgressGap, clientWidth - ProgressRightMargin,
+                                   ProgressHeight)}}};
+    }
+    if (window == QLatin1String("About")) {
+        auto *w = new frmAbout(nullptr, QRect(0, 0, 10200, 7400));
+        w->Form_Load();
+        w->show();
+        using namespace Twips::About;
+        // The controls that follow the window and the longest texts.
+        return {w, w, QSize(ClientWidth, ClientHeight),
+                {{w->lblTitle(), QRect(TitleLeft, TitleTop, TitleWidth, TitleHeight)},
+                 {w->Frame1(), QRect(FrameLeft, FrameTop, FrameWidth, FrameHeight)},
+                 {w->Label2(), QRect(ValueLeft, RowTop + 2 * RowStep, ValueWidth, RowHeight)},
+                 {w->lblDisclaimer(), QRect(DisclaimerLeft, DisclaimerTop, DisclaimerWidth, DisclaimerHeight)},
+                 {w->cmdOK(), QRect(OKLeft, OKTop, OKWidth, OKHeight)}}};
+    }
+    if (window == QLatin1String("Descr")) {
+        // The text box is as wide as the text's widest line at every font;
+        // its height and place are the design's.
+        auto *w = new frmDescr(nullptr, QPoint(500, 500));
+        w->Form_Load();
+        w->show();
+        return {w, w->centralWidget(), {}, {}};
+    }
+    if (window == QLatin1String("TopTen")) {
+        auto *w = new frmTopTen(nullptr, QPoint(500, 500));
+        w->Form_Load();
+        using namespace Twips::TopTen;
+        return {w, w->centralWidget(), QSize(ClientWidth, ClientHeight),
+                {{w->Frame1, QRect(FrameLeft, HeadingTop + HeadingHeight + FrameGap, ClientWidth - FrameMarginWidth,
+                                   ClientHeight - FrameMarginHeight - HeadingHeight)},
+                 {w->lblScore[9], QRect(ScoreLeft, NrTop + 9 * RowHeight, ScoreWidth, RowHeight)}}};
+    }
+    SavedGame::ensureFolder();
+    writeAll(SavedGame::folder() + QStringLiteral("/Spielstand vom Montag.sav"), "x");
+    auto *w = new frmLoad(nullptr, QPoint(500, 500), GameState{});
+    w->display(window == QLatin1String("Save") ? frmLoad::Mode::Save : frmLoad::Mode::Load);
+    w->txtLoad->setText(QStringLiteral("Spielstand vom Montag.sav"));
+    using namespace Twips::Load;
+    return {w, w, QSize(ClientWidth, ClientHeight),
+            {{w->txtLoad, QRect(NameLeft, NameTop, NameWidth, NameHeight)},
+             {w->cmdDelete, QRect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight)}}};
+}
+
 // Contrast ratio by relative luminance, as the accessibility guidelines define it.
 double contrast(const QColor &a, const QColor &b)
 {
@@ -147,7 +263,7 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<double>("points");   // 0: the normal font
-        for (const char *w : {"Main", "About", "Descr", "TopTen", "Load"})
+        for (const char *w : {"Main", "About", "Descr", "TopTen", "NameBox", "Load"})
             for (double pt : {0.0, 14.0})
                 QTest::addRow("%s %g", w, pt) << QString::fromLatin1(w) << pt;
     }
@@ -162,81 +278,52 @@ private slots:
             QApplication::setFont(f);
         }
         ProgramDir dir;
-        Opened o;
-        if (window == QLatin1String("Main")) {
-            // The board, both panels, the preview and the progress bar shown at
-            // once.
-            auto *w = new frmMain;
-            w->setAttribute(Qt::WA_DeleteOnClose);
-            w->Form_Load();
-            w->mnuPosOn->trigger();
-            w->mnuPreviewOn->trigger();
-            w->pBar()->show();
-            using namespace Twips::Main;
-            const int panelLeft = BoardLeft + BoardSize + PanelGap, clientWidth = Width - 120;
-            o = {w, w->centralWidget(), QSize(clientWidth, BoardTop + BoardSize + ProgressGap + ProgressHeight + 150),
-                 {{w->Frame1(), QRect(BoardLeft, BoardTop, BoardSize, BoardSize)},
-                  {w->Frame3(), QRect(panelLeft, BoardTop, PanelWidth, PanelHeight)},
-                  {w->Frame4(), QRect(panelLeft, BoardTop + PanelHeight, PanelWidth, PanelHeight)},
-                  {w->imgTemp(), QRect(panelLeft, BoardTop + 2 * PanelHeight + PreviewGap, PreviewSize, PreviewSize)},
-                  {w->pBar(), QRect(ProgressLeft, BoardTop + BoardSize + ProgressGap, clientWidth - ProgressRightMargin,
-                                    ProgressHeight)}}};
+        if (window == QLatin1String("NameBox")) {
+            // Typing stops at the width a name has in the list.
+            QString typed;
+            onNextModal<QInputDialog>([&typed](QInputDialog *box) {
+                auto *name = box->findChild<QLineEdit *>();
+                QTest::keyClicks(name, QStringLiteral("Abcdefghijklmnopqrst"));
+                typed = name->text();
+                checkFits(box);
+                box->accept();
+            });
+            frmTopTen::Start(nullptr, QRect(0, 0, 10200, 7400));
+            QCOMPARE(typed, QStringLiteral("Abcdefghijklmno"));
+            return;
+        }
+        const Opened o = open(window);
+        if (auto *w = qobject_cast<frmMain *>(o.window)) {
             // The best-value line and the counters hold their longest texts,
             // none smaller than the general font.
             checkFits(w);
-            for (const auto &[label, text] : {std::pair{w->lblBestwert(), "Bestwert: wird gesucht …"}, {w->Label(1), "32767"},
-                                              {w->Label(3), "16"}}) {
-                label->setText(QString::fromUtf8(text));
+            QVector<std::pair<QLabel *, QString>> texts{{w->Label(1), "32767"}, {w->Label(3), "16"}};
+            for (const QString &text : GameTexts::bestwertTexts())
+                texts.append({w->lblBestwert(), text});
+            for (const auto &[label, text] : texts) {
+                label->setText(text);
                 QCOMPARE(clipped(label), QString());
                 QVERIFY(QFontInfo(label->font()).pixelSize() >= QFontInfo(QApplication::font()).pixelSize());
             }
-        } else if (window == QLatin1String("About")) {
-            auto *w = new frmAbout(nullptr, QRect(0, 0, 10200, 7400));
-            w->Form_Load();
-            w->show();
-            using namespace Twips::About;
-            // The controls that follow the window and the longest texts.
-            o = {w, w, QSize(ClientWidth, ClientHeight),
-                 {{w->lblTitle(), QRect(TitleLeft, TitleTop, TitleWidth, TitleHeight)},
-                  {w->Frame1(), QRect(FrameLeft, FrameTop, FrameWidth, FrameHeight)},
-                  {w->Label2(), QRect(ValueLeft, RowTop + 2 * RowStep, ValueWidth, RowHeight)},
-                  {w->lblDisclaimer(), QRect(DisclaimerLeft, DisclaimerTop, DisclaimerWidth, DisclaimerHeight)},
-                  {w->cmdOK(), QRect(OKLeft, OKTop, OKWidth, OKHeight)}}};
-        } else if (window == QLatin1String("Descr")) {
-            // The text box is as wide as the text's widest line at every
-            // font; its height and place are the design's.
-            auto *w = new frmDescr(nullptr, QPoint(500, 500));
-            w->Form_Load();
-            w->show();
-            o = {w, w->centralWidget(), {}, {}};
+        } else if (auto *w = qobject_cast<frmDescr *>(o.window)) {
+            // The notes name the folders of this program folder.
+            const QString text = w->Text1()->toPlainText();
+            QVERIFY(text.contains(dir.path(QStringLiteral("Images/originale"))) && text.contains(dir.path(QStringLiteral("Saves"))));
             if (points == 0) {
                 using namespace Twips::Descr;
                 QCOMPARE(w->centralWidget()->height(), Twips::px(ClientHeight));
                 QCOMPARE(w->Text1()->geometry().topLeft(), Twips::point(TextLeft, TextTop));
                 QCOMPARE(w->Text1()->height(), Twips::px(TextHeight));
             }
-        } else if (window == QLatin1String("TopTen")) {
-            auto *w = new frmTopTen(nullptr, QPoint(500, 500));
-            w->Form_Load();
-            using namespace Twips::TopTen;
-            o = {w, w->centralWidget(), QSize(ClientWidth, ClientHeight),
-                 {{w->Frame1, QRect(FrameLeft, HeadingTop + HeadingHeight + FrameGap, ClientWidth - FrameMarginWidth,
-                                    ClientHeight - FrameMarginHeight - HeadingHeight)},
-                  {w->lblScore[9], QRect(ScoreLeft, NrTop + 9 * RowHeight, ScoreWidth, RowHeight)}}};
-        } else if (window == QLatin1String("Load")) {
-            // A saved game in the list; the cancel button is wider than
-            // designed, its caption touching its edges there.
-            SavedGame::ensureFolder();
-            writeAll(SavedGame::folder() + QStringLiteral("/Spielstand vom Montag.sav"), "x");
-            auto *w = new frmLoad(nullptr, QPoint(500, 500), GameState{});
-            w->display(frmLoad::Mode::Load);
-            w->txtLoad->setText(QStringLiteral("Spielstand vom Montag.sav"));
+        } else if (auto *w = qobject_cast<frmLoad *>(o.window)) {
+            // The cancel button may be wider than designed (the German
+            // caption touches its edges there).
             using namespace Twips::Load;
-            o = {w, w, QSize(ClientWidth, ClientHeight),
-                 {{w->txtLoad, QRect(NameLeft, NameTop, NameWidth, NameHeight)},
-                  {w->cmdDelete, QRect(DeleteLeft, ButtonTop, DeleteWidth, ButtonHeight)}}};
             if (points == 0)
-                QVERIFY(w->cmdCancel->x() == Twips::px(CancelLeft) && w->cmdCancel->width() > Twips::px(CancelWidth));
+                QVERIFY(w->cmdCancel->x() == Twips::px(CancelLeft) && w->cmdCancel->width() >= Twips::px(CancelWidth));
+            // A screen reader names the list and the name box, which have no label beside them.
+            for (QWidget *c : {static_cast<QWidget *>(w->File1), static_cast<QWidget *>(w->txtLoad)})
+                QVERIFY(!QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name).isEmpty());
         }
         checkFits(o.window);
         // The main window's first size is its smallest; it has no largest.
@@ -263,6 +350,72 @@ private slots:
             QCOMPARE(o.client->size(), Twips::size(o.designClient.width(), o.designClient.height()));
         for (const auto &[control, twips] : o.design)
             QCOMPARE(control->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    }
+
+    void everyTextTranslated_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char *w : {"Main", "About", "Descr", "TopTen", "NameBox", "Load", "Save", "PictureDialog", "Messages"})
+            QTest::newRow(w) << QString::fromLatin1(w);
+    }
+
+    // Every text a player reads goes through Qt's translation: marked as
+    // translated, no text of a window, its menus in every state, the
+    // picture dialog or a message keeps a letter outside the marks (but the
+    // game's data: its name, the author, the addresses, a name in the list,
+    // file patterns), and none a German letter.
+    void everyTextTranslated()
+    {
+        QFETCH(QString, window);
+        Marking marking;
+        QVERIFY(marking.english.load(QStringLiteral("zandor_en"), QStringLiteral(ZANDOR_PROGRAM_DIR "/translations"))
+                && QCoreApplication::installTranslator(&marking));
+        ProgramDir dir;
+        QStringList texts;
+        auto answer = [&texts](QDialog *d) { texts << textsOf(d), d->reject(); };
+        if (window == QLatin1String("NameBox")) {
+            onNextModal<QInputDialog>(answer);
+            frmTopTen::Start(nullptr, QRect(0, 0, 10200, 7400));
+        } else if (window == QLatin1String("PictureDialog")) {
+            onNextModal<QFileDialog>(answer);
+            PictureDialog::choose(nullptr, dir.path(QString()));
+        } else if (window == QLatin1String("Messages")) {
+            const QString path = dir.path(QStringLiteral("bild.jpg"));
+            texts << GameTexts::bestwertTexts() << GameTexts::unsolvable() << PictureMessages::notFound(path)
+                  << PictureMessages::referenceNotWritten(path) << SingleInstance::refusalText(path)
+                  << GameTexts::notices(GameController::KeptGameNotWritten | GameController::SettingNotWritten);
+            for (int help = GameSession::HintTaken; help <= GameSession::HelpSaved; ++help)
+                texts << GameTexts::helpedWin(help);
+            for (PictureError e : {PictureError::CannotOpen, PictureError::NotReadable, PictureError::TooLarge})
+                texts << PictureMessages::notReadable(path, e);
+            using Kind = SavedGame::Problem::Kind;
+            for (int k = int(Kind::NameBlank); k <= int(Kind::CannotDelete); ++k)
+                texts << frmLoad::problemText({Kind(k), 20, path});
+            onNextModal<QMessageBox>(answer);
+            Meldung::fragen(nullptr, frmTopTen::deleteQuestion());
+        } else {
+            QWidget *w = open(window).window;
+            texts << textsOf(w);
+            if (auto *main = qobject_cast<frmMain *>(w)) {
+                // The switches' other captions, and the game taken back.
+                QVERIFY(placed(*main));
+                main->mnuPosOn->trigger(), main->mnuPreviewOn->trigger(), main->mnuNew->trigger();
+                QVERIFY(placed(*main));
+                texts << textsOf(main);
+            }
+        }
+        const QStringList data = {frmAbout::AppTitle, frmAbout::AuthorName, frmAbout::MailAddress, frmAbout::WebAddress,
+                                  frmAbout::YearLine, QLatin1String(ScoreList::DefaultName)};
+        static const QRegularExpression marked(QStringLiteral("‹[^‹›]*›")), patterns(QStringLiteral("\\(\\*\\.[^)]*\\)"));
+        QVERIFY(texts.join(QString()).contains(u'‹'));
+        for (const QString &text : texts) {
+            QString rest = text;
+            for (qsizetype before = -1; before != rest.size();)   // the marks within marks too
+                before = rest.size(), rest.remove(marked);
+            rest.remove(patterns);
+            QVERIFY2(data.contains(text.trimmed()) || !rest.contains(QRegularExpression(QStringLiteral("\\p{L}"))), qPrintable(text));
+            QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("[äöüÄÖÜß]"))), qPrintable(text));
+        }
     }
 
     void aboutColours_data()

@@ -15,9 +15,9 @@ cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
 {
   printf '%s\n' bin/zandor share/applications/zandor.desktop share/metainfo/org.example.Zandor.metainfo.xml share/doc/zandor/copyright \
     share/zandor/{Hand.cur,screenshot.png} share/icons/hicolor/{32x32,64x64,128x128,256x256}/apps/zandor.png
-  (cd "$build/Zandor" && find Images -type f -printf 'share/zandor/%p\n')
+  (cd "$build/Zandor" && find Images translations -type f -printf 'share/zandor/%p\n')
 } | LC_ALL=C sort | diff -u - "$scratch/installed" || fail "installed files (- expected, + found)"
-for f in "$build"/Zandor/Hand.cur "$build"/Zandor/Images/originale/*; do
+for f in "$build"/Zandor/Hand.cur "$build"/Zandor/Images/originale/* "$build"/Zandor/translations/*; do
   cmp -s "$f" "$prefix/share/zandor/${f#"$build"/Zandor/}" || fail "$f differs from the installed copy"
 done
 for size in 32 64 128 256; do

@@ -134,6 +134,7 @@ private slots:
             {"jpeg progressive", encoded(picture, "jpeg", true), board, own, Quadrants, 30},
             {"jpeg grey", encoded(grey, "jpeg"), board, own, greys, 30},
             {"bmp", encoded(picture, "bmp"), board, own, Quadrants, 0},
+            {"png", encoded(picture, "png"), board, own, Quadrants, 0},
             // the second frame has its colours turned: only the first is shown
             {"gif", gif(64, 48, {0, 1}), board, own, Quadrants, 0},
             {"wmf", wmf(), board, QSize(832, 416), drawn, 4},
