@@ -1,5 +1,7 @@
 #include "app/BoardView.h"
 
+#include "pictures/TileCutter.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -82,7 +84,13 @@ QColor BoardView::buttonFace()
     return QApplication::palette().color(QPalette::Window).darker(135);
 }
 
-void BoardView::setTiles(const std::array<QImage, 17> &bilder, const QImage &lastSquare)
+void BoardView::setNumbers(bool on)
+{
+    if (on != m_numbers)
+        m_numbers = on, update();
+}
+
+void BoardView::setTiles(const std::vector<QImage> &bilder, const QImage &lastSquare)
 {
     m_bilder = bilder;
     m_whole = lastSquare;
@@ -108,14 +116,15 @@ QRect BoardView::deviceBoard() const
     // their centre.
     const qreal dpr = devicePixelRatioF();
     const int w = int(std::floor(width() * dpr)), h = int(std::floor(height() * dpr));
-    const int margin = qRound(FocusMarginPx * dpr);
-    const int board = std::max(0, std::min(w, h) - 2 * margin) / side() * side();
+    const int board = boardDeviceSide();
     return QRect((w - board) / 2, (h - board) / 2, board, board);
 }
 
-int BoardView::boardDeviceSide() const
+int BoardView::deviceSquare() const
 {
-    return deviceBoard().width();
+    const qreal dpr = devicePixelRatioF();
+    const int w = int(std::floor(width() * dpr)), h = int(std::floor(height() * dpr));
+    return std::max(0, std::min(w, h) - 2 * qRound(FocusMarginPx * dpr));
 }
 
 QSize BoardView::fieldDeviceSize() const
@@ -143,10 +152,15 @@ QRect BoardView::fieldRect(int p) const
     return QRectF(QPointF(d.topLeft()) / dpr, QSizeF(d.size()) / dpr).toRect();
 }
 
+QImage BoardView::tilePicture(int t) const
+{
+    // Tiles of another board size (a board changing its size) are none.
+    return t >= 0 && t < int(m_bilder.size()) ? m_bilder[std::size_t(t)] : QImage();
+}
+
 QImage BoardView::picture(int p) const
 {
-    const int t = p >= 0 && p < m_session.board().fieldCount() ? m_session.board().picture(p) : Board::NoPicture;
-    return t == Board::NoPicture ? QImage() : m_bilder[t];
+    return tilePicture(p >= 0 && p < m_session.board().fieldCount() ? m_session.board().picture(p) : Board::NoPicture);
 }
 
 int BoardView::fieldAt(const QPoint &pos) const
@@ -188,8 +202,11 @@ void BoardView::paintEvent(QPaintEvent *)
         for (const Sliding &s : m_sliding)
             if (board.picture(s.step.to) == s.tile)
                 moving[s.step.to] = true;
+    // The numbers stand on the tiles in play, not on the whole picture.
+    const bool numbers = m_numbers && !m_session.fertig();
     for (int p = 0; p < m_session.board().fieldCount(); ++p)
-        paintField(painter, moving[p] ? QImage() : picture(p), backColor(p), deviceField(p), border);
+        paintField(painter, moving[p] ? QImage() : picture(p), backColor(p), deviceField(p), border,
+                   numbers ? board.picture(p) : -1);
     if (!m_whole.isNull() && m_session.fertig() && !board.hasPicture(m_session.board().lastField())) {
         painter.save();
         painter.setOpacity(m_fadeAnim.state() != QAbstractAnimation::Stopped ? m_fadeAnim.currentValue().toReal() : 1.0);
@@ -206,7 +223,7 @@ void BoardView::paintEvent(QPaintEvent *)
             const QRect a = deviceField(s.step.from), b = deviceField(s.step.to);
             const QRect r(QPoint(between(a.left(), b.left()), between(a.top(), b.top())),
                           QPoint(between(a.right(), b.right()), between(a.bottom(), b.bottom())));
-            paintField(painter, m_bilder[s.tile], buttonFace(), r, border);
+            paintField(painter, tilePicture(s.tile), buttonFace(), r, border, numbers ? s.tile : -1);
         }
     }
     if (m_hintMark >= 0 && m_hintMark < m_session.board().fieldCount()) {
@@ -220,7 +237,7 @@ void BoardView::paintEvent(QPaintEvent *)
         fillFrame(painter, boardRect.adjusted(-gap - frame, -gap - frame, gap + frame, gap + frame), frame,
                   palette().color(QPalette::Highlight));
     }
-    if (!m_painted && !m_bilder[0].isNull()) {
+    if (!m_painted && !tilePicture(0).isNull()) {
         // Once the painting of the tiles in progress is done, what waited
         // for the board to be on the screen may begin.
         m_painted = true;
@@ -229,7 +246,7 @@ void BoardView::paintEvent(QPaintEvent *)
 }
 
 void BoardView::paintField(QPainter &painter, const QImage &tile, const QColor &back, const QRect &device,
-                           int border) const
+                           int border, int number) const
 {
     painter.fillRect(device, back);
     const QRect inner = device.adjusted(border, border, -border, -border);
@@ -243,6 +260,8 @@ void BoardView::paintField(QPainter &painter, const QImage &tile, const QColor &
         painter.setRenderHint(QPainter::SmoothPixmapTransform, tile.size() != device.size());
         painter.drawImage(QRect(inner.topLeft(), device.size()), tile, tile.rect());
         painter.restore();
+        if (number >= 0)
+            TileCutter::drawNumber(painter, inner, number);
     }
     if (border > 0)
         fillFrame(painter, device, border, Qt::black);

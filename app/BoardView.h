@@ -1,5 +1,5 @@
 #pragma once
-// The board on the main window: the sixteen fields of the session's board,
+// The board on the main window: the fields of the session's board,
 // drawn with the cut tiles, and the player's hand on them. A field shows its
 // tile unscaled from the top-left corner of its drawing area, clipped, on its
 // background colour, with a single-line border during play and none on a
@@ -59,10 +59,14 @@ class BoardView : public QWidget
 public:
     BoardView(const GameSession &session, QWidget *parent);
 
-    // The tile pictures by tile number (Bilder); an empty picture leaves the
-    // field without one. lastSquare, the picture's bottom-right square, fills
-    // the empty field 15 of a won board.
-    void setTiles(const std::array<QImage, 17> &bilder, const QImage &lastSquare);
+    // The tile pictures by tile number (Bilder); an empty picture, or none,
+    // leaves the field without one. lastSquare, the picture's bottom-right
+    // square, fills the empty last field of a won board.
+    void setTiles(const std::vector<QImage> &bilder, const QImage &lastSquare);
+    // "Nummern": each tile in play shows its number on its picture (a won
+    // board shows the whole picture without them).
+    void setNumbers(bool on);
+    bool numbers() const { return m_numbers; }
 
     // --- the board's geometry ---------------------------------------------------
     // Fields along each side of the board: the session's.
@@ -73,9 +77,12 @@ public:
     // drawn: the widget is this much larger than the board on each side.
     static constexpr int FocusMarginPx = 4;
     static QMargins focusMargins() { return QMargins(FocusMarginPx, FocusMarginPx, FocusMarginPx, FocusMarginPx); }
-    // The board's side in device pixels: the largest multiple of side() that
-    // fits the widget's width and height less the margins.
-    int boardDeviceSide() const;
+    // The board's room in device pixels: the square of the widget's width
+    // and height less the margins.
+    int deviceSquare() const;
+    // The board's side in device pixels: the largest multiple of side()
+    // within that room.
+    int boardDeviceSide() const { return deviceSquare() / side() * side(); }
     // A field's size in device pixels (every field has it), and what tiles
     // are cut at to be drawn unscaled.
     QSize fieldDeviceSize() const;
@@ -114,7 +121,7 @@ public:
     bool sliding() const { return m_slideAnim.state() != QAbstractAnimation::Stopped; }
     QVariantAnimation *slideAnimation() { return &m_slideAnim; }
     // A finished board shows the whole picture: the last square stands in
-    // the empty field 15 (the board itself is unchanged: field 15 stays
+    // the empty last field (the board itself is unchanged: that field stays
     // empty). At the winning move it fades in.
     void fadeInWholePicture();
     void finishFade() { m_fadeAnim.setCurrentTime(FadeMillis); }
@@ -175,12 +182,17 @@ private:
     bool tilesDiffer() const;
     // One field drawn into its device rectangle at origin (the place a tile
     // in motion would be drawn at as well).
-    void paintField(QPainter &painter, const QImage &tile, const QColor &back, const QRect &device, int border) const;
+    // tile is the tile's number drawn on its picture, when numbers are shown.
+    void paintField(QPainter &painter, const QImage &tile, const QColor &back, const QRect &device, int border,
+                    int number = -1) const;
+    // The picture of tile t, or none.
+    QImage tilePicture(int t) const;
     void hover(int field);
     void endDrag();
 
     const GameSession &m_session;
-    std::array<QImage, 17> m_bilder;
+    std::vector<QImage> m_bilder;
+    bool m_numbers = false;
     int m_lit = -1;                          // the empty field lit as drop target
     int m_hintMark = -1;
     QTimer m_hintTimer;

@@ -30,26 +30,36 @@ QString workingCopyPath()
     return ProgramFolder::file(QStringLiteral("Images/bild.jpg"));
 }
 
-// Numbered tiles of field x field device pixels, drawn at dpr.
-std::array<QImage, 16> numberedTiles(int field, qreal dpr)
+// The numbered tiles of a board of side x side fields, field x field device
+// pixels each, drawn at dpr.
+std::vector<QImage> numberedTiles(int side, int field, qreal dpr)
 {
-    std::array<QImage, 16> tiles;
-    for (int k = 0; k < 16; ++k)
-        tiles[k] = TileCutter::numberedTile(k, field, dpr);
+    std::vector<QImage> tiles;
+    for (int k = 0; k < Tiles::fieldCount(side); ++k)
+        tiles.push_back(TileCutter::numberedTile(k, field, dpr));
     return tiles;
+}
+
+// The board's side read from the settings: DocumentedSide unless a whole
+// number in range.
+int sideSetting(const SettingsFile &settings)
+{
+    bool ok = false;
+    const int side = settings.value(QLatin1String(GameController::SideKey)).value_or(QString()).trimmed().toInt(&ok);
+    return ok && Tiles::isSide(side) ? side : Tiles::DocumentedSide;
 }
 
 // The tiles of a board picture: each exactly its square of the picture, so
 // that a won board, shown without borders, is the picture without seams.
-// The board's side in device pixels is four tiles' sides, so the tiles are
-// the device size of the fields and are drawn unscaled. The picture and its
-// tiles take the device pixel ratio the board is drawn at (a tile, a view
-// into the picture, is copied for it here).
-std::array<QImage, 16> cutBoard(QImage &board, qreal dpr)
+// The board's side in device pixels is a whole number of fields (side of
+// them), so the tiles are the device size of the fields and are drawn
+// unscaled. The picture and its tiles take the device pixel ratio the board
+// is drawn at (a tile, a view into the picture, is copied for it here).
+std::vector<QImage> cutBoard(QImage &board, int side, qreal dpr)
 {
     board.setDevicePixelRatio(dpr);
-    const int tileSide = board.width() / 4;
-    std::array<QImage, 16> tiles = TileCutter::cut(board, tileSide, tileSide);
+    const int tileSide = board.width() / side;
+    std::vector<QImage> tiles = TileCutter::cut(board, side, tileSide, tileSide);
     for (QImage &tile : tiles)
         tile.setDevicePixelRatio(dpr);
     return tiles;
@@ -72,7 +82,7 @@ struct GameController::Search {
 // it was shown with, until the next game's first move.
 struct GameController::Previous {
     GameSession::Snapshot game;
-    std::array<QImage, 16> cut;
+    std::vector<QImage> cut;
     QImage source;
     bool cutDone = false;
     TileCutter::Fit fit = TileCutter::Fit::Stretch;
@@ -100,11 +110,11 @@ GameController::~GameController()
         m_solverPool->waitForDone();
 }
 
-void GameController::setBoardPixels(int deviceSide, qreal dpr)
+void GameController::setBoardPixels(int deviceSquare, qreal dpr)
 {
-    if (deviceSide == m_boardSide && dpr == m_dpr)
+    if (deviceSquare == m_boardSquare && dpr == m_dpr)
         return;
-    m_boardSide = deviceSide;
+    m_boardSquare = deviceSquare;
     m_dpr = dpr;
     // Once the game runs, the board shown (or the one being made) is cut
     // anew at the new size; a chosen picture being read is taken first.
@@ -146,6 +156,12 @@ void GameController::start()
 {
     m_fit = BoardFit::read(settings());
     emit cropChanged(crop());
+    m_numbers = settings().value(QLatin1String(NumbersKey)) == QLatin1String("1");
+    emit numbersChanged(m_numbers);
+    // The board size the player chose last; a kept game brings its own.
+    m_sideShown = sideSetting(settings());
+    m_session.setSide(m_sideShown);
+    emit sideChanged(m_sideShown);
     Bildpfad_Lesen();
 
     m_kept = new KeptGame(ProgramFolder::file(QLatin1String(KeptGame::FileName)), m_keptWriter, this);
@@ -164,6 +180,7 @@ void GameController::start()
     // hint flag and picture. A picture gone since is taken from the library,
     // else the board is shown with the picture p.cxa names.
     m_session.applyLoaded(kept.game);
+    sideShown();
     QString picture = kept.game.bild;
     if (!QFileInfo(picture).isFile()) {
         const QString copy = PictureLibrary::copyOf(picture, PictureLibrary::folder(ProgramFolder::path()));
@@ -218,6 +235,22 @@ void GameController::keepGame()
         m_kept->drop();
     else
         m_kept->keep(m_session.savedState());
+}
+
+void GameController::sideShown()
+{
+    const int side = m_session.side();
+    if (side == m_sideShown || closed())
+        return;
+    m_sideShown = side;
+    setNotice(SettingNotWritten, !settings().set(QLatin1String(SideKey), QString::number(side)));
+    emit sideChanged(side);
+}
+
+QImage GameController::lastSquare() const
+{
+    const int last = m_session.board().lastField();
+    return last < int(m_cut.size()) ? m_cut[std::size_t(last)] : QImage();
 }
 
 void GameController::setNotice(Notice notice, bool on)
@@ -307,6 +340,7 @@ void GameController::loadGame(const GameState &state)
         // are cut and placed.
         m_session.applyLoaded(state);
         m_session.boardPending();
+        sideShown();
         emit sessionChanged();
         QString l_bild = state.bild;
         bool ivis = state.imgvis;
@@ -315,6 +349,37 @@ void GameController::loadGame(const GameState &state)
         if (!closed())
             cutAndPlace(CutFor::LoadedGame);
     });
+}
+
+void GameController::setSide(int side)
+{
+    if (!Tiles::isSide(side))
+        return;
+    afterChoice([this, side] {
+        if (side == m_session.side()) {
+            emit sideChanged(side);   // the choice shown stays the board's
+            return;
+        }
+        keepPrevious();
+        stopSolution();
+        m_session.setSide(side);
+        sideShown();
+        Steine_Mischen();
+        emit positionCleared();
+        cutAndPlace(CutFor::NewDeal);
+    });
+}
+
+void GameController::setNumbers(bool on)
+{
+    // Taken only when written, as the fit is: the menu and the file agree.
+    if (on != m_numbers) {
+        const bool written = settings().set(QLatin1String(NumbersKey), QLatin1String(on ? "1" : "0"));
+        setNotice(SettingNotWritten, !written);
+        if (written)
+            m_numbers = on;
+    }
+    emit numbersChanged(m_numbers);
 }
 
 void GameController::togglePreview()
@@ -360,17 +425,19 @@ void GameController::runPictureJob(std::function<WorkingCopy::Result(const std::
     const quint64 id = ++m_pictureJob;
     const auto closedFlag = m_closed;
     const qreal dpr = m_dpr;
-    // Without a picture the board shows numbered tiles, unless it has tiles.
-    const int numberedField = m_cutDone ? 0 : m_boardSide / 4;
-    m_picturePool->start([this, closedFlag, id, dpr, numberedField, job = std::move(job), done = std::move(done)] {
+    const int side = m_session.side();
+    // Without a picture the board shows numbered tiles, unless it has tiles
+    // of its size.
+    const int numberedField = haveCut() ? 0 : boardDeviceSide() / side;
+    m_picturePool->start([this, closedFlag, id, dpr, side, numberedField, job = std::move(job), done = std::move(done)] {
         Made made;
         // A job that a later one replaced before it began is not run.
         if (m_pictureJob == id) {
             made.picture = job(*closedFlag);
             if (!made.picture.board.isNull())
-                made.tiles = cutBoard(made.picture.board, dpr);
+                made.tiles = cutBoard(made.picture.board, side, dpr);
             else if (numberedField > 0)
-                made.tiles = numberedTiles(numberedField, dpr);
+                made.tiles = numberedTiles(side, numberedField, dpr);
         }
         QMetaObject::invokeMethod(this, [this, closedFlag, id, made = std::move(made), done] {
             if (!*closedFlag && m_pictureJob == id)
@@ -393,7 +460,7 @@ void GameController::cutAndPlace(CutFor what)
         emit working(true);
     const QString copy = workingCopyPath();
     const QString picture = m_session.Bild_aktuell();
-    const int side = m_boardSide;
+    const int side = boardDeviceSide();
     const TileCutter::Fit fit = m_fit;
     // The picture is decoded again at the new size (only the picture itself
     // is sharp at every size), and the working copy made at it. Should it be
@@ -442,8 +509,7 @@ void GameController::placeBoard(CutFor what, const Made &made)
     Bild_Teilen(made);
     if (what == CutFor::SameBoard || what == CutFor::NewSize) {
         // The board as it stands, with the tiles of the new cut.
-        for (int i = 0; i < m_session.board().fieldCount(); ++i)
-            m_bilder[i] = i == m_session.board().lastField() ? QImage() : m_cut[i];
+        showCut();
         if (what == CutFor::NewSize)
             emit tilesResized();
         else
@@ -458,12 +524,16 @@ void GameController::placeBoard(CutFor what, const Made &made)
 void GameController::Bild_Teilen(const Made &made)
 {
     // The tiles were cut with the board picture, off the window's thread.
-    if (!made.picture.board.isNull()) {
+    const int side = m_session.side();
+    if (!made.picture.board.isNull() && int(made.tiles.size()) == Tiles::fieldCount(side)) {
         m_source = made.picture.board;
         m_cut = made.tiles;
         m_cutDone = true;
-    } else if (!m_cutDone) {
-        m_cut = made.tiles[0].isNull() ? numberedTiles(m_boardSide / 4, m_dpr) : made.tiles;
+    } else if (!haveCut()) {
+        // No tiles of this board's size: numbered ones.
+        m_cutDone = false;
+        m_cut = int(made.tiles.size()) == Tiles::fieldCount(side) ? made.tiles
+                                                                  : numberedTiles(side, boardDeviceSide() / side, m_dpr);
     }
 }
 
@@ -472,7 +542,8 @@ void GameController::Bilder_Laden(Board::Placement how)
     const auto [X, y] = Board::args(how);
     const int fields = m_session.board().fieldCount();
     const int lastField = m_session.board().lastField();
-    for (int i = 0; i <= fields - X && i < fields; ++i)
+    m_bilder.assign(std::size_t(fields + 1), QImage());
+    for (int i = 0; i <= fields - X && i < int(m_cut.size()); ++i)
         m_bilder[i] = i == lastField ? QImage() : m_cut[i];
     if (m_session.place(how)) {
         if (y == 1)
@@ -484,6 +555,14 @@ void GameController::Bilder_Laden(Board::Placement how)
         startBestwert();
     }
     emit working(false);
+}
+
+void GameController::showCut()
+{
+    const int fields = m_session.board().fieldCount();
+    m_bilder.assign(std::size_t(fields + 1), QImage());
+    for (int i = 0; i < fields - 1 && i < int(m_cut.size()); ++i)
+        m_bilder[i] = m_cut[i];
 }
 
 void GameController::askForPicture(std::optional<CutFor> ifNothing)
@@ -505,7 +584,7 @@ void GameController::askForPicture(std::optional<CutFor> ifNothing)
     m_choosing = true;
     emit working(true);
     const QString copy = workingCopyPath();
-    const int side = m_boardSide;
+    const int side = boardDeviceSide();
     const TileCutter::Fit fit = m_fit;
     runPictureJob(
         [chosen, libraryFolder, copy, side, fit](const std::atomic<bool> &closed) {
@@ -660,7 +739,7 @@ void GameController::keepPrevious()
         return;
     }
     m_previous = std::make_unique<Previous>(Previous{m_session.snapshot(), m_cut, m_source, m_cutDone, m_fit,
-                                                     m_boardSide, m_dealStart, m_bestwert, m_bestLength});
+                                                     m_boardSquare, m_dealStart, m_bestwert, m_bestLength});
 }
 
 void GameController::restorePrevious()
@@ -672,25 +751,25 @@ void GameController::restorePrevious()
     ++m_pictureJob;
     m_pendingCut.reset();
     m_session.restore(previous->game);
+    sideShown();
     if (m_session.Bild_org() != reference && !m_session.Bild_org().isEmpty())
         PictureReference::write(ProgramFolder::path(), m_session.Bild_org());
     m_dealStart = previous->dealStart;
     m_bestwert = previous->bestwert;
     m_bestLength = previous->bestLength;
     emit positionCleared();
-    if (previous->fit == m_fit && previous->side == m_boardSide) {
+    if (previous->fit == m_fit && previous->side == m_boardSquare) {
         m_cut = previous->cut;
         m_source = previous->source;
         m_cutDone = previous->cutDone;
-        for (int i = 0; i < m_session.board().fieldCount(); ++i)
-            m_bilder[i] = i == m_session.board().lastField() ? QImage() : m_cut[i];
+        showCut();
         emit tilesChanged();
         emit working(false);
     } else {
         cutAndPlace(CutFor::SameBoard);   // cut the way the game is shown now
     }
     changed();
-    if (m_bestwert == Bestwert::Known || m_bestwert == Bestwert::Unsolvable)
+    if (m_bestwert == Bestwert::Known || m_bestwert == Bestwert::Found || m_bestwert == Bestwert::Unsolvable)
         showBestwert();
     else
         startBestwert();
@@ -751,7 +830,10 @@ void GameController::searchDone(const std::shared_ptr<Search> &search, const Sol
     if (search->position)
         m_lastAnswer = Answer{search->position, result};
     if (search->bestwert && search->deal == m_session.dealNumber()) {
-        m_bestwert = result.status == Solver::Status::Solved ? Bestwert::Known : Bestwert::Unsolvable;
+        // The fewest moves when proven, else the best solution's length.
+        m_bestwert = result.status != Solver::Status::Solved ? Bestwert::Unsolvable
+                     : result.optimal                       ? Bestwert::Known
+                                                            : Bestwert::Found;
         m_bestLength = result.length;
         showBestwert();
     }

@@ -23,7 +23,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -42,11 +41,13 @@ public:
     const GameSession &session() const { return m_session; }
 
     // --- what the window needs before start() ------------------------------------
-    // The board's side in device pixels (a whole number of fields) and the
-    // device pixel ratio: the board picture is made at that side and cut
-    // into tiles of a field's device size. Once the game runs, a new size
-    // has the board cut anew at it (tilesResized follows).
-    void setBoardPixels(int deviceSide, qreal dpr);
+    // The board's square in device pixels and the device pixel ratio: the
+    // board picture is made at the largest multiple of the board's side
+    // within it (boardDeviceSide) and cut into tiles of a field's device
+    // size. Once the game runs, a new size has the board cut anew at it
+    // (tilesResized follows).
+    void setBoardPixels(int deviceSquare, qreal dpr);
+    int boardDeviceSide() const { return m_boardSquare / m_session.side() * m_session.side(); }
     // Asks the player for a picture file: its path, or an empty string when
     // none was chosen. Without a chooser nothing is ever chosen.
     void setPictureChooser(std::function<QString()> choose) { m_choose = std::move(choose); }
@@ -76,11 +77,11 @@ public:
     void keepNow();
 
     // --- the tiles -------------------------------------------------------------
-    // The tile pictures by tile number (Bilder; tile 15's is empty), the
-    // picture's last square (shown on a won board) and the board picture
-    // (the preview's).
-    const std::array<QImage, 17> &tiles() const { return m_bilder; }
-    const QImage &lastSquare() const { return m_cut[m_session.board().lastField()]; }
+    // The tile pictures by tile number (Bilder, one more than there are
+    // fields; the empty field's tile has none), the picture's last square
+    // (shown on a won board) and the board picture (the preview's).
+    const std::vector<QImage> &tiles() const { return m_bilder; }
+    QImage lastSquare() const;
     const QImage &boardPicture() const { return m_source; }
 
     // --- placing a layout -----------------------------------------------------
@@ -103,6 +104,15 @@ public:
     void setCrop(bool crop);                         // "Bild zuschneiden"
     void hint();                                     // "Tipp"
     void toggleSolution();                           // "Lösung zeigen"
+    // "Spielfeld": a new deal of side x side fields with the current
+    // picture, taken back as "Neu" is. The current size is kept in the
+    // settings (a kept or loaded game's size as well) and read at start.
+    void setSide(int side);
+    static constexpr const char *SideKey = "Spielfeld";
+    // "Nummern": each tile shows its number; kept in the settings ("=1").
+    bool numbers() const { return m_numbers; }
+    void setNumbers(bool on);
+    static constexpr const char *NumbersKey = "Nummern";
 
     // --- the player's hand on the board ---------------------------------------------
     // A drop (or, slid, an arrow key) of the tile of field source on target.
@@ -117,8 +127,9 @@ public:
     bool searching() const;
     // How many searches are wanted now (the tests count them).
     int searchesWanted() const { return int(m_searches.size()); }
-    // What the best-value line tells.
-    enum class Bestwert { Unknown, Searching, Known, Unsolvable, SolutionSearching };
+    // What the best-value line tells: Known is a proven fewest number of
+    // moves, Found the length of the best solution found without that proof.
+    enum class Bestwert { Unknown, Searching, Known, Found, Unsolvable, SolutionSearching };
     Q_ENUM(Bestwert)
 
     // Things that could not be written, shown in the panel while they last.
@@ -144,6 +155,10 @@ signals:
     void bestwertChanged(GameController::Bestwert state, int length);
     void hintShown(int field);                       // -1: the position cannot be solved
     void cropChanged(bool crop);
+    // The board's side changed (a size chosen, a game of another size
+    // loaded, kept or taken back), and the numbers switched.
+    void sideChanged(int side);
+    void numbersChanged(bool on);
     void noticesChanged(int notices);
     // For messages the window words.
     void pictureNotFound(const QString &path);       // a loaded game's picture
@@ -159,12 +174,14 @@ private:
     // A board picture and its tiles, made off the window's thread.
     struct Made {
         WorkingCopy::Result picture;
-        std::array<QImage, 16> tiles;
+        std::vector<QImage> tiles;
     };
 
     // --- the state shown and kept ---
     void changed();
     void keepGame();
+    // The settings and the window told of the side the session now has.
+    void sideShown();
     SettingsFile &settings();
     void setNotice(Notice notice, bool on);
 
@@ -180,6 +197,10 @@ private:
     void boardPictureReady(CutFor what, const Made &made);
     void placeBoard(CutFor what, const Made &made);
     void Bild_Teilen(const Made &made);
+    // The tiles at hand were cut from a picture for the board's size.
+    bool haveCut() const { return m_cutDone && int(m_cut.size()) == m_session.board().fieldCount(); }
+    // Bilder: every field's tile of the cut at hand, the empty field's none.
+    void showCut();
     void askForPicture(std::optional<CutFor> ifNothing);
     void pictureChosen(const QString &chosen, std::optional<CutFor> ifNothing, const Made &made);
     void endPictureChange();
@@ -216,10 +237,10 @@ private:
     std::shared_ptr<std::atomic<bool>> m_closed = std::make_shared<std::atomic<bool>>(false);
 
     // the tiles
-    int m_boardSide = 416;                   // device pixels
+    int m_boardSquare = 416;                 // the board's room, device pixels
     qreal m_dpr = 1;
-    std::array<QImage, 17> m_bilder;         // Bilder: tile pictures by tile number
-    std::array<QImage, 16> m_cut;            // the tiles of the last cut, by tile number
+    std::vector<QImage> m_bilder;            // Bilder: tile pictures by tile number
+    std::vector<QImage> m_cut;               // the tiles of the last cut, by tile number
     QImage m_source;                         // the last board picture
     bool m_cutDone = false;
     TileCutter::Fit m_fit = TileCutter::Fit::Stretch;
@@ -238,6 +259,8 @@ private:
     KeptGame *m_kept = nullptr;
     bool m_keeping = false;
     int m_notices = 0;
+    int m_sideShown = 0;                     // the side the settings and the window know
+    bool m_numbers = false;
 
     // the game before a new deal, picture or loaded game, until the first move
     struct Previous;

@@ -22,6 +22,8 @@ public:
             return tr("Bestwert: …");
         case GameController::Bestwert::Known:
             return tr("Bestwert: %1").arg(length);
+        case GameController::Bestwert::Found:
+            return tr("Lösung: %1 Züge").arg(length);
         case GameController::Bestwert::Unsolvable:
             return tr("Bestwert: unlösbar");
         case GameController::Bestwert::SolutionSearching:
@@ -30,14 +32,14 @@ public:
         return QString();
     }
 
-    // Every text the best-value line may show, with a two-digit count: the
-    // line is made wide enough for each.
+    // Every text the best-value line may show, with a three-digit count (a
+    // large board's solution): the line is made wide enough for each.
     static QStringList bestwertTexts()
     {
         using B = GameController::Bestwert;
         QStringList texts;
-        for (B state : {B::Searching, B::Known, B::Unsolvable, B::SolutionSearching})
-            texts << bestwert(state, 80);
+        for (B state : {B::Searching, B::Known, B::Found, B::Unsolvable, B::SolutionSearching})
+            texts << bestwert(state, 888);
         return texts;
     }
 

@@ -14,6 +14,7 @@
 #include "scores/frmTopTen.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -157,6 +158,16 @@ void frmMain::buildMenus()
     mnuFit = command(mnuOption, tr("Bild zuschneiden"), QKeySequence(Qt::SHIFT | Qt::Key_F3),
                      [this] { m_game->setCrop(mnuFit->isChecked()); });
     mnuFit->setCheckable(true);
+    QMenu *mnuBoard = mnuOption->addMenu(tr("Spielfeld"));
+    mnuSpielfeld = new QActionGroup(this);
+    for (int side = Tiles::MinSide; side <= Tiles::MaxSide; ++side) {
+        QAction *a = command(mnuBoard, tr("%1 × %1").arg(side), {}, [this, side] { m_game->setSide(side); });
+        a->setCheckable(true);
+        a->setData(side);
+        mnuSpielfeld->addAction(a);
+    }
+    mnuNumbers = command(mnuOption, tr("Nummern"), {}, [this] { m_game->setNumbers(mnuNumbers->isChecked()); });
+    mnuNumbers->setCheckable(true);
     mnuFullScreen = item(mnuOption, tr("Vollbild"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
                          &frmMain::mnuFullScreen_Click);
     mnuFullScreen->setCheckable(true);
@@ -187,7 +198,7 @@ void frmMain::Form_Load()
          {m_label[1], {QString::number(std::numeric_limits<qint16>::max())}},
          {m_lblBestwert, GameTexts::bestwertTexts()},
          {m_label[2], {}},
-         {m_label[3], {QStringLiteral("16")}}});
+         {m_label[3], {QString::number(Tiles::fieldCount(Tiles::MaxSide))}}});
     m_frame4->hide();
     m_pBar->setValue(0);
     m_pBar->hide();
@@ -282,7 +293,7 @@ void frmMain::beginGame()
     m_waitingForSize = QSize();
     if (std::exchange(m_begun, true) || m_game->closed())
         return;
-    m_game->setBoardPixels(m_board->boardDeviceSide(), m_board->devicePixelRatioF());
+    m_game->setBoardPixels(m_board->deviceSquare(), m_board->devicePixelRatioF());
     m_game->start();
 }
 

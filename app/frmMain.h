@@ -17,6 +17,7 @@
 
 class BoardView;
 class QAction;
+class QActionGroup;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -76,7 +77,9 @@ public:
             *mnuExit = nullptr, *mnuPreviewOn = nullptr, *mnuPosOn = nullptr,
             *mnuTopTen = nullptr, *mnuAbout = nullptr, *mnuDescr = nullptr,
             *mnuHint = nullptr, *mnuUndo = nullptr, *mnuSolution = nullptr, *mnuFit = nullptr,
-            *mnuFullScreen = nullptr;
+            *mnuFullScreen = nullptr, *mnuNumbers = nullptr;
+    // "Spielfeld": one checkable item for each board size, its side as data.
+    QActionGroup *mnuSpielfeld = nullptr;
 
 public slots:
     // The commands the game carries out.

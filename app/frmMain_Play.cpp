@@ -15,6 +15,7 @@
 #include "scores/frmTopTen.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -40,6 +41,14 @@ void frmMain::connectGame()
         m_lblBestwert->setText(GameTexts::bestwert(state, length));
     });
     connect(m_game, &GameController::cropChanged, mnuFit, &QAction::setChecked);
+    connect(m_game, &GameController::sideChanged, this, [this](int side) {
+        for (QAction *a : mnuSpielfeld->actions())
+            a->setChecked(a->data().toInt() == side);
+    });
+    connect(m_game, &GameController::numbersChanged, this, [this](bool on) {
+        mnuNumbers->setChecked(on);
+        m_board->setNumbers(on);
+    });
     connect(m_game, &GameController::noticesChanged, this, [this](int notices) {
         m_lblHinweis->setText(GameTexts::notices(notices));
         m_lblHinweis->setVisible(notices != 0);
@@ -82,7 +91,7 @@ void frmMain::connectBoard()
     connect(m_board, &BoardView::hintTimeUp, m_game, &GameController::hintTimeUp);
     // The fields have a new size: the game cuts its tiles anew at it.
     connect(m_board, &BoardView::fieldSizeSettled, m_game,
-            [this] { m_game->setBoardPixels(m_board->boardDeviceSide(), m_board->devicePixelRatioF()); });
+            [this] { m_game->setBoardPixels(m_board->deviceSquare(), m_board->devicePixelRatioF()); });
     connect(m_board, &BoardView::firstPainted, this, [this] {
         if (!m_boardPainted)
             runAfterFirstPaint();

@@ -112,7 +112,7 @@ int loadMany(const QString &file, int runs)
         size = picture.size();
         t.restart();
         const QImage board = TileCutter::scaleToBoard(picture, Board);
-        const std::array<QImage, 16> tiles = TileCutter::cut(board, Field, Field);
+        const std::vector<QImage> tiles = TileCutter::cut(board, 4, Field, Field);
         cut.push_back(t.nsecsElapsed() / 1e6);
         if (tiles[5].size() != QSize(Field, Field))
             return 1;

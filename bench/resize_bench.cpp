@@ -94,10 +94,10 @@ int main(int argc, char **argv)
         const int step = i < half ? i : frames - 1 - i;
         sizes.push_back(416 + (largest - 416) * step / std::max(1, half - 1));
     }
-    std::array<QImage, 17> tiles;
+    std::vector<QImage> tiles(17);
     auto cutAt = [&](int logical) {
         const int field = int(logical * dpr) / 4;
-        const auto cut = TileCutter::cut(squares(field * 4), field, field);
+        const auto cut = TileCutter::cut(squares(field * 4), 4, field, field);
         std::copy(cut.begin(), cut.end() - 1, tiles.begin());
         board->setTiles(tiles, cut.back());
     };
@@ -134,7 +134,7 @@ int main(int argc, char **argv)
     qint64 asked = -1;
     QObject::connect(board, &BoardView::fieldSizeSettled, board, [&](QSize side) {
         asked = clock.nsecsElapsed();
-        const auto cut = TileCutter::cut(squares(side.width() * 4), side.width(), side.width());
+        const auto cut = TileCutter::cut(squares(side.width() * 4), 4, side.width(), side.width());
         std::copy(cut.begin(), cut.end() - 1, tiles.begin());
         board->setTiles(tiles, cut.back());
     });

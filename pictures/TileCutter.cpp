@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QIODevice>
 #include <QPainter>
+#include <QPainterPath>
 #include <QtEndian>
 
 #include <algorithm>
@@ -63,16 +64,17 @@ QImage view(const QImage &board, const QRect &square)
 
 } // namespace
 
-std::array<QImage, 16> cut(const QImage &board, int inner, int outer)
+std::vector<QImage> cut(const QImage &board, int side, int inner, int outer)
 {
-    std::array<QImage, 16> tiles;
-    if (board.isNull() || inner <= 0 || outer <= 0)
+    std::vector<QImage> tiles;
+    if (board.isNull() || side <= 0 || inner <= 0 || outer <= 0)
         return tiles;
-    for (int k = 0; k < 16; ++k) {
-        const QRect square((k % 4) * inner, (k / 4) * inner, inner, inner);
-        tiles[k] = inner == outer ? view(board, square)
-                                  : board.copy(square).scaled(outer, outer, Qt::IgnoreAspectRatio,
-                                                              Qt::SmoothTransformation);
+    tiles.reserve(std::size_t(side * side));
+    for (int k = 0; k < side * side; ++k) {
+        const QRect square((k % side) * inner, (k / side) * inner, inner, inner);
+        tiles.push_back(inner == outer ? view(board, square)
+                                       : board.copy(square).scaled(outer, outer, Qt::IgnoreAspectRatio,
+                                                                   Qt::SmoothTransformation));
     }
     return tiles;
 }
@@ -94,6 +96,29 @@ QImage numberedTile(int tile, int deviceSide, qreal devicePixelRatio)
     p.setFont(f);
     p.drawText(QRectF(0, 0, side, side), Qt::AlignCenter, QString::number(tile + 1));
     return img;
+}
+
+void drawNumber(QPainter &painter, const QRect &field, int tile)
+{
+    if (field.width() < 4)
+        return;
+    // A quarter of the field high, a tenth of it off the corner; the outline
+    // a sixth of the digits' height, at least a pixel.
+    const qreal size = field.width() / 4.0;
+    QFont f;
+    f.setPixelSize(std::max(1, qRound(size)));
+    f.setBold(true);
+    QPainterPath path;
+    path.addText(0, 0, f, QString::number(tile + 1));
+    const QRectF box = path.boundingRect();
+    const qreal off = field.width() / 10.0;
+    path.translate(field.left() + off - box.left(), field.top() + off - box.top());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(field);
+    painter.strokePath(path, QPen(QColor(20, 20, 20), std::max(1.0, size / 6), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.fillPath(path, QColor(250, 250, 250));
+    painter.restore();
 }
 
 namespace {

@@ -1,11 +1,13 @@
 #pragma once
-// Scaling a picture to the board and cutting it into the 4 x 4 tile pictures.
+// Scaling a picture to the board and cutting it into the tile pictures of a
+// board of any side; the number drawn on a tile.
 #include <QImage>
 #include <QRect>
 #include <QSize>
-#include <array>
+#include <vector>
 
 class QIODevice;
+class QPainter;
 
 namespace TileCutter {
 
@@ -22,11 +24,12 @@ QImage scaleToBoard(const QImage &picture, int side, Fit fit = Fit::Stretch);
 // picture, or its largest centred square.
 QRect boardSourceRect(const QSize &size, Fit fit);
 
-// Cuts the board picture into 16 tiles: tile k is the square of side `inner`
-// at (k mod 4 * inner, k div 4 * inner), stretched to side `outer`. With
-// inner == outer the tiles are exact, unscaled squares of the board picture.
-// All lengths are in the picture's own pixels.
-std::array<QImage, 16> cut(const QImage &board, int inner, int outer);
+// Cuts the board picture into side x side tiles: tile k is the square of
+// side `inner` at (k mod side * inner, k div side * inner), stretched to side
+// `outer`. With inner == outer the tiles are exact, unscaled squares of the
+// board picture. All lengths are in the picture's own pixels. No tiles for
+// a null picture or a side or length below one.
+std::vector<QImage> cut(const QImage &board, int side, int inner, int outer);
 
 // The board picture from its working copy, a Windows bitmap of 24 bits per
 // pixel without compression (as the working copy is written), with rows
@@ -41,5 +44,10 @@ QImage boardFromBitmap(QIODevice &in, int maxSide);
 // the board stays playable: deviceSide pixels square, drawn at
 // devicePixelRatio.
 QImage numberedTile(int tile, int deviceSide, qreal devicePixelRatio);
+
+// The tile's number (tile + 1, as the player counts) in the top-left corner
+// of a field (device pixels), sized to the field: light text with a dark
+// outline, legible on any picture.
+void drawNumber(QPainter &painter, const QRect &field, int tile);
 
 } // namespace TileCutter

@@ -231,10 +231,10 @@ private slots:
                 const int dw = int(board->width() * dpr), side = (dw - 2 * qRound(BoardView::FocusMarginPx * dpr)) / 4 * 4;
                 const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint() + QPoint((dw - side) / 2, (dw - side) / 2);
                 if (won) {   // tiles cut from a picture of the board's size: no scaling blurs the squares
-                    const auto tiles = TileCutter::cut(squaresPicture(side), side / 4, side / 4);
-                    std::array<QImage, 17> bilder;
-                    std::copy(tiles.begin(), tiles.end() - 1, bilder.begin());
-                    board->setTiles(bilder, tiles.back());
+                    std::vector<QImage> bilder = TileCutter::cut(squaresPicture(side), 4, side / 4, side / 4);
+                    const QImage last = bilder.back();
+                    bilder.back() = QImage();
+                    board->setTiles(bilder, last);
                 }
                 // Pixel (along, across) of the line between column (or row) k-1 and k: `across`
                 // counts from the line's middle, `along` from the board's edge.

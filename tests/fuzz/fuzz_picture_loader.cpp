@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } else {
         const QImage board = TileCutter::scaleToBoard(picture, Board);
         check(board.size() == needed, "the picture fills the board");
-        for (const QImage &tile : TileCutter::cut(board, Inner, Outer))
+        for (const QImage &tile : TileCutter::cut(board, 4, Inner, Outer))
             check(tile.size() == QSize(Outer, Outer), "every tile fills its box");
     }
 

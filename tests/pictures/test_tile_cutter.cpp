@@ -26,16 +26,21 @@ class TestTileCutter : public QObject
 {
     Q_OBJECT
 private slots:
+    // Every board size, at 1x and 2x: side x side tiles, row by row.
     void borderlessTilesAreExactSquares()
     {
-        for (int side : {416, 832}) {   // boards at 1x and 2x
-            QImage board(side, side, QImage::Format_RGB32);   // every pixel column and row differs
-            for (int y = 0; y < side; ++y)
-                for (int x = 0; x < side; ++x)
+        for (int px : {420, 840}) {
+            QImage board(px, px, QImage::Format_RGB32);   // every pixel column and row differs
+            for (int y = 0; y < px; ++y)
+                for (int x = 0; x < px; ++x)
                     board.setPixel(x, y, qRgb(x % 256, y % 256, x / 256 * 64 + y / 256 * 16));
-            const auto tiles = TileCutter::cut(board, side / 4, side / 4);
-            for (int k = 0; k < 16; ++k)
-                QCOMPARE(tiles[k], board.copy(k % 4 * side / 4, k / 4 * side / 4, side / 4, side / 4));
+            for (int side = 3; side <= 6; ++side) {
+                const int field = px / side;
+                const auto tiles = TileCutter::cut(board, side, field, field);
+                QCOMPARE(int(tiles.size()), side * side);
+                for (int k = 0; k < side * side; ++k)
+                    QCOMPARE(tiles[k], board.copy(k % side * field, k / side * field, field, field));
+            }
         }
     }
 
@@ -44,7 +49,7 @@ private slots:
         // another aspect ratio is stretched to the board; bordered tiles stretch their inner squares
         const QImage board = TileCutter::scaleToBoard(squaresPicture(400).scaled(800, 200), 416);
         QCOMPARE(board.size(), QSize(416, 416));
-        const auto tiles = TileCutter::cut(board, 102, 104);
+        const auto tiles = TileCutter::cut(board, 4, 102, 104);
         for (int k = 0; k < 16; ++k)
             QVERIFY(tiles[k].size() == QSize(104, 104) && tileShown(tiles[k]) == k);
         QImage clear(40, 40, QImage::Format_ARGB32);   // transparency is drawn on white
@@ -64,7 +69,7 @@ private slots:
             QPainter(&picture).drawImage(wide ? 100 : 0, wide ? 0 : 100, square);
             const QImage board = TileCutter::scaleToBoard(picture, 416, TileCutter::Fit::CropToSquare);
             QCOMPARE(board.size(), QSize(416, 416));
-            const auto tiles = TileCutter::cut(board, 104, 104);
+            const auto tiles = TileCutter::cut(board, 4, 104, 104);
             for (int k = 0; k < 16; ++k)
                 QCOMPARE(tileShown(tiles[k]), k);
             QVERIFY(board.pixelColor(1, 1) != QColor(Qt::black) && board.pixelColor(414, 414) != QColor(Qt::black));
