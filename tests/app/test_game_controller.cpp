@@ -59,6 +59,16 @@ struct Game
 };
 
 QByteArray kept(const ProgramDir &dir) { return dir.read(QLatin1String(KeptGame::FileName)); }
+QByteArray settingsFile(const ProgramDir &dir) { return dir.read(QLatin1String(SettingsFile::FileName)); }
+
+// A board of side x side fields one move from home: the last tile beside the empty field.
+QVector<qint16> nearlyHome(int side)
+{
+    QVector<qint16> f;
+    for (int i = 0; i < side * side - 2; ++i)
+        f << qint16(i);
+    return f << 100 << qint16(side * side - 2);
+}
 QByteArray bytesOf(const GameState &state) { return SavedGame(state).toBytes(); }
 
 } // namespace
@@ -267,6 +277,43 @@ private slots:
         }
     }
 
+    // "Spielfeld" at start: a whole number 3 to 6, else 4; a kept game's
+    // size wins and is written. The board is dealt and cut at that size;
+    // its best-value line is proven on 3 x 3, a solution's length on 6 x 6.
+    void boardSizeAtStart()
+    {
+        using B = GameController::Bestwert;
+        struct Row { QByteArray before; int keptSide, side; QByteArray after; B best; };
+        const Row rows[] = {
+            {"", 0, 4, "<unreadable>", B::Searching},
+            {"Spielfeld=7\r\n", 0, 4, "Spielfeld=7\r\n", B::Searching},
+            {"Spielfeld=2\r\nSpielfeld=5\r\n", 0, 4, "Spielfeld=2\r\nSpielfeld=5\r\n", B::Searching},
+            {"Spielfeld=5x\r\n", 0, 4, "Spielfeld=5x\r\n", B::Searching},
+            {"Spielfeld= 3\r\nNummern=1\r\n", 0, 3, "Spielfeld= 3\r\nNummern=1\r\n", B::Known},
+            {"Spielfeld=6\r\n", 0, 6, "Spielfeld=6\r\n", B::Found},
+            {"Nummern=1\r\nSpielfeld=3\r\n", 5, 5, "Nummern=1\r\nSpielfeld=5\r\n", B::Searching},
+        };
+        for (const Row &r : rows) {
+            ProgramDir dir;
+            QVERIFY(r.before.isEmpty() || writeAll(dir.path("einstellungen.ini"), r.before));
+            const GameState keptGame{r.keptSide ? nearlyHome(r.keptSide) : QVector<qint16>(), 3, false, false,
+                                     dir.path("squares.bmp"), false};
+            QVERIFY(!r.keptSide || writeAll(dir.path(QLatin1String(KeptGame::FileName)), bytesOf(keptGame)));
+            GameController c;
+            QSignalSpy shown(&c, &GameController::sideChanged), best(&c, &GameController::bestwertChanged);
+            c.setBoardPixels(418, 1);
+            c.start();
+            QTRY_VERIFY(c.session().placed());
+            const int field = 418 / r.side;
+            QVERIFY2(c.session().side() == r.side && shown.last().first() == r.side && c.tiles().size() == std::size_t(r.side * r.side + 1)
+                     && c.tiles()[0].size() == QSize(field, field) && c.numbers() == r.before.contains("Nummern=1"), r.before.constData());
+            QCOMPARE(settingsFile(dir), r.after);
+            QVERIFY2(c.session().zuege() == (r.keptSide ? 3 : 0), r.before.constData());
+            if (r.best != B::Searching)
+                QTRY_VERIFY_WITH_TIMEOUT(best.last().first().value<B>() == r.best, 30000);
+        }
+    }
+
     // "Neu", a new picture and a loaded game are taken back, right after,
     // exactly: board, count, switches, picture, tiles, p.cxa, and the moves
     // of that game. The first move of the new game (a click, a counted
@@ -277,6 +324,8 @@ private slots:
         QTest::newRow("Neu") << 0;
         QTest::newRow("Bild ändern") << 1;
         QTest::newRow("geladenes Spiel") << 2;
+        QTest::newRow("Spielfeld 5 × 5") << 3;
+        QTest::newRow("geladenes Spiel 5 × 5") << 4;
     }
     void takingBackAGame()
     {
@@ -296,23 +345,32 @@ private slots:
                 g.c->newGame();
             else if (how == 1)
                 g.c->changePicture();
+            else if (how == 3)
+                g.c->setSide(5);
             else
-                g.c->loadGame({swapped(solvedLayout(), 11, 15), 7, false, true, other, false});
+                g.c->loadGame({how == 2 ? swapped(solvedLayout(), 11, 15) : nearlyHome(5), 7, false, true, other, false});
             QTRY_VERIFY(g.c->canTakeBack() == GameController::TakeBack::Game);
         };
+        // Another size switches the board and the setting, and back with the game.
+        auto sized = [&](int side) {
+            return g.s().side() == side && int(g.c->tiles().size()) == side * side + 1
+                   && settingsFile(dir) == (how < 3 ? QByteArray("<unreadable>") : "Spielfeld=" + QByteArray::number(side) + "\r\n");
+        };
         replace();
-        QVERIFY(g.s().savedState().fields != before.fields);
+        QVERIFY(g.s().savedState().fields != before.fields && sized(how < 3 ? 4 : 5));
         g.c->takeBack();
         const GameState now = g.s().savedState();
+        QVERIFY(sized(4));
         QVERIFY(g.s().placed() && now.fields == before.fields && now.zuege == 2 && now.imgvis && !now.posAnz);
         QVERIFY(now.bild == before.bild && g.s().Bild_org() == before.bild && dir.read("p.cxa") == reference);
         QVERIFY(g.c->tiles() == tiles && g.c->canTakeBack() == GameController::TakeBack::Move);
         replace();
-        if (how == 2)
+        const bool loaded = how == 2 || how == 4;
+        if (loaded)
             g.c->drop(0, g.s().board().emptyField(), false);   // counted, nothing moved
         else
             g.move(true), g.c->takeBack();
-        QVERIFY(g.s().zuege() == (how == 2 ? 8 : 2) && g.c->canTakeBack() == GameController::TakeBack::Nothing);
+        QVERIFY(g.s().zuege() == (loaded ? 8 : 2) && g.c->canTakeBack() == GameController::TakeBack::Nothing);
     }
 
     // A chosen picture is never dropped by a command given while it is read
