@@ -15,6 +15,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QActionGroup>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QInputDialog>
@@ -184,7 +185,8 @@ private slots:
     // whole width and length, one logical pixel on each side drawn as whole
     // device pixels, and each field shows its tile; the won board, given
     // tiles of its picture, shows it without a seam. At the largest size a
-    // drag lights the empty field, shows the tile's home and wins.
+    // drag lights the empty field, shows the tile's home and wins. Then a
+    // 6 x 6 board with numbers: its lines the same, a number on each tile.
     void linesBetweenTilesAtScale()
     {
         const qreal dpr = QGuiApplication::primaryScreen()->devicePixelRatio();
@@ -200,6 +202,41 @@ private slots:
         const Controls first = controls();
         QVERIFY(w.minimumSize() == w.size() && w.maximumSize() == QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
         const int b = qMax(1, qRound(dpr));
+        // The board of n x n fields in a shot of the window: its origin (device pixels) and side. The widget's whole
+        // device pixels less the focus frame's margin on each side, the largest multiple of n of them at their centre.
+        auto boardIn = [&](int n) {
+            const int dw = int(board->width() * dpr), side = (dw - 2 * qRound(BoardView::FocusMarginPx * dpr)) / n * n;
+            return std::make_pair((QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint() + QPoint((dw - side) / 2, (dw - side) / 2), side);
+        };
+        // Every line between the n x n fields black across its width and length, none beside it; on a won board
+        // (given tiles of the test picture) each side of a line the colour of its square.
+        auto linesRight = [&](const QImage &shot, int n, bool won, const QString &where) {
+            const auto [origin, side] = boardIn(n);
+            // Pixel (along, across) of the line between column (or row) k-1 and k: `across`
+            // counts from the line's middle, `along` from the board's edge.
+            auto at = [&, origin = origin, side = side](bool vertical, int k, int along, int across) {
+                const QPoint p = vertical ? QPoint(k * side / n + across, along) : QPoint(along, k * side / n + across);
+                return shot.pixelColor(origin + p);
+            };
+            for (bool vertical : {true, false})
+                for (int k = 1; k < n; ++k)
+                    for (int along = 0; along < side; ++along) {
+                        const int line = along * n / side;   // the row (or column) the pixel lies in
+                        const int before = vertical ? line * n + k - 1 : (k - 1) * n + line;
+                        const int after = vertical ? before + 1 : before + n;
+                        const int inField = along % (side / n);
+                        bool right = true;
+                        for (int across = -b; !won && across < b; ++across)
+                            right = right && at(vertical, k, along, across) == QColor(Qt::black);
+                        if (!won && inField > 2 * b && inField < side / n - 2 * b)   // beside the line: no black
+                            right = right && at(vertical, k, along, -b - 1) != QColor(Qt::black) && at(vertical, k, along, b) != QColor(Qt::black);
+                        if (won && after != n * n - 1)   // the empty field aside
+                            right = similar(at(vertical, k, along, -1), squareColor(before), 4) && similar(at(vertical, k, along, 0), squareColor(after), 4);
+                        if (!right)
+                            return where + QStringLiteral("line %1 %2 at %3").arg(vertical).arg(k).arg(along);
+                    }
+            return QString();
+        };
         for (bool won : {false, true}) {
             for (const QSize grow : {QSize(0, 0), QSize(301, 157), QSize(120, 400), QSize(33, 41), QSize(830, 520)}) {
                 w.resize(w.minimumSize() + grow);
@@ -226,41 +263,16 @@ private slots:
                 // The game's tiles and the preview's picture, made anew at the board's device size.
                 QTRY_COMPARE(board->picture(0).size(), board->fieldDeviceSize());
                 QCOMPARE(w.imgTemp()->pixmap().size(), QSize(board->boardDeviceSide(), board->boardDeviceSide()));
-                // The widget's whole device pixels less the focus frame's margin on each side, the
-                // largest multiple of four of them at their centre.
-                const int dw = int(board->width() * dpr), side = (dw - 2 * qRound(BoardView::FocusMarginPx * dpr)) / 4 * 4;
-                const QPoint origin = (QPointF(board->mapTo(&w, QPoint(0, 0))) * dpr).toPoint() + QPoint((dw - side) / 2, (dw - side) / 2);
+                const auto [origin, side] = boardIn(4);
                 if (won) {   // tiles cut from a picture of the board's size: no scaling blurs the squares
                     std::vector<QImage> bilder = TileCutter::cut(squaresPicture(side), 4, side / 4, side / 4);
                     const QImage last = bilder.back();
                     bilder.back() = QImage();
                     board->setTiles(bilder, last);
                 }
-                // Pixel (along, across) of the line between column (or row) k-1 and k: `across`
-                // counts from the line's middle, `along` from the board's edge.
-                auto at = [&](const QImage &shot, bool vertical, int k, int along, int across) {
-                    const QPoint p = vertical ? QPoint(k * side / 4 + across, along) : QPoint(along, k * side / 4 + across);
-                    return shot.pixelColor(origin + p);
-                };
                 const QImage shot = w.grab().toImage();
-                for (bool vertical : {true, false})
-                    for (int k = 1; k < 4; ++k)
-                        for (int along = 0; along < side; ++along) {
-                            const int line = along * 4 / side;   // the row (or column) the pixel lies in
-                            const int before = vertical ? line * 4 + k - 1 : (k - 1) * 4 + line;
-                            const int after = vertical ? before + 1 : before + 4;
-                            const int inField = along % (side / 4);
-                            bool right = true;
-                            for (int across = -b; !won && across < b; ++across)
-                                right = right && at(shot, vertical, k, along, across) == QColor(Qt::black);
-                            if (!won && inField > 2 * b && inField < side / 4 - 2 * b)   // beside the line: no black
-                                right = right && at(shot, vertical, k, along, -b - 1) != QColor(Qt::black)
-                                        && at(shot, vertical, k, along, b) != QColor(Qt::black);
-                            if (won && after != 15)   // the empty field aside
-                                right = similar(at(shot, vertical, k, along, -1), squareColor(before), 4)
-                                        && similar(at(shot, vertical, k, along, 0), squareColor(after), 4);
-                            QVERIFY2(right, qPrintable(where + QStringLiteral("line %1 %2 at %3").arg(vertical).arg(k).arg(along)));
-                        }
+                const QString wrong = linesRight(shot, 4, won, where);
+                QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
                 for (int p = 0; p < 16; ++p)   // each field shows its tile's square as far as its lower right
                     QVERIFY(p == (won ? 15 : 14) || similar(shot.pixelColor(origin + QPoint(p % 4 * 8 + 7, p / 4 * 8 + 7) * side / 32),
                                                             squareColor(won ? p : p == 15 ? 14 : p)));
@@ -277,6 +289,36 @@ private slots:
                 QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, to);
                 QVERIFY(w.fertig());
                 QTRY_VERIFY(asked);
+            }
+        }
+        // A 6 x 6 game with numbers, at the smallest size and a larger one: cut at the fields' device size, whole
+        // lines, and on each tile its number, light with a dark outline, in the top-left part of its field.
+        w.mnuNumbers->trigger();
+        QAction *six = w.mnuSpielfeld->actions().constLast();
+        six->trigger();
+        QTRY_VERIFY(w.boardPlaced() && w.session().side() == 6 && six->isChecked() && w.mnuNumbers->isChecked());
+        QVERIFY(readAll(w.path("einstellungen.ini")).endsWith("Nummern=1\r\nSpielfeld=6\r\n"));
+        for (const QSize grow : {QSize(0, 0), QSize(301, 157)}) {
+            w.resize(w.minimumSize() + grow);
+            QTRY_COMPARE(board->picture(0).size(), board->fieldDeviceSize());
+            const QImage shot = w.grab().toImage();
+            const QString wrong = linesRight(shot, 6, false, QStringLiteral("6 x 6, %1 wider: ").arg(grow.width()));
+            QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+            const auto [origin, side] = boardIn(6);
+            const int field = side / 6;
+            for (int p = 0; p < 35; ++p) {
+                // The test picture has neither white nor dark pixels: the number's are counted, and its light
+                // pixels' height (a quarter of the field, less the digits' own space) measured.
+                int light = 0, dark = 0, top = field, bottom = 0;
+                for (int y = 2 * b; y < field / 2; ++y)
+                    for (int x = 2 * b; x < field / 2; ++x) {
+                        const QColor c = shot.pixelColor(origin + QPoint(p % 6 * field + x, p / 6 * field + y));
+                        if (qMin(c.red(), qMin(c.green(), c.blue())) > 230)
+                            ++light, top = qMin(top, y), bottom = qMax(bottom, y);
+                        dark += qMax(c.red(), qMax(c.green(), c.blue())) < 50;
+                    }
+                QVERIFY2(light > 0 && dark > 0 && bottom - top >= field / 8 && bottom - top <= field / 4,
+                         qPrintable(QStringLiteral("field %1 of %2 px: %3 light, %4 dark, %5 high").arg(p).arg(field).arg(light).arg(dark).arg(bottom - top)));
             }
         }
     }
