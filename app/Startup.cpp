@@ -40,7 +40,8 @@ int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
     instance.listen();
 
     frmMain mainWindow;
-    QObject::connect(&instance, &SingleInstance::activationRequested, &mainWindow, &frmMain::activateFromOutside);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &mainWindow,
+                     [&mainWindow] { WindowPlacement::bringForward(&mainWindow); });
     // Once the window is closed the next start may open its own at once,
     // even while this process still finishes background work.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &SingleInstance::stop);

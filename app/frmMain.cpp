@@ -317,34 +317,6 @@ void frmMain::showSession()
     m_board->boardChanged();
 }
 
-void frmMain::activateFromOutside()
-{
-    // Minimised, it comes back as it was (maximised, say).
-    if (isMinimized())
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
-    // Under Wayland the compositor decides whether the window may come
-    // forward; the request is all a program can make there.
-    if (QWindow *handle = windowHandle())
-        handle->requestActivate();
-    // A secondary window that is open keeps the game; bring it up as well.
-    // (Under Wayland the game keeps such windows modal itself, so Qt knows
-    // none: the newest visible one of them is taken.)
-    QWidget *modal = QApplication::activeModalWidget();
-    if (!modal)
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w != this && w->isVisible() && !(w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip))
-                modal = w;
-    if (modal) {
-        modal->raise();
-        modal->activateWindow();
-        if (QWindow *handle = modal->windowHandle())
-            handle->requestActivate();
-    }
-}
-
 void frmMain::closeEvent(QCloseEvent *event)
 {
     // Every flow still under way (a message, the picture dialog, a picture

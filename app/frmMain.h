@@ -61,7 +61,7 @@ public:
     void applyLoadedGame(const GameState &state);
 
     // Controls (tests look at them). The board widget stands for the board
-    // frame and its sixteen fields.
+    // frame and its fields.
     BoardView *Frame1() const { return m_board; }
     QLabel *Label(int i) const { return m_label[i]; }
     QGroupBox *Frame3() const { return m_frame3; }
@@ -95,8 +95,6 @@ public slots:
     void mnuDescr_Click();
     // "Vollbild": fullscreen on and off (a maximised window stays maximised).
     void mnuFullScreen_Click();
-    // Brings the window to the front (a second start asks for this).
-    void activateFromOutside();
 
 signals:
     // Emitted once, when the board has first been painted (or could not be

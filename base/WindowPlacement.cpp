@@ -406,4 +406,32 @@ void placeFrameAt(QWidget *window, const QPoint &twips)
     });
 }
 
+void bringForward(QWidget *w)
+{
+    // Minimised, it comes back as it was (maximised, say).
+    if (w->isMinimized())
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+    w->show();
+    w->raise();
+    w->activateWindow();
+    // Under Wayland the compositor decides whether the window may come
+    // forward; the request is all a program can make there.
+    if (QWindow *handle = w->windowHandle())
+        handle->requestActivate();
+    // A secondary window that is open keeps the game; bring it up as well.
+    // (Under Wayland the game keeps such windows modal itself, so Qt knows
+    // none: the newest visible one of them is taken.)
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal)
+        for (QWidget *other : QApplication::topLevelWidgets())
+            if (other != w && other->isVisible() && !(other->windowType() == Qt::Popup || other->windowType() == Qt::ToolTip))
+                modal = other;
+    if (modal) {
+        modal->raise();
+        modal->activateWindow();
+        if (QWindow *handle = modal->windowHandle())
+            handle->requestActivate();
+    }
+}
+
 } // namespace WindowPlacement

@@ -61,4 +61,8 @@ QSize fitted(const QSize &wanted, const QSize &smallest, const QMargins &frame, 
 // The same now and again once the window is framed.
 void placeFrameAt(QWidget *window, const QPoint &twips);
 
+// Brings the main window to the front (a second start asks for this), and
+// over it the secondary window open on it, if any.
+void bringForward(QWidget *mainWindow);
+
 } // namespace WindowPlacement

@@ -63,7 +63,7 @@ public:
     void setLayout(const QVector<qint16> &za) { m_board.ZArray_setzen(za); }
     // Every field loses its picture (the tiles are about to be cut again).
     void clearPictures() { m_board.clearPictures(); }
-    // The picture has been cut: fields 0..15 carry the numbers 0..15.
+    // The picture has been cut: every field carries its own number.
     void tilesCut() { m_board.tagAsCut(); }
     // Places ZArray on the board (Board::place). A placed board is a new
     // position: the hint mark goes, the deal gets a new number, the history

@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="de">
 <context>
+    <name>BoardAccessible</name>
+    <message>
+        <source>Spielfeld</source>
+        <translation>Board</translation>
+    </message>
+    <message>
+        <source>Feld %1: leer</source>
+        <translation>Field %1: empty</translation>
+    </message>
+    <message>
+        <source>Feld %1: Teil %2</source>
+        <translation>Field %1: tile %2</translation>
+    </message>
+</context>
+<context>
     <name>DescriptionText</name>
     <message>
         <source>[F1]...Info</source>
@@ -228,6 +243,10 @@ so it does not go into the top ten.</translation>
 deshalb kommt es nicht in die Bestenliste.</source>
         <translation>Well done! In this game a hint was used,<byte value="xd"/>
 so it does not go into the top ten.</translation>
+    </message>
+    <message>
+        <source>Lösung: %1 Züge</source>
+        <translation>Solution: %1 moves</translation>
     </message>
 </context>
 <context>
@@ -596,6 +615,22 @@ is not a valid saved game.
     <message>
         <source>Positionsanzeige aus</source>
         <translation>Hide Position</translation>
+    </message>
+    <message>
+        <source>Spielfeld</source>
+        <translation>Board Size</translation>
+    </message>
+    <message>
+        <source>%1 × %1</source>
+        <translation>%1 × %1</translation>
+    </message>
+    <message>
+        <source>Nummern</source>
+        <translation>Numbers</translation>
+    </message>
+    <message>
+        <source>Vollbild</source>
+        <translation>Full Screen</translation>
     </message>
 </context>
 <context>
