@@ -86,7 +86,7 @@ struct GameController::Previous {
     QImage source;
     bool cutDone = false;
     TileCutter::Fit fit = TileCutter::Fit::Stretch;
-    int side = 0;
+    int square = 0;                          // the board's room it was cut for
     std::optional<Tiles::Fields> dealStart;
     Bestwert bestwert = Bestwert::Unknown;
     int bestLength = -1;
@@ -758,7 +758,7 @@ void GameController::restorePrevious()
     m_bestwert = previous->bestwert;
     m_bestLength = previous->bestLength;
     emit positionCleared();
-    if (previous->fit == m_fit && previous->side == m_boardSquare) {
+    if (previous->fit == m_fit && previous->square == m_boardSquare) {
         m_cut = previous->cut;
         m_source = previous->source;
         m_cutDone = previous->cutDone;
