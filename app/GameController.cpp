@@ -86,7 +86,7 @@ struct GameController::Previous {
     QImage source;
     bool cutDone = false;
     TileCutter::Fit fit = TileCutter::Fit::Stretch;
-    int square = 0;                          // the board's room it was cut for
+    int boardPx = 0;                         // the board's side (device pixels) it was cut for
     std::optional<Tiles::Fields> dealStart;
     Bestwert bestwert = Bestwert::Unknown;
     int bestLength = -1;
@@ -112,9 +112,12 @@ GameController::~GameController()
 
 void GameController::setBoardPixels(int deviceSquare, qreal dpr)
 {
-    if (deviceSquare == m_boardSquare && dpr == m_dpr)
-        return;
+    // A room of another size that holds a board of the same side changes
+    // nothing (but is kept for a board of another side).
+    const int before = boardDeviceSide();
     m_boardSquare = deviceSquare;
+    if (boardDeviceSide() == before && dpr == m_dpr)
+        return;
     m_dpr = dpr;
     // Once the game runs, the board shown (or the one being made) is cut
     // anew at the new size; a chosen picture being read is taken first.
@@ -739,7 +742,7 @@ void GameController::keepPrevious()
         return;
     }
     m_previous = std::make_unique<Previous>(Previous{m_session.snapshot(), m_cut, m_source, m_cutDone, m_fit,
-                                                     m_boardSquare, m_dealStart, m_bestwert, m_bestLength});
+                                                     boardDeviceSide(), m_dealStart, m_bestwert, m_bestLength});
 }
 
 void GameController::restorePrevious()
@@ -758,7 +761,7 @@ void GameController::restorePrevious()
     m_bestwert = previous->bestwert;
     m_bestLength = previous->bestLength;
     emit positionCleared();
-    if (previous->fit == m_fit && previous->square == m_boardSquare) {
+    if (previous->fit == m_fit && previous->boardPx == boardDeviceSide()) {
         m_cut = previous->cut;
         m_source = previous->source;
         m_cutDone = previous->cutDone;
