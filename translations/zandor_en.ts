@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="de">
 <context>
+    <name>BoardAccessible</name>
+    <message>
+        <source>Spielfeld</source>
+        <translation>Board</translation>
+    </message>
+    <message>
+        <source>Feld %1: leer</source>
+        <translation>Field %1: empty</translation>
+    </message>
+    <message>
+        <source>Feld %1: Teil %2</source>
+        <translation>Field %1: tile %2</translation>
+    </message>
+</context>
+<context>
     <name>DescriptionText</name>
     <message>
         <source>[F1]...Info</source>
@@ -596,6 +611,10 @@ is not a valid saved game.
     <message>
         <source>Positionsanzeige aus</source>
         <translation>Hide Position</translation>
+    </message>
+    <message>
+        <source>Vollbild</source>
+        <translation>Full Screen</translation>
     </message>
 </context>
 <context>
