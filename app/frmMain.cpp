@@ -170,6 +170,9 @@ void frmMain::buildMenus()
 
 void frmMain::Form_Load()
 {
+    // The window manager tells the frame it will give the window while the
+    // window is built: centring it before it is shown then need not wait.
+    WindowPlacement::askFrameEarly(this);
     // The generator was seeded from the clock when the game was made; the
     // session starts unfinished, its counter at 0 and its layout all zeros.
     showSession();
@@ -267,11 +270,15 @@ void frmMain::Felder_Anlegen()
         show();
         QTimer::singleShot(SizeWaitMillis, this, &frmMain::beginGame);
     } else {
-        // The board picture is made while the window is shown and mapped:
-        // begun first, it is mostly ready by the window's first paint. The
-        // searches wait for that paint.
-        beginGame();
+        // The board picture is begun once the window is on the screen: begun
+        // before, its thread takes the processor the window's mapping and
+        // first paint need on a machine of few cores, and the window comes
+        // later. The fields show empty until the tiles come; the searches
+        // wait for the board's first paint. A window not exposed soon (shown
+        // minimised) begins all the same.
+        m_beginOnExpose = true;
         show();
+        QTimer::singleShot(FirstPaintWaitMillis, this, &frmMain::beginGame);
     }
     // The fields, each marked empty until the picture is cut.
     m_board->show();
@@ -280,6 +287,7 @@ void frmMain::Felder_Anlegen()
 void frmMain::beginGame()
 {
     m_waitingForSize = QSize();
+    m_beginOnExpose = false;
     if (std::exchange(m_begun, true) || m_game->closed())
         return;
     m_game->setBoardPixels(m_board->boardDeviceSide(), m_board->devicePixelRatioF());

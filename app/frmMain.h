@@ -167,6 +167,7 @@ private:
     QRect m_preview;                         // where the preview stands
     WindowKeeper *m_keeper = nullptr;        // its size and state between runs
     QSize m_waitingForSize;                  // opened maximised or fullscreen: its own size, until given another
+    bool m_beginOnExpose = false;            // shown at its own size: the game begins once it is exposed
     bool m_begun = false;
 
     // --- controls ---------------------------------------------------------------

@@ -142,6 +142,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     else if (m_waitingForSize.isValid() && (event->type() == QEvent::Expose || event->type() == QEvent::Resize)
              && watched == windowHandle() && windowHandle()->isExposed() && windowHandle()->size() != m_waitingForSize)
         QTimer::singleShot(0, this, &frmMain::beginGame);
+    else if (m_beginOnExpose && event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
+        QTimer::singleShot(0, this, &frmMain::beginGame);   // after the paint this exposure brings
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:
