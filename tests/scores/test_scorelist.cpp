@@ -106,7 +106,7 @@ private slots:
         const std::tuple<int, const char *, const char *> sizes[] = {{3, "scr3.cxa", "Highscores 3 × 3"},
             {4, "scr.cxa", "Highscores"}, {5, "scr5.cxa", "Highscores 5 × 5"}, {6, "scr6.cxa", "Highscores 6 × 6"}};
         for (const auto &[side, file, heading] : sizes)
-            QVERIFY(ScoreList::fileName(side) == file && frmTopTen::heading(side) == QString::fromUtf8(heading));
+            QVERIFY2(ScoreList::fileName(side) == file && frmTopTen::heading(side) == QString::fromUtf8(heading), file);
     }
 
     // What stands in the file's place. A FIFO is never waited for and the
