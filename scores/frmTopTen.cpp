@@ -145,9 +145,9 @@ void frmTopTen::fitToTexts()
     placeRows();
 
     // The window as the frame's placement rule asks for this frame, at least
-    // its design size; the heading stays centred over it.
-    // The heading, which names the board size for any but 4 x 4, is never
-    // cut either: the window widens to it, its margins kept.
+    // its design size and as wide as the heading needs (which names the
+    // board size for any but 4 x 4) with its margins; the heading stays
+    // centred over it.
     const QSize design = Twips::size(ClientWidth, ClientHeight);
     const QSize headingRoom(FixedLayout::neededSize(Label1).width() + Twips::px(ClientWidth - HeadingWidth), 0);
     const QSize client = design.expandedTo(

@@ -6,10 +6,10 @@
 //
 // It is created on first use and placed at the position its owner gives;
 // loading it (Form_Load) reads the list of its board size (scr.cxa for the
-// 4 x 4 board) or creates it; the heading names any other size. It is a top-level
-// window of its owner, modal for the whole application but shown without
-// blocking, and deletes itself when it closes, so the next opening reads
-// the file again.
+// 4 x 4 board) or creates it; the heading names any other size. It is a
+// top-level window of its owner, modal for the whole application but shown
+// without blocking, and deletes itself when it closes, so the next opening
+// reads the file again.
 #include "game/Tiles.h"
 #include "scores/ScoreList.h"
 
