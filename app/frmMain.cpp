@@ -410,12 +410,15 @@ Window *openOne(QPointer<Window> &slot, Make make)
 }
 } // namespace
 
-frmTopTen *frmMain::topTen()
+frmTopTen *frmMain::topTen(int side)
 {
-    // Loading the window reads the list; a window already open is shown
-    // again and brought to the front, its rows as they are.
-    return openOne(m_topTen, [this] {
-        auto *window = new frmTopTen(this, secondaryPosition());
+    // Loading the window reads the list of that board size; a window already
+    // open on it is shown again and brought to the front, its rows as they
+    // are. One open on another size's list gives way.
+    if (m_topTen && m_topTen->side() != side)
+        m_topTen->close();
+    return openOne(m_topTen, [this, side] {
+        auto *window = new frmTopTen(this, secondaryPosition(), side);
         window->Form_Load();
         return window;
     });
@@ -423,7 +426,7 @@ frmTopTen *frmMain::topTen()
 
 void frmMain::mnuTopTen_Click()
 {
-    topTen()->display();
+    topTen(session().side())->display();
 }
 
 void frmMain::mnuSave_Click()

@@ -128,7 +128,7 @@ private:
     // Outer geometry (frame included) in twips, for placing other windows.
     QRect geometryTwips() const;
     QPoint secondaryPosition() const;
-    frmTopTen *topTen();
+    frmTopTen *topTen(int side);
 
     // ===== frmMain_Play.cpp: the game's reports and questions, the player's hand =====
     void connectGame();

@@ -216,5 +216,5 @@ void frmMain::gameOver(GameSession::Win win)
     const QString name = frmTopTen::Start(this, geometryTwips());
     if (name.isEmpty())
         return;
-    topTen()->Score_Insert(win.zuege, name);
+    topTen(win.side)->Score_Insert(win.zuege, name);
 }

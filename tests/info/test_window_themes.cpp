@@ -210,8 +210,9 @@ Opened open(const QString &window)
         w->show();
         return {w, w->centralWidget(), {}, {}};
     }
-    if (window == QLatin1String("TopTen")) {
-        auto *w = new frmTopTen(nullptr, QPoint(500, 500));
+    if (window.startsWith(QLatin1String("TopTen"))) {
+        // "TopTen6": the list of the 6 x 6 board, whose heading names it.
+        auto *w = new frmTopTen(nullptr, QPoint(500, 500), window == QLatin1String("TopTen6") ? 6 : Tiles::DocumentedSide);
         w->Form_Load();
         using namespace Twips::TopTen;
         return {w, w->centralWidget(), QSize(ClientWidth, ClientHeight),
@@ -271,7 +272,7 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<double>("points");   // 0: the normal font
-        for (const char *w : {"Main", "About", "Descr", "TopTen", "NameBox", "Load"})
+        for (const char *w : {"Main", "About", "Descr", "TopTen", "TopTen6", "NameBox", "Load"})
             for (double pt : {0.0, 14.0})
                 QTest::addRow("%s %g", w, pt) << QString::fromLatin1(w) << pt;
     }
@@ -363,7 +364,7 @@ private slots:
     void everyTextTranslated_data()
     {
         QTest::addColumn<QString>("window");
-        for (const char *w : {"Main", "About", "Descr", "TopTen", "NameBox", "Load", "Save", "PictureDialog", "Messages"})
+        for (const char *w : {"Main", "About", "Descr", "TopTen", "TopTen6", "NameBox", "Load", "Save", "PictureDialog", "Messages"})
             QTest::newRow(w) << QString::fromLatin1(w);
     }
 
