@@ -32,14 +32,16 @@ public:
         return QString();
     }
 
-    // Every text the best-value line may show, with a three-digit count (a
-    // large board's solution): the line is made wide enough for each.
-    static QStringList bestwertTexts()
+    // Every text the best-value line may show, with a count of length (a
+    // large board's solution has three digits): the line is made wide
+    // enough for each. The window sizes it with one digit more than that,
+    // as a font may draw the last letter a pixel past the text's advance.
+    static QStringList bestwertTexts(int length = 888)
     {
         using B = GameController::Bestwert;
         QStringList texts;
         for (B state : {B::Searching, B::Known, B::Found, B::Unsolvable, B::SolutionSearching})
-            texts << bestwert(state, 888);
+            texts << bestwert(state, length);
         return texts;
     }
 

@@ -11,20 +11,81 @@
 #include "base/WindowPlacement.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
 
 #include <cstdio>
 #include <cstdlib>
+#include <future>
+#include <optional>
+#include <thread>
+
+#include <fontconfig/fontconfig.h>
 
 namespace Startup {
 
+namespace {
+
+// The fonts are looked up on first use: the font configuration read, every
+// installed font listed into Qt's database, the window's font opened; before
+// the window shows, nothing takes longer. A thread of its own reads the
+// configuration while the application connects to the display, then fills
+// Qt's database (its functions may be called from any thread) and opens the
+// font while the window builds itself, which finds them ready when it
+// measures its texts.
+class FontsAhead
+{
+public:
+    FontsAhead()
+        : m_thread([this] {
+            FcInit();
+            if (const std::optional<QFont> font = m_font.get_future().get()) {
+                QFontDatabase::families();
+                QFontMetrics(*font).height();
+            }
+        })
+    {
+    }
+    // The application is there: Qt's part may begin.
+    void applicationReady(const QFont &font)
+    {
+        m_font.set_value(font);
+        m_told = true;
+    }
+    // Waits for the thread: before the application goes, which it uses.
+    void finish()
+    {
+        if (!m_told)
+            m_font.set_value(std::nullopt), m_told = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    ~FontsAhead() { finish(); }
+    FontsAhead(const FontsAhead &) = delete;
+    FontsAhead &operator=(const FontsAhead &) = delete;
+
+private:
+    std::promise<std::optional<QFont>> m_font;
+    bool m_told = false;
+    std::thread m_thread;
+};
+
+} // namespace
+
 int run(int argc, char **argv, const std::function<void(frmMain &)> &beforeLoad)
 {
+    FontsAhead fonts;
     QApplication app(argc, argv);
     // The menu bar is part of the window. Not offered to a desktop's global
     // menu, it also spares the start the question for one on the session
     // bus (and, with no session bus, the attempt to start one).
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication::setApplicationName(QStringLiteral("Zandor"));
+    fonts.applicationReady(QApplication::font());
+    struct Finish {
+        FontsAhead &fonts;
+        ~Finish() { fonts.finish(); }
+    } finishFonts{fonts};
 
     // The texts in the player's language, Qt's own dialog texts with them.
     Language::install(Language::system(), ProgramFolder::resource(QLatin1String(Language::Folder)));

@@ -181,6 +181,9 @@ void frmMain::buildMenus()
 
 void frmMain::Form_Load()
 {
+    // The window manager tells the frame it will give the window while the
+    // window is built: centring it before it is shown then need not wait.
+    WindowPlacement::askFrameEarly(this);
     // The generator was seeded from the clock when the game was made; the
     // session starts unfinished, its counter at 0 and its layout all zeros.
     showSession();
@@ -196,7 +199,7 @@ void frmMain::Form_Load()
         m_frame3, m_frame4, m_pBar,
         {{m_label[0], {}},
          {m_label[1], {QString::number(std::numeric_limits<qint16>::max())}},
-         {m_lblBestwert, GameTexts::bestwertTexts()},
+         {m_lblBestwert, GameTexts::bestwertTexts(8888)},
          {m_label[2], {}},
          {m_label[3], {QString::number(Tiles::fieldCount(Tiles::MaxSide))}}});
     m_frame4->hide();
@@ -278,11 +281,15 @@ void frmMain::Felder_Anlegen()
         show();
         QTimer::singleShot(SizeWaitMillis, this, &frmMain::beginGame);
     } else {
-        // The board picture is made while the window is shown and mapped:
-        // begun first, it is mostly ready by the window's first paint. The
-        // searches wait for that paint.
-        beginGame();
+        // The board picture is begun once the window is on the screen: begun
+        // before, its thread takes the processor the window's mapping and
+        // first paint need on a machine of few cores, and the window comes
+        // later. The fields show empty until the tiles come; the searches
+        // wait for the board's first paint. A window not exposed soon (shown
+        // minimised) begins all the same.
+        m_beginOnExpose = true;
         show();
+        QTimer::singleShot(FirstPaintWaitMillis, this, &frmMain::beginGame);
     }
     // The fields, each marked empty until the picture is cut.
     m_board->show();
@@ -291,6 +298,7 @@ void frmMain::Felder_Anlegen()
 void frmMain::beginGame()
 {
     m_waitingForSize = QSize();
+    m_beginOnExpose = false;
     if (std::exchange(m_begun, true) || m_game->closed())
         return;
     m_game->setBoardPixels(m_board->deviceSquare(), m_board->devicePixelRatioF());
@@ -385,12 +393,15 @@ Window *openOne(QPointer<Window> &slot, Make make)
 }
 } // namespace
 
-frmTopTen *frmMain::topTen()
+frmTopTen *frmMain::topTen(int side)
 {
-    // Loading the window reads the list; a window already open is shown
-    // again and brought to the front, its rows as they are.
-    return openOne(m_topTen, [this] {
-        auto *window = new frmTopTen(this, secondaryPosition());
+    // Loading the window reads the list of that board size; a window already
+    // open on it is shown again and brought to the front, its rows as they
+    // are. One open on another size's list gives way.
+    if (m_topTen && m_topTen->side() != side)
+        m_topTen->close();
+    return openOne(m_topTen, [this, side] {
+        auto *window = new frmTopTen(this, secondaryPosition(), side);
         window->Form_Load();
         return window;
     });
@@ -398,7 +409,7 @@ frmTopTen *frmMain::topTen()
 
 void frmMain::mnuTopTen_Click()
 {
-    topTen()->display();
+    topTen(session().side())->display();
 }
 
 void frmMain::mnuSave_Click()

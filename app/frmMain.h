@@ -129,7 +129,7 @@ private:
     // Outer geometry (frame included) in twips, for placing other windows.
     QRect geometryTwips() const;
     QPoint secondaryPosition() const;
-    frmTopTen *topTen();
+    frmTopTen *topTen(int side);
 
     // ===== frmMain_Play.cpp: the game's reports and questions, the player's hand =====
     void connectGame();
@@ -168,6 +168,7 @@ private:
     QRect m_preview;                         // where the preview stands
     WindowKeeper *m_keeper = nullptr;        // its size and state between runs
     QSize m_waitingForSize;                  // opened maximised or fullscreen: its own size, until given another
+    bool m_beginOnExpose = false;            // shown at its own size: the game begins once it is exposed
     bool m_begun = false;
 
     // --- controls ---------------------------------------------------------------

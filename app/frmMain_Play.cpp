@@ -151,6 +151,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     else if (m_waitingForSize.isValid() && (event->type() == QEvent::Expose || event->type() == QEvent::Resize)
              && watched == windowHandle() && windowHandle()->isExposed() && windowHandle()->size() != m_waitingForSize)
         QTimer::singleShot(0, this, &frmMain::beginGame);
+    else if (m_beginOnExpose && event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
+        QTimer::singleShot(0, this, &frmMain::beginGame);   // after the paint this exposure brings
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:
@@ -223,5 +225,5 @@ void frmMain::gameOver(GameSession::Win win)
     const QString name = frmTopTen::Start(this, geometryTwips());
     if (name.isEmpty())
         return;
-    topTen()->Score_Insert(win.zuege, name);
+    topTen(win.side)->Score_Insert(win.zuege, name);
 }

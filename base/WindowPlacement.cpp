@@ -154,24 +154,39 @@ std::optional<X11> x11(const QWidget *window)
     return x;
 }
 
+// When the window manager was asked for a window's frame extents (the
+// monotonic clock's milliseconds), kept on the window; 0: not asked.
+const char *const ExtentsAsked = "zandorFrameExtentsAsked";
+constexpr qint64 ExtentsWaitMillis = 500;
+
+// Asks the window manager for window's frame extents once, if it offers them.
+void askExtents(const QWidget *window, const X11 &x)
+{
+    if (window->property(ExtentsAsked).toLongLong() != 0 || !x.offers("_NET_REQUEST_FRAME_EXTENTS"))
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    const_cast<QWidget *>(window)->setProperty(ExtentsAsked, qMax<qint64>(1, clock.msecsSinceReference()));
+    x.tellWindowManager("_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
+}
+
 // The extents of window's frame as the window manager tells them. Before a
 // window is first shown it has none yet: the window manager is asked for
-// them once, and its answer awaited a moment.
+// them once, and its answer awaited until a moment after the question.
 std::optional<QMargins> wmExtents(const QWidget *window, const X11 &x)
 {
     if (std::optional<QMargins> e = x.extents(x.window))
         return e;
-    const char *asked = "zandorFrameExtentsAsked";
-    if (window->property(asked).toBool() || !x.offers("_NET_REQUEST_FRAME_EXTENTS"))
+    askExtents(window, x);
+    const qint64 asked = window->property(ExtentsAsked).toLongLong();
+    if (asked == 0)
         return std::nullopt;
-    const_cast<QWidget *>(window)->setProperty(asked, true);
-    x.tellWindowManager("_NET_REQUEST_FRAME_EXTENTS", {0, 0, 0, 0, 0});
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 500) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.msecsSinceReference() - asked < ExtentsWaitMillis) {
         if (std::optional<QMargins> e = x.extents(x.window))
             return e;
-        QThread::msleep(5);
+        QThread::msleep(2);
     }
     return std::nullopt;
 }
@@ -331,6 +346,12 @@ private:
 void keepOverMainWindow(QWidget *mainWindow)
 {
     qApp->installEventFilter(new TransientOwner(mainWindow));
+}
+
+void askFrameEarly(QWidget *window)
+{
+    if (const std::optional<X11> x = x11(window); x && x->managed())
+        askExtents(window, *x);
 }
 
 void placeFrameNow(QWidget *window, const QPoint &twips)

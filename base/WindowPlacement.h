@@ -44,6 +44,11 @@ bool compositorPlaces();
 // has that parent as its owner and keeps it.)
 void keepOverMainWindow(QWidget *mainWindow);
 
+// Asks the window manager now for the frame it will give window (a top-level
+// window not yet shown), without waiting: the answer comes while the window
+// is built, and placing it before it is shown then waits less or not at all.
+void askFrameEarly(QWidget *window);
+
 // Puts the frame's upper-left corner of window at twips now.
 void placeFrameNow(QWidget *window, const QPoint &twips);
 

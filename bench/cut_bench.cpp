@@ -14,7 +14,9 @@
 //                            (FOLDER is a program folder as the build lays it
 //                            out, with the program's icons)
 //   (--startup FOLDER T0 MS runs on for MS milliseconds after the first
-//   paint and prints the peak resident memory instead)
+//   paint and prints the peak resident memory instead; --startup FOLDER T0
+//   mapped ends at the main window's first paint, whatever it shows: the
+//   window mapped and drawn, as bare_window's)
 // Its floor is bare_window, a Qt program with nothing but a window.
 #include "base/ProgramFolder.h"
 #include "app/Startup.h"
@@ -98,6 +100,7 @@ public:
     // After the first paint: quit at once (the time to the board), or run on
     // for five seconds (the memory of the first seconds).
     static inline int settleMs = 0;
+    static inline qint64 launched = 0;
     explicit FirstPaint(qint64 launched) : t0(launched) {}
     bool eventFilter(QObject *o, QEvent *e) override
     {
@@ -125,6 +128,34 @@ public:
         return false;
     }
 };
+
+// The first paint of anything in the main window: the window is mapped and
+// drawn, its board perhaps not yet.
+class FirstWindowPaint : public QObject
+{
+public:
+    QWidget *window = nullptr;
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint && o->isWidgetType() && static_cast<QWidget *>(o)->window() == window) {
+            std::printf("first_window_paint_ms=%.1f\n", (monotonicNs() - FirstPaint::launched) / 1e6);
+            std::fflush(stdout);
+            std::_Exit(0);
+        }
+        return false;
+    }
+};
+
+int mappedChild(int argc, char **argv, const QString &folder, qint64 t0)
+{
+    ProgramFolder::setPath(folder);
+    FirstPaint::launched = t0;
+    FirstWindowPaint probe;
+    return Startup::run(argc, argv, [&probe](frmMain &w) {
+        probe.window = &w;
+        qApp->installEventFilter(&probe);
+    });
+}
 
 int startupChild(int argc, char **argv, const QString &folder, qint64 t0)
 {
@@ -175,6 +206,8 @@ int main(int argc, char **argv)
         return makeJpeg(args[1], args[2].toInt(), args[3].toInt());
     if (args.size() == 2 && args[0] == "--cut")
         return cutChild(argc, argv, args[1]);
+    if (args.size() == 4 && args[0] == "--startup" && args[3] == QLatin1String("mapped"))
+        return mappedChild(argc, argv, args[1], args[2].toLongLong());
     if (args.size() >= 3 && args[0] == "--startup") {
         FirstPaint::settleMs = args.value(3).toInt();
         return startupChild(argc, argv, args[1], args[2].toLongLong());

@@ -148,8 +148,9 @@ public:
         qint16 zuege = 0;
         bool mayEnterTopTen = false;
         int help = 0;   // Help flags
+        int side = Tiles::DocumentedSide;   // the board's side: the top ten the result goes to
     };
-    Win win() const { return {zuege(), m_help == 0, m_help}; }
+    Win win() const { return {zuege(), m_help == 0, m_help, side()}; }
 
     // --- saved games --------------------------------------------------------
     GameState savedState() const;

@@ -23,14 +23,16 @@ set(ZANDOR_SCREENSHOT ${CMAKE_BINARY_DIR}/share/screenshot.png)
 add_custom_command(
   OUTPUT ${ZANDOR_SCREENSHOT}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/share/screenshot-folder
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/share/screenshot-folder
+  COMMAND ${CMAKE_COMMAND} -E create_symlink ${ZANDOR_PROGRAM_DIR}/solver.pdb ${CMAKE_BINARY_DIR}/share/screenshot-folder/solver.pdb
   COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
           $<TARGET_FILE:zandor_make_screenshot> ${CMAKE_BINARY_DIR}/share/screenshot-folder
           ${ZANDOR_PROGRAM_DIR}/Images/originale Landschaft.jpg ${ZANDOR_SCREENSHOT}
-  DEPENDS zandor_make_screenshot ${CMAKE_CURRENT_LIST_DIR}/make_pictures.cpp
+  DEPENDS zandor_make_screenshot ${CMAKE_CURRENT_LIST_DIR}/make_pictures.cpp ${ZANDOR_PROGRAM_DIR}/solver.pdb
   COMMENT "Drawing the screenshot of the main window"
   VERBATIM)
 add_custom_target(zandor_screenshot ALL DEPENDS ${ZANDOR_SCREENSHOT})
-add_dependencies(zandor_screenshot zandor_pictures)
+add_dependencies(zandor_screenshot zandor_pictures zandor_solver_tables)
 
 # --- the install rules ----------------------------------------------------------------
 set(ZANDOR_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/zandor)

@@ -280,6 +280,12 @@ bool SavedGame::read(const FileAccess::NativePath &path, SavedGame *game, Proble
     return fromBytes(content, game, problem);
 }
 
+int SavedGame::sideOf(const FileAccess::NativePath &path)
+{
+    SavedGame game;
+    return read(path, &game, nullptr) ? game.side() : 0;
+}
+
 QStringList SavedGame::list()
 {
     // The folder is read directly: Qt's listing leaves out names that are

@@ -140,6 +140,11 @@ public:
         return read(FileAccess::NativePath{QFile::encodeName(path)}, game, problem);
     }
 
+    // The board's side of the saved game at path, for the list to show
+    // beside its name: 0 when the file is not a saved game (read() refuses
+    // it).
+    static int sideOf(const FileAccess::NativePath &path);
+
     // The saved games in folder, as shownName() shows them: the regular files
     // matching "*.sav" (the pattern without regard to case, hidden names
     // included), sorted by name without regard to case.

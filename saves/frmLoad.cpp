@@ -54,6 +54,13 @@ QString frmLoad::problemText(const SavedGame::Problem &problem)
     return QString();
 }
 
+QString frmLoad::rowText(const QString &name, int side)
+{
+    if (side == 0 || side == Tiles::DocumentedSide)
+        return name;
+    return tr("%1   (%2 × %2)").arg(name).arg(side);
+}
+
 frmLoad::frmLoad(QWidget *owner, QPoint position, const GameState &current)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                          | Qt::WindowCloseButtonHint)
@@ -146,7 +153,12 @@ void frmLoad::refreshList()
 {
     const QSignalBlocker block(File1);
     File1->clear();
-    File1->addItems(SavedGame::list());
+    // Each row keeps its name apart from the text it shows, which may carry
+    // the board's size.
+    for (const QString &name : SavedGame::list()) {
+        auto *row = new QListWidgetItem(rowText(name, SavedGame::sideOf(SavedGame::loadFile(name))), File1);
+        row->setData(Qt::UserRole, name);
+    }
     fitToTexts();
 }
 
@@ -176,7 +188,7 @@ void frmLoad::File1_Click()
 {
     const QListWidgetItem *item = File1->currentItem();
     if (item && item->isSelected())
-        txtLoad->setText(item->text());
+        txtLoad->setText(item->data(Qt::UserRole).toString());
 }
 
 void frmLoad::File1_DblClick()

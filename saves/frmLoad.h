@@ -43,6 +43,11 @@ public:
     QPushButton *cmdDelete = nullptr;
     QPushButton *cmdCancel = nullptr;
 
+    // A row of the list: the name, and beside it the board's size for a
+    // saved game on a board other than 4 x 4 (side 0: not a saved game).
+    // The size is no part of the name the row puts into the name box.
+    static QString rowText(const QString &name, int side);
+
     // What the player reads for a problem with a saved game or its name.
     static QString problemText(const SavedGame::Problem &problem);
 

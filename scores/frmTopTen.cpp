@@ -56,10 +56,16 @@ QLabel *copyOf(const QLabel *first)
 
 } // namespace
 
-frmTopTen::frmTopTen(QWidget *owner, QPoint position)
+QString frmTopTen::heading(int side)
+{
+    return side == Tiles::DocumentedSide ? tr("Highscores") : tr("Highscores %1 × %1").arg(side);
+}
+
+frmTopTen::frmTopTen(QWidget *owner, QPoint position, int side)
     : QMainWindow(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_position(position)
-    , m_list(ProgramFolder::file(ScoreList::fileName(Tiles::DocumentedSide)))
+    , m_side(side)
+    , m_list(ProgramFolder::file(ScoreList::fileName(side)))
 {
     setObjectName(QStringLiteral("frmTopTen"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -69,7 +75,7 @@ frmTopTen::frmTopTen(QWidget *owner, QPoint position)
 
     QWidget *client = m_client = FixedLayout::centredClient(this);
 
-    Label1 = new QLabel(tr("Highscores"), client);
+    Label1 = new QLabel(heading(side), client);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QFont heading(QStringLiteral("MS Sans Serif"));
@@ -139,10 +145,13 @@ void frmTopTen::fitToTexts()
     placeRows();
 
     // The window as the frame's placement rule asks for this frame, at least
-    // its design size; the heading stays centred over it.
+    // its design size and as wide as the heading needs (which names the
+    // board size for any but 4 x 4) with its margins; the heading stays
+    // centred over it.
     const QSize design = Twips::size(ClientWidth, ClientHeight);
+    const QSize headingRoom(FixedLayout::neededSize(Label1).width() + Twips::px(ClientWidth - HeadingWidth), 0);
     const QSize client = design.expandedTo(
-        frame + Twips::size(FrameMarginWidth, FrameMarginHeight) + QSize(0, Label1->height()));
+        frame + Twips::size(FrameMarginWidth, FrameMarginHeight) + QSize(0, Label1->height())).expandedTo(headingRoom);
     Label1->resize(Twips::px(HeadingWidth) + client.width() - design.width(), Label1->height());
     FixedLayout::keepSize(this, m_client, client);
     placeFrame();

@@ -5,10 +5,12 @@
 // (Start) and places the result (Score_Insert).
 //
 // It is created on first use and placed at the position its owner gives;
-// loading it (Form_Load) reads scr.cxa or creates it. It is a top-level
-// window of its owner, modal for the whole application but shown without
-// blocking, and deletes itself when it closes, so the next opening reads
-// the file again.
+// loading it (Form_Load) reads the list of its board size (scr.cxa for the
+// 4 x 4 board) or creates it; the heading names any other size. It is a
+// top-level window of its owner, modal for the whole application but shown
+// without blocking, and deletes itself when it closes, so the next opening
+// reads the file again.
+#include "game/Tiles.h"
 #include "scores/ScoreList.h"
 
 #include <QMainWindow>
@@ -25,8 +27,13 @@ class frmTopTen : public QMainWindow
 {
     Q_OBJECT
 public:
-    // A window of owner that opens at position (twips, the frame's corner).
-    frmTopTen(QWidget *owner, QPoint position);
+    // A window of owner that opens at position (twips, the frame's corner),
+    // showing the list of the board of side x side fields.
+    frmTopTen(QWidget *owner, QPoint position, int side = Tiles::DocumentedSide);
+
+    // The heading: "Highscores", followed by the size for a board other
+    // than 4 x 4.
+    static QString heading(int side);
 
     // Placement, then the file read (or created) and the rows shown.
     void Form_Load();
@@ -45,8 +52,8 @@ public:
     // rows' texts are left as they are.
     void display();
 
-    // Fills the rows from scr.cxa, or writes and shows the default list when
-    // the file is missing.
+    // Fills the rows from the list's file, or writes and shows the default
+    // list when the file is missing.
     void File_Read();
 
     // Places the move count zuege under PlayerName and rewrites the file; a
@@ -54,6 +61,7 @@ public:
     void Score_Insert(qint16 zuege, const QString &PlayerName);
 
     const ScoreList &list() const { return m_list; }
+    int side() const { return m_side; }
     // True once the window has begun to close.
     bool closing() const { return m_closing; }
 
@@ -79,6 +87,7 @@ private:
 
     QPoint m_position;
     QWidget *m_client = nullptr;   // holds the heading and the rows
+    int m_side;
     ScoreList m_list;
     bool m_closing = false;
 };

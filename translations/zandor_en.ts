@@ -525,6 +525,10 @@ is not a valid saved game.
         <source>Zeile %1 ist zu lang für den Pfad eines Bildes.</source>
         <translation>Line %1 is too long for the path of a picture.</translation>
     </message>
+    <message>
+        <source>%1   (%2 × %2)</source>
+        <translation>%1   (%2 × %2)</translation>
+    </message>
 </context>
 <context>
     <name>frmMain</name>
@@ -674,6 +678,10 @@ is not a valid saved game.
     <message>
         <source>Soll die Bestenliste wirklich gelöscht werden?</source>
         <translation>Do you really want to clear the high score list?</translation>
+    </message>
+    <message>
+        <source>Highscores %1 × %1</source>
+        <translation>High Scores %1 × %1</translation>
     </message>
 </context>
 </TS>

@@ -28,6 +28,8 @@
 #include <QPushButton>
 #include <QWindow>
 
+#include <numeric>
+
 using namespace TestSupport;
 
 class TestWindows : public QObject
@@ -173,6 +175,19 @@ private slots:
         QVERIFY(similar(colourAt(15, {}), squareColor(15)) && !board->hasBorders());
         w.mnuNew->trigger();
         QVERIFY(colourAt(15, {}) == empty && board->hasBorders());
+
+        // A win on a 5 x 5 board enters that size's list, which takes the
+        // place of the open 4 x 4 one and names its size; scr.cxa stays.
+        w.mnuTopTen->trigger();
+        const QPointer<frmTopTen> fourList = openWindow<frmTopTen>();
+        QVERIFY(fourList && fourList->side() == 4);
+        const QByteArray four = w.read(QStringLiteral("scr.cxa"));
+        onNextModal<QInputDialog>([](QInputDialog *box) { box->setTextValue("Eva"), box->accept(); });
+        emit w.game()->won(GameSession::Win{30, true, 0, 5});
+        QTRY_VERIFY(!fourList || !fourList->isVisible());
+        QTRY_VERIFY((list = openWindow<frmTopTen>()) && list->side() == 5);
+        QVERIFY(list->Label1->text() == frmTopTen::heading(5) && list->lblName[0]->text().trimmed() == "Eva");
+        QVERIFY(w.read(QStringLiteral("scr5.cxa")).startsWith("30    Eva  ") && w.read(QStringLiteral("scr.cxa")) == four);
     }
 
     // At the scale this process runs at (ctest runs it at 1, 1.25, 1.5 and
@@ -391,11 +406,34 @@ private slots:
         QVERIFY(!openWindow<frmLoad>());
         w.mnuPosOn->trigger();
         QVERIFY(!w.PosAnz());
+        // The list names the size of a game on another board beside its
+        // name, nothing for a file that is no saved game; a row puts its
+        // name alone into the box, and that loads its file (the dialog's
+        // hand-over is looked at here, not the board).
+        QVector<qint16> five(25);
+        std::iota(five.begin(), five.end(), 0);
+        five[24] = 100, std::swap(five[22], five[23]);
+        QVERIFY(writeAll(w.path(QStringLiteral("Saves/Abend.sav")), SavedGame(GameState{five, 2, false, false, "x", false}).toBytes())
+                && writeAll(w.path(QStringLiteral("Saves/Zettel.sav")), "x"));
+        w.mnuLoad->trigger();
+        frmLoad *labelled = openWindow<frmLoad>();
+        QVERIFY(labelled && labelled->File1->count() == 3);
+        QCOMPARE((QStringList{labelled->File1->item(0)->text(), labelled->File1->item(1)->text(), labelled->File1->item(2)->text()}),
+                 (QStringList{"Abend.sav   (5 × 5)", "Spiel 1.sav", "Zettel.sav"}));
+        QObject::disconnect(labelled, &frmLoad::gameChosen, &w, nullptr);
+        GameState chosen;
+        connect(labelled, &frmLoad::gameChosen, this, [&chosen](const GameState &g) { chosen = g; });
+        labelled->File1->setCurrentRow(0);
+        QCOMPARE(labelled->txtLoad->text(), QStringLiteral("Abend.sav"));
+        labelled->cmdLoad->click();
+        QTRY_VERIFY(!openWindow<frmLoad>());
+        QVERIFY(chosen.fields == five && chosen.zuege == 2);
+
         w.mnuLoad->trigger();
         frmLoad *load = openWindow<frmLoad>();
-        QVERIFY(load && load->File1->count() == 1);
-        load->File1->setCurrentRow(0);
-        emit load->File1->itemDoubleClicked(load->File1->item(0));
+        QVERIFY(load && load->File1->count() == 3);
+        load->File1->setCurrentRow(1);
+        emit load->File1->itemDoubleClicked(load->File1->item(1));
         QTRY_VERIFY(!openWindow<frmLoad>() && w.zuege() == 1 && placed(w));
         QVERIFY(w.zuege() == 1 && w.Label(1)->text() == QStringLiteral("1") && w.PosAnz() && w.Frame4()->isVisible());
         const QVector<qint16> saved = swapped(layout, 14, 15);

@@ -10,7 +10,7 @@
 namespace {
 
 // Texts that read the same in English.
-const QStringList SameInEnglish = {"Author:", "Mail:", "URL:", "OK", "Version %1.%2.%3", "    Top Ten", "Top Ten", "High Scores", "Position", "%1 × %1"};
+const QStringList SameInEnglish = {"Author:", "Mail:", "URL:", "OK", "Version %1.%2.%3", "    Top Ten", "Top Ten", "High Scores", "Position", "%1   (%2 × %2)", "%1 × %1"};
 
 // The text of the element the reader stands on; a character lupdate writes
 // as an element of its own (a carriage return: <byte value="xd"/>) included.

@@ -302,7 +302,10 @@ private slots:
         GameState unhelped = state;
         unhelped.hintUsed = false;
         s.applyLoaded(unhelped);   // a loaded game is played on, even after a win
-        QVERIFY(!s.fertig() && s.win().mayEnterTopTen);
+        QVERIFY(!s.fertig() && s.win().mayEnterTopTen && s.win().side == 4);
+        unhelped.fields = Tiles::toLayout(Tiles::home(5));   // a win names its board's size: the list it enters
+        s.applyLoaded(unhelped);
+        QCOMPARE(s.win().side, 5);
     }
 };
 

@@ -1,5 +1,7 @@
-// The top-ten list and the exact bytes of scr.cxa, without its window.
+// The top-ten list and the exact bytes of scr.cxa, without its window (its
+// heading per board size aside).
 #include "scores/ScoreList.h"
+#include "scores/frmTopTen.h"
 
 #include "TestFiles.h"
 
@@ -99,9 +101,12 @@ private slots:
         // A name is cut to whole characters, never inside a surrogate pair.
         const QString emoji = QString::fromUcs4(U"\U0001F600");
         QCOMPARE(ScoreList::record("7", ScoreList::firstCharacters(emoji.repeated(20), 15)), QByteArray("7     ???????????????"));
-        // Each board size keeps its own list; the 4 x 4 one in the documented file.
-        QCOMPARE((QStringList{ScoreList::fileName(3), ScoreList::fileName(4), ScoreList::fileName(5), ScoreList::fileName(6)}),
-                 (QStringList{"scr3.cxa", "scr.cxa", "scr5.cxa", "scr6.cxa"}));
+        // Each board size keeps its own list, the 4 x 4 one in the documented
+        // file; the window's heading names any other size.
+        const std::tuple<int, const char *, const char *> sizes[] = {{3, "scr3.cxa", "Highscores 3 × 3"},
+            {4, "scr.cxa", "Highscores"}, {5, "scr5.cxa", "Highscores 5 × 5"}, {6, "scr6.cxa", "Highscores 6 × 6"}};
+        for (const auto &[side, file, heading] : sizes)
+            QVERIFY2(ScoreList::fileName(side) == file && frmTopTen::heading(side) == QString::fromUtf8(heading), file);
     }
 
     // What stands in the file's place. A FIFO is never waited for and the
