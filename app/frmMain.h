@@ -7,13 +7,13 @@
 // signals.
 #include "app/GameController.h"
 #include "app/MainLayout.h"
+#include "app/SwallowedKeys.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QVector>
 
 #include <functional>
-#include <set>
 
 class BoardView;
 class QAction;
@@ -143,9 +143,6 @@ private:
     // After the winning drop: the name box and the top ten, unless a hint
     // was used; the count is the one of the winning drop.
     void gameOver(GameSession::Win win);
-    // A key while the solution plays stops it, and that key, with every key
-    // pressed with it until all are released, does nothing else.
-    bool swallowKey(QEvent *event);
     // Runs what waited for the board's first paint (the searches).
     void runAfterFirstPaint();
     // The longest that waits (a window shown minimised is not painted).
@@ -160,8 +157,7 @@ private:
     qint16 m_windowTop = 0;
     bool m_boardPainted = false;
     bool m_boardShownSignalled = false;
-    bool m_swallowing = false;               // the keys of the combination that stopped the solution
-    std::set<int> m_keysDown;
+    SwallowedKeys m_swallowed;               // the keys of the combination that stopped the solution
 
     // --- the window's size ------------------------------------------------------
     MainLayout::Design m_design;             // the controls at the first size

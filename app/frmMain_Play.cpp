@@ -119,29 +119,6 @@ void frmMain::runAfterFirstPaint()
         emit boardShown();
 }
 
-bool frmMain::swallowKey(QEvent *event)
-{
-    const QEvent::Type type = event->type();
-    auto *key = static_cast<QKeyEvent *>(event);
-    if ((type == QEvent::ShortcutOverride || type == QEvent::KeyPress) && m_game->solutionRunning()) {
-        // Any key stops the solution: the shortcut it may stand for is not
-        // triggered, nor one a key pressed with it would make.
-        m_game->stopSolution();
-        m_swallowing = true;
-        m_keysDown = {key->key()};
-    }
-    if (!m_swallowing)
-        return false;
-    if (type == QEvent::KeyPress && !key->isAutoRepeat())
-        m_keysDown.insert(key->key());
-    if (type == QEvent::KeyRelease && !key->isAutoRepeat()) {
-        m_keysDown.erase(key->key());
-        m_swallowing = !m_keysDown.empty();
-    }
-    event->accept();
-    return true;
-}
-
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     // The controls follow the client area's size. A window that opened
@@ -157,7 +134,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        if (auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == this && swallowKey(event))
+        if (auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == this
+            && m_swallowed.take(static_cast<QKeyEvent *>(event), m_game->solutionRunning(), [this] { m_game->stopSolution(); }))
             return true;
         break;
     default:
@@ -198,7 +176,7 @@ void frmMain::changeEvent(QEvent *event)
     if ((event->type() == QEvent::ActivationChange && !isActiveWindow())
         || (event->type() == QEvent::WindowStateChange && isMinimized())) {
         m_board->cancelDrag();
-        m_swallowing = false;
+        m_swallowed.clear();
     }
     if (event->type() == QEvent::WindowStateChange && mnuFullScreen)
         mnuFullScreen->setChecked(isFullScreen());
