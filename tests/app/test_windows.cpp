@@ -312,6 +312,9 @@ private slots:
         QAction *six = w.mnuSpielfeld->actions().constLast();
         six->trigger();
         QTRY_VERIFY(w.boardPlaced() && w.session().side() == 6 && six->isChecked() && w.mnuNumbers->isChecked());
+        // For a screen reader, a table of 6 x 6 cells, the last one the empty field.
+        QAccessibleTableInterface *table = QAccessible::queryAccessibleInterface(board)->tableInterface();
+        QVERIFY(table->rowCount() == 6 && table->columnCount() == 6 && table->cellAt(5, 5)->text(QAccessible::Name) == "Feld 36: leer");
         QVERIFY(readAll(w.path("einstellungen.ini")).endsWith("Nummern=1\r\nSpielfeld=6\r\n"));
         for (const QSize grow : {QSize(0, 0), QSize(301, 157)}) {
             w.resize(w.minimumSize() + grow);
