@@ -111,6 +111,9 @@ public:
     static constexpr const char *SideKey = "Spielfeld";
     // "Nummern": each tile shows its number; kept in the settings ("=1").
     bool numbers() const { return m_numbers; }
+    // The tiles at hand were cut from a picture for the board's size (not
+    // the numbered tiles shown without one).
+    bool haveCut() const { return m_cutDone && int(m_cut.size()) == m_session.board().fieldCount(); }
     void setNumbers(bool on);
     static constexpr const char *NumbersKey = "Nummern";
 
@@ -197,8 +200,6 @@ private:
     void boardPictureReady(CutFor what, const Made &made);
     void placeBoard(CutFor what, const Made &made);
     void Bild_Teilen(const Made &made);
-    // The tiles at hand were cut from a picture for the board's size.
-    bool haveCut() const { return m_cutDone && int(m_cut.size()) == m_session.board().fieldCount(); }
     // Bilder: every field's tile of the cut at hand, the empty field's none.
     void showCut();
     void askForPicture(std::optional<CutFor> ifNothing);

@@ -47,7 +47,7 @@ void frmMain::connectGame()
     });
     connect(m_game, &GameController::numbersChanged, this, [this](bool on) {
         mnuNumbers->setChecked(on);
-        m_board->setNumbers(on);
+        m_board->setNumbers(on && m_game->haveCut());
     });
     connect(m_game, &GameController::noticesChanged, this, [this](int notices) {
         m_lblHinweis->setText(GameTexts::notices(notices));
@@ -105,6 +105,8 @@ void frmMain::showTiles(bool newTiles)
     if (newTiles)
         m_board->cancelDrag();
     m_board->setTiles(m_game->tiles(), m_game->lastSquare());
+    // Numbered tiles carry their number already.
+    m_board->setNumbers(m_game->numbers() && m_game->haveCut());
     // The preview gets its picture when it is shown.
     m_imgTemp->clear();
     if (m_imgTemp->isVisible() && !m_game->boardPicture().isNull())

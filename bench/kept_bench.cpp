@@ -44,11 +44,11 @@ double untilKept(GameController &game, const QString &file)
     const QByteArray wanted = SavedGame(game.session().savedState()).toBytes();
     QElapsedTimer t;
     t.start();
-    QTest::qWaitFor([&] {
+    const bool kept = QTest::qWaitFor([&] {
         QFile f(file);
         return f.open(QIODevice::ReadOnly) && f.readAll() == wanted;
     }, 10000);
-    return t.nsecsElapsed() / 1e6;
+    return kept ? t.nsecsElapsed() / 1e6 : -1;   // -1: not kept within ten seconds
 }
 
 } // namespace

@@ -50,6 +50,8 @@ private slots:
         w->Form_Load();
         QVERIFY(placed(*w) && w->zuege() == 0 && !QFile::exists(dir.path(QStringLiteral("p.cxa"))));
         QVERIFY(tileShown(w->Frame1()->picture(0)) == -2 && w->Frame1()->hasBorders());
+        w->mnuNumbers->trigger();   // numbered tiles get no second number
+        QVERIFY(w->mnuNumbers->isChecked() && !w->Frame1()->numbers());
 
         const QString broken = dir.path(QStringLiteral("kaputt.bmp"));
         QVERIFY(writeAll(broken, "BM kein Bild") && writeAll(dir.path(QStringLiteral("p.cxa")), broken.toUtf8() + "\r\n"));
