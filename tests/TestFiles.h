@@ -1,12 +1,15 @@
 #pragma once
-// Shared by the tests: whole-file reads and writes, a full disk, a read-only
-// folder, and layouts (fields 0..15, 100 = the empty field).
+// Shared by the tests: whole-file reads and writes, pictures as bytes, a full
+// disk, a read-only folder, and layouts (fields 0..15, 100 = the empty field).
+#include <QBuffer>
 #include <QFile>
+#include <QImageWriter>
 #include <QProcess>
 #include <QUuid>
 #include <QVector>
 
 #include <csignal>
+#include <numeric>
 #include <sys/resource.h>
 
 // The file's bytes, or "<unreadable>".
@@ -22,7 +25,22 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-inline QVector<qint16> solvedLayout() { return {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 100}; }
+// A picture as a file of that format holds it (a JPEG progressive if asked), or nothing.
+inline QByteArray encoded(const QImage &image, const char *format, bool progressive = false)
+{
+    QBuffer buffer;
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    return buffer.open(QIODevice::WriteOnly) && writer.write(image) ? buffer.data() : QByteArray();
+}
+
+// The solved layout of a board of side x side fields: the tiles in order, then 100.
+inline QVector<qint16> solvedLayout(int side = 4)
+{
+    QVector<qint16> z(side * side);
+    std::iota(z.begin(), z.end(), 0);
+    return z.back() = 100, z;
+}
 
 // A layout written out, field by field ("0 1 ... 100 14").
 inline QVector<qint16> fields(const char *text)

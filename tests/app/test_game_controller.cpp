@@ -62,13 +62,7 @@ QByteArray kept(const ProgramDir &dir) { return dir.read(QLatin1String(KeptGame:
 QByteArray settingsFile(const ProgramDir &dir) { return dir.read(QLatin1String(SettingsFile::FileName)); }
 
 // A board of side x side fields one move from home: the last tile beside the empty field.
-QVector<qint16> nearlyHome(int side)
-{
-    QVector<qint16> f;
-    for (int i = 0; i < side * side - 2; ++i)
-        f << qint16(i);
-    return f << 100 << qint16(side * side - 2);
-}
+QVector<qint16> nearlyHome(int side) { return swapped(solvedLayout(side), side * side - 2, side * side - 1); }
 QByteArray bytesOf(const GameState &state) { return SavedGame(state).toBytes(); }
 
 } // namespace

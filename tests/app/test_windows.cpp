@@ -3,8 +3,6 @@
 #include "../WindowTestSupport.h"
 
 #include "app/GameTexts.h"
-#include "base/FileAccess.h"
-#include "base/FixedLayout.h"
 #include "base/WindowPlacement.h"
 #include "info/DescriptionText.h"
 #include "info/frmDescr.h"
@@ -27,8 +25,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QWindow>
-
-#include <numeric>
 
 using namespace TestSupport;
 
@@ -415,9 +411,7 @@ private slots:
         // name, nothing for a file that is no saved game; a row puts its
         // name alone into the box, and that loads its file (the dialog's
         // hand-over is looked at here, not the board).
-        QVector<qint16> five(25);
-        std::iota(five.begin(), five.end(), 0);
-        five[24] = 100, std::swap(five[22], five[23]);
+        const QVector<qint16> five = swapped(solvedLayout(5), 22, 23);
         QVERIFY(writeAll(w.path(QStringLiteral("Saves/Abend.sav")), SavedGame(GameState{five, 2, false, false, "x", false}).toBytes())
                 && writeAll(w.path(QStringLiteral("Saves/Zettel.sav")), "x"));
         w.mnuLoad->trigger();

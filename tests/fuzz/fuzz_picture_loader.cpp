@@ -7,25 +7,10 @@
 #include "pictures/TileCutter.h"
 #include "pictures/WmfWriter.h"
 
-#include <QBuffer>
-#include <QImageWriter>
-
 using namespace FuzzSupport;
-
-namespace {
 
 // The board of 6240 twips and a box of 1560 twips with a 1-pixel border.
 constexpr int Board = 416, Outer = 104, Inner = 102;
-
-QByteArray encoded(const QImage &image, const char *format, bool progressive = false)
-{
-    QBuffer buffer;
-    QImageWriter writer(&buffer, format);
-    writer.setProgressiveScanWrite(progressive);
-    return buffer.open(QIODevice::WriteOnly) && writer.write(image) ? buffer.data() : QByteArray();
-}
-
-} // namespace
 
 QList<QByteArray> seeds()
 {

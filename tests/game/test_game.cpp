@@ -7,15 +7,6 @@
 #include <QtTest>
 #include <set>
 
-// The solved layout of a board of side x side fields.
-static QVector<qint16> solvedOf(int side)
-{
-    QVector<qint16> z;
-    for (int p = 0; p < Tiles::emptyTile(side); ++p)
-        z << qint16(p);
-    return z << Tiles::Leer;
-}
-
 // A session playing a layout, placed as a loaded game is.
 static void play(GameSession &s, const QVector<qint16> &layout, qint16 zuege = 0)
 {
@@ -45,9 +36,9 @@ private slots:
             {solvedLayout().mid(0, 14) << 0 << 100, 4, false}, {solvedLayout().mid(0, 14) << 100 << 15, 4, false},
             {solvedLayout().mid(0, 14) << 16 << 100, 4, false}, {solvedLayout().mid(0, 14) << -1 << 100, 4, false},
             {solvedLayout().mid(0, 15), 4, false},
-            {solvedOf(3), 3, true}, {solvedOf(3).mid(0, 8) << 8, 3, true}, {solvedOf(3).mid(0, 8) << 9, 3, false},
-            {solvedOf(6), 6, true}, {swapped(solvedOf(5), 3, 24), 5, true}, {solvedOf(5), 6, false},
-            {solvedOf(3), 2, false}, {solvedOf(6) << 36, 7, false}};
+            {solvedLayout(3), 3, true}, {solvedLayout(3).mid(0, 8) << 8, 3, true}, {solvedLayout(3).mid(0, 8) << 9, 3, false},
+            {solvedLayout(6), 6, true}, {swapped(solvedLayout(5), 3, 24), 5, true}, {solvedLayout(5), 6, false},
+            {solvedLayout(3), 2, false}, {solvedLayout(6) << 36, 7, false}};
         for (const auto &[layout, side, valid] : rows) {
             const auto board = Tiles::fromLayout(layout, side);
             QCOMPARE(board.has_value(), valid);
@@ -87,7 +78,7 @@ private slots:
         QVERIFY(win.counted && win.moved && win.won && s.fertig());
         QVERIFY(s.drop(10, 15).ignored && s.zuege() == 42 && !s.arrowSource(GameSession::Arrow::Right));
         GameSession five;   // the last field of any size is the empty one at home
-        play(five, swapped(solvedOf(5), 23, 24));
+        play(five, swapped(solvedLayout(5), 23, 24));
         QVERIFY(!five.click(19).won && five.click(24).won && five.fertig() && five.zuege() == 1);
 
         // A deal that happens to be solved ends at the first drop that leaves
@@ -170,7 +161,7 @@ private slots:
                                                      {3, 2, A::Up, 5}, {6, 35, A::Down, 29}, {5, 4, A::Left, -1}};
         for (const auto &[side, empty, arrow, source] : rows) {
             GameSession s;
-            play(s, swapped(solvedOf(side), empty, side * side - 1));
+            play(s, swapped(solvedLayout(side), empty, side * side - 1));
             QVERIFY(s.side() == side && s.board().fieldCount() == side * side);
             QCOMPARE(s.arrowSource(arrow).value_or(-1), source);
         }

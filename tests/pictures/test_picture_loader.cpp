@@ -6,8 +6,6 @@
 #include "TestFiles.h"
 #include "WindowTestSupport.h"
 
-#include <QImageReader>
-#include <QImageWriter>
 #include <QPainter>
 #include <QtTest>
 
@@ -25,16 +23,6 @@ QImage quadrants(int w, int h)
     for (int q = 0; q < 4; ++q)
         p.fillRect(QRect(q % 2 ? w / 2 : 0, q / 2 ? h / 2 : 0, w - w / 2, h - h / 2), Quadrants[q]);
     return img;
-}
-
-QByteArray encoded(const QImage &img, const char *format, bool progressive = false)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setProgressiveScanWrite(progressive);
-    writer.write(img);
-    return buffer.data();
 }
 
 // A GIF written by hand (Qt cannot write GIF), each frame the quadrants turned on by `turn`;

@@ -85,9 +85,7 @@ private slots:
         for (int y = 0; y < board.height(); ++y)
             for (int x = 0; x < board.width(); ++x)
                 board.setPixel(x, y, qRgb(x % 256, (y * 30) % 256, (x * y) % 256));
-        QByteArray bmp;
-        QBuffer buffer(&bmp);
-        QVERIFY(buffer.open(QIODevice::WriteOnly) && board.save(&buffer, "BMP"));
+        const QByteArray bmp = encoded(board, "bmp");
         QCOMPARE(fromBitmap(bmp, 251), board);
 
         auto edited = [&bmp](int at, const QByteArray &bytes) { return QByteArray(bmp).replace(at, bytes.size(), bytes); };

@@ -30,9 +30,8 @@ QByteArray file(std::initializer_list<std::pair<int, QByteArray>> edits = {},
 QByteArray board(int side, int a, int b)
 {
     QList<QByteArray> f;
-    for (int p = 0; p < side * side; ++p)
-        f << QByteArray::number(p == side * side - 1 ? 100 : p);
-    std::swap(f[a], f[b]);
+    for (qint16 v : swapped(solvedLayout(side), a, b))
+        f << QByteArray::number(v);
     return f.join(' ');
 }
 
