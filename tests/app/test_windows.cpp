@@ -19,7 +19,6 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>

@@ -3,10 +3,8 @@
 #include "pictures/JpegDecoder.h"
 #include "pictures/PictureLoader.h"
 #include "pictures/WmfWriter.h"
-#include "TestFiles.h"
-#include "WindowTestSupport.h"
+#include "GameTestSupport.h"
 
-#include <QPainter>
 #include <QtTest>
 
 namespace {

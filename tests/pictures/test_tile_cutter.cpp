@@ -1,6 +1,6 @@
 // Scaling and cutting: exact squares without borders, stretched inner squares
 // with them; the working copy read back pixel for pixel.
-#include "WindowTestSupport.h"
+#include "GameTestSupport.h"
 
 #include "pictures/TileCutter.h"
 #include "pictures/WorkingCopy.h"
