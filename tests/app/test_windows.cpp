@@ -648,7 +648,8 @@ private slots:
             const int last = side * side - 1;
             QAccessibleInterface *corner = other->tableInterface()->cellAt(side - 1, side - 1);
             QVERIFY(other->childCount() == last + 1 && other->tableInterface()->rowCount() == side && other->tableInterface()->columnCount() == side);
-            QVERIFY(!other->child(last + 1) && corner == other->child(last) && corner->tableCellInterface()->rowIndex() == side - 1
+            QVERIFY(!other->child(last + 1) && corner == other->child(last)
+                    && corner->tableCellInterface()->rowIndex() == side - 1
                     && corner->text(QAccessible::Name) == QString("Feld %1: leer").arg(last + 1));
         }
     }

@@ -342,7 +342,8 @@ private slots:
                  "the main window has no icon");
 
         QVERIFY2(s.ok({"key", "F6"}) && !s.activeWindow("  Laden").isEmpty() && s.typeIn("Fast fertig.sav")
-                 && waitFor([&] { return s.windows("  Laden").isEmpty(); }) && s.waitActive(s.main), "the game was not loaded");
+                     && waitFor([&] { return s.windows("  Laden").isEmpty(); }) && s.waitActive(s.main),
+                 "the game was not loaded");
         // Field 15: the client area ends 150 twips below the progress bar, under the board.
         const QRect client = s.geometry(s.main);
         const QPoint field15(client.left() + Twips::px(Twips::Main::BoardLeft) + 3 * FieldPx + FieldPx / 2,

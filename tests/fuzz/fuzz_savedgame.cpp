@@ -28,7 +28,8 @@ QList<QByteArray> seeds()
     const QByteArray second = SavedGame(GameState{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, 0, true, true,
                                             QStringLiteral("/home/jürgen/写真/🙂.jpg"), true}).toBytes();
     const QByteArray small = SavedGame(GameState{{3, 1, 2, 0, 4, 5, 6, 100, 7}, 9, false, true, QStringLiteral("/b.gif"), false}).toBytes();
-    const QByteArray large = SavedGame(GameState{solvedLayout(6), 3, false, false, QStringLiteral("C:\\x.bmp"), true}).toBytes();
+    const QByteArray large =
+        SavedGame(GameState{solvedLayout(6), 3, false, false, QStringLiteral("C:\\x.bmp"), true}).toBytes();
     return {first, second, "../" + second, QByteArray(second).replace("\r\n", "\n"), small, large};
 }
 

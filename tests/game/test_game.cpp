@@ -36,7 +36,8 @@ private slots:
             {solvedLayout().mid(0, 14) << 0 << 100, 4, false}, {solvedLayout().mid(0, 14) << 100 << 15, 4, false},
             {solvedLayout().mid(0, 14) << 16 << 100, 4, false}, {solvedLayout().mid(0, 14) << -1 << 100, 4, false},
             {solvedLayout().mid(0, 15), 4, false},
-            {solvedLayout(3), 3, true}, {solvedLayout(3).mid(0, 8) << 8, 3, true}, {solvedLayout(3).mid(0, 8) << 9, 3, false},
+            {solvedLayout(3), 3, true}, {solvedLayout(3).mid(0, 8) << 8, 3, true},
+            {solvedLayout(3).mid(0, 8) << 9, 3, false},
             {solvedLayout(6), 6, true}, {swapped(solvedLayout(5), 3, 24), 5, true}, {solvedLayout(5), 6, false},
             {solvedLayout(3), 2, false}, {solvedLayout(6) << 36, 7, false}};
         for (const auto &[layout, side, valid] : rows) {
